@@ -19,11 +19,7 @@
 #endif
 
 #include "tqusb/export.h"
-#if defined(__has_include)
-#if __has_include("tqusb/tqusb_events.h")
 #include "tqusb/tqusb_events.h"
-#endif
-#endif
 
 #ifdef __cplusplus
 namespace tQusb {
@@ -35,15 +31,12 @@ typedef tQusb::CCamera* TQCAMERA;
 typedef struct tQusb_CCamera* TQCAMERA;
 #endif
 
-/* A window handle for RegisterNotifyHWND: a queue from tqCreateNotifyWindow. */
+/* A window handle for RegisterNotifyHWND: a queue from tqCreateNotifyWindow,
+ * which receives TQ_MSG_CAMERA_CONNECTED and TQ_MSG_CAMERA_NOT_CONNECTED. */
 typedef void* TQHWND;
 
 /* Called by Enumerate once per free camera with its camera id. */
 typedef void (*TQENUMPROC)(uint32_t id);
-
-/* Messages posted to the window named by RegisterNotifyHWND (lparam: handle). */
-#define TQ_MSG_CONNECTED 0x40A
-#define TQ_MSG_NOT_CONNECTED 0x40B
 
 #ifdef __cplusplus
 extern "C" {
@@ -70,16 +63,15 @@ TQ_API bool GetGPSData(TQCAMERA camera, double* latitude, double* longitude, dou
                        uint32_t* minute, double* second, uint32_t* satellites, bool* valid);
 TQ_API bool GetImage(TQCAMERA camera, uint32_t x, uint32_t y, uint32_t width, uint32_t height,
                      uint32_t bufferSize, void* buffer);
-TQ_API bool GetImage16b(TQCAMERA camera, uint32_t x, uint32_t y, uint32_t width,
-                        uint32_t height, uint32_t bufferSize, void* buffer);
-TQ_API bool GetImage8b(TQCAMERA camera, uint32_t x, uint32_t y, uint32_t width,
-                       uint32_t height, uint32_t bufferSize, void* buffer);
-TQ_API bool GetImageExposure(TQCAMERA camera, double exposure, bool shutter, uint32_t x,
-                             uint32_t y, uint32_t width, uint32_t height, uint32_t bufferSize,
-                             void* buffer);
+TQ_API bool GetImage16b(TQCAMERA camera, uint32_t x, uint32_t y, uint32_t width, uint32_t height,
+                        uint32_t bufferSize, void* buffer);
+TQ_API bool GetImage8b(TQCAMERA camera, uint32_t x, uint32_t y, uint32_t width, uint32_t height,
+                       uint32_t bufferSize, void* buffer);
+TQ_API bool GetImageExposure(TQCAMERA camera, double exposure, bool shutter, uint32_t x, uint32_t y,
+                             uint32_t width, uint32_t height, uint32_t bufferSize, void* buffer);
 TQ_API bool GetImageExposure16b(TQCAMERA camera, double exposure, bool shutter, uint32_t x,
-                                uint32_t y, uint32_t width, uint32_t height,
-                                uint32_t bufferSize, void* buffer);
+                                uint32_t y, uint32_t width, uint32_t height, uint32_t bufferSize,
+                                void* buffer);
 TQ_API bool GetImageExposure8b(TQCAMERA camera, double exposure, bool shutter, uint32_t x,
                                uint32_t y, uint32_t width, uint32_t height, uint32_t bufferSize,
                                void* buffer);
@@ -120,31 +112,28 @@ TQ_API bool cameraEnumerateFilters(TQCAMERA camera, uint32_t index, uint32_t hig
                                    uint32_t* colour);
 TQ_API bool cameraEnumerateFilters2(TQCAMERA camera, uint32_t index, uint32_t high, char* name,
                                     uint32_t* colour, uint32_t* offset);
-TQ_API bool cameraEnumerateReadModes(TQCAMERA camera, uint32_t index, uint32_t high,
-                                     char* name);
+TQ_API bool cameraEnumerateReadModes(TQCAMERA camera, uint32_t index, uint32_t high, char* name);
 TQ_API bool cameraGetBoolean(TQCAMERA camera, uint32_t index, bool* value);
-TQ_API bool cameraGetGPSData(TQCAMERA camera, double* latitude, double* longitude,
-                             double* altitude, int32_t* year, int32_t* month, int32_t* day,
-                             uint32_t* hour, uint32_t* minute, double* second,
-                             uint32_t* satellites, bool* valid);
-TQ_API bool cameraGetImage(TQCAMERA camera, uint32_t x, uint32_t y, uint32_t width,
-                           uint32_t height, uint32_t bufferSize, void* buffer);
+TQ_API bool cameraGetGPSData(TQCAMERA camera, double* latitude, double* longitude, double* altitude,
+                             int32_t* year, int32_t* month, int32_t* day, uint32_t* hour,
+                             uint32_t* minute, double* second, uint32_t* satellites, bool* valid);
+TQ_API bool cameraGetImage(TQCAMERA camera, uint32_t x, uint32_t y, uint32_t width, uint32_t height,
+                           uint32_t bufferSize, void* buffer);
 TQ_API bool cameraGetImage16b(TQCAMERA camera, uint32_t x, uint32_t y, uint32_t width,
                               uint32_t height, uint32_t bufferSize, void* buffer);
 TQ_API bool cameraGetImage8b(TQCAMERA camera, uint32_t x, uint32_t y, uint32_t width,
                              uint32_t height, uint32_t bufferSize, void* buffer);
 TQ_API bool cameraGetImageExposure(TQCAMERA camera, double exposure, bool shutter, uint32_t x,
-                                   uint32_t y, uint32_t width, uint32_t height,
-                                   uint32_t bufferSize, void* buffer);
-TQ_API bool cameraGetImageExposure16b(TQCAMERA camera, double exposure, bool shutter,
-                                      uint32_t x, uint32_t y, uint32_t width, uint32_t height,
+                                   uint32_t y, uint32_t width, uint32_t height, uint32_t bufferSize,
+                                   void* buffer);
+TQ_API bool cameraGetImageExposure16b(TQCAMERA camera, double exposure, bool shutter, uint32_t x,
+                                      uint32_t y, uint32_t width, uint32_t height,
                                       uint32_t bufferSize, void* buffer);
-TQ_API bool cameraGetImageExposure8b(TQCAMERA camera, double exposure, bool shutter,
-                                     uint32_t x, uint32_t y, uint32_t width, uint32_t height,
+TQ_API bool cameraGetImageExposure8b(TQCAMERA camera, double exposure, bool shutter, uint32_t x,
+                                     uint32_t y, uint32_t width, uint32_t height,
                                      uint32_t bufferSize, void* buffer);
-TQ_API bool cameraGetImageTimeStamp(TQCAMERA camera, int32_t* year, int32_t* month,
-                                    int32_t* day, uint32_t* hour, uint32_t* minute,
-                                    double* second);
+TQ_API bool cameraGetImageTimeStamp(TQCAMERA camera, int32_t* year, int32_t* month, int32_t* day,
+                                    uint32_t* hour, uint32_t* minute, double* second);
 TQ_API bool cameraGetInteger(TQCAMERA camera, uint32_t index, uint32_t* value);
 TQ_API void cameraGetLastErrorString(TQCAMERA camera, uint32_t high, char* buffer);
 TQ_API bool cameraGetString(TQCAMERA camera, uint32_t index, uint32_t high, char* buffer);

@@ -1,25 +1,15 @@
 #include "driver/transport/camera_classes.h"
 
-#include <array>
-
 namespace tQusb {
 namespace {
 
-constexpr std::array<const char*, kInterfaceClassCount> kClassGuids = {
-    "{ad8d593c-2b2d-4292-8a80-cd4da13fb16a}", "{a987bcf1-59f2-4e63-b063-afe38a887a72}",
-    "{3789b7d9-a441-4b8b-a959-ee19db0b8002}", "{435b18d1-61fe-4afa-8779-55ef5bef4dce}",
-    "{593686ce-dfeb-4ed0-8169-2dfbbbaf8aa1}", "{da870690-8a10-4c3a-b49a-10ca2959458e}",
-    "{79349dc7-cf70-438e-bc10-f454f02d2067}", "{2bcdda06-f3c9-4ae6-b257-219defa0abcb}",
-    "{d90ad342-6ead-47b4-862e-7a2d50427e5f}", "{d90d65cb-4adb-41ec-90bb-7e2f958d8c76}",
-    "{a57c6a6d-ef84-4c6e-82e7-ab28a559453e}", "{9d24bb0e-b834-4219-a9bd-7ad13f6e2e59}",
-    "{dd49c9df-9490-48dd-8c65-262dcbe35494}", "{e38b3ac0-5d70-45a2-ba24-ba617b88e086}",
-};
-
 // Class 1 gets its kind and generation from the product id afterwards.
 constexpr TClassKind kInitOrder[] = {
-    {2, 3, 1},  {3, 6, 1},   {1, kProductIdDefaultKind, kProductIdDefaultGeneration},
-    {6, 8, 1},  {7, 1, 1},   {8, 2, 1},  {9, 17, 0}, {11, 18, 0}, {12, 19, 0},
-    {13, 20, 0}, {14, 21, 0}, {4, 4, 1},  {5, 5, 1},
+    {2, 3, 1},   {3, 6, 1},   {1, kProductIdDefaultKind, kProductIdDefaultGeneration},
+    {6, 8, 1},   {7, 1, 1},   {8, 2, 1},
+    {9, 17, 0},  {11, 18, 0}, {12, 19, 0},
+    {13, 20, 0}, {14, 21, 0}, {4, 4, 1},
+    {5, 5, 1},
 };
 
 struct TProductKind {
@@ -51,12 +41,9 @@ constexpr TReadModeDefault kSpecialModes[] = {
 
 }  // namespace
 
-const char* InterfaceClassGuid(int classNumber) {
-  if (classNumber < 1 || classNumber > kInterfaceClassCount) return nullptr;
-  return kClassGuids[static_cast<unsigned>(classNumber - 1)];
+std::span<const TClassKind> CameraInitClassOrder() {
+  return kInitOrder;
 }
-
-std::span<const TClassKind> CameraInitClassOrder() { return kInitOrder; }
 
 bool KindByProductId(uint16_t productId, uint32_t& kind, int32_t& generation) {
   if (productId < 0x0C00 || productId > 0x0C98) return false;

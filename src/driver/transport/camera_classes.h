@@ -8,9 +8,6 @@ namespace tQusb {
 
 inline constexpr int kInterfaceClassCount = 14;
 
-// Interface class GUID (lower case, with braces) of class 1 to 14, or null.
-const char* InterfaceClassGuid(int classNumber);
-
 struct TClassKind {
   int ClassNumber;
   uint32_t CameraKind;
