@@ -211,8 +211,14 @@ TEST_F(SimulatorTest, UnknownIdGivesHandleThatIsNotConnected) {
   char text[129];
   GetLastErrorString(camera, 128, text);
   EXPECT_STREQ(text, "CCD camera not connected to USB");
+  EXPECT_EQ(camera->PowerTimer, 1);
   Release(camera);
+  CCamera* quiet = Initialize2(4242);
+  EXPECT_FALSE(quiet->IsConnected());
+  EXPECT_EQ(quiet->PowerTimer, 0);
+  Release(quiet);
   Release(reinterpret_cast<TQCAMERA>(~uintptr_t{0}));
+  Release(nullptr);
 }
 
 TEST_F(SimulatorTest, SecondProcessOpensOnlyWhatTheFirstGaveUp) {
