@@ -60,11 +60,8 @@ struct ScanCase {
 
 TEST(LibBlocks, ScansCountElementsBeforeTheStop) {
   const ScanCase cases[] = {
-      {"  ab  ", ' ', 0, 2, 0, 2},
-      {"xxab", 'x', 0, 2, 2, 0},
-      {"abcd", 'z', 4, 0, 4, 0},
-      {"zzzz", 'z', 0, 4, 0, 4},
-      {"", 'z', 0, 0, 0, 0},
+      {"  ab  ", ' ', 0, 2, 0, 2}, {"xxab", 'x', 0, 2, 2, 0}, {"abcd", 'z', 4, 0, 4, 0},
+      {"zzzz", 'z', 0, 4, 0, 4},   {"", 'z', 0, 0, 0, 0},
   };
   for (const auto& c : cases) {
     const char* p = c.block.data();

@@ -17,9 +17,9 @@ struct ItemCase {
 
 TEST(StrItem, SeparatorRunsCountAsOneAndLeadingOnesAreSkipped) {
   const ItemCase cases[] = {
-      {",,a,,b", ",", 0, "a"},    {",,a,,b", ",", 1, "b"},      {",,a,,b", ",", 2, ""},
-      {"a b;;c", " ;", 2, "c"},   {"abc", "", 0, "abc"},        {"abc", "", 1, ""},
-      {"", ",", 0, ""},           {",,,", ",", 0, ""},          {"x,", ",", 0, "x"},
+      {",,a,,b", ",", 0, "a"},  {",,a,,b", ",", 1, "b"}, {",,a,,b", ",", 2, ""},
+      {"a b;;c", " ;", 2, "c"}, {"abc", "", 0, "abc"},   {"abc", "", 1, ""},
+      {"", ",", 0, ""},         {",,,", ",", 0, ""},     {"x,", ",", 0, "x"},
   };
   for (const auto& c : cases) {
     BoundedA dst(9, "#########"sv);
@@ -40,7 +40,9 @@ TEST(StrItem, BitmapSetsAndWideSeparators) {
   set['/' >> 3] |= 1 << ('/' & 7);
   set[0xFF >> 3] |= 1 << (0xFF & 7);
   BoundedA dst(9);
-  auto src = ExactA("a/b\xff" "c");
+  auto src = ExactA(
+      "a/b\xff"
+      "c");
   Str::ItemA(dst.high(), dst.p(), src.high(), src.p(), set, 2);
   EXPECT_EQ(dst.str(), "c");
 

@@ -14,12 +14,24 @@ struct MatchCase {
 
 TEST(StrMatch, WildcardsWithBacktracking) {
   const MatchCase cases[] = {
-      {"Camera.ini", "*.INI", 1, 0},  {"anything", "", 1, 1},        {"", "?", 0, 0},
-      {"abc", "a*", 1, 1},            {"", "*", 1, 1},               {"", "**", 1, 1},
-      {"abcbcd", "a*bcd", 1, 1},      {"abcbc", "a*bcd", 0, 0},      {"aXbXc", "*X*c", 1, 1},
-      {"ab", "a?", 1, 1},             {"a", "a?", 0, 0},             {"abc", "a?c", 1, 1},
-      {"mississippi", "m*iss*ppi", 1, 1}, {"abc", "abcd", 0, 0},     {"abcd", "abc", 0, 0},
-      {"abcd", "*?", 1, 1},           {"x", "*?*?", 0, 0},           {"aaab", "*a?b", 1, 1},
+      {"Camera.ini", "*.INI", 1, 0},
+      {"anything", "", 1, 1},
+      {"", "?", 0, 0},
+      {"abc", "a*", 1, 1},
+      {"", "*", 1, 1},
+      {"", "**", 1, 1},
+      {"abcbcd", "a*bcd", 1, 1},
+      {"abcbc", "a*bcd", 0, 0},
+      {"aXbXc", "*X*c", 1, 1},
+      {"ab", "a?", 1, 1},
+      {"a", "a?", 0, 0},
+      {"abc", "a?c", 1, 1},
+      {"mississippi", "m*iss*ppi", 1, 1},
+      {"abc", "abcd", 0, 0},
+      {"abcd", "abc", 0, 0},
+      {"abcd", "*?", 1, 1},
+      {"x", "*?*?", 0, 0},
+      {"aaab", "*a?b", 1, 1},
   };
   for (const auto& c : cases) {
     auto s = ExactA(c.s);

@@ -40,8 +40,12 @@ template <typename Ch>
 Bounded<Ch> Exact(std::basic_string_view<Ch> text) {
   return Bounded<Ch>(text.empty() ? 0u : static_cast<unsigned>(text.size() - 1), text);
 }
-inline BoundedA ExactA(std::string_view text) { return Exact<char>(text); }
-inline BoundedW ExactW(std::u16string_view text) { return Exact<char16_t>(text); }
+inline BoundedA ExactA(std::string_view text) {
+  return Exact<char>(text);
+}
+inline BoundedW ExactW(std::u16string_view text) {
+  return Exact<char16_t>(text);
+}
 
 #include <clocale>
 

@@ -49,8 +49,10 @@ struct PadCase {
 
 TEST(StrTrim, PaddingStopsAtWidthOrHigh) {
   const PadCase cases[] = {
-      {5, "ab", 4, "00ab\0#"s, "ab00\0#"s}, {5, "ab", 99, "0000ab", "ab0000"},
-      {5, "ab", 2, "ab\0###"s, "ab\0###"s}, {5, "", 1, "0\0####"s, "0\0####"s},
+      {5, "ab", 4, "00ab\0#"s, "ab00\0#"s},
+      {5, "ab", 99, "0000ab", "ab0000"},
+      {5, "ab", 2, "ab\0###"s, "ab\0###"s},
+      {5, "", 1, "0\0####"s, "0\0####"s},
       {1, "ab", 5, "ab", "ab"},
   };
   for (const auto& c : cases) {

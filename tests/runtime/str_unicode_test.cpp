@@ -17,11 +17,14 @@ struct Utf8Case {
 TEST(StrUnicode, Utf8ToUtf16ReplacesEachIllFormedSequence) {
   const Utf8Case cases[] = {
       {"a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80", u"a\u00e9\u20ac\xD83D\xDE00"},
-      {"a\xff" "b", u"a\xFFFD" "b"},
-      {"\xe2\x82", u"\xFFFD"},                        // cut by the end
-      {"\xe2\x82x", u"\xFFFDx"},                      // cut by another character
-      {"\xed\xa0\x80", u"\xFFFD\xFFFD\xFFFD"},        // an encoded surrogate
-      {"\xc0\xaf", u"\xFFFD\xFFFD"},                  // overlong
+      {"a\xff"
+       "b",
+       u"a\xFFFD"
+       "b"},
+      {"\xe2\x82", u"\xFFFD"},                            // cut by the end
+      {"\xe2\x82x", u"\xFFFDx"},                          // cut by another character
+      {"\xed\xa0\x80", u"\xFFFD\xFFFD\xFFFD"},            // an encoded surrogate
+      {"\xc0\xaf", u"\xFFFD\xFFFD"},                      // overlong
       {"\xf4\x90\x80\x80", u"\xFFFD\xFFFD\xFFFD\xFFFD"},  // above U+10FFFF
       {"", u""},
   };
@@ -103,9 +106,15 @@ struct IsUtf8Case {
 
 TEST(StrUnicode, IsUtf8AcceptsWellFormedSequencesOnly) {
   const IsUtf8Case cases[] = {
-      {"plain", 1},       {"\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80", 1},
-      {"\x80", 0},        {"\xc3", 0},      {"\xe2\x82", 0},  {"\xc3\x28", 0},
-      {"\xf8\x88\x80\x80\x80", 0},          {"\xc0\x80", 0},  {"\xed\xa0\x80", 0},
+      {"plain", 1},
+      {"\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80", 1},
+      {"\x80", 0},
+      {"\xc3", 0},
+      {"\xe2\x82", 0},
+      {"\xc3\x28", 0},
+      {"\xf8\x88\x80\x80\x80", 0},
+      {"\xc0\x80", 0},
+      {"\xed\xa0\x80", 0},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Str::IsUTF8(c.bytes.data(), c.bytes.size()), c.result) << c.bytes;
