@@ -1,0 +1,88 @@
+// Text to double: digits accumulate into one value, and the decimal scale
+// (exponent minus fraction digits) is applied at the end as a power of ten.
+#include <cmath>
+
+#include "runtime/conv_text.h"
+#include "tqusb/runtime/str_convert.h"
+
+namespace Str::Conv {
+namespace {
+
+// Exponents beyond this already overflow or underflow any double; capping
+// keeps the accumulation and the scaling loop bounded for absurd texts.
+constexpr long long kExponentCap = 100000;
+
+// value × 10^k or value / 10^-k, the power formed by repeated multiplication
+// by 10, eight factors per round while eight or more remain.
+double Scale(double value, long long k) {
+  if (k == 0 || value == 0.0) return value;  // 0 × 10^big stays 0, not NaN
+  unsigned long long n = k < 0 ? 0ull - static_cast<unsigned long long>(k) : k;
+  double power = 1.0;
+  while (n >= 8 && !std::isinf(power)) {
+    power = power * 10 * 10 * 10 * 10 * 10 * 10 * 10 * 10;
+    n -= 8;
+  }
+  while (n > 0 && !std::isinf(power)) {
+    power *= 10;
+    --n;
+  }
+  return k > 0 ? value * power : value / power;
+}
+
+template <typename Ch>
+double ParseReal(unsigned high, const Ch* text, unsigned char* ok) {
+  if (text == nullptr) {
+    SetOk(ok, false);
+    return 0.0;
+  }
+  auto refuse = [ok] {
+    SetOk(ok, false);
+    return 0.0;
+  };
+  std::size_t i = 0;
+  unsigned c = At(high, text, 0);
+  const bool negative = c == '-';
+  if (c == '+' || c == '-') ++i;
+
+  double value = 0.0;
+  while (IsDecimalDigit(c = At(high, text, i))) {
+    value = value * 10 + (c - '0');
+    ++i;
+  }
+  long long fractionDigits = 0;
+  if (c == '.') {
+    while (IsDecimalDigit(c = At(high, text, ++i))) {
+      value = value * 10 + (c - '0');
+      ++fractionDigits;
+    }
+  }
+  long long exponent = 0;
+  if (c == 'E' || c == 'e') {
+    if (i == 0) return refuse();
+    c = At(high, text, ++i);
+    const bool negativeExponent = c == '-';
+    if (c == '+' || c == '-') c = At(high, text, ++i);
+    if (!IsDecimalDigit(c)) return refuse();
+    for (; IsDecimalDigit(c); c = At(high, text, ++i))
+      if (exponent < kExponentCap) exponent = exponent * 10 + (c - '0');
+    if (negativeExponent) exponent = -exponent;
+  }
+  if (c != 0) return refuse();
+  SetOk(ok, true);
+  const double magnitude = Scale(value, exponent - fractionDigits);
+  return negative ? -magnitude : magnitude;
+}
+
+}  // namespace
+}  // namespace Str::Conv
+
+namespace Str {
+
+double StrToRealA(unsigned high, const char* text, unsigned char* ok) {
+  return Conv::ParseReal(high, text, ok);
+}
+double StrToRealW(unsigned high, const char16_t* text, unsigned char* ok) {
+  return Conv::ParseReal(high, text, ok);
+}
+
+}  // namespace Str
