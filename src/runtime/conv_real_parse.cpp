@@ -12,11 +12,12 @@ namespace {
 // keeps the accumulation and the scaling loop bounded for absurd texts.
 constexpr long long kExponentCap = 100000;
 
-// value × 10^k or value / 10^-k, the power formed by repeated multiplication
-// by 10, eight factors per round while eight or more remain.
-double Scale(double value, long long k) {
-  if (k == 0 || value == 0.0) return value;  // 0 × 10^big stays 0, not NaN
-  unsigned long long n = k < 0 ? 0ull - static_cast<unsigned long long>(k) : k;
+// Largest power of ten a double holds.
+constexpr unsigned long long kLargestPower = 308;
+
+// 10^n formed by repeated multiplication by 10, eight factors per round while
+// eight or more remain.
+double PowerOfTen(unsigned long long n) {
   double power = 1.0;
   while (n >= 8 && !std::isinf(power)) {
     power = power * 10 * 10 * 10 * 10 * 10 * 10 * 10 * 10;
@@ -26,7 +27,23 @@ double Scale(double value, long long k) {
     power *= 10;
     --n;
   }
-  return k > 0 ? value * power : value / power;
+  return power;
+}
+
+// value × 10^k, or value / 10^-k. A divisor beyond the double range is
+// applied in parts, so a long mantissa with a very negative scale (a value
+// near the smallest doubles) does not collapse to 0.
+double Scale(double value, long long k) {
+  if (k == 0 || value == 0.0) return value;  // 0 × 10^big stays 0, not NaN
+  if (k > 0) return value * PowerOfTen(static_cast<unsigned long long>(k));
+  unsigned long long n = 0ull - static_cast<unsigned long long>(k);
+  while (n > kLargestPower && value != 0.0) {
+    const unsigned long long part =
+        n - kLargestPower < kLargestPower ? n - kLargestPower : kLargestPower;
+    value /= PowerOfTen(part);
+    n -= part;
+  }
+  return value / PowerOfTen(n);
 }
 
 template <typename Ch>
