@@ -14,6 +14,8 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr unsigned kRoomy = Buffer<char>::kSize - 2;
+// A NaN is refused and leaves the buffer as it was: its '#' filling.
+const std::string kUnwritten(11, '#');
 
 // One formatting case; `precision` is digits or decimals, `engineering`
 // applies to the scientific forms only.
@@ -101,6 +103,8 @@ TEST(ConvRealFormat, Scientific) {
           // Fit: a full buffer without terminator is fine, one place less is not.
           {1234.5, 6, false, "1.2345E+3", 1, 8, false},
           {1234.5, 6, false, "", 0, 7},
+          {kNaN, 6, false, kUnwritten, 0, 10, false},
+          {-kNaN, 6, true, kUnwritten, 0, 10, false},
       },
       Str::RealToStrA, Str::RealToStrW);
 }
@@ -128,6 +132,7 @@ TEST(ConvRealFormat, Corrected) {
           {12345, 6, true, "12.345E+3"},
           {0.5, 15, true, "500E-3"},
           {1.0 / 3, 15, false, "", 0, 15},  // 17 characters do not fit 16 places
+          {kNaN, 6, false, kUnwritten, 0, 10, false},
       },
       Str::CorrectedRealToStrA, Str::CorrectedRealToStrW);
 }
@@ -144,6 +149,7 @@ TEST(ConvRealFormat, Fixed) {
           // Output longer than the buffer fills it without terminator.
           {123.456, 3, false, "123.4", 1, 4, false},
           {0.5, 5000, false, "0.5" + std::string(75, '0'), 1, 77, false},
+          {kNaN, 2, false, kUnwritten, 0, 10, false},
       },
       Str::FixRealToStrA, Str::FixRealToStrW);
 }
@@ -165,33 +171,9 @@ TEST(ConvRealFormat, FixedRoundedByHand) {
           {kInf, 2, false, "inf"},
           {9.96, 1, false, "10.0", 1, 3, false},
           {9.96, 1, false, "10.", 1, 2, false},
+          {kNaN, 2, false, kUnwritten, 0, 10, false},
       },
       Str::CorrFixRealToStrA, Str::CorrFixRealToStrW);
-}
-
-// A NaN is refused and the buffer keeps what it held.
-TEST(ConvRealFormat, NaNLeavesBufferUntouched) {
-  using Scientific = void (*)(double, unsigned, unsigned char, unsigned, char*, unsigned char*);
-  using Fixed = void (*)(double, unsigned, unsigned, char*, unsigned char*);
-  for (Scientific f : {Scientific{Str::RealToStrA}, Scientific{Str::CorrectedRealToStrA}}) {
-    Buffer<char> a(10);
-    unsigned char ok = 1;
-    f(kNaN, 6, 0, a.high, a.get(), &ok);
-    EXPECT_EQ(ok, 0);
-    EXPECT_EQ(a.Text(), std::string(11, '#'));
-  }
-  for (Fixed f : {Fixed{Str::FixRealToStrA}, Fixed{Str::CorrFixRealToStrA}}) {
-    Buffer<char> a(10);
-    unsigned char ok = 1;
-    f(kNaN, 2, a.high, a.get(), &ok);
-    EXPECT_EQ(ok, 0);
-    EXPECT_EQ(a.Text(), std::string(11, '#'));
-  }
-  Buffer<char16_t> w(10);
-  unsigned char ok = 1;
-  Str::RealToStrW(-kNaN, 6, 1, w.high, w.get(), &ok);
-  EXPECT_EQ(ok, 0);
-  EXPECT_EQ(w.Text(), std::string(11, '#'));
 }
 
 TEST(ConvRealFormat, NullBufferIsRefused) {

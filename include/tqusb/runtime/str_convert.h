@@ -82,15 +82,18 @@ TQ_API void IntPtrToStrW(long long value, unsigned int high, char16_t* buffer,
 // ---- Real to text ---------------------------------------------------------
 // A NaN sets ok to 0 and leaves the buffer as it was.
 //
-// RealToStr: scientific form with `digits` significant digits (1..17), the
-// exponent written as E, its sign and its decimal value ("1.2345E+3"); with
-// `engineering` the exponent is a multiple of 3 ("12.345E+3"). Trailing
-// fraction zeros are removed. A text that does not fit sets ok to 0.
+// RealToStr: scientific form with `digits` significant digits (1..17; 0
+// counts as 1), the exponent written as E, its sign and its decimal value
+// ("1.2345E+3"); with `engineering` the exponent is a multiple of 3
+// ("12.345E+3"). Trailing fraction zeros are removed. A text that does not
+// fit the buffer (a full buffer without terminator does) leaves the empty
+// string and sets ok to 0.
 TQ_API void RealToStrA(double value, unsigned int digits, unsigned char engineering,
                        unsigned int high, char* buffer, unsigned char* ok);
-// CorrectedRealToStr: like RealToStr, but without engineering it prefers the
-// plain decimal form for magnitudes below 1 and the shortest general form
-// otherwise ("0.5", "123.456", "1E-20").
+// CorrectedRealToStr: like RealToStr with 1..15 digits (others mean 15, and
+// fewer when the buffer is short), but without engineering it prefers the
+// plain decimal form for magnitudes below 1 and the general form otherwise
+// ("0.5", "123.456", "1E-20"). Same fit rule as RealToStr.
 TQ_API void CorrectedRealToStrA(double value, unsigned int digits, unsigned char engineering,
                                 unsigned int high, char* buffer, unsigned char* ok);
 // FixRealToStr: fixed point with `decimals` decimals; a point is printed
@@ -104,7 +107,7 @@ TQ_API void CorrFixRealToStrA(double value, unsigned int decimals, unsigned int 
                               char* buffer, unsigned char* ok);
 // LocaleFixRealToStr: fixed point with 1..15 decimals and the decimal
 // separator of the user's locale (LC_ALL / LC_NUMERIC / LANG). The locale is
-// switched on the calling thread only.
+// switched on the calling thread only. Same fit rule as RealToStr.
 TQ_API void LocaleFixRealToStrA(double value, int decimals, unsigned int high, char* buffer,
                                 unsigned char* ok);
 
