@@ -13,15 +13,15 @@ namespace {
 
 const std::vector<std::string>& RealTexts() {
   static const std::vector<std::string> texts = {
-      "0",         "1.5",      "-273.15",         "3.14159265358979",  "6.02214076e23",
+      "0",         "1.5",      "-273.15",        "3.14159265358979",         "6.02214076e23",
       "1.6e-19",   "42",       "0.000123456789", "-1.7976931348623157E+308", "299792458",
       "12.345E+3", "123.45E-6"};
   return texts;
 }
 
 const std::vector<double>& RealValues() {
-  static const std::vector<double> values = {0.0,     1.5,     -273.15,  3.14159265358979,
-                                             6.02e23, 1.6e-19, 42.0,     0.000123456789,
+  static const std::vector<double> values = {0.0,     1.5,     -273.15,   3.14159265358979,
+                                             6.02e23, 1.6e-19, 42.0,      0.000123456789,
                                              -1e300,  2.5e-5,  12345.678, 299792458.0};
   return values;
 }
@@ -31,8 +31,7 @@ void BM_StrToRealA(benchmark::State& state) {
   unsigned char ok;
   for (auto _ : state) {
     for (const std::string& t : texts)
-      benchmark::DoNotOptimize(
-          Str::StrToRealA(static_cast<unsigned>(t.size()), t.c_str(), &ok));
+      benchmark::DoNotOptimize(Str::StrToRealA(static_cast<unsigned>(t.size()), t.c_str(), &ok));
   }
   state.SetItemsProcessed(state.iterations() * static_cast<long>(texts.size()));
 }

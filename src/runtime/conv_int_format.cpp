@@ -43,8 +43,8 @@ void FormatMagnitude(U magnitude, bool negative, unsigned high, Ch* buffer, unsi
 template <typename U, typename S, typename Ch>
 void FormatSigned(S value, unsigned high, Ch* buffer, unsigned base, unsigned char* ok) {
   const U bits = static_cast<U>(value);
-  FormatMagnitude<U>(value < 0 ? static_cast<U>(U{0} - bits) : bits, value < 0, high, buffer,
-                     base, ok);
+  FormatMagnitude<U>(value < 0 ? static_cast<U>(U{0} - bits) : bits, value < 0, high, buffer, base,
+                     ok);
 }
 
 }  // namespace
@@ -57,8 +57,7 @@ using Conv::FormatSigned;
 using U32 = unsigned int;
 using U64 = unsigned long long;
 
-void CardToStrA(unsigned int value, unsigned high, char* buffer, unsigned base,
-                unsigned char* ok) {
+void CardToStrA(unsigned int value, unsigned high, char* buffer, unsigned base, unsigned char* ok) {
   FormatMagnitude<U32>(value, false, high, buffer, base, ok);
 }
 void Card64ToStrA(unsigned long long value, unsigned high, char* buffer, unsigned base,
@@ -72,12 +71,10 @@ void CardPtrToStrA(unsigned long long value, unsigned high, char* buffer, unsign
 void IntToStrA(int value, unsigned high, char* buffer, unsigned base, unsigned char* ok) {
   FormatSigned<U32>(value, high, buffer, base, ok);
 }
-void Int64ToStrA(long long value, unsigned high, char* buffer, unsigned base,
-                 unsigned char* ok) {
+void Int64ToStrA(long long value, unsigned high, char* buffer, unsigned base, unsigned char* ok) {
   FormatSigned<U64>(value, high, buffer, base, ok);
 }
-void IntPtrToStrA(long long value, unsigned high, char* buffer, unsigned base,
-                  unsigned char* ok) {
+void IntPtrToStrA(long long value, unsigned high, char* buffer, unsigned base, unsigned char* ok) {
   FormatSigned<U64>(value, high, buffer, base, ok);
 }
 

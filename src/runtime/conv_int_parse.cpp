@@ -11,10 +11,13 @@ namespace {
 // Digit values indexed from '0' up to 'F'; the seven characters ':' to '@'
 // between the two runs are not digits in any base.
 constexpr unsigned char kNotDigit = 255;
+// clang-format off
 constexpr unsigned char kDigitValue['F' - '0' + 1] = {
-    0,         1,         2,         3,         4,         5,         6,  7, 8, 9,
-    kNotDigit, kNotDigit, kNotDigit, kNotDigit, kNotDigit, kNotDigit, kNotDigit,
-    10,        11,        12,        13,        14,        15};
+    0, 1, 2, 3, 4, 5, 6, 7, 8, 9,                                                 // '0' to '9'
+    kNotDigit, kNotDigit, kNotDigit, kNotDigit, kNotDigit, kNotDigit, kNotDigit,  // ':' to '@'
+    10, 11, 12, 13, 14, 15,                                                       // 'A' to 'F'
+};
+// clang-format on
 
 template <typename Acc>
 struct Magnitude {
@@ -93,8 +96,7 @@ unsigned int StrToCardA(unsigned high, const char* text, unsigned base, unsigned
 int StrToIntA(unsigned high, const char* text, unsigned base, unsigned char* ok) {
   return static_cast<int>(ParseSigned<U32>(high, text, base, ok));
 }
-unsigned long long StrToCard64A(unsigned high, const char* text, unsigned base,
-                                unsigned char* ok) {
+unsigned long long StrToCard64A(unsigned high, const char* text, unsigned base, unsigned char* ok) {
   return ParseUnsigned<U64>(high, text, base, ok);
 }
 unsigned long long StrToCardPtrA(unsigned high, const char* text, unsigned base,

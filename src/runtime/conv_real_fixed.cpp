@@ -52,8 +52,7 @@ void RoundText(FormatBuffer& text, unsigned decimals) {
 }
 
 template <typename Ch>
-void FixRealToStr(double value, unsigned decimals, unsigned high, Ch* buffer,
-                  unsigned char* ok) {
+void FixRealToStr(double value, unsigned decimals, unsigned high, Ch* buffer, unsigned char* ok) {
   if (buffer == nullptr || std::isnan(value)) {
     SetOk(ok, false);
     return;

@@ -34,8 +34,8 @@ void FormatInLocale(locale_t numeric, double value, int decimals, unsigned high,
     SetOk(ok, false);
     return;
   }
-  const int d = decimals < kMinDecimals ? kMinDecimals
-                                        : (decimals > kMaxDecimals ? kMaxDecimals : decimals);
+  const int d =
+      decimals < kMinDecimals ? kMinDecimals : (decimals > kMaxDecimals ? kMaxDecimals : decimals);
   FormatBuffer text;
   bool produced;
   {
@@ -57,8 +57,8 @@ locale_t UserNumericLocale() {
   return user;
 }
 
-void LocaleFixRealToStr(locale_t numeric, double value, int decimals, unsigned high,
-                        char* buffer, unsigned char* ok) {
+void LocaleFixRealToStr(locale_t numeric, double value, int decimals, unsigned high, char* buffer,
+                        unsigned char* ok) {
   FormatInLocale(numeric, value, decimals, high, buffer, ok);
 }
 void LocaleFixRealToStr(locale_t numeric, double value, int decimals, unsigned high,

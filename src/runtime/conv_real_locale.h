@@ -11,8 +11,8 @@ namespace Str::Conv {
 locale_t UserNumericLocale();
 
 // LocaleFixRealToStr with the numeric conventions of `numeric`.
-void LocaleFixRealToStr(locale_t numeric, double value, int decimals, unsigned high,
-                        char* buffer, unsigned char* ok);
+void LocaleFixRealToStr(locale_t numeric, double value, int decimals, unsigned high, char* buffer,
+                        unsigned char* ok);
 void LocaleFixRealToStr(locale_t numeric, double value, int decimals, unsigned high,
                         char16_t* buffer, unsigned char* ok);
 

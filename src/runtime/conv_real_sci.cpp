@@ -57,8 +57,8 @@ void BuildCorrected(FormatBuffer& text, double value, unsigned digits) {
 }
 
 template <typename Ch>
-void CorrectedRealToStr(double value, unsigned digits, bool engineering, unsigned high,
-                        Ch* buffer, unsigned char* ok) {
+void CorrectedRealToStr(double value, unsigned digits, bool engineering, unsigned high, Ch* buffer,
+                        unsigned char* ok) {
   if (buffer == nullptr || std::isnan(value)) {
     SetOk(ok, false);
     return;
@@ -86,12 +86,12 @@ void RealToStrW(double value, unsigned digits, unsigned char engineering, unsign
                 char16_t* buffer, unsigned char* ok) {
   Conv::RealToStr(value, digits, engineering != 0, high, buffer, ok);
 }
-void CorrectedRealToStrA(double value, unsigned digits, unsigned char engineering,
-                         unsigned high, char* buffer, unsigned char* ok) {
+void CorrectedRealToStrA(double value, unsigned digits, unsigned char engineering, unsigned high,
+                         char* buffer, unsigned char* ok) {
   Conv::CorrectedRealToStr(value, digits, engineering != 0, high, buffer, ok);
 }
-void CorrectedRealToStrW(double value, unsigned digits, unsigned char engineering,
-                         unsigned high, char16_t* buffer, unsigned char* ok) {
+void CorrectedRealToStrW(double value, unsigned digits, unsigned char engineering, unsigned high,
+                         char16_t* buffer, unsigned char* ok) {
   Conv::CorrectedRealToStr(value, digits, engineering != 0, high, buffer, ok);
 }
 

@@ -21,15 +21,21 @@ constexpr unsigned At(unsigned high, const Ch* text, std::size_t i) {
   return i <= high ? Unit(text[i]) : 0u;
 }
 
-constexpr bool IsDecimalDigit(unsigned c) { return c >= '0' && c <= '9'; }
+constexpr bool IsDecimalDigit(unsigned c) {
+  return c >= '0' && c <= '9';
+}
 
 inline void SetOk(unsigned char* ok, bool value) {
   if (ok != nullptr) *ok = value ? 1 : 0;
 }
 
-constexpr unsigned ClampBase(unsigned base) { return base < 2 ? 2 : (base > 16 ? 16 : base); }
+constexpr unsigned ClampBase(unsigned base) {
+  return base < 2 ? 2 : (base > 16 ? 16 : base);
+}
 
-constexpr std::size_t Places(unsigned high) { return static_cast<std::size_t>(high) + 1; }
+constexpr std::size_t Places(unsigned high) {
+  return static_cast<std::size_t>(high) + 1;
+}
 
 // Stores `count` bytes of formatted text into the bounded string: characters
 // from index 0 as far as index high, a NUL behind them if its index is high or

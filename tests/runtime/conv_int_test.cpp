@@ -54,7 +54,7 @@ TEST(ConvIntParse, Card32) {
           {"100000000", 16, 0, 0},
           {"ff", 16, 255, 1},
           {"fF", 16, 255, 1},
-          {"12", 2, 4, 0},  // digit 2 is out of range but accumulated
+          {"12", 2, 4, 0},   // digit 2 is out of range but accumulated
           {"101", 0, 5, 1},  // base clamped up to 2
           {"101", 1, 5, 1},
           {"F", 99, 15, 1},  // base clamped down to 16
@@ -170,7 +170,7 @@ TEST(ConvIntFormat, Card32) {
           {0, 10, "0", 1},
           {4294967295u, 10, "4294967295", 1},
           {4294967295u, 2, std::string(32, '1'), 1},
-          {12345, 10, "345", 0, 2, false},   // the low-order digits, in order
+          {12345, 10, "345", 0, 2, false},    // the low-order digits, in order
           {12345, 10, "12345", 1, 4, false},  // exactly full: no terminator
           {12345, 10, "12345", 1, 5, true},
           {7, 10, "7", 1, 0, false},
@@ -218,8 +218,8 @@ TEST(ConvIntFormat, NullBufferIsRefused) {
 // Every base, signed and unsigned, extremes and a spread of values: the
 // parser reads back exactly what the formatter wrote.
 TEST(ConvIntRoundTrip, AllBasesBothWidths) {
-  std::vector<unsigned long long> values = {0, 1, 9, 10, 15, 16, 255, 256, 4294967295ull,
-                                            4294967296ull, ULLONG_MAX, 1ull << 63};
+  std::vector<unsigned long long> values = {
+      0, 1, 9, 10, 15, 16, 255, 256, 4294967295ull, 4294967296ull, ULLONG_MAX, 1ull << 63};
   std::uint64_t x = 0x9E3779B97F4A7C15ull;
   for (int i = 0; i < 200; ++i) {
     x ^= x << 13, x ^= x >> 7, x ^= x << 17;

@@ -45,9 +45,8 @@ class ConvLocale : public testing::Test {
     std::ofstream(dir_ / "source") << "comment_char %\nescape_char /\nLC_NUMERIC\n"
                                       "decimal_point \"<U066B>\"\nthousands_sep \"\"\n"
                                       "grouping -1\nEND LC_NUMERIC\n";
-    const std::string command = "localedef -c -i '" + (dir_ / "source").string() +
-                                "' -f UTF-8 '" + (dir_ / "tqtest").string() +
-                                "' >/dev/null 2>&1";
+    const std::string command = "localedef -c -i '" + (dir_ / "source").string() + "' -f UTF-8 '" +
+                                (dir_ / "tqtest").string() + "' >/dev/null 2>&1";
     (void)std::system(command.c_str());  // warns (exit 1) about the categories left out
     const char* previous = std::getenv("LOCPATH");
     const std::string saved = previous != nullptr ? previous : "";
@@ -86,9 +85,10 @@ struct LocaleCase {
 TEST_F(ConvLocale, DecimalsClampedToOneToFifteen) {
   ASSERT_NE(c_, kNoLocale);
   const LocaleCase cases[] = {
-      {3.14159, 3, "3.142"},  {3.14159, 0, "3.1"},   {3.14159, -5, "3.1"},
-      {3.14159, 20, "3.141590000000000"},            {-2.5, 2, "-2.50"},
-      {1e6, 1, "1000000.0"},  {INFINITY, 3, "inf"},
+      {3.14159, 3, "3.142"}, {3.14159, 0, "3.1"},
+      {3.14159, -5, "3.1"},  {3.14159, 20, "3.141590000000000"},
+      {-2.5, 2, "-2.50"},    {1e6, 1, "1000000.0"},
+      {INFINITY, 3, "inf"},
   };
   for (const LocaleCase& c : cases) {
     Buffer<char> a;
@@ -108,7 +108,9 @@ TEST_F(ConvLocale, UsesTheLocaleSeparator) {
   unsigned char ok = 0;
   Str::Conv::LocaleFixRealToStr(arabic_, 3.14159, 3, a.high, a.get(), &ok);
   EXPECT_EQ(ok, 1);
-  EXPECT_EQ(a.Text(), "3\xD9\xAB" "142");
+  EXPECT_EQ(a.Text(),
+            "3\xD9\xAB"
+            "142");
 
   Buffer<char16_t> w(4);  // five units fill five places exactly
   Str::Conv::LocaleFixRealToStr(arabic_, 3.14159, 3, w.high, w.get(), &ok);
@@ -140,7 +142,9 @@ TEST_F(ConvLocale, SwitchStaysOnTheCallingThread) {
     Buffer<char> a;
     unsigned char ok = 0;
     Str::Conv::LocaleFixRealToStr(arabic_, 2.5, 1, a.high, a.get(), &ok);
-    ASSERT_EQ(a.Text(), "2\xD9\xAB" "5");
+    ASSERT_EQ(a.Text(),
+              "2\xD9\xAB"
+              "5");
   }
   done = true;
   other.join();

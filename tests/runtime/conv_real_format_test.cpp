@@ -85,7 +85,7 @@ TEST(ConvRealFormat, Scientific) {
           {-0.0, 6, false, "-0E+0"},
           {0.1, 17, false, "1.0000000000000001E-1"},
           {123456, 40, false, "1.23456E+5"},  // digits clamped to 17
-          {9.99999, 3, false, "1E+1"},         // rounding carries into the exponent
+          {9.99999, 3, false, "1E+1"},        // rounding carries into the exponent
           {1e-300, 17, false, "1E-300"},
           {1.5, 1, false, "2E+00"},  // no point: the C runtime's text stays
           {kInf, 6, false, "    INF"},
@@ -128,7 +128,7 @@ TEST(ConvRealFormat, Corrected) {
           {1e5, 3, false, "1E+05"},     // exponent without point: as printed
           {0.123456, 3, false, "0.123"},
           {3.14159265, 15, false, "3.14", 1, 6},  // d reduced to high - 2
-          {3.14159265, 0, false, "3.14159265"},    // digits 0 means 15
+          {3.14159265, 0, false, "3.14159265"},   // digits 0 means 15
           {12345, 6, true, "12.345E+3"},
           {0.5, 15, true, "500E-3"},
           {1.0 / 3, 15, false, "", 0, 15},  // 17 characters do not fit 16 places
@@ -166,7 +166,7 @@ TEST(ConvRealFormat, FixedRoundedByHand) {
           {-0.5, 0, false, "-1"},
           {99.999, 2, false, "100.00"},
           {-0.04, 1, false, "-0.0"},
-          {0.95, 1, false, "0.9"},  // 0.94999999999999996
+          {0.95, 1, false, "0.9"},                  // 0.94999999999999996
           {1.5, 20, false, "1.50000000000000000"},  // decimals clamped to 17
           {kInf, 2, false, "inf"},
           {9.96, 1, false, "10.0", 1, 3, false},

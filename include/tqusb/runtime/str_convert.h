@@ -37,12 +37,11 @@ TQ_API double StrToRealA(unsigned int high, const char* text, unsigned char* ok)
 
 TQ_API unsigned int StrToCardW(unsigned int high, const char16_t* text, unsigned int base,
                                unsigned char* ok);
-TQ_API int StrToIntW(unsigned int high, const char16_t* text, unsigned int base,
-                     unsigned char* ok);
-TQ_API unsigned long long StrToCard64W(unsigned int high, const char16_t* text,
-                                       unsigned int base, unsigned char* ok);
-TQ_API unsigned long long StrToCardPtrW(unsigned int high, const char16_t* text,
-                                        unsigned int base, unsigned char* ok);
+TQ_API int StrToIntW(unsigned int high, const char16_t* text, unsigned int base, unsigned char* ok);
+TQ_API unsigned long long StrToCard64W(unsigned int high, const char16_t* text, unsigned int base,
+                                       unsigned char* ok);
+TQ_API unsigned long long StrToCardPtrW(unsigned int high, const char16_t* text, unsigned int base,
+                                        unsigned char* ok);
 TQ_API long long StrToInt64W(unsigned int high, const char16_t* text, unsigned int base,
                              unsigned char* ok);
 TQ_API long long StrToIntPtrW(unsigned int high, const char16_t* text, unsigned int base,
@@ -66,18 +65,18 @@ TQ_API void Int64ToStrA(long long value, unsigned int high, char* buffer, unsign
 TQ_API void IntPtrToStrA(long long value, unsigned int high, char* buffer, unsigned int base,
                          unsigned char* ok);
 
-TQ_API void CardToStrW(unsigned int value, unsigned int high, char16_t* buffer,
-                       unsigned int base, unsigned char* ok);
+TQ_API void CardToStrW(unsigned int value, unsigned int high, char16_t* buffer, unsigned int base,
+                       unsigned char* ok);
 TQ_API void Card64ToStrW(unsigned long long value, unsigned int high, char16_t* buffer,
                          unsigned int base, unsigned char* ok);
 TQ_API void CardPtrToStrW(unsigned long long value, unsigned int high, char16_t* buffer,
                           unsigned int base, unsigned char* ok);
 TQ_API void IntToStrW(int value, unsigned int high, char16_t* buffer, unsigned int base,
                       unsigned char* ok);
-TQ_API void Int64ToStrW(long long value, unsigned int high, char16_t* buffer,
-                        unsigned int base, unsigned char* ok);
-TQ_API void IntPtrToStrW(long long value, unsigned int high, char16_t* buffer,
-                         unsigned int base, unsigned char* ok);
+TQ_API void Int64ToStrW(long long value, unsigned int high, char16_t* buffer, unsigned int base,
+                        unsigned char* ok);
+TQ_API void IntPtrToStrW(long long value, unsigned int high, char16_t* buffer, unsigned int base,
+                         unsigned char* ok);
 
 // ---- Real to text ---------------------------------------------------------
 // A NaN sets ok to 0 and leaves the buffer as it was.
@@ -103,8 +102,8 @@ TQ_API void FixRealToStrA(double value, unsigned int decimals, unsigned int high
                           unsigned char* ok);
 // CorrFixRealToStr: FixRealToStr rounded by hand on the 17-decimal text, so
 // 2.675 with 2 decimals is 2.67 (its binary value lies below 2.675).
-TQ_API void CorrFixRealToStrA(double value, unsigned int decimals, unsigned int high,
-                              char* buffer, unsigned char* ok);
+TQ_API void CorrFixRealToStrA(double value, unsigned int decimals, unsigned int high, char* buffer,
+                              unsigned char* ok);
 // LocaleFixRealToStr: fixed point with 1..15 decimals and the decimal
 // separator of the user's locale (LC_ALL / LC_NUMERIC / LANG). The locale is
 // switched on the calling thread only. Same fit rule as RealToStr.
@@ -115,8 +114,8 @@ TQ_API void RealToStrW(double value, unsigned int digits, unsigned char engineer
                        unsigned int high, char16_t* buffer, unsigned char* ok);
 TQ_API void CorrectedRealToStrW(double value, unsigned int digits, unsigned char engineering,
                                 unsigned int high, char16_t* buffer, unsigned char* ok);
-TQ_API void FixRealToStrW(double value, unsigned int decimals, unsigned int high,
-                          char16_t* buffer, unsigned char* ok);
+TQ_API void FixRealToStrW(double value, unsigned int decimals, unsigned int high, char16_t* buffer,
+                          unsigned char* ok);
 TQ_API void CorrFixRealToStrW(double value, unsigned int decimals, unsigned int high,
                               char16_t* buffer, unsigned char* ok);
 TQ_API void LocaleFixRealToStrW(double value, int decimals, unsigned int high, char16_t* buffer,
