@@ -141,7 +141,7 @@ TEST(HSort, LastRoundSwapsTheFirstItemWithItself) {
 // The recursion depth of the quicksort, seen through the depth it reports for
 // each range it starts.
 TEST(QSort, RecursionDepthStaysLogarithmic) {
-  const std::size_t n = 10000;
+  const std::size_t n = 5000;
   const unsigned bound = static_cast<unsigned>(std::log2(static_cast<double>(n))) + 1;
   for (Pattern pattern : {Pattern::Random, Pattern::Sorted, Pattern::Reverse, Pattern::AllEqual,
                           Pattern::OrganPipe}) {
