@@ -4,6 +4,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "tqusb/runtime/str.h"
+
 namespace runtime {
 
 namespace {
@@ -52,20 +54,21 @@ std::string WithoutQuotes(std::string_view arg) {
 
 void CopyArgument(std::string_view arg, unsigned int high, char* buffer) {
   if (buffer == nullptr) return;
-  const std::size_t room = static_cast<std::size_t>(high) + 1;
-  std::size_t length = arg.size() < room ? arg.size() : room;
-  if (length > 0) std::memcpy(buffer, arg.data(), length);
-  if (length > 0 && buffer[0] == '"') {
-    std::size_t closing = length - 1;
-    while (closing > 0 && buffer[closing] != '"') --closing;
-    if (closing > 0) {
-      std::memmove(buffer + closing, buffer + closing + 1, length - closing - 1);
-      --length;
-    }
-    std::memmove(buffer, buffer + 1, length - 1);
+  if (arg.empty()) {
+    buffer[0] = '\0';
+    return;
+  }
+  Str::CopyA(high, buffer, static_cast<unsigned int>(arg.size() - 1), arg.data());
+  std::size_t length = Str::LengthA(high, buffer);
+  if (buffer[0] != '"') return;
+  std::size_t closing = length - 1;
+  while (closing > 0 && buffer[closing] != '"') --closing;
+  if (closing > 0) {
+    std::memmove(buffer + closing, buffer + closing + 1, length - closing - 1);
     --length;
   }
-  if (length < room) buffer[length] = '\0';
+  std::memmove(buffer, buffer + 1, length - 1);
+  buffer[length - 1] = '\0';  // the text got shorter, so there is room
 }
 
 const std::string& ProcessCommandLine() {

@@ -1,8 +1,9 @@
 #pragma once
-// Lib: runtime services as free functions — sorting through callbacks, the
-// process-wide random generator, the command line and environment, starting
-// processes, and the local date and time.
+// Lib: runtime services as free functions — block operations (lib_blocks.h),
+// sorting through callbacks, the process-wide random generator, the command
+// line and environment, starting processes, and the local date and time.
 #include "tqusb/export.h"
+#include "tqusb/runtime/lib_blocks.h"
 
 namespace Lib {
 
