@@ -22,7 +22,9 @@ LocalNow ReadLocalNow() {
   return now;
 }
 
-bool IsLeapYear(unsigned year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(unsigned year) {
+  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 unsigned DaysInMonth(unsigned year, unsigned month) {
   static const unsigned char kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -41,8 +43,7 @@ bool SetLocal(std::tm fields, long nanoseconds) {
 
 }  // namespace
 
-void GetDate(unsigned short& year, unsigned short& month, unsigned short& day,
-             DayType& dayOfWeek) {
+void GetDate(unsigned short& year, unsigned short& month, unsigned short& day, DayType& dayOfWeek) {
   const LocalNow now = ReadLocalNow();
   year = static_cast<unsigned short>(now.fields.tm_year + 1900);
   month = static_cast<unsigned short>(now.fields.tm_mon + 1);

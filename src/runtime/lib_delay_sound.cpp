@@ -9,7 +9,9 @@
 
 namespace Lib {
 
-void Delay(unsigned int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void Delay(unsigned int ms) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 void Speaker(unsigned int, unsigned int duration) {
   if (isatty(STDERR_FILENO) == 1) {

@@ -22,8 +22,8 @@ void GetEnvironmentStringA(unsigned int nameHigh, const char* name, unsigned int
   std::memcpy(value, found, length + 1);
 }
 
-unsigned char SetEnvironmentStringA(unsigned int nameHigh, const char* name,
-                                    unsigned int valueHigh, const char* value) {
+unsigned char SetEnvironmentStringA(unsigned int nameHigh, const char* name, unsigned int valueHigh,
+                                    const char* value) {
   const auto key = runtime::TerminatedText(nameHigh, name);
   const auto text = runtime::TerminatedText(valueHigh, value);
   if (!key || !text || name == nullptr || value == nullptr) return 0;

@@ -92,9 +92,9 @@ unsigned char ExecA(unsigned int appHigh, const char* app, unsigned int cmdHigh,
 
   FileActions actions;
   pid_t pid = 0;
-  const int error = searchPath
-                        ? posix_spawnp(&pid, program.c_str(), actions.get(), nullptr, argv.data(), env)
-                        : posix_spawn(&pid, program.c_str(), actions.get(), nullptr, argv.data(), env);
+  const int error =
+      searchPath ? posix_spawnp(&pid, program.c_str(), actions.get(), nullptr, argv.data(), env)
+                 : posix_spawn(&pid, program.c_str(), actions.get(), nullptr, argv.data(), env);
   if (error != 0) return 0;
   if (processHandle != nullptr) {
     *processHandle = reinterpret_cast<void*>(static_cast<std::intptr_t>(pid));

@@ -49,11 +49,11 @@ TEST(CommandLine, CopyArgumentDropsLeadingAndLastQuoteAndBounds) {
       {"", 127, "", 1},
       {R"("")", 127, "", 1},
       {R"("a"b")", 127, "a\"b", 4},
-      {R"(a"b c")", 127, "a\"b c\"", 7},   // quotes kept unless it begins with one
-      {"plain", 2, "pla", 3},              // full buffer: no terminator
+      {R"(a"b c")", 127, "a\"b c\"", 7},  // quotes kept unless it begins with one
+      {"plain", 2, "pla", 3},             // full buffer: no terminator
       {"plain", 4, "plain", 5},
-      {R"("ab")", 2, "ab", 3},             // copied "ab, only the opening quote goes
-      {R"("abc" x)", 3, "abc", 4},         // copied "abc: the opening quote only
+      {R"("ab")", 2, "ab", 3},      // copied "ab, only the opening quote goes
+      {R"("abc" x)", 3, "abc", 4},  // copied "abc: the opening quote only
       {R"("ab" )", 4, "ab ", 4},
   };
   for (const Case& c : cases) {

@@ -36,7 +36,7 @@ TEST(DateTime, RejectsFieldsOutOfRangeWithoutTouchingTheClock) {
   struct DateCase {
     unsigned short year, month, day;
   };
-  const DateCase dates[] = {{2023, 2, 29}, {2024, 13, 1}, {2024, 0, 1},   {2024, 4, 31},
+  const DateCase dates[] = {{2023, 2, 29}, {2024, 13, 1}, {2024, 0, 1},  {2024, 4, 31},
                             {2024, 1, 0},  {1600, 1, 1},  {30828, 1, 1}, {2100, 2, 29}};
   for (const DateCase& d : dates) {
     EXPECT_EQ(Lib::SetDate(d.year, d.month, d.day), 0) << d.year << "-" << d.month << "-" << d.day;

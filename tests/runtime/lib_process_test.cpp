@@ -1,7 +1,6 @@
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -89,8 +88,7 @@ TEST(Environment, SetAndGetThroughBoundedStrings) {
       {"TQ_ENV_TEST", 11, 7, "value 1"},  // exactly fits with its terminator
       {"TQ_ENV_TEST", 11, 6, ""},         // one place short
       {"TQ_ENV_TEST", 10, 31, ""},        // the name has no terminator in its buffer
-      {"TQ_ENV_MISSING", 31, 31, ""},
-      {"", 31, 31, ""},
+      {"TQ_ENV_MISSING", 31, 31, ""},    {"", 31, 31, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.valueHigh));
@@ -124,9 +122,9 @@ int Exec(const char* app, const std::string& cmd, const void* env = nullptr) {
 
 TEST(ExecA, StartsProgramsByPathOrSearch) {
   EXPECT_EQ(Exec("/bin/sh", R"(sh -c "exit 3")"), 3);
-  EXPECT_EQ(Exec("", R"(sh -c "exit 7")"), 7);           // searched along PATH
+  EXPECT_EQ(Exec("", R"(sh -c "exit 7")"), 7);  // searched along PATH
   EXPECT_EQ(Exec(nullptr, R"(sh -c "exit 9")"), 9);
-  EXPECT_EQ(Exec("/bin/true", ""), 0);                    // the path alone
+  EXPECT_EQ(Exec("/bin/true", ""), 0);  // the path alone
   EXPECT_EQ(Exec("", "tq-no-such-program-here"), -1);
   EXPECT_EQ(Exec("/nonexistent/program", "program"), -1);
   EXPECT_EQ(Exec("", ""), -1);

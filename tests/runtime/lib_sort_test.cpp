@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <random>
 #include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -19,7 +19,9 @@ bool outOfRange = false;
 unsigned long long lessCalls = 0;
 unsigned long long swapCalls = 0;
 
-bool InRange(unsigned int i) { return i >= 1 && i <= data.size(); }
+bool InRange(unsigned int i) {
+  return i >= 1 && i <= data.size();
+}
 
 unsigned char Less(unsigned int i, unsigned int j) {
   ++lessCalls;
@@ -47,12 +49,24 @@ std::vector<int> Make(Pattern pattern, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i) {
     const int k = static_cast<int>(i);
     switch (pattern) {
-      case Pattern::Random: v[i] = static_cast<int>(rng() % 1000); break;
-      case Pattern::Sorted: v[i] = k; break;
-      case Pattern::Reverse: v[i] = static_cast<int>(n) - k; break;
-      case Pattern::AllEqual: v[i] = 42; break;
-      case Pattern::FewValues: v[i] = static_cast<int>(rng() % 3); break;
-      case Pattern::OrganPipe: v[i] = std::min(k, static_cast<int>(n) - k); break;
+      case Pattern::Random:
+        v[i] = static_cast<int>(rng() % 1000);
+        break;
+      case Pattern::Sorted:
+        v[i] = k;
+        break;
+      case Pattern::Reverse:
+        v[i] = static_cast<int>(n) - k;
+        break;
+      case Pattern::AllEqual:
+        v[i] = 42;
+        break;
+      case Pattern::FewValues:
+        v[i] = static_cast<int>(rng() % 3);
+        break;
+      case Pattern::OrganPipe:
+        v[i] = std::min(k, static_cast<int>(n) - k);
+        break;
     }
   }
   return v;
@@ -71,7 +85,9 @@ struct SortCase {
   SortFunc sort;
 };
 
-void PrintTo(const SortCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const SortCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class SortTest : public testing::TestWithParam<SortCase> {};
 
@@ -104,12 +120,9 @@ TEST_P(SortTest, MissingCallbacksAreIgnored) {
   EXPECT_EQ(data, (std::vector<int>{3, 2, 1}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Lib, SortTest,
-                         testing::Values(SortCase{"HSort", Lib::HSort},
-                                         SortCase{"QSort", Lib::QSort}),
-                         [](const testing::TestParamInfo<SortCase>& info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Lib, SortTest, testing::Values(SortCase{"HSort", Lib::HSort}, SortCase{"QSort", Lib::QSort}),
+    [](const testing::TestParamInfo<SortCase>& info) { return std::string(info.param.name); });
 
 TEST(HSort, CallsStayWithinNLogN) {
   const std::size_t n = 10000;

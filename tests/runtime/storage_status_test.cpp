@@ -1,7 +1,6 @@
+#include <gtest/gtest.h>
 #include <sys/mman.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
@@ -64,11 +63,11 @@ TEST(MemoryMap, ParsesRangesAndPermissions) {
   const Case cases[] = {
       {0x7f0000002000, 0x1000, true, true},
       {0x7f0000002fff, 1, false, true},
-      {0x7f0000001fff, 2, false, false},   // starts in the inaccessible range
+      {0x7f0000001fff, 2, false, false},       // starts in the inaccessible range
       {0x7f0000002800, 0x1000, false, false},  // runs past the end into a gap
-      {0x55aa00000000, 0x10, true, false},  // read-only
-      {0x1000, 0, false, true},             // empty range
-      {UINTPTR_MAX - 4, 10, false, false},  // wraps around
+      {0x55aa00000000, 0x10, true, false},     // read-only
+      {0x1000, 0, false, true},                // empty range
+      {UINTPTR_MAX - 4, 10, false, false},     // wraps around
   };
   for (const Case& c : cases) {
     EXPECT_EQ(runtime::RangeAccessible(map, c.p, c.size, c.write), c.ok) << std::hex << c.p;
@@ -99,12 +98,9 @@ TEST_F(ProbeTest, ReadAndWriteFollowTheProtection) {
     unsigned char badRead, badWrite;
   };
   const Case cases[] = {
-      {0, page, 0, 0},
-      {0, 2 * page, 0, 1},         // the second page is read-only
-      {page, page, 0, 1},
-      {page + 10, page, 1, 1},     // runs into the inaccessible page
-      {2 * page, 1, 1, 1},
-      {2 * page, 0, 0, 0},         // an empty range is never bad
+      {0, page, 0, 0},     {0, 2 * page, 0, 1},      // the second page is read-only
+      {page, page, 0, 1},  {page + 10, page, 1, 1},  // runs into the inaccessible page
+      {2 * page, 1, 1, 1}, {2 * page, 0, 0, 0},      // an empty range is never bad
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.offset) + "+" + std::to_string(c.size));

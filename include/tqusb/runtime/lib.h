@@ -53,8 +53,8 @@ TQ_API void ParamStrA(unsigned int high, char* buffer, unsigned int n);
 // The variable's value, or an empty string when it is missing, does not fit in
 // valueHigh + 1 characters with its terminator, or the name is not terminated
 // within nameHigh + 1 characters.
-TQ_API void GetEnvironmentStringA(unsigned int nameHigh, const char* name,
-                                  unsigned int valueHigh, char* value);
+TQ_API void GetEnvironmentStringA(unsigned int nameHigh, const char* name, unsigned int valueHigh,
+                                  char* value);
 // Sets the variable when both name and value are terminated within their
 // buffers; 1 when it was set.
 TQ_API unsigned char SetEnvironmentStringA(unsigned int nameHigh, const char* name,
