@@ -33,16 +33,19 @@ std::uint32_t MonotonicMilliseconds() {
   return static_cast<std::uint32_t>(ms);
 }
 
-constexpr TClockSource kSystemSource{MonotonicFrequency, MonotonicCounter,
-                                     MonotonicMilliseconds};
+constexpr TClockSource kSystemSource{MonotonicFrequency, MonotonicCounter, MonotonicMilliseconds};
 
 std::atomic<const TClockSource*> g_source{&kSystemSource};
 
 }  // namespace
 
-const TClockSource& SystemClockSource() { return kSystemSource; }
+const TClockSource& SystemClockSource() {
+  return kSystemSource;
+}
 
-const TClockSource& CurrentClockSource() { return *g_source.load(std::memory_order_acquire); }
+const TClockSource& CurrentClockSource() {
+  return *g_source.load(std::memory_order_acquire);
+}
 
 const TClockSource& ExchangeClockSource(const TClockSource& source) {
   return *g_source.exchange(&source, std::memory_order_acq_rel);

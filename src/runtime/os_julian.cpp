@@ -11,7 +11,7 @@ namespace os {
 namespace {
 
 constexpr double kOneMillisecond = 1.0 / 86400000.0;  // in days
-constexpr double kFirstGregorianDay = 2299161;         // 15 October 1582
+constexpr double kFirstGregorianDay = 2299161;        // 15 October 1582
 
 struct TSplitDate {
   double year;

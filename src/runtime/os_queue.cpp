@@ -14,6 +14,8 @@ std::uint32_t MsgWaitForMultipleObjectsEx(std::uint32_t count, void* const* hand
   return kWaitTimeout;
 }
 
-bool WindowsQueueEmpty() { return true; }
+bool WindowsQueueEmpty() {
+  return true;
+}
 
 }  // namespace os

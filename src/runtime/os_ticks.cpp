@@ -25,7 +25,9 @@ std::mutex g_uptimeLock;
 std::uint32_t g_lastTick = 0;
 unsigned long long g_extendedUptime = 0;
 
-long long Frequency() { return g_frequency.load(std::memory_order_relaxed); }
+long long Frequency() {
+  return g_frequency.load(std::memory_order_relaxed);
+}
 
 // The library's load runs __INIT, so ticks are usable before the host's first call.
 [[maybe_unused]] const bool g_initialised = (__INIT(), true);
@@ -41,8 +43,7 @@ void __INIT() {
   }
   long long hz = 0;
   // A frequency above kMaxHz would overflow the millisecond conversions.
-  const bool present =
-      detail::CurrentClockSource().counterFrequency(&hz) && hz > 0 && hz <= kMaxHz;
+  const bool present = detail::CurrentClockSource().counterFrequency(&hz) && hz > 0 && hz <= kMaxHz;
   g_frequency.store(present ? hz : kFallbackHz, std::memory_order_relaxed);
   g_counterPresent.store(present, std::memory_order_relaxed);
 }
@@ -54,9 +55,13 @@ long long GetHiResTicks() {
   return static_cast<long long>(GetUptimeMS64());
 }
 
-long long GetHiResHz() { return Frequency(); }
+long long GetHiResHz() {
+  return Frequency();
+}
 
-bool HiResTimerExists() { return g_counterPresent.load(std::memory_order_relaxed); }
+bool HiResTimerExists() {
+  return g_counterPresent.load(std::memory_order_relaxed);
+}
 
 long long GetHiResDifference(long long* last) {
   if (last == nullptr) return 0;
@@ -85,15 +90,16 @@ double HiResTicksToLRMS(long long ticks) {
   const long long hz = Frequency();
   const long long q = ticks / hz;
   const long long r = ticks % hz;
-  return static_cast<double>(q) * 1000.0 +
-         static_cast<double>(r * 1000) / static_cast<double>(hz);
+  return static_cast<double>(q) * 1000.0 + static_cast<double>(r * 1000) / static_cast<double>(hz);
 }
 
 double HiResTicksToLRS(long long ticks) {
   return static_cast<double>(ticks) / static_cast<double>(Frequency());
 }
 
-std::uint32_t GetUptimeMS() { return detail::CurrentClockSource().tickCount(); }
+std::uint32_t GetUptimeMS() {
+  return detail::CurrentClockSource().tickCount();
+}
 
 unsigned long long GetUptimeMS64() {
   std::lock_guard<std::mutex> lock(g_uptimeLock);

@@ -27,25 +27,15 @@ MATHLIB::PackedBcd FromBytes(const Bytes& bytes) {
 constexpr Bytes kNines{0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x00};
 constexpr Bytes kNegativeNines{0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x80};
 
-TEST(MathlibWrappers, EachNameCallsItsFunction) {
-  struct Case {
-    const char* name;
-    double got;
-    double expected;
-  };
-  const double pi = std::numbers::pi;
-  const Case cases[] = {
-      {"ACos", MATHLIB::ACos(0.5), pi / 3},      {"ASin", MATHLIB::ASin(0.5), pi / 6},
-      {"ATan", MATHLIB::ATan(1.0), pi / 4},      {"ATan2", MATHLIB::ATan2(1.0, -1.0), 3 * pi / 4},
-      {"Cos", MATHLIB::Cos(pi / 3), 0.5},        {"Sin", MATHLIB::Sin(pi / 6), 0.5},
-      {"Tan", MATHLIB::Tan(pi / 4), 1.0},        {"CosH", MATHLIB::CosH(1.0), std::cosh(1.0)},
-      {"SinH", MATHLIB::SinH(1.0), std::sinh(1.0)}, {"TanH", MATHLIB::TanH(0.5), std::tanh(0.5)},
-      {"Exp", MATHLIB::Exp(1.0), std::numbers::e}, {"Log", MATHLIB::Log(std::numbers::e), 1.0},
-      {"Log10", MATHLIB::Log10(1000.0), 3.0},    {"Sqrt", MATHLIB::Sqrt(2.25), 1.5},
-      {"Pow", MATHLIB::Pow(2.0, 0.5), std::sqrt(2.0)}, {"Mod", MATHLIB::Mod(-7.0, 3.0), -1.0},
-  };
-  for (const Case& c : cases) EXPECT_NEAR(c.got, c.expected, 1e-12) << c.name;
-  EXPECT_EQ(MATHLIB::MathError, nullptr);
+// The wrappers whose argument order or sign rule could be mixed up.
+TEST(MathlibWrappers, ArgumentOrderAndSigns) {
+  EXPECT_DOUBLE_EQ(MATHLIB::ATan2(1.0, -1.0), 3 * std::numbers::pi / 4);
+  EXPECT_DOUBLE_EQ(MATHLIB::Mod(-7.0, 3.0), -1.0);
+  EXPECT_DOUBLE_EQ(MATHLIB::Pow(2.0, 10.0), 1024.0);
+  EXPECT_DOUBLE_EQ(MATHLIB::Log(std::numbers::e), 1.0);
+  EXPECT_DOUBLE_EQ(MATHLIB::Log10(1000.0), 3.0);
+  EXPECT_DOUBLE_EQ(MATHLIB::ACos(0.5), std::numbers::pi / 3);
+  EXPECT_DOUBLE_EQ(MATHLIB::SinH(1.0), std::sinh(1.0));
 }
 
 TEST(MathlibIntPow, SquaresItsWayToThePower) {
@@ -55,22 +45,21 @@ TEST(MathlibIntPow, SquaresItsWayToThePower) {
     double expected;
   };
   const Case cases[] = {
-      {2, 10, 1024},     {2, -2, 0.25},  {0, 0, 1},          {0, -1, INFINITY},
-      {-2, 3, -8},       {-2, 4, 16},    {1.5, 0, 1},        {10, 22, 1e22},
-      {2, INT_MIN, 0},   {-1, INT_MIN, 1}, {-1, INT_MAX, -1}, {1, INT_MAX, 1},
-      {NAN, 0, 1},       {2, 1023, std::ldexp(1.0, 1023)}, {2, -1074, std::ldexp(1.0, -1074)},
+      {2, 10, 1024},
+      {2, -2, 0.25},
+      {0, 0, 1},
+      {0, -1, INFINITY},
+      {-2, 3, -8},
+      {10, 22, 1e22},
+      {2, INT_MIN, 0},
+      {-1, INT_MIN, 1},
+      {-1, INT_MAX, -1},
+      {1, INT_MAX, 1},
+      {2, 1023, std::ldexp(1.0, 1023)},
+      {2, -1074, std::ldexp(1.0, -1074)},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(MATHLIB::IntPow(c.x, c.n), c.expected) << c.x << "^" << c.n;
-  }
-  std::mt19937 rng(7);
-  std::uniform_real_distribution<double> base(-3.0, 3.0);
-  std::uniform_int_distribution<int> exponent(-60, 60);
-  for (int i = 0; i < 10000; ++i) {
-    const double x = base(rng);
-    const int n = exponent(rng);
-    const double expected = std::pow(x, n);
-    ASSERT_NEAR(MATHLIB::IntPow(x, n), expected, std::fabs(expected) * 1e-13) << x << "^" << n;
   }
 }
 
@@ -84,8 +73,6 @@ TEST(MathlibBcd, LongToBcdPacksTheIntegerPart) {
       {-5.0, {0x05, 0, 0, 0, 0, 0, 0, 0, 0, 0x80}},
       {0.5, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
       {-0.5, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0x80}},
-      {-0.0, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
-      {1.0, {0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
       {99999999.0, {0x99, 0x99, 0x99, 0x99, 0, 0, 0, 0, 0, 0}},
       {100000000.0, {0, 0, 0, 0, 0x01, 0, 0, 0, 0, 0}},
       {123456789012345678.0,  // nearest double: 123456789012345680
@@ -93,7 +80,6 @@ TEST(MathlibBcd, LongToBcdPacksTheIntegerPart) {
       {999999999999999872.0,  // the largest double below 10^18
        {0x72, 0x98, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0}},
       {1e18, kNines},
-      {1.1e18, kNines},
       {2e18, kNines},
       {-2e18, kNegativeNines},
       {INFINITY, kNines},
@@ -109,14 +95,11 @@ TEST(MathlibBcd, BcdToLongTakesNibblesAtFaceValue) {
     double expected;
   };
   const Case cases[] = {
-      {{0x34, 0x12, 0, 0, 0, 0, 0, 0, 0, 0}, 1234},
-      {{0x05, 0, 0, 0, 0, 0, 0, 0, 0, 0x80}, -5},
       {{0x05, 0, 0, 0, 0, 0, 0, 0, 0, 0x7F}, 5},  // only the top bit is the sign
       {{0x05, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF}, -5},
       {{0x0A, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 10},
       {{0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 165},
       {{0, 0xA0, 0, 0, 0, 0, 0, 0, 0, 0}, 10000},
-      {{0, 0, 0, 0, 0, 0, 0, 0, 0x01, 0}, 1e16},
       {{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0},
        1666666666666666665.0},  // 165 * (100^9 - 1) / 99, rounded once
       {kNines, 999999999999999999.0},

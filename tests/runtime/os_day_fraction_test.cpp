@@ -11,116 +11,85 @@ constexpr double kMsPerDay = 86400000.0;
 
 struct TClock {
   int h, m, s, ms;
+  bool nextDay;
   bool operator==(const TClock&) const = default;
 };
 
-TClock Split(double fd, bool* nextDay = nullptr) {
-  TClock c{-1, -1, -1, -1};
-  const bool rolled = os::fd2HMS(fd, &c.h, &c.m, &c.s, &c.ms);
-  if (nextDay != nullptr) *nextDay = rolled;
+TClock Split(double fd) {
+  TClock c{-1, -1, -1, -1, false};
+  c.nextDay = os::fd2HMS(fd, &c.h, &c.m, &c.s, &c.ms);
   return c;
 }
 
-TEST(OsDayFraction, SplitsTruncateThenRoundTheMillisecondWithCarries) {
+TEST(OsDayFraction, TruncatesThenRoundsTheMillisecondWithCarries) {
   struct Case {
     double fd;
     TClock clock;
-    bool nextDay;
   };
   const Case cases[] = {
-      {0.0, {0, 0, 0, 0}, false},
-      {0.5, {12, 0, 0, 0}, false},
-      {1.0 / 3.0, {8, 0, 0, 0}, false},
-      {0.9999999999, {24, 0, 0, 0}, true},
-      {1.0 - 0.4 / kMsPerDay, {24, 0, 0, 0}, true},
-      {1.0 - 0.6 / kMsPerDay, {23, 59, 59, 999}, false},
-      {os::HMS2fd(23, 59, 59, 999), {23, 59, 59, 999}, false},
-      {os::HMS2fd(10, 59, 59, 0) + 0.9996 / 86400.0, {11, 0, 0, 0}, false},
-      {os::HMS2fd(10, 14, 59, 0) + 0.9996 / 86400.0, {10, 15, 0, 0}, false},
-      {os::HMS2fd(10, 14, 58, 0) + 0.9996 / 86400.0, {10, 14, 59, 0}, false},
-      {os::HMS2fd(6, 7, 8, 9) + 0.4 / kMsPerDay, {6, 7, 8, 9}, false},
+      {0.5, {12, 0, 0, 0, false}},
+      {1.0 / 3.0, {8, 0, 0, 0, false}},
+      {0.9999999999, {24, 0, 0, 0, true}},
+      {1.0 - 0.4 / kMsPerDay, {24, 0, 0, 0, true}},
+      {1.0 - 0.6 / kMsPerDay, {23, 59, 59, 999, false}},
+      {os::HMS2fd(10, 59, 59, 0) + 0.9996 / 86400.0, {11, 0, 0, 0, false}},
+      {os::HMS2fd(10, 14, 58, 0) + 0.9996 / 86400.0, {10, 14, 59, 0, false}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Split(c.fd), c.clock) << c.fd;
+}
+
+// Milliseconds spread over the day, and all of the first and last seconds,
+// survive HMS2fd and fd2HMS unchanged.
+TEST(OsDayFraction, MillisecondsOfTheDayRoundTrip) {
+  auto check = [](int t) {
+    const TClock clock{t / 3600000, t / 60000 % 60, t / 1000 % 60, t % 1000, false};
+    EXPECT_EQ(Split(os::HMS2fd(clock.h, clock.m, clock.s, clock.ms)), clock) << t << " ms";
+    return !testing::Test::HasFailure();
+  };
+  for (int t = 0; t < 86400000 && check(t); t += 997) {
+  }
+  for (int t = 0; t < 1000 && check(t) && check(86399999 - t); ++t) {
+  }
+}
+
+TEST(OsDayFraction, DurationsRoundTripAndCarryAFullDay) {
+  struct Case {
+    int years, months, days;
+    double fd;
+    int expectedDays;
+    double expectedFd;
+  };
+  const Case cases[] = {
+      {0, 0, 0, 0.0, 0, 0.0},
+      {1, 2, 3, 0.25, 3, 0.25},
+      {2, 0, 0, 0.0, 0, 0.0},
+      {0, 11, 1, 0.5, 1, 0.5},
+      {5000, 3, 12, 0.125, 12, 0.125},
+      {100, 7, 29, 1 / kMsPerDay, 29, 1 / kMsPerDay},
+      {0, 0, 5, 0.25 + 0.3 / kMsPerDay, 5, 0.25},  // rounded to the millisecond
+      {3, 2, 5, 1.0 - 0.2 / kMsPerDay, 6, 0.0},    // 24:00 carries into the days
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "fd " << c.fd);
-    bool nextDay = !c.nextDay;
-    EXPECT_EQ(Split(c.fd, &nextDay), c.clock);
-    EXPECT_EQ(nextDay, c.nextDay);
+    int y = -1, m = -1, d = -1;
+    double fd = -1;
+    os::iDays(os::Days(c.years, c.months, c.days, c.fd), &y, &m, &d, &fd);
+    EXPECT_EQ(y, c.years);
+    EXPECT_EQ(m, c.months);
+    EXPECT_EQ(d, c.expectedDays);
+    EXPECT_NEAR(fd, c.expectedFd, 1e-12);
   }
-}
-
-// Every millisecond of a day, whole seconds apart and in the first and last
-// seconds, survives HMS2fd and fd2HMS unchanged.
-TEST(OsDayFraction, MillisecondsOfTheDayRoundTrip) {
-  auto check = [](int totalMs) {
-    const TClock clock{totalMs / 3600000, totalMs / 60000 % 60, totalMs / 1000 % 60,
-                       totalMs % 1000};
-    const double fd = os::HMS2fd(clock.h, clock.m, clock.s, clock.ms);
-    EXPECT_NEAR(fd, totalMs / kMsPerDay, 1e-15);
-    EXPECT_EQ(Split(fd), clock) << totalMs << " ms";
-    return Split(fd) == clock;
-  };
-  for (int ms = 0; ms < 86400000; ms += 997) {
-    if (!check(ms)) return;
-  }
-  for (int ms = 0; ms < 2000; ++ms) {
-    if (!check(ms) || !check(86400000 - 1 - ms)) return;
-  }
-}
-
-TEST(OsDayFraction, FracKeepsTheSign) {
-  EXPECT_DOUBLE_EQ(os::frac(2.75), 0.75);
-  EXPECT_DOUBLE_EQ(os::frac(-2.75), -0.75);
-  EXPECT_EQ(os::frac(5.0), 0.0);
-}
-
-struct TDuration {
-  int years, months, days;
-  double fd;
-};
-
-TDuration SplitDuration(double d) {
-  TDuration r{-1, -1, -1, -1};
-  os::iDays(d, &r.years, &r.months, &r.days, &r.fd);
-  return r;
-}
-
-TEST(OsDayFraction, DurationsRoundTrip) {
-  const TDuration cases[] = {
-      {0, 0, 0, 0.0},          {1, 2, 3, 0.25},
-      {10, 5, 17, os::HMS2fd(13, 14, 15, 16)}, {0, 11, 1, 0.5},
-      {2, 0, 0, 0.0},          {100, 7, 29, os::HMS2fd(0, 0, 0, 1)},
-      {5000, 3, 12, 0.125},    {0, 0, 29, os::HMS2fd(23, 59, 59, 999)},
-  };
-  for (const TDuration& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.years << "y " << c.months << "m " << c.days << "d "
-                                    << c.fd);
-    const TDuration r = SplitDuration(os::Days(c.years, c.months, c.days, c.fd));
-    EXPECT_EQ(r.years, c.years);
-    EXPECT_EQ(r.months, c.months);
-    EXPECT_EQ(r.days, c.days);
-    EXPECT_NEAR(r.fd, c.fd, 1e-12);
-  }
-}
-
-TEST(OsDayFraction, DurationFractionRoundsToMillisecondsAndCarriesAFullDay) {
-  TDuration r = SplitDuration(os::Days(0, 0, 5, 0.3 / kMsPerDay + 0.25));
-  EXPECT_EQ(r.fd, 0.25);  // 0.3 ms rounded away
-  r = SplitDuration(os::Days(3, 2, 5, 1.0 - 0.2 / kMsPerDay));
-  EXPECT_EQ(r.years, 3);
-  EXPECT_EQ(r.months, 2);
-  EXPECT_EQ(r.days, 6);
-  EXPECT_EQ(r.fd, 0.0);
 }
 
 TEST(OsDayFraction, NonsenseInputsStayDefined) {
-  const double inputs[] = {NAN, INFINITY, -INFINITY, 1e300, -1e300, -0.5, 7.25};
-  for (double x : inputs) {
+  for (double x :
+       std::initializer_list<double>{NAN, INFINITY, -INFINITY, 1e300, -1e300, -0.5, 7.25}) {
     Split(x);
-    os::fd2HMS(x, nullptr, nullptr, nullptr, nullptr);
-    SplitDuration(x);
+    int y, m, d;
+    double fd;
+    os::iDays(x, &y, &m, &d, &fd);
     os::iDays(x, nullptr, nullptr, nullptr, nullptr);
+    os::fd2HMS(x, nullptr, nullptr, nullptr, nullptr);
   }
-  EXPECT_TRUE(std::isfinite(os::HMS2fd(INT_MAX, INT_MIN, INT_MAX, INT_MIN)));
   EXPECT_TRUE(std::isfinite(os::Days(INT_MAX, INT_MAX, INT_MAX, 0.0)));
 }
 
