@@ -84,6 +84,11 @@ inline constexpr std::uint32_t kWaitTimeout = 0x00000102;
 inline constexpr std::uint32_t kWaitFailed = 0xFFFFFFFF;
 inline constexpr std::uint32_t kInfinite = 0xFFFFFFFF;
 
+// Waits up to timeoutMs (kInfinite: without limit) until the calling thread
+// has events to dispatch (any non-zero wakeMask): kWaitObject0 + count when it
+// has, kWaitTimeout when the time ran out. There are no waitable handles on
+// this platform, so a wait with handles (count > 0) fails, as does an endless
+// wait for nothing (wakeMask 0 and kInfinite). flags are accepted and unused.
 TQ_API std::uint32_t MsgWaitForMultipleObjectsEx(std::uint32_t count, void* const* handles,
                                                  std::uint32_t timeoutMs, std::uint32_t wakeMask,
                                                  std::uint32_t flags);
