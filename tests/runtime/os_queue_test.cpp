@@ -41,11 +41,11 @@ TEST_F(OsQueue, PostedMessageIsSeenUntilPumped) {
 }
 
 TEST_F(OsQueue, EndlessWaitEndsWhenAnotherThreadPosts) {
+  const auto start = std::chrono::steady_clock::now();
   std::thread poster([window = window_] {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     platform::PostMessage(window, 0x400, 0, 0);
   });
-  const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(os::MsgWaitForMultipleObjectsEx(0, nullptr, os::kInfinite, kAllInput, 0),
             os::kWaitObject0);
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(15));
