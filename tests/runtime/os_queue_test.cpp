@@ -60,11 +60,4 @@ TEST_F(OsQueue, WaitsThatCannotEndFail) {
   EXPECT_EQ(os::MsgWaitForMultipleObjectsEx(0, nullptr, os::kInfinite, 0, 0), os::kWaitFailed);
 }
 
-// A thread that never made a queue has nothing queued.
-TEST(OsQueueFreshThread, IsEmpty) {
-  bool empty = false;
-  std::thread([&] { empty = os::WindowsQueueEmpty(); }).join();
-  EXPECT_TRUE(empty);
-}
-
 }  // namespace
