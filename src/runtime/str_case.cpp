@@ -25,14 +25,30 @@ void MapString(unsigned int high, Ch* s, Map map) {
 
 }  // namespace
 
-char CapA(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-char LowA(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-char16_t CapW(char16_t c) { return MapUnit(c, std::towupper); }
-char16_t LowW(char16_t c) { return MapUnit(c, std::towlower); }
+char CapA(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+char LowA(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+char16_t CapW(char16_t c) {
+  return MapUnit(c, std::towupper);
+}
+char16_t LowW(char16_t c) {
+  return MapUnit(c, std::towlower);
+}
 
-void CapsA(unsigned int high, char* s) { MapString(high, s, CapA); }
-void LowsA(unsigned int high, char* s) { MapString(high, s, LowA); }
-void CapsW(unsigned int high, char16_t* s) { MapString(high, s, CapW); }
-void LowsW(unsigned int high, char16_t* s) { MapString(high, s, LowW); }
+void CapsA(unsigned int high, char* s) {
+  MapString(high, s, CapA);
+}
+void LowsA(unsigned int high, char* s) {
+  MapString(high, s, LowA);
+}
+void CapsW(unsigned int high, char16_t* s) {
+  MapString(high, s, CapW);
+}
+void LowsW(unsigned int high, char16_t* s) {
+  MapString(high, s, LowW);
+}
 
 }  // namespace Str

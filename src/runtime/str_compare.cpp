@@ -35,8 +35,7 @@ int CompareW(unsigned int aHigh, const char16_t* a, unsigned int bHigh, const ch
 unsigned char SameA(unsigned int aHigh, const char* a, unsigned int bHigh, const char* b) {
   return Compare(aHigh, a, bHigh, b) == 0 ? 1 : 0;
 }
-unsigned char SameW(unsigned int aHigh, const char16_t* a, unsigned int bHigh,
-                    const char16_t* b) {
+unsigned char SameW(unsigned int aHigh, const char16_t* a, unsigned int bHigh, const char16_t* b) {
   return Compare(aHigh, a, bHigh, b) == 0 ? 1 : 0;
 }
 

@@ -49,8 +49,7 @@ void Concat(unsigned int dstHigh, Ch* dst, unsigned int aHigh, const Ch* a, unsi
 }
 
 template <typename Ch>
-void Insert(unsigned int dstHigh, Ch* dst, unsigned int srcHigh, const Ch* src,
-            unsigned int pos) {
+void Insert(unsigned int dstHigh, Ch* dst, unsigned int srcHigh, const Ch* src, unsigned int pos) {
   Size dstLen = Length(dstHigh, dst);
   Size at = pos < dstLen ? pos : dstLen;
   Size srcLen = Length(srcHigh, src);
@@ -142,8 +141,8 @@ void PrependW(unsigned int dstHigh, char16_t* dst, unsigned int srcHigh, const c
   Prepend(dstHigh, dst, srcHigh, src);
 }
 
-void ConcatA(unsigned int dstHigh, char* dst, unsigned int aHigh, const char* a,
-             unsigned int bHigh, const char* b) {
+void ConcatA(unsigned int dstHigh, char* dst, unsigned int aHigh, const char* a, unsigned int bHigh,
+             const char* b) {
   Concat(dstHigh, dst, aHigh, a, bHigh, b);
 }
 void ConcatW(unsigned int dstHigh, char16_t* dst, unsigned int aHigh, const char16_t* a,

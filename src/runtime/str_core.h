@@ -10,14 +10,20 @@ namespace Str::detail {
 // Counts and indices are kept 64-bit inside so that high + 1 never wraps.
 using Size = unsigned long long;
 
-inline Size Places(unsigned int high) { return Size(high) + 1; }
+inline Size Places(unsigned int high) {
+  return Size(high) + 1;
+}
 
 inline Size ScanFor(const char* p, Size n, char c) {
   return Lib::ScanR(p, n, static_cast<unsigned char>(c));
 }
-inline Size ScanFor(const char16_t* p, Size n, char16_t c) { return Lib::WordScanR(p, n, c); }
+inline Size ScanFor(const char16_t* p, Size n, char16_t c) {
+  return Lib::WordScanR(p, n, c);
+}
 
-inline Size FirstDifference(const char* a, const char* b, Size n) { return Lib::Compare(a, b, n); }
+inline Size FirstDifference(const char* a, const char* b, Size n) {
+  return Lib::Compare(a, b, n);
+}
 inline Size FirstDifference(const char16_t* a, const char16_t* b, Size n) {
   return Lib::WordCompare(a, b, n);
 }
@@ -52,7 +58,11 @@ Size PutAt(unsigned int high, Ch* dst, Size at, const Ch* src, Size n) {
 }
 
 // Upper-casing used by the case-insensitive comparisons (the CapA/CapW mapping).
-inline char Upper(char c) { return CapA(c); }
-inline char16_t Upper(char16_t c) { return CapW(c); }
+inline char Upper(char c) {
+  return CapA(c);
+}
+inline char16_t Upper(char16_t c) {
+  return CapW(c);
+}
 
 }  // namespace Str::detail

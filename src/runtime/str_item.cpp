@@ -41,7 +41,8 @@ void ItemA(unsigned int dstHigh, char* dst, unsigned int srcHigh, const char* sr
 
 void ItemW(unsigned int dstHigh, char16_t* dst, unsigned int srcHigh, const char16_t* src,
            const unsigned char* set, unsigned int n) {
-  CopyItem(dstHigh, dst, srcHigh, src, n, [set](char16_t c) { return c < 128 && InBitmap(set, c); });
+  CopyItem(dstHigh, dst, srcHigh, src, n,
+           [set](char16_t c) { return c < 128 && InBitmap(set, c); });
 }
 
 void ItemSA(unsigned int dstHigh, char* dst, unsigned int srcHigh, const char* src,

@@ -11,8 +11,12 @@ unsigned short gTab2[128];
 }  // namespace
 
 namespace detail {
-const unsigned short* Tab1() { return gTab1; }
-const unsigned short* Tab2() { return gTab2; }
+const unsigned short* Tab1() {
+  return gTab1;
+}
+const unsigned short* Tab2() {
+  return gTab2;
+}
 }  // namespace detail
 
 void SetTabs(const void* tab1, const void* tab2) {

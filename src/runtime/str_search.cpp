@@ -51,9 +51,9 @@ unsigned int NextPos(unsigned int high, const Ch* s, unsigned int subHigh, const
 }
 
 template <typename Ch>
-void Subst(unsigned int high, Ch* s, unsigned int findHigh, const Ch* find,
-           unsigned int replHigh, const Ch* repl, void (*insert)(unsigned int, Ch*, unsigned int,
-                                                                const Ch*, unsigned int)) {
+void Subst(unsigned int high, Ch* s, unsigned int findHigh, const Ch* find, unsigned int replHigh,
+           const Ch* repl,
+           void (*insert)(unsigned int, Ch*, unsigned int, const Ch*, unsigned int)) {
   unsigned int at = NextPos(high, s, findHigh, find, 0);
   if (at == NotFound) return;
   Size len = Length(high, s);
@@ -79,11 +79,15 @@ unsigned int NextCharPosA(unsigned int high, const char* s, char c, unsigned int
 unsigned int NextCharPosW(unsigned int high, const char16_t* s, char16_t c, unsigned int start) {
   return NextCharPos(high, s, c, start);
 }
-unsigned int RCharPosA(unsigned int high, const char* s, char c) { return RCharPos(high, s, c); }
+unsigned int RCharPosA(unsigned int high, const char* s, char c) {
+  return RCharPos(high, s, c);
+}
 unsigned int RCharPosW(unsigned int high, const char16_t* s, char16_t c) {
   return RCharPos(high, s, c);
 }
-unsigned int CountA(unsigned int high, const char* s, char c) { return Count(high, s, c); }
+unsigned int CountA(unsigned int high, const char* s, char c) {
+  return Count(high, s, c);
+}
 unsigned int CountW(unsigned int high, const char16_t* s, char16_t c) {
   return Count(high, s, c);
 }
@@ -91,8 +95,7 @@ unsigned int CountW(unsigned int high, const char16_t* s, char16_t c) {
 unsigned int PosA(unsigned int high, const char* s, unsigned int subHigh, const char* sub) {
   return NextPos(high, s, subHigh, sub, 0);
 }
-unsigned int PosW(unsigned int high, const char16_t* s, unsigned int subHigh,
-                  const char16_t* sub) {
+unsigned int PosW(unsigned int high, const char16_t* s, unsigned int subHigh, const char16_t* sub) {
   return NextPos(high, s, subHigh, sub, 0);
 }
 unsigned int NextPosA(unsigned int high, const char* s, unsigned int subHigh, const char* sub,

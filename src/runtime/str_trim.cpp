@@ -66,18 +66,34 @@ void RPadCh(unsigned int high, Ch* s, unsigned int width, Ch c) {
 
 }  // namespace
 
-void TrimA(unsigned int high, char* s) { Trim(high, s); }
-void TrimW(unsigned int high, char16_t* s) { Trim(high, s); }
-void LTrimA(unsigned int high, char* s) { LTrim(high, s); }
-void LTrimW(unsigned int high, char16_t* s) { LTrim(high, s); }
-void RTrimA(unsigned int high, char* s) { RTrim(high, s); }
-void RTrimW(unsigned int high, char16_t* s) { RTrim(high, s); }
+void TrimA(unsigned int high, char* s) {
+  Trim(high, s);
+}
+void TrimW(unsigned int high, char16_t* s) {
+  Trim(high, s);
+}
+void LTrimA(unsigned int high, char* s) {
+  LTrim(high, s);
+}
+void LTrimW(unsigned int high, char16_t* s) {
+  LTrim(high, s);
+}
+void RTrimA(unsigned int high, char* s) {
+  RTrim(high, s);
+}
+void RTrimW(unsigned int high, char16_t* s) {
+  RTrim(high, s);
+}
 
-void LPadChA(unsigned int high, char* s, unsigned int width, char c) { LPadCh(high, s, width, c); }
+void LPadChA(unsigned int high, char* s, unsigned int width, char c) {
+  LPadCh(high, s, width, c);
+}
 void LPadChW(unsigned int high, char16_t* s, unsigned int width, char16_t c) {
   LPadCh(high, s, width, c);
 }
-void RPadChA(unsigned int high, char* s, unsigned int width, char c) { RPadCh(high, s, width, c); }
+void RPadChA(unsigned int high, char* s, unsigned int width, char c) {
+  RPadCh(high, s, width, c);
+}
 void RPadChW(unsigned int high, char16_t* s, unsigned int width, char16_t c) {
   RPadCh(high, s, width, c);
 }

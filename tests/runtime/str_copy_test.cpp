@@ -19,8 +19,8 @@ struct CopyCase {
 
 TEST(StrCopy, StoresAsMuchAsFitsAndTerminatesOnlyWhenShort) {
   const CopyCase cases[] = {
-      {3, "abcdef", "abcd"},  {3, "abcd", "abcd"}, {3, "abc", "abc\0"s},
-      {3, "", "\0###"s},      {0, "x", "x"},       {0, "", "\0"s},
+      {3, "abcdef", "abcd"}, {3, "abcd", "abcd"}, {3, "abc", "abc\0"s},
+      {3, "", "\0###"s},     {0, "x", "x"},       {0, "", "\0"s},
   };
   for (const auto& c : cases) {
     BoundedA dst(c.high);
@@ -57,8 +57,8 @@ struct BuildCase {
 
 TEST(StrCopy, AppendStopsAtHighAndLeavesFullBuffersAlone) {
   const BuildCase cases[] = {
-      {2, "ab", "xy", "abx"},     {2, "abc", "xy", "abc"},      {3, "ab", "x", "abx\0"s},
-      {3, "ab", "", "ab\0#"s},    {3, "", "abcdef", "abcd"},
+      {2, "ab", "xy", "abx"},  {2, "abc", "xy", "abc"},   {3, "ab", "x", "abx\0"s},
+      {3, "ab", "", "ab\0#"s}, {3, "", "abcdef", "abcd"},
   };
   for (const auto& c : cases) {
     BoundedA dst(c.high, c.dst);
@@ -70,7 +70,7 @@ TEST(StrCopy, AppendStopsAtHighAndLeavesFullBuffersAlone) {
 
 TEST(StrCopy, PrependKeepsTheHeadOfTheResult) {
   const BuildCase cases[] = {
-      {3, "cd", "ab", "abcd"},   {3, "cd", "xyz", "xyzc"}, {3, "cd", "abcdef", "abcd"},
+      {3, "cd", "ab", "abcd"},    {3, "cd", "xyz", "xyzc"}, {3, "cd", "abcdef", "abcd"},
       {4, "cd", "ab", "abcd\0"s}, {3, "cd", "", "cd\0#"s},
   };
   for (const auto& c : cases) {
@@ -83,8 +83,8 @@ TEST(StrCopy, PrependKeepsTheHeadOfTheResult) {
 
 TEST(StrCopy, ConcatCutsAndMayWriteOverEitherSource) {
   const BuildCase cases[] = {
-      {3, "ab", "cd", "abcd"},  {3, "ab", "cde", "abcd"}, {4, "ab", "cd", "abcd\0"s},
-      {1, "abc", "d", "ab"},    {3, "", "", "\0###"s},
+      {3, "ab", "cd", "abcd"}, {3, "ab", "cde", "abcd"}, {4, "ab", "cd", "abcd\0"s},
+      {1, "abc", "d", "ab"},   {3, "", "", "\0###"s},
   };
   for (const auto& c : cases) {
     BoundedA dst(c.high);
@@ -125,9 +125,9 @@ TEST(StrCopy, InsertClampsPositionAndDropsWhatIsPushedPastHigh) {
 
 TEST(StrCopy, DeleteAtAndPastTheEnds) {
   const EditCase cases[] = {
-      {9, "abcdef", "", 2, 10, "ab"},  {9, "abcdef", "", 6, 1, "abcdef"},
+      {9, "abcdef", "", 2, 10, "ab"},    {9, "abcdef", "", 6, 1, "abcdef"},
       {9, "abcdef", "", 2, 0, "abcdef"}, {9, "abcdef", "", 1, 2, "adef"},
-      {5, "abcdef", "", 0, 1, "bcdef"}, {5, "abcdef", "", 5, 1, "abcde"},
+      {5, "abcdef", "", 0, 1, "bcdef"},  {5, "abcdef", "", 5, 1, "abcde"},
   };
   for (const auto& c : cases) {
     BoundedA s(c.high, c.dst);
@@ -159,7 +159,10 @@ struct ResultCase {
 
 TEST(StrCopy, StrToCReportsWhetherTheTerminatorFitted) {
   const ResultCase cases[] = {
-      {"abc", 3, 1, "abc\0"s}, {"abcd", 3, 0, "abcd"}, {"", 0, 1, "\0"s}, {"abcdef", 1, 0, "ab"},
+      {"abc", 3, 1, "abc\0"s},
+      {"abcd", 3, 0, "abcd"},
+      {"", 0, 1, "\0"s},
+      {"abcdef", 1, 0, "ab"},
   };
   for (const auto& c : cases) {
     BoundedA dst(c.high);
@@ -171,7 +174,12 @@ TEST(StrCopy, StrToCReportsWhetherTheTerminatorFitted) {
 
 TEST(StrCopy, StrToPasAcceptsAtMostHighMinusOneCharacters) {
   const ResultCase cases[] = {
-      {"ab", 3, 1, "\x02" "ab#"}, {"abc", 3, 0, "\0###"s}, {"", 1, 1, "\0#"s}, {"a", 0, 0, "\0"s},
+      {"ab", 3, 1,
+       "\x02"
+       "ab#"},
+      {"abc", 3, 0, "\0###"s},
+      {"", 1, 1, "\0#"s},
+      {"a", 0, 0, "\0"s},
   };
   for (const auto& c : cases) {
     BoundedA dst(c.high, "####"sv);

@@ -40,5 +40,29 @@ template <typename Ch>
 Bounded<Ch> Exact(std::basic_string_view<Ch> text) {
   return Bounded<Ch>(text.empty() ? 0u : static_cast<unsigned>(text.size() - 1), text);
 }
-inline BoundedA ExactA(std::string_view text) { return Exact<char>(text); }
-inline BoundedW ExactW(std::u16string_view text) { return Exact<char16_t>(text); }
+inline BoundedA ExactA(std::string_view text) {
+  return Exact<char>(text);
+}
+inline BoundedW ExactW(std::u16string_view text) {
+  return Exact<char16_t>(text);
+}
+
+#include <clocale>
+
+// Switches one locale category for the length of a test (the W case mappings and
+// the collation depend on it) and restores the previous setting.
+class ScopedLocale {
+ public:
+  ScopedLocale(int category, const char* name) : category_(category) {
+    const char* old = std::setlocale(category, nullptr);
+    saved_ = old != nullptr ? old : "C";
+    ok_ = std::setlocale(category, name) != nullptr;
+  }
+  ~ScopedLocale() { std::setlocale(category_, saved_.c_str()); }
+  bool ok() const { return ok_; }
+
+ private:
+  int category_;
+  std::string saved_;
+  bool ok_;
+};

@@ -23,8 +23,7 @@ TQ_API unsigned long long WordCompare(const void* a, const void* b, unsigned lon
 // Number of elements before the first one equal (ScanR) or not equal (ScanNeR)
 // to value, scanning upward from p; count when there is none.
 TQ_API unsigned long long ScanR(const void* p, unsigned long long count, unsigned char value);
-TQ_API unsigned long long WordScanR(const void* p, unsigned long long count,
-                                    unsigned short value);
+TQ_API unsigned long long WordScanR(const void* p, unsigned long long count, unsigned short value);
 TQ_API unsigned long long ScanNeR(const void* p, unsigned long long count, unsigned char value);
 TQ_API unsigned long long WordScanNeR(const void* p, unsigned long long count,
                                       unsigned short value);
@@ -32,8 +31,7 @@ TQ_API unsigned long long WordScanNeR(const void* p, unsigned long long count,
 // The same scanning downward: p, p - 1, p - 2, ... (p is the last element of
 // the range, so ScanNeL from the last character counts a trailing run).
 TQ_API unsigned long long ScanL(const void* p, unsigned long long count, unsigned char value);
-TQ_API unsigned long long WordScanL(const void* p, unsigned long long count,
-                                    unsigned short value);
+TQ_API unsigned long long WordScanL(const void* p, unsigned long long count, unsigned short value);
 TQ_API unsigned long long ScanNeL(const void* p, unsigned long long count, unsigned char value);
 TQ_API unsigned long long WordScanNeL(const void* p, unsigned long long count,
                                       unsigned short value);

@@ -35,8 +35,7 @@ TQ_API void CopyA(unsigned int dstHigh, char* dst, unsigned int srcHigh, const c
 TQ_API void CopyW(unsigned int dstHigh, char16_t* dst, unsigned int srcHigh, const char16_t* src);
 
 TQ_API void AppendA(unsigned int dstHigh, char* dst, unsigned int srcHigh, const char* src);
-TQ_API void AppendW(unsigned int dstHigh, char16_t* dst, unsigned int srcHigh,
-                    const char16_t* src);
+TQ_API void AppendW(unsigned int dstHigh, char16_t* dst, unsigned int srcHigh, const char16_t* src);
 
 TQ_API void PrependA(unsigned int dstHigh, char* dst, unsigned int srcHigh, const char* src);
 TQ_API void PrependW(unsigned int dstHigh, char16_t* dst, unsigned int srcHigh,
@@ -51,16 +50,16 @@ TQ_API void ConcatW(unsigned int dstHigh, char16_t* dst, unsigned int aHigh, con
 // pos is clamped to the length; characters pushed past high are lost.
 TQ_API void InsertA(unsigned int dstHigh, char* dst, unsigned int srcHigh, const char* src,
                     unsigned int pos);
-TQ_API void InsertW(unsigned int dstHigh, char16_t* dst, unsigned int srcHigh,
-                    const char16_t* src, unsigned int pos);
+TQ_API void InsertW(unsigned int dstHigh, char16_t* dst, unsigned int srcHigh, const char16_t* src,
+                    unsigned int pos);
 
 TQ_API void DeleteA(unsigned int high, char* s, unsigned int pos, unsigned int count);
 TQ_API void DeleteW(unsigned int high, char16_t* s, unsigned int pos, unsigned int count);
 
 TQ_API void SliceA(unsigned int dstHigh, char* dst, unsigned int srcHigh, const char* src,
                    unsigned int pos, unsigned int count);
-TQ_API void SliceW(unsigned int dstHigh, char16_t* dst, unsigned int srcHigh,
-                   const char16_t* src, unsigned int pos, unsigned int count);
+TQ_API void SliceW(unsigned int dstHigh, char16_t* dst, unsigned int srcHigh, const char16_t* src,
+                   unsigned int pos, unsigned int count);
 
 // Blanks are TAB, LF, CR and space only.
 TQ_API void TrimA(unsigned int high, char* s);
@@ -93,8 +92,7 @@ TQ_API char16_t LowW(char16_t c);
 
 // -1, 0 or 1; ordinal on unsigned character values, a prefix is less.
 TQ_API int CompareA(unsigned int aHigh, const char* a, unsigned int bHigh, const char* b);
-TQ_API int CompareW(unsigned int aHigh, const char16_t* a, unsigned int bHigh,
-                    const char16_t* b);
+TQ_API int CompareW(unsigned int aHigh, const char16_t* a, unsigned int bHigh, const char16_t* b);
 TQ_API unsigned char SameA(unsigned int aHigh, const char* a, unsigned int bHigh, const char* b);
 TQ_API unsigned char SameW(unsigned int aHigh, const char16_t* a, unsigned int bHigh,
                            const char16_t* b);
@@ -145,9 +143,8 @@ TQ_API void ItemW(unsigned int dstHigh, char16_t* dst, unsigned int srcHigh, con
 // Separators given as the characters of a string (any unit in the W form).
 TQ_API void ItemSA(unsigned int dstHigh, char* dst, unsigned int srcHigh, const char* src,
                    unsigned int sepHigh, const char* seps, unsigned int n);
-TQ_API void ItemSW(unsigned int dstHigh, char16_t* dst, unsigned int srcHigh,
-                   const char16_t* src, unsigned int sepHigh, const char16_t* seps,
-                   unsigned int n);
+TQ_API void ItemSW(unsigned int dstHigh, char16_t* dst, unsigned int srcHigh, const char16_t* src,
+                   unsigned int sepHigh, const char16_t* seps, unsigned int n);
 
 // --- Wildcards ---------------------------------------------------------------
 // '*' matches any run (also none), '?' exactly one character. MatchA/W ignore
