@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,15 @@ constexpr const char* kUsage =
     "       tqsim [--bus DIR] fault DEVICE status CODE [COUNT] | delay MS [COUNT] |\n"
     "                                 close-reply | close-image | unplug-after N | clear\n"
     "DEVICE is a camera name, a device name or a camera id.\n";
+
+// The default configuration: the source tree's, else the copy beside the
+// program (a build tree moved elsewhere).
+std::string DefaultConfig() {
+  std::error_code ec;
+  if (std::filesystem::exists(TQSIM_DEFAULT_CONFIG, ec)) return TQSIM_DEFAULT_CONFIG;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string(TQSIM_DEFAULT_CONFIG) : (self.parent_path() / "cameras.json").string();
+}
 
 int Usage() {
   std::fputs(kUsage, stderr);
@@ -84,7 +94,7 @@ int Command(const std::string& root, const std::vector<std::string>& words) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string root, config = TQSIM_DEFAULT_CONFIG;
+  std::string root, config = DefaultConfig();
   double timeScale = 1.0;
   std::vector<std::string> words;
   for (int i = 1; i < argc; ++i) {

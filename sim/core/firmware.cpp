@@ -135,7 +135,7 @@ Response Firmware::FailWith(ByteView request, std::uint8_t status) const {
   if (command && command->handler == &Firmware::ImageRequest) {
     // An image request is answered on the image pipe; only generations 2 to 5
     // follow the pixels with a status byte.
-    response.image = Bytes{};
+    response.image = std::make_shared<const Bytes>();
     response.hasReply = model_.Generation() >= 2;
   }
   response.reply.assign(command ? ReplyLengthOf(*command) : 1, 0);

@@ -5,6 +5,7 @@
 // logic over the model, its state and the simulated clock; no sockets.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -47,7 +48,7 @@ struct Response {
   bool hasReply = true;
   Bytes reply;                 // status byte first
   double delaySim = 0;         // simulated seconds before the reply (and image) go out
-  std::optional<Bytes> image;  // image frame, sent before the reply
+  std::shared_ptr<const Bytes> image;  // image frame, sent before the reply
 };
 
 class Firmware {

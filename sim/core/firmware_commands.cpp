@@ -260,7 +260,7 @@ std::uint8_t Firmware::Timing(ByteView req, Bytes&, Response&) {
 std::uint8_t Firmware::ImageRequest(ByteView, Bytes&, Response& response) {
   // The image unit answers with an empty image: the host sees a short
   // transfer. Generations 2 to 5 follow the pixels with a status byte.
-  response.image = Bytes{};
+  response.image = std::make_shared<const Bytes>();
   response.hasReply = model_.Generation() >= 2;
   return kFailure;
 }

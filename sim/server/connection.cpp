@@ -31,6 +31,7 @@ void Connection::Close() {
   close(fd_);
   fd_ = -1;
   output_.clear();
+  pending_ = 0;
 }
 
 void Connection::Fail() {
@@ -77,7 +78,7 @@ void Connection::ReadInput() {
       Bytes frame(input_.begin() + platform::bus::kFrameHeaderSize,
                   input_.begin() + platform::bus::kFrameHeaderSize + length);
       input_.erase(input_.begin(), input_.begin() + platform::bus::kFrameHeaderSize + length);
-      onFrame_(std::move(frame));
+      if (!onFrame_(std::move(frame))) return Fail();
       if (fd_ < 0) return;  // the frame's handling closed this connection
     }
   }
@@ -85,6 +86,11 @@ void Connection::ReadInput() {
 
 bool Connection::SendFrame(std::shared_ptr<const Bytes> payload) {
   if (fd_ < 0) return false;
+  if (pending_ + payload->size() > kMaxPendingOutput) {
+    Fail();
+    return false;
+  }
+  pending_ += platform::bus::kFrameHeaderSize + payload->size();
   auto header = std::make_shared<Bytes>(platform::bus::kFrameHeaderSize);
   platform::bus::EncodeFrameHeader(static_cast<std::uint32_t>(payload->size()), header->data());
   output_.push_back({std::move(header), 0});
@@ -104,6 +110,7 @@ void Connection::Flush() {
       return Fail();
     }
     chunk.offset += static_cast<std::size_t>(n);
+    pending_ -= static_cast<std::size_t>(n);
     if (chunk.offset == chunk.data->size()) output_.pop_front();
   }
   const bool want = !output_.empty();

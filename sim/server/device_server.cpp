@@ -48,6 +48,11 @@ bool DeviceServer::Start(std::string* error) {
   std::string scratch;
   if (!error) error = &scratch;
   if (running_) return true;
+  if (started_) {
+    *error = "a stopped server cannot be started again";
+    return false;
+  }
+  started_ = true;
   if (!loop_.Ok()) {
     *error = "cannot create the event loop";
     return false;

@@ -33,7 +33,8 @@ class DeviceServer {
   DeviceServer& operator=(const DeviceServer&) = delete;
 
   // Publishes every device and starts serving. Returns once all are on the
-  // bus; false (nothing left behind) with a reason otherwise.
+  // bus; false (nothing left behind) with a reason otherwise. A server starts
+  // once; a stopped server is not started again.
   bool Start(std::string* error);
 
   // Removes every device, closes every connection and stops serving.
@@ -42,6 +43,7 @@ class DeviceServer {
   // Runs one control command ("list", "plug DEV", "unplug DEV",
   // "fault DEV ...", "status DEV") on the serving thread and returns its
   // answer: "ok" or "error <reason>" on the first line, then the body.
+  // Called from any thread but the serving one.
   std::string Control(const std::string& line);
 
   const std::string& Root() const { return root_; }
@@ -62,6 +64,7 @@ class DeviceServer {
   std::vector<std::unique_ptr<SimDevice>> devices_;
   std::thread thread_;
   bool running_ = false;
+  bool started_ = false;  // a server starts once: its loop is not reused
   int controlFd_ = -1;
   EventLoop::Token controlToken_ = 0;
   std::string controlPath_;

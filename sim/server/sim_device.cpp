@@ -106,7 +106,7 @@ void SimDevice::AcceptPending(int pipe) {
       return;
     }
     connections_.push_back(std::make_unique<Connection>(
-        loop_, fd, pipe, nextSerial_++, [this](Bytes frame) { OnFrame(std::move(frame)); },
+        loop_, fd, pipe, nextSerial_++, [this](Bytes frame) { return OnFrame(std::move(frame)); },
         [this](Connection* closed) { Retire(closed); }));
   }
 }
@@ -129,10 +129,11 @@ void SimDevice::Retire(Connection* connection) {
   }
 }
 
-void SimDevice::OnFrame(Bytes frame) {
-  if (queue_.size() >= kMaxQueuedRequests) return;
+bool SimDevice::OnFrame(Bytes frame) {
+  if (queue_.size() >= kMaxQueuedRequests) return false;
   queue_.push_back(std::move(frame));
   ProcessQueue();
+  return true;
 }
 
 Connection* SimDevice::Newest(int pipe) {
@@ -198,7 +199,7 @@ void SimDevice::Deliver(const Response& response) {
   // the pixels.
   if (response.image) {
     if (Connection* c = Newest(static_cast<int>(bus::Pipe::Image)))
-      c->SendFrame(std::make_shared<const Bytes>(*response.image));
+      c->SendFrame(response.image);
   }
   if (response.hasReply) {
     if (Connection* c = Newest(static_cast<int>(bus::Pipe::Reply)))

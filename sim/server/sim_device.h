@@ -45,7 +45,7 @@ class SimDevice {
 
  private:
   void AcceptPending(int pipe);
-  void OnFrame(Bytes frame);
+  bool OnFrame(Bytes frame);
   void ProcessQueue();
   void Deliver(const Response& response);
   // Counts an answered request; false when that unplugged the device.

@@ -241,3 +241,42 @@ TEST_F(SimBus, RepliesGoToTheNewestReplyConnection) {
 
 }  // namespace
 }  // namespace tqsim
+
+namespace tqsim {
+namespace {
+
+// At a time scale above 0 a filter move holds back its reply, and the
+// requests behind it wait their turn.
+TEST(SimBusTimed, FilterReplyComesWhenTheWheelArrives) {
+  TempBus bus;
+  const ConfigResult config = ParseConfig(R"({"cameras": [{
+      "name": "wheel", "class": 1, "product_id": "0x0C90", "camera_id": 9,
+      "width": 64, "height": 64, "filter_count": 8, "physics": {"filter_step": 1.0}}]})");
+  ASSERT_TRUE(config.Ok()) << config.error;
+  ServerOptions options;
+  options.root = bus.Root();
+  options.cameras = config.cameras;
+  options.timeScale = 20;  // one step: 50 ms
+  DeviceServer server(options);
+  std::string error;
+  ASSERT_TRUE(server.Start(&error)) << error;
+  const std::string list = server.Control("list");
+  HostPipes pipes;
+  ASSERT_TRUE(pipes.Open(list.substr(list.rfind(' ') + 1, list.size() - list.rfind(' ') - 2)));
+  const auto start = std::chrono::steady_clock::now();
+  std::uint32_t done = 0;
+  const std::uint8_t move[] = {0x10, 4}, query[] = {0x0F, 0x80};
+  ASSERT_TRUE(usb::WriteFile(pipes.command, move, sizeof move, &done));
+  ASSERT_TRUE(usb::WriteFile(pipes.command, query, sizeof query, &done));
+  std::uint8_t reply[8];
+  ASSERT_TRUE(usb::ReadFile(pipes.reply, reply, sizeof reply, &done));
+  EXPECT_EQ(done, 1u);
+  EXPECT_EQ(reply[0], kOk);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+  ASSERT_TRUE(usb::ReadFile(pipes.reply, reply, sizeof reply, &done));
+  EXPECT_EQ(done, 3u);
+  EXPECT_NE(server.Control("status 9").find("filter_position=4\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tqsim

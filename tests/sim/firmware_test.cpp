@@ -234,12 +234,12 @@ TEST(SimFirmware, ImageRequestsAnswerOnTheImagePipe) {
   Fixture g0(ModelFor(9)), g1(ModelFor(2)), g3(ModelFor(1, 0x0C00));
   Response r = g0.Send({0x04});
   EXPECT_FALSE(r.hasReply);
-  ASSERT_TRUE(r.image.has_value());
+  ASSERT_NE(r.image, nullptr);
   r = g1.Send({0x0B, 0, 0, 10, 0, 0, 0, 10, 0});
   EXPECT_FALSE(r.hasReply);
   r = g3.Send({0x09, 0, 0, 0, 0, 0, 10, 0, 10, 0});
   EXPECT_TRUE(r.hasReply);
-  EXPECT_TRUE(r.image.has_value());
+  EXPECT_NE(r.image, nullptr);
   EXPECT_EQ(r.reply, (Bytes{kFailure}));
   // A failure injected into an image request keeps the pipes in step too.
   r = g1.fw.FailWith(Bytes{0x0B, 0, 0, 10, 0, 0, 0, 10, 0}, kFailure);
