@@ -90,12 +90,23 @@ void DeviceServer::Stop() {
   CloseControlSocket();
 }
 
-std::string DeviceServer::Control(const std::string& line) {
-  if (!running_) return Execute(line);
+std::string DeviceServer::OnLoop(std::function<std::string()> work) {
+  if (!running_) return work();
   std::promise<std::string> answer;
   std::future<std::string> result = answer.get_future();
-  loop_.Post([this, &answer, line] { answer.set_value(Execute(line)); });
+  loop_.Post([&answer, &work] { answer.set_value(work()); });
   return result.get();
+}
+
+std::string DeviceServer::Control(const std::string& line) {
+  return OnLoop([this, &line] { return Execute(line); });
+}
+
+std::string DeviceServer::DevicePath(const std::string& key) {
+  return OnLoop([this, &key] {
+    const SimDevice* device = FindDevice(key);
+    return device ? device->DevicePath() : std::string();
+  });
 }
 
 SimDevice* DeviceServer::FindDevice(const std::string& key) {

@@ -3,6 +3,7 @@
 // them all from one event-loop thread, with a control socket under the bus
 // root through which `tqsim` commands (and tests) plug, unplug, inspect and
 // break devices.
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -46,12 +47,20 @@ class DeviceServer {
   // Called from any thread but the serving one.
   std::string Control(const std::string& line);
 
+  // The device path ("\\?\usb#...#{class}") of a device named by camera
+  // name, device name or camera id; empty when there is none. Any thread but
+  // the serving one.
+  std::string DevicePath(const std::string& key);
+
   const std::string& Root() const { return root_; }
   std::size_t DeviceCount() const { return devices_.size(); }
   SimClock& Clock() { return clock_; }
 
  private:
   std::string Execute(const std::string& line);
+  // Runs `work` on the serving thread (directly while not serving) and
+  // returns its result.
+  std::string OnLoop(std::function<std::string()> work);
   SimDevice* FindDevice(const std::string& key);
   bool OpenControlSocket(std::string* error);
   void CloseControlSocket();

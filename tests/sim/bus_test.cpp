@@ -31,7 +31,7 @@ struct Camera {
 class SimBus : public ::testing::Test {
  protected:
   void SetUp() override {
-    const ConfigResult config = LoadConfig(TQSIM_DEFAULT_CONFIG);
+    const ConfigResult config = LoadDefaultConfig();
     ASSERT_TRUE(config.Ok()) << config.error;
     ServerOptions options;
     options.root = bus_.Root();
@@ -260,9 +260,9 @@ TEST(SimBusTimed, FilterReplyComesWhenTheWheelArrives) {
   DeviceServer server(options);
   std::string error;
   ASSERT_TRUE(server.Start(&error)) << error;
-  const std::string list = server.Control("list");
   HostPipes pipes;
-  ASSERT_TRUE(pipes.Open(list.substr(list.rfind(' ') + 1, list.size() - list.rfind(' ') - 2)));
+  ASSERT_TRUE(pipes.Open(server.DevicePath("wheel")));
+  EXPECT_EQ(server.DevicePath("nosuch"), "");
   const auto start = std::chrono::steady_clock::now();
   std::uint32_t done = 0;
   const std::uint8_t move[] = {0x10, 4}, query[] = {0x0F, 0x80};
