@@ -12,6 +12,9 @@
 #include "core/model_config.h"
 #include "host_exchanges.h"
 #include "platform/bus_layout.h"
+#include "platform/device_notices.h"
+#include "platform/peer_window.h"
+#include "platform/thread_queue.h"
 #include "platform/socket_io.h"
 #include "platform/usb_bus.h"
 #include "server/device_server.h"
@@ -22,6 +25,13 @@ namespace {
 
 namespace usb = platform::usb;
 namespace bus = platform::bus;
+
+bool EqualNoCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
 
 struct Camera {
   CameraModel model;
@@ -117,16 +127,42 @@ TEST_F(SimBus, DescriptorCarriesProductIdAndBcdUsb) {
   platform::CloseHandle(device);
 }
 
+// Device notices seen by a peer window: (arrival?, device path).
+std::vector<std::pair<bool, std::string>> g_notices;
+
+intptr_t RecordNotice(platform::PeerWindow*, unsigned message, uintptr_t wParam, intptr_t lParam) {
+  if (message == platform::kMsgDeviceChange) {
+    const auto* notice = reinterpret_cast<const platform::TDeviceInterfaceNotice*>(lParam);
+    g_notices.emplace_back(wParam == platform::kDeviceArrival, notice->Name);
+  }
+  return 0;
+}
+
+// Pumps this thread's events until `count` notices were seen.
+bool PumpNotices(std::size_t count) {
+  return WaitFor([&] {
+    platform::PumpThreadEvents(0);
+    return g_notices.size() >= count;
+  });
+}
+
 TEST_F(SimBus, UnplugAndPlugRemoveAndRestoreTheDevice) {
   const Camera& c = Named("g5-k14-c26");
   const platform::TGuid& klass = *bus::InterfaceClass(1);
   const unsigned before = usb::DeviceInterfaceSet(klass, bus_.Root()).Count();
+  g_notices.clear();
+  platform::PeerWindow* window = platform::CreatePeerWindow(&RecordNotice, nullptr);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(platform::RegisterDeviceNotification(window, klass), 0u);
   HostPipes pipes;
   ASSERT_TRUE(pipes.Open(c.devicePath));
   ASSERT_EQ(pipes.Transact({0x0D, 1}), Bytes{kUnknownInstruction});
 
   EXPECT_EQ(server_->Control("unplug 1226"), "ok\n");
   EXPECT_EQ(usb::DeviceInterfaceSet(klass, bus_.Root()).Count(), before - 1);
+  ASSERT_TRUE(PumpNotices(1));
+  EXPECT_FALSE(g_notices[0].first);
+  EXPECT_TRUE(EqualNoCase(g_notices[0].second, c.devicePath)) << g_notices[0].second;
   EXPECT_EQ(usb::CreateFile(c.devicePath.c_str()), platform::kInvalidHandle);
   // Open connections are closed with the device.
   std::uint8_t byte = 0x00;
@@ -137,6 +173,11 @@ TEST_F(SimBus, UnplugAndPlugRemoveAndRestoreTheDevice) {
 
   EXPECT_EQ(server_->Control("plug g5-k14-c26"), "ok\n");
   EXPECT_EQ(usb::DeviceInterfaceSet(klass, bus_.Root()).Count(), before);
+  ASSERT_TRUE(PumpNotices(2));
+  EXPECT_TRUE(g_notices[1].first);
+  EXPECT_TRUE(EqualNoCase(g_notices[1].second, c.devicePath)) << g_notices[1].second;
+  EXPECT_EQ(g_notices.size(), 2u);
+  platform::DestroyPeerWindow(window);
   HostPipes again;
   ASSERT_TRUE(again.Open(c.devicePath));
   EXPECT_EQ(GetU32(again.Transact({0x00}), 1), 1226u);
