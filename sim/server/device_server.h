@@ -11,13 +11,11 @@
 
 #include "core/camera_model.h"
 #include "core/sim_clock.h"
+#include "server/control_channel.h"
 #include "server/event_loop.h"
 #include "server/sim_device.h"
 
 namespace tqsim {
-
-// Name of the control socket in the bus root.
-inline constexpr const char* kControlSocketName = ".tqsim-control";
 
 struct ServerOptions {
   std::string root;                 // bus root; empty: the resolved default root
@@ -62,9 +60,6 @@ class DeviceServer {
   // returns its result.
   std::string OnLoop(std::function<std::string()> work);
   SimDevice* FindDevice(const std::string& key);
-  bool OpenControlSocket(std::string* error);
-  void CloseControlSocket();
-  void AcceptControl();
 
   ServerOptions options_;
   std::string root_;
@@ -74,13 +69,7 @@ class DeviceServer {
   std::thread thread_;
   bool running_ = false;
   bool started_ = false;  // a server starts once: its loop is not reused
-  int controlFd_ = -1;
-  EventLoop::Token controlToken_ = 0;
-  std::string controlPath_;
+  ControlChannel control_;
 };
-
-// Sends one control command to the server serving `root` and returns its
-// answer; false when no server answers.
-bool SendControl(const std::string& root, const std::string& line, std::string* answer);
 
 }  // namespace tqsim

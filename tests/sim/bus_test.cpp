@@ -264,6 +264,27 @@ TEST_F(SimBus, MalformedRequestsNeverStopTheServer) {
   EXPECT_EQ(other.Transact({0x00}).size(), 61u);
 }
 
+TEST_F(SimBus, ControlSocketServesEachClientOnItsOwn) {
+  const std::string path = bus_.Root() + "/" + kControlSocketName;
+  // One client stalls in the middle of its line; others are answered.
+  const int stalled = platform::sock::ConnectStream(path);
+  ASSERT_GE(stalled, 0);
+  ASSERT_TRUE(platform::sock::SendAll(stalled, "stat", 4));
+  std::string answer;
+  ASSERT_TRUE(SendControl(bus_.Root(), "status g1-k5", &answer));
+  EXPECT_EQ(answer.rfind("ok\nname=g1-k5\n", 0), 0u);
+  ASSERT_TRUE(SendControl(bus_.Root(), "", &answer));
+  EXPECT_EQ(answer, "error empty command\n");
+  ASSERT_TRUE(SendControl(bus_.Root(), std::string(5000, 'x'), &answer));
+  EXPECT_EQ(answer, "error command too long\n");
+  // The stalled client finishes its line and gets its answer too.
+  ASSERT_TRUE(platform::sock::SendAll(stalled, "us 5005\n", 8));
+  char buffer[64] = {};
+  ASSERT_EQ(platform::sock::RecvExact(stalled, buffer, 3, 5000), platform::sock::RecvResult::Ok);
+  EXPECT_EQ(std::string(buffer, 3), "ok\n");
+  platform::sock::Close(stalled);
+}
+
 TEST_F(SimBus, RepliesGoToTheNewestReplyConnection) {
   const Camera& c = Named("g1-k3");
   HostPipes first;
