@@ -45,6 +45,8 @@ class SimDevice {
 
  private:
   void AcceptPending(int pipe);
+  void WatchListener(int pipe);
+  void PauseListening(int pipe);
   bool OnFrame(Bytes frame);
   void ProcessQueue();
   void Deliver(const Response& response);
