@@ -95,7 +95,7 @@ const Firmware::Command* Firmware::Find(std::uint8_t opcode) const {
 std::uint8_t Firmware::ReplyLengthOf(const Command& c) const {
   if (c.replyLength != 0) return c.replyLength;
   if (c.opcode == 0x00) return UsesPackedRecord(model_.kg) ? 61 : 65;
-  // Image and receiver requests (not yet served) answer with a status byte.
+  // Image and receiver requests: a status byte.
   return 1;
 }
 
