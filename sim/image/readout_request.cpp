@@ -70,7 +70,7 @@ std::optional<ReadoutRequest> DecodeReadoutRequest(int generation, std::span<con
         r.expose = true;
         r.exposureRaw = U16(b, 9);
         r.exposureSeconds = r.exposureRaw / 1000.0;
-        r.shutterOpen = U16(b, 11) != 0;
+        r.shutterOpen = b[11] != 0;  // the low byte of the flag word
       }
       break;
     case 0x09:

@@ -7,7 +7,7 @@
 //                    0x07, then u16 exposure in 1/8000 s)
 //   generation 1:    0x0B read window (9: row start, row count, column start,
 //                    column count); 0x15 expose and read window (12: as 0x0B,
-//                    u16 exposure in ms, u16 shutter flag)
+//                    u16 exposure in ms, the shutter flag byte)
 //   generations 2-5: 0x09 read window (10: one unused byte, column start,
 //                    row start, column count, row count); 0x0A expose and
 //                    read window (14: shutter flag byte, the same four words,
