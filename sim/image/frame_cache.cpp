@@ -19,6 +19,13 @@ const std::vector<uint16_t>& CachedSource::Frame(unsigned sample) {
 void CachedSource::Render(const BlockWindow& window, unsigned sample, uint16_t* out) {
   const std::vector<uint16_t>& frame = Frame(sample);
   const uint64_t W = scene_.Width(), H = scene_.Height();
+  if (window.binX == 1 && window.binY == 1 && uint64_t{window.x} + window.width <= W &&
+      uint64_t{window.y} + window.height <= H) {
+    for (uint32_t i = 0; i < window.height; ++i)
+      std::copy_n(&frame[(uint64_t{window.y} + i) * W + window.x], window.width,
+                  out + size_t{i} * window.width);
+    return;
+  }
   for (uint32_t i = 0; i < window.height; ++i) {
     for (uint32_t j = 0; j < window.width; ++j) {
       uint32_t sum = 0;

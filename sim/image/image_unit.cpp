@@ -94,10 +94,10 @@ ImageAnswer ImageUnit::Readout(std::span<const uint8_t> request, const ReadoutSe
       if (!cache_) cache_ = std::make_unique<FrameCache>(scene_, exposure);
       image = cache_->Image(cam, plan);
     } else {
-      auto fresh = std::make_shared<std::vector<uint8_t>>();
+      if (!buffer_ || buffer_.use_count() > 1) buffer_ = std::make_shared<std::vector<uint8_t>>();
       SceneSource source(scene_, exposure);
-      EncodeImage(cam, plan, source, *fresh);
-      image = std::move(fresh);
+      EncodeImage(cam, plan, source, *buffer_);
+      image = buffer_;
     }
     answer.reply = MakeReadoutReply(plan, std::move(image), config_.fault);
   } else {

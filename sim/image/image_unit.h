@@ -84,6 +84,8 @@ class ImageUnit {
   Scene scene_;
   Integration integration_;
   std::unique_ptr<FrameCache> cache_;
+  // Image buffer of the last live readout, reused once the server lets go.
+  std::shared_ptr<std::vector<uint8_t>> buffer_;
 };
 
 }  // namespace tqsim::image

@@ -10,7 +10,7 @@ constexpr unsigned kTableBits = 16;
 
 // 65536 standard normal deviates from the Box-Muller transform of a fixed
 // sequence, built once on first use.
-const std::array<float, 1u << kTableBits>& GaussianTable() {
+const std::array<float, 1u << kTableBits>& BuildTable() {
   static const auto table = [] {
     std::array<float, 1u << kTableBits> t{};
     SeededRandom random(0x5EEDull);
@@ -29,8 +29,9 @@ const std::array<float, 1u << kTableBits>& GaussianTable() {
 
 }  // namespace
 
-float GaussianFromHash(uint64_t hash) {
-  return GaussianTable()[hash >> (64 - kTableBits)];
+const float* GaussianTable() {
+  static const float* table = BuildTable().data();
+  return table;
 }
 
 }  // namespace tqsim::image

@@ -20,11 +20,11 @@ constexpr uint64_t Mix64(uint64_t v) {
   return v ^ (v >> 31);
 }
 
-// Combines key parts into one hash.
-constexpr uint64_t HashKey(uint64_t a, uint64_t b) { return Mix64(a ^ Mix64(b)); }
+// The table of 65536 standard normal deviates behind GaussianFromHash.
+const float* GaussianTable();
 
-// A standard normal deviate chosen by the hash.
-float GaussianFromHash(uint64_t hash);
+// A standard normal deviate chosen by the top 16 bits of the hash.
+inline float GaussianFromHash(uint64_t hash) { return GaussianTable()[hash >> 48]; }
 
 // Sequential generator for scene layout (star positions and fluxes).
 class SeededRandom {

@@ -6,8 +6,12 @@ namespace tqsim::image {
 
 void EncodeImage(const ReadoutCamera& camera, const ReadoutPlan& plan, PixelSource& source,
                  std::vector<uint8_t>& out) {
-  out.clear();
-  if (!plan.valid) return;
+  if (!plan.valid) {
+    out.clear();
+    return;
+  }
+  // Every byte is written below; a reused buffer of the right size is not
+  // cleared first.
   out.resize(plan.bytes);
   switch (plan.format) {
     case SampleFormat::Gen0Single:

@@ -37,7 +37,7 @@
 namespace tqsim::image {
 
 // Writes plan.bytes bytes of image for a valid plan (nothing for an invalid
-// one) into out, which is resized to fit.
+// one) into out, which is resized to fit; out may be a reused buffer.
 void EncodeImage(const ReadoutCamera& camera, const ReadoutPlan& plan, PixelSource& source,
                  std::vector<uint8_t>& out);
 

@@ -50,7 +50,7 @@ double Scene::DarkRate(double temperatureC) const {
 
 void Scene::Signal(uint32_t x0, uint32_t y0, uint32_t cols, uint32_t rows,
                    const Exposure& exposure, std::vector<float>& out) const {
-  out.assign(static_cast<size_t>(cols) * rows, 0.0f);
+  out.resize(static_cast<size_t>(cols) * rows);
   double dark = DarkRate(exposure.temperatureC) * exposure.darkSeconds;
   double light = exposure.lightSeconds;
   double sky = params_.skyRate * light;
@@ -59,13 +59,16 @@ void Scene::Signal(uint32_t x0, uint32_t y0, uint32_t cols, uint32_t rows,
 
   for (uint32_t r = 0; r < rows; ++r) {
     uint64_t y = uint64_t{y0} + r;
-    if (y >= height_) continue;
     float* row = &out[static_cast<size_t>(r) * cols];
+    if (y >= height_) {
+      std::fill(row, row + cols, 0.0f);
+      continue;
+    }
     double rowBase = dark + sky * (1.0 - 0.5 * params_.gradient + gy * (y + 0.5));
+    double step = sky * gx;
     for (uint32_t c = 0; c < cols; ++c) {
       uint64_t x = uint64_t{x0} + c;
-      if (x >= width_) continue;
-      row[c] = static_cast<float>(rowBase + sky * gx * (x + 0.5));
+      row[c] = x < width_ ? static_cast<float>(rowBase + step * (x + 0.5)) : 0.0f;
     }
   }
   if (light <= 0.0 || stars_.empty()) return;
@@ -151,20 +154,29 @@ void Scene::Render(const BlockWindow& window, const Exposure& exposure, unsigned
 
   size_t stripPixels = static_cast<size_t>(window.width) * window.binX * window.binY;
   uint32_t stripRows = static_cast<uint32_t>(std::max<size_t>(1, kStripPixels / stripPixels));
+  const float* gauss = GaussianTable();
+  const bool unbinned = window.binX == 1 && window.binY == 1;
   std::vector<float> pixels;
   std::vector<double> blocks;
   for (uint32_t first = 0; first < window.height; first += stripRows) {
     uint32_t count = std::min(stripRows, window.height - first);
-    BlockSignals(window, first, count, exposure, pixels, blocks);
+    if (unbinned)
+      Signal(window.x, window.y + first, window.width, count, exposure, pixels);
+    else
+      BlockSignals(window, first, count, exposure, pixels, blocks);
     for (uint32_t i = 0; i < count; ++i) {
       uint64_t y = uint64_t{window.y} + first + i;
       uint16_t* dst = out + static_cast<size_t>(first + i) * window.width;
-      const double* src = &blocks[static_cast<size_t>(i) * window.width];
+      size_t rowAt = static_cast<size_t>(i) * window.width;
       for (uint32_t j = 0; j < window.width; ++j) {
-        uint64_t key = HashKey(frameKey, (y << 32) | (uint64_t{window.x} + j));
-        double e = src[j] > 0.0 ? src[j] : 0.0;
-        double shot = std::sqrt(e) * invGain * GaussianFromHash(key);
-        double read = readSigma * GaussianFromHash(Mix64(key ^ sampleKey));
+        // One hash per block: its top 16 bits pick the shot noise, the next
+        // 16 the read noise of the first reading; further readings rehash.
+        uint64_t key = Mix64(frameKey ^ ((y << 32) | (uint64_t{window.x} + j)));
+        uint64_t readKey = sample == 0 ? key << 16 : Mix64(key ^ sampleKey);
+        double e = unbinned ? pixels[rowAt + j] : blocks[rowAt + j];
+        if (e < 0.0) e = 0.0;
+        double shot = std::sqrt(e) * invGain * gauss[key >> 48];
+        double read = readSigma * gauss[readKey >> 48];
         dst[j] = ClampAdu(bias + e * invGain + shot + read);
       }
     }
