@@ -26,6 +26,8 @@ struct Case {
   std::array<int32_t, 3> sampleLevels;
 };
 
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
 constexpr uint32_t kW = 120, kH = 80;
 
 ReadoutCamera CameraOf(const Case& c) {
