@@ -234,13 +234,21 @@ TEST(SimFirmware, ImageRequestsAnswerOnTheImagePipe) {
   Fixture g0(ModelFor(9)), g1(ModelFor(2)), g3(ModelFor(1, 0x0C00));
   Response r = g0.Send({0x04});
   EXPECT_FALSE(r.hasReply);
-  ASSERT_NE(r.image, nullptr);
+  ASSERT_TRUE(r.image);
+  EXPECT_EQ(r.image->size(), (640u + 2) * 4 * (480 + 4));  // two samples, prefix, extra rows
   r = g1.Send({0x0B, 0, 0, 10, 0, 0, 0, 10, 0});
   EXPECT_FALSE(r.hasReply);
+  ASSERT_TRUE(r.image);
+  EXPECT_EQ(r.image->size(), 10u * 10 * 2);
   r = g3.Send({0x09, 0, 0, 0, 0, 0, 10, 0, 10, 0});
   EXPECT_TRUE(r.hasReply);
-  EXPECT_NE(r.image, nullptr);
-  EXPECT_EQ(r.reply, (Bytes{kFailure}));
+  ASSERT_TRUE(r.image);
+  EXPECT_EQ(r.image->size(), 10u * 10);  // the 8-bit default read mode
+  EXPECT_EQ(r.reply, (Bytes{kOk}));
+  // A window beyond the sensor: no pixels and a failure status.
+  r = g3.Send({0x09, 0, 0, 0, 0, 0, 0x84, 0x02, 10, 0});
+  EXPECT_TRUE(r.image->empty());
+  EXPECT_EQ(r.reply, (Bytes{kInvalidParameter}));
   // A failure injected into an image request keeps the pipes in step too.
   r = g1.fw.FailWith(Bytes{0x0B, 0, 0, 10, 0, 0, 0, 10, 0}, kFailure);
   EXPECT_FALSE(r.hasReply);
