@@ -44,10 +44,10 @@ void EncodeImage(const ReadoutCamera& camera, const ReadoutPlan& plan, PixelSour
 // Everything the server sends for one readout.
 struct ReadoutReply {
   std::shared_ptr<const std::vector<uint8_t>> image;  // the whole encoded image
-  uint64_t frameLength = 0;   // length announced in the image frame header
-  uint64_t sendBytes = 0;     // bytes of `image` actually written
-  bool closeAfter = false;    // close the image connection after sendBytes
-  bool hasStatus = false;     // send a status byte on the reply pipe
+  uint64_t frameLength = 0;                           // length announced in the image frame header
+  uint64_t sendBytes = 0;                             // bytes of `image` actually written
+  bool closeAfter = false;                            // close the image connection after sendBytes
+  bool hasStatus = false;                             // send a status byte on the reply pipe
   uint8_t status = 0x80;
 };
 
