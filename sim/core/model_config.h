@@ -20,4 +20,8 @@ ConfigResult ParseConfig(const std::string& text);
 // Reads and parses a configuration file.
 ConfigResult LoadConfig(const std::string& path);
 
+// The default configuration of the source tree (one camera per interface
+// class and class-1 product-id group).
+ConfigResult LoadDefaultConfig();
+
 }  // namespace tqsim
