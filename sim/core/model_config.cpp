@@ -94,11 +94,13 @@ void ReadScene(const json& j, ImageModel& m) {
       s.maxStarFlux = Real(v[1], k);
     } else if (key == "psf_fwhm") s.psfFwhm = Real(v, k);
     else if (key == "output_levels" || key == "sample_levels") {
-      std::size_t n = key == "output_levels" ? 4 : 3;
-      if (!v.is_array() || v.size() != n) throw ConfigError{k + ": expected " + std::to_string(n) + " levels"};
+      std::int32_t* levels = key == "output_levels" ? m.outputLevels.data() : m.sampleLevels.data();
+      const std::size_t n = key == "output_levels" ? 4 : 3;
+      if (!v.is_array() || v.size() != n)
+        throw ConfigError{k + ": expected " + std::to_string(n) + " levels"};
       for (std::size_t i = 0; i < n; ++i) {
         if (!v[i].is_number_integer()) throw ConfigError{k + ": expected whole numbers"};
-        (key == "output_levels" ? m.outputLevels.data() : m.sampleLevels.data())[i] = v[i].get<std::int32_t>();
+        levels[i] = v[i].get<std::int32_t>();
       }
     } else throw ConfigError{"unknown key " + k};
   }
@@ -118,7 +120,8 @@ void ReadReceiver(const json& j, image::GpsReceiver& g) {
     else if (key == "longitude") g.longitude = Real(v, k);
     else if (key == "altitude") g.altitude = Real(v, k);
     else if (key == "satellites") g.satellites = static_cast<unsigned>(Unsigned(v, k, 99));
-    else if (key == "counter_frequency") g.counterFrequency = static_cast<std::uint32_t>(Unsigned(v, k, 0xFFFFFFFFu));
+    else if (key == "counter_frequency")
+      g.counterFrequency = static_cast<std::uint32_t>(Unsigned(v, k, 0xFFFFFFFFu));
     else throw ConfigError{"unknown key " + k};
   }
   if (std::abs(g.latitude) > 90 || std::abs(g.longitude) > 180 || g.counterFrequency == 0)

@@ -2,9 +2,9 @@
 // and four extra rows after the image, rows sent bottom row first. With two
 // samples per pixel the pixel bytes start one byte later (offset 9), so the
 // last byte of a row's last pixel is the first byte of the next row.
-#include "image/encode_rows.h"
-
 #include <cmath>
+
+#include "image/encode_rows.h"
 
 namespace tqsim::image {
 
@@ -37,16 +37,15 @@ void EncodeGeneration0(const ReadoutCamera& camera, const ReadoutPlan& plan, Pix
     if (rowStart + at + 3 < total) row[at + 3] = static_cast<uint8_t>(b);
   };
 
-  ForEachSentRow(source, plan.window, two ? 2 : 1, true,
-                 [&](uint32_t k, const uint16_t* const* samples) {
-                   uint8_t* row = out + size_t{k} * rowBytes;
-                   for (uint32_t j = 0; j < cols; ++j) {
-                     uint16_t a = ClampSample(int64_t{samples[0][j]} + camera.sampleLevels[0]);
-                     uint16_t b = two ? ClampSample(int64_t{samples[1][j]} + camera.sampleLevels[1])
-                                      : 0;
-                     putPixel(row, j, a, b, size_t{k} * rowBytes);
-                   }
-                 });
+  ForEachSentRow(
+      source, plan.window, two ? 2 : 1, true, [&](uint32_t k, const uint16_t* const* samples) {
+        uint8_t* row = out + size_t{k} * rowBytes;
+        for (uint32_t j = 0; j < cols; ++j) {
+          uint16_t a = ClampSample(int64_t{samples[0][j]} + camera.sampleLevels[0]);
+          uint16_t b = two ? ClampSample(int64_t{samples[1][j]} + camera.sampleLevels[1]) : 0;
+          putPixel(row, j, a, b, size_t{k} * rowBytes);
+        }
+      });
   for (uint32_t r = plan.window.height; r < plan.rowsSent; ++r) {
     uint8_t* row = out + size_t{r} * rowBytes;
     for (uint32_t j = 0; j < cols; ++j) putPixel(row, j, overscan, overscan, size_t{r} * rowBytes);

@@ -12,23 +12,35 @@ void EncodeGeneration1(const ReadoutCamera& camera, const ReadoutPlan& plan, Pix
   unsigned samples = 1;
   bool bigEndian = false;
   switch (plan.format) {
-    case SampleFormat::U16BE: bigEndian = true; break;
-    case SampleFormat::TwoBE: bigEndian = true; samples = 2; break;
-    case SampleFormat::TwoLE: samples = 2; break;
-    case SampleFormat::ThreeLE: samples = 3; break;
-    default: break;
+    case SampleFormat::U16BE:
+      bigEndian = true;
+      break;
+    case SampleFormat::TwoBE:
+      bigEndian = true;
+      samples = 2;
+      break;
+    case SampleFormat::TwoLE:
+      samples = 2;
+      break;
+    case SampleFormat::ThreeLE:
+      samples = 3;
+      break;
+    default:
+      break;
   }
   const uint32_t cols = plan.window.width;
-  ForEachSentRow(source, plan.window, samples, true,
-                 [&](uint32_t k, const uint16_t* const* rows) {
-                   uint8_t* p = out + size_t{k} * plan.rowBytes;
-                   for (uint32_t j = 0; j < cols; ++j) {
-                     for (unsigned s = 0; s < samples; ++s, p += 2) {
-                       uint16_t v = ClampSample(int64_t{rows[s][j]} + camera.sampleLevels[s]);
-                       if (bigEndian) PutBE(p, v); else PutLE(p, v);
-                     }
-                   }
-                 });
+  ForEachSentRow(source, plan.window, samples, true, [&](uint32_t k, const uint16_t* const* rows) {
+    uint8_t* p = out + size_t{k} * plan.rowBytes;
+    for (uint32_t j = 0; j < cols; ++j) {
+      for (unsigned s = 0; s < samples; ++s, p += 2) {
+        uint16_t v = ClampSample(int64_t{rows[s][j]} + camera.sampleLevels[s]);
+        if (bigEndian)
+          PutBE(p, v);
+        else
+          PutLE(p, v);
+      }
+    }
+  });
 }
 
 // The four outputs read the quarters from the corners inwards: output 4 the

@@ -4,8 +4,8 @@
 
 namespace tqsim::image {
 
-void EncodeGeneration2To5(const ReadoutCamera& camera, const ReadoutPlan& plan,
-                          PixelSource& source, uint8_t* out) {
+void EncodeGeneration2To5(const ReadoutCamera& camera, const ReadoutPlan& plan, PixelSource& source,
+                          uint8_t* out) {
   const bool eightBit = plan.format == SampleFormat::U8;
   const uint32_t cols = plan.window.width;
   const int32_t level = camera.sampleLevels[0];
@@ -16,7 +16,8 @@ void EncodeGeneration2To5(const ReadoutCamera& camera, const ReadoutPlan& plan,
       for (uint32_t j = 0; j < cols; ++j)
         p[j] = static_cast<uint8_t>(ClampSample(int64_t{row[j]} + level) >> 8);
     } else {
-      for (uint32_t j = 0; j < cols; ++j) PutLE(p + 2 * size_t{j}, ClampSample(int64_t{row[j]} + level));
+      for (uint32_t j = 0; j < cols; ++j)
+        PutLE(p + 2 * size_t{j}, ClampSample(int64_t{row[j]} + level));
     }
   });
 }

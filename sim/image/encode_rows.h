@@ -30,8 +30,8 @@ inline void PutBE(uint8_t* p, uint16_t v) {
 // Calls emit(k, rows) for every row of the window in sending order (k = 0 is
 // the first row sent); rows[s] points at the window.width values of sample s.
 template <class Emit>
-void ForEachSentRow(PixelSource& source, const BlockWindow& window, unsigned samples,
-                    bool bottomUp, Emit emit) {
+void ForEachSentRow(PixelSource& source, const BlockWindow& window, unsigned samples, bool bottomUp,
+                    Emit emit) {
   if (window.width == 0 || window.height == 0) return;
   uint32_t strip = static_cast<uint32_t>(
       std::clamp<size_t>(kEncodeStripPixels / window.width, 1, window.height));
@@ -59,7 +59,7 @@ void EncodeGeneration1(const ReadoutCamera& camera, const ReadoutPlan& plan, Pix
                        uint8_t* out);
 void EncodeQuadrants(const ReadoutCamera& camera, const ReadoutPlan& plan, PixelSource& source,
                      uint8_t* out);
-void EncodeGeneration2To5(const ReadoutCamera& camera, const ReadoutPlan& plan,
-                          PixelSource& source, uint8_t* out);
+void EncodeGeneration2To5(const ReadoutCamera& camera, const ReadoutPlan& plan, PixelSource& source,
+                          uint8_t* out);
 
 }  // namespace tqsim::image

@@ -46,17 +46,17 @@ void CachedSource::Render(const BlockWindow& window, unsigned sample, uint16_t* 
 std::shared_ptr<const std::vector<uint8_t>> FrameCache::Image(const ReadoutCamera& camera,
                                                               const ReadoutPlan& plan) {
   std::vector<int64_t> key = {
-      camera.generation, camera.kind,        static_cast<int64_t>(plan.format),
-      plan.window.x,     plan.window.y,      plan.window.width,
-      plan.window.height, plan.window.binX,  plan.window.binY,
-      plan.bottomUp,     plan.rowsSent,      plan.rowBytes,
+      camera.generation,  camera.kind,      static_cast<int64_t>(plan.format),
+      plan.window.x,      plan.window.y,    plan.window.width,
+      plan.window.height, plan.window.binX, plan.window.binY,
+      plan.bottomUp,      plan.rowsSent,    plan.rowBytes,
       plan.valid};
   for (int32_t v : camera.outputLevels) key.push_back(v);
   for (int32_t v : camera.sampleLevels) key.push_back(v);
 
   std::lock_guard lock(mutex_);
-  auto it = std::find_if(entries_.begin(), entries_.end(),
-                         [&](const Entry& e) { return e.key == key; });
+  auto it =
+      std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.key == key; });
   if (it != entries_.end()) {
     Entry entry = std::move(*it);
     entries_.erase(it);

@@ -53,9 +53,8 @@ std::string DegreesMinutes(double degrees, int degreeDigits) {
   int64_t deg = tenThousandths / 600000;
   int64_t minutes = tenThousandths % 600000;
   char text[32];
-  std::snprintf(text, sizeof text, "%0*lld%02lld.%04lld", degreeDigits,
-                static_cast<long long>(deg), static_cast<long long>(minutes / 10000),
-                static_cast<long long>(minutes % 10000));
+  std::snprintf(text, sizeof text, "%0*lld%02lld.%04lld", degreeDigits, static_cast<long long>(deg),
+                static_cast<long long>(minutes / 10000), static_cast<long long>(minutes % 10000));
   return text;
 }
 
@@ -140,11 +139,16 @@ std::vector<uint8_t> FrequencyReply(const GpsReceiver& receiver) {
 std::vector<uint8_t> GpsReply(uint8_t opcode, const GpsReceiver& receiver, double now,
                               double lastExposureStart) {
   switch (opcode) {
-    case 0x2A: return TimeReply(receiver, lastExposureStart);
-    case 0x2B: return TimeReply(receiver, now);
-    case 0x2C: return PositionReply(receiver, now);
-    case 0x2D: return FrequencyReply(receiver);
-    default: return {};
+    case 0x2A:
+      return TimeReply(receiver, lastExposureStart);
+    case 0x2B:
+      return TimeReply(receiver, now);
+    case 0x2C:
+      return PositionReply(receiver, now);
+    case 0x2D:
+      return FrequencyReply(receiver);
+    default:
+      return {};
   }
 }
 

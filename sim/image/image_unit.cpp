@@ -40,7 +40,10 @@ void ImageUnit::Observe(std::span<const uint8_t> request, double now) {
       if (op == 0x0C) integration_.SetShutter(now, true);
       if (op == 0x0D) integration_.SetShutter(now, false);
       break;
-    case 2: case 3: case 4: case 5:
+    case 2:
+    case 3:
+    case 4:
+    case 5:
       if (op == 0x04) integration_.Clear(now);
       if (op == 0x07 && request.size() == 2) integration_.Begin(now, flag);
       if (op == 0x08 && request.size() == 3) {
@@ -102,8 +105,8 @@ ImageAnswer ImageUnit::Readout(std::span<const uint8_t> request, const ReadoutSe
     answer.reply = MakeReadoutReply(plan, std::move(image), config_.fault);
   } else {
     plan.hasStatus = camera_.generation >= 2;
-    answer.reply = MakeReadoutReply(plan, std::make_shared<const std::vector<uint8_t>>(),
-                                    ImageFault{});
+    answer.reply =
+        MakeReadoutReply(plan, std::make_shared<const std::vector<uint8_t>>(), ImageFault{});
   }
   answer.readoutSeconds = ReadoutSeconds(answer.reply.sendBytes, config_.readoutRate);
   return answer;

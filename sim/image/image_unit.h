@@ -32,9 +32,9 @@ struct ImageUnitConfig {
   SceneParams scene;
   GpsReceiver gps;
   double readoutRate = kUsb2ReadoutRate;  // bytes per simulated second
-  bool cachedFrames = false;               // render once, serve encoded frames
-  double utcAtClockZero = 0.0;             // UTC seconds (since 1970) at clock 0
-  bool subFrames = true;                   // generation 0: reads windows (0x07, 0x08)
+  bool cachedFrames = false;              // render once, serve encoded frames
+  double utcAtClockZero = 0.0;            // UTC seconds (since 1970) at clock 0
+  bool subFrames = true;                  // generation 0: reads windows (0x07, 0x08)
   ImageFault fault;
   std::array<int32_t, 4> outputLevels{0, 0, 0, 0};
   std::array<int32_t, 3> sampleLevels{0, 0, 0};
@@ -67,8 +67,8 @@ class ImageUnit {
 
   bool IsReadoutRequest(std::span<const uint8_t> request) const;
   void Observe(std::span<const uint8_t> request, double now);
-  ImageAnswer Readout(std::span<const uint8_t> request, const ReadoutSettings& settings,
-                      double now, double temperatureC);
+  ImageAnswer Readout(std::span<const uint8_t> request, const ReadoutSettings& settings, double now,
+                      double temperatureC);
   std::vector<uint8_t> TimeReply(uint8_t opcode, double now) const;
 
   void SetFault(const ImageFault& fault) { config_.fault = fault; }

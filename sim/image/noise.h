@@ -24,7 +24,9 @@ constexpr uint64_t Mix64(uint64_t v) {
 const float* GaussianTable();
 
 // A standard normal deviate chosen by the top 16 bits of the hash.
-inline float GaussianFromHash(uint64_t hash) { return GaussianTable()[hash >> 48]; }
+inline float GaussianFromHash(uint64_t hash) {
+  return GaussianTable()[hash >> 48];
+}
 
 // Sequential generator for scene layout (star positions and fluxes).
 class SeededRandom {

@@ -27,8 +27,12 @@ ReadoutPlan PlanGeneration0(const ReadoutCamera& cam, const ReadoutRequest& req)
   }
   if (cols == 0 || rows == 0 || c0 + cols > cam.width || r0 + rows > cam.height) return plan;
   plan.valid = true;
-  plan.window = {static_cast<uint32_t>(c0), static_cast<uint32_t>(cam.height - r0 - rows),
-                 static_cast<uint32_t>(cols), static_cast<uint32_t>(rows), 1, 1};
+  plan.window = {static_cast<uint32_t>(c0),
+                 static_cast<uint32_t>(cam.height - r0 - rows),
+                 static_cast<uint32_t>(cols),
+                 static_cast<uint32_t>(rows),
+                 1,
+                 1};
   plan.bottomUp = true;
   plan.extraRows = 4;
   plan.rowsSent = static_cast<uint32_t>(rows + 4);
@@ -66,8 +70,12 @@ ReadoutPlan PlanGeneration1(const ReadoutCamera& cam, const ReadoutRequest& req)
   uint64_t r = req.rowStart, x = req.colStart, w = req.colCount, h = req.rowCount;
   if (w == 0 || h == 0 || x + w > fw || r + h > fh) return plan;
   plan.valid = true;
-  plan.window = {static_cast<uint32_t>(x), static_cast<uint32_t>(fh - r - h),
-                 static_cast<uint32_t>(w), static_cast<uint32_t>(h), cam.binX, cam.binY};
+  plan.window = {static_cast<uint32_t>(x),
+                 static_cast<uint32_t>(fh - r - h),
+                 static_cast<uint32_t>(w),
+                 static_cast<uint32_t>(h),
+                 cam.binX,
+                 cam.binY};
   plan.bottomUp = true;
   plan.rowsSent = static_cast<uint32_t>(h);
   plan.rowBytes = static_cast<uint32_t>(w * bytesPerPixel);
@@ -92,8 +100,12 @@ ReadoutPlan PlanGeneration2To5(const ReadoutCamera& cam, const ReadoutRequest& r
   if (w == 0 || h == 0) return plan;
   plan.valid = true;
   plan.status = kStatusOk;
-  plan.window = {static_cast<uint32_t>(left), static_cast<uint32_t>(top),
-                 static_cast<uint32_t>(w), static_cast<uint32_t>(h), 1, 1};
+  plan.window = {static_cast<uint32_t>(left),
+                 static_cast<uint32_t>(top),
+                 static_cast<uint32_t>(w),
+                 static_cast<uint32_t>(h),
+                 1,
+                 1};
   plan.rowsSent = static_cast<uint32_t>(h);
   plan.rowBytes = static_cast<uint32_t>(w * (eightBit ? 1 : 2));
   return plan;
@@ -109,10 +121,20 @@ SensorSize SceneSize(const ReadoutCamera& camera) {
 ReadoutPlan PlanReadout(const ReadoutCamera& camera, const ReadoutRequest& request) {
   ReadoutPlan plan;
   switch (camera.generation) {
-    case 0: plan = PlanGeneration0(camera, request); break;
-    case 1: plan = PlanGeneration1(camera, request); break;
-    case 2: case 3: case 4: case 5: plan = PlanGeneration2To5(camera, request); break;
-    default: return plan;
+    case 0:
+      plan = PlanGeneration0(camera, request);
+      break;
+    case 1:
+      plan = PlanGeneration1(camera, request);
+      break;
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+      plan = PlanGeneration2To5(camera, request);
+      break;
+    default:
+      return plan;
   }
   plan.bytes = plan.valid ? uint64_t{plan.rowBytes} * plan.rowsSent : 0;
   return plan;

@@ -36,8 +36,8 @@ struct ReadoutCamera {
   // image; generation 0: the packed record).
   uint32_t width = 0, height = 0;
   uint8_t ver128Lo = 7;
-  uint32_t readMode = 0;     // generations 1 to 5: code of request 0x03
-  uint32_t readModeG0 = 16;  // generation 0: byte of request 0x02 (0x10 = two samples)
+  uint32_t readMode = 0;        // generations 1 to 5: code of request 0x03
+  uint32_t readModeG0 = 16;     // generation 0: byte of request 0x02 (0x10 = two samples)
   uint32_t binX = 1, binY = 1;  // generation 1: factors of requests 0x01 and 0x02
   // Kind 4: level each of outputs 1 to 4 adds (the host corrects it with its
   // configured offsets, which are the negatives of these).
@@ -65,16 +65,16 @@ enum class SampleFormat {
 };
 
 struct ReadoutPlan {
-  bool valid = false;       // false: send an empty image (and a failure status)
-  bool hasStatus = false;   // a status byte follows the image (generations 2 to 5)
-  uint8_t status = 0x82;    // that status byte
+  bool valid = false;      // false: send an empty image (and a failure status)
+  bool hasStatus = false;  // a status byte follows the image (generations 2 to 5)
+  uint8_t status = 0x82;   // that status byte
   SampleFormat format = SampleFormat::U16LE;
-  BlockWindow window;       // scene blocks of the image rows
-  bool bottomUp = false;    // rows sent bottom row first
-  uint32_t extraRows = 0;   // generation 0: rows sent after the image
-  uint32_t rowBytes = 0;    // bytes of one sent row
-  uint32_t rowsSent = 0;    // rows of the image frame
-  uint64_t bytes = 0;       // length of the image frame
+  BlockWindow window;      // scene blocks of the image rows
+  bool bottomUp = false;   // rows sent bottom row first
+  uint32_t extraRows = 0;  // generation 0: rows sent after the image
+  uint32_t rowBytes = 0;   // bytes of one sent row
+  uint32_t rowsSent = 0;   // rows of the image frame
+  uint64_t bytes = 0;      // length of the image frame
 };
 
 ReadoutPlan PlanReadout(const ReadoutCamera& camera, const ReadoutRequest& request);

@@ -3,7 +3,9 @@
 namespace tqsim::image {
 namespace {
 
-uint32_t U16(std::span<const uint8_t> b, size_t at) { return b[at] | (uint32_t{b[at + 1]} << 8); }
+uint32_t U16(std::span<const uint8_t> b, size_t at) {
+  return b[at] | (uint32_t{b[at + 1]} << 8);
+}
 
 uint32_t U32(std::span<const uint8_t> b, size_t at) {
   return U16(b, at) | (U16(b, at + 2) << 16);
@@ -16,8 +18,8 @@ struct Layout {
 };
 
 constexpr Layout kLayouts[] = {
-    {0, 0, 0x04, 1},  {0, 0, 0x05, 3},  {0, 0, 0x07, 9},  {0, 0, 0x08, 11},
-    {1, 1, 0x0B, 9},  {1, 1, 0x15, 12}, {2, 5, 0x09, 10}, {2, 5, 0x0A, 14},
+    {0, 0, 0x04, 1}, {0, 0, 0x05, 3},  {0, 0, 0x07, 9},  {0, 0, 0x08, 11},
+    {1, 1, 0x0B, 9}, {1, 1, 0x15, 12}, {2, 5, 0x09, 10}, {2, 5, 0x0A, 14},
 };
 
 }  // namespace

@@ -24,11 +24,11 @@ namespace tqsim::image {
 
 struct ReadoutRequest {
   uint8_t opcode = 0;
-  bool expose = false;            // exposing request: integrate, then read
-  uint32_t exposureRaw = 0;       // the exposure field in the generation's units
+  bool expose = false;       // exposing request: integrate, then read
+  uint32_t exposureRaw = 0;  // the exposure field in the generation's units
   double exposureSeconds = 0.0;
-  bool shutterOpen = false;       // flag of 0x15 and 0x0A (nonzero = open)
-  bool windowed = false;          // false: generation 0 whole-frame request
+  bool shutterOpen = false;  // flag of 0x15 and 0x0A (nonzero = open)
+  bool windowed = false;     // false: generation 0 whole-frame request
   uint32_t colStart = 0, rowStart = 0, colCount = 0, rowCount = 0;
 };
 

@@ -48,8 +48,8 @@ double Scene::DarkRate(double temperatureC) const {
   return params_.darkRateAt0C * std::exp2(temperatureC / params_.darkDoublingC);
 }
 
-void Scene::Signal(uint32_t x0, uint32_t y0, uint32_t cols, uint32_t rows,
-                   const Exposure& exposure, std::vector<float>& out) const {
+void Scene::Signal(uint32_t x0, uint32_t y0, uint32_t cols, uint32_t rows, const Exposure& exposure,
+                   std::vector<float>& out) const {
   out.resize(static_cast<size_t>(cols) * rows);
   double dark = DarkRate(exposure.temperatureC) * exposure.darkSeconds;
   double light = exposure.lightSeconds;
@@ -89,9 +89,11 @@ void Scene::Signal(uint32_t x0, uint32_t y0, uint32_t cols, uint32_t rows,
     auto cy = static_cast<int64_t>(std::floor(s.y));
     for (int k = -psfRadius_; k <= psfRadius_; ++k) {
       double px = static_cast<double>(cx + k);
-      wx[k + psfRadius_] = 0.5 * (std::erf((px + 1.0 - s.x) * scale) - std::erf((px - s.x) * scale));
+      wx[k + psfRadius_] =
+          0.5 * (std::erf((px + 1.0 - s.x) * scale) - std::erf((px - s.x) * scale));
       double py = static_cast<double>(cy + k);
-      wy[k + psfRadius_] = 0.5 * (std::erf((py + 1.0 - s.y) * scale) - std::erf((py - s.y) * scale));
+      wy[k + psfRadius_] =
+          0.5 * (std::erf((py + 1.0 - s.y) * scale) - std::erf((py - s.y) * scale));
     }
     double total = s.flux * light;
     for (int j = -psfRadius_; j <= psfRadius_; ++j) {
@@ -115,8 +117,7 @@ void Scene::BlockSignals(const BlockWindow& window, uint32_t firstRow, uint32_t 
                          std::vector<double>& blocks) const {
   uint32_t cols = window.width * window.binX;
   uint32_t rows = rowCount * window.binY;
-  Signal(window.x * window.binX, (window.y + firstRow) * window.binY, cols, rows, exposure,
-         pixels);
+  Signal(window.x * window.binX, (window.y + firstRow) * window.binY, cols, rows, exposure, pixels);
   blocks.assign(static_cast<size_t>(window.width) * rowCount, 0.0);
   for (uint32_t r = 0; r < rows; ++r) {
     const float* src = &pixels[static_cast<size_t>(r) * cols];
@@ -147,9 +148,8 @@ void Scene::Render(const BlockWindow& window, const Exposure& exposure, unsigned
   const double bias = BlockBias(window.binX, window.binY);
   const double readSigma = params_.readNoiseAdu * std::sqrt(n);
   const double invGain = 1.0 / params_.gain;
-  const uint64_t frameKey =
-      Mix64(params_.seed ^ Mix64(exposure.frame + 0x51u)) ^
-      (uint64_t{window.binX} << 48) ^ (uint64_t{window.binY} << 40);
+  const uint64_t frameKey = Mix64(params_.seed ^ Mix64(exposure.frame + 0x51u)) ^
+                            (uint64_t{window.binX} << 48) ^ (uint64_t{window.binY} << 40);
   const uint64_t sampleKey = Mix64(uint64_t{sample} + 0xA5A5u);
 
   size_t stripPixels = static_cast<size_t>(window.width) * window.binX * window.binY;

@@ -19,17 +19,17 @@ namespace tqsim::image {
 
 struct SceneParams {
   uint64_t seed = 1;
-  double biasAdu = 1000.0;         // offset of every read pixel
-  double gain = 1.0;               // electrons per ADU
-  double readNoiseAdu = 6.0;       // per read pixel
-  double darkRateAt0C = 0.05;      // electrons per second and pixel at 0 degrees C
-  double darkDoublingC = 6.3;      // temperature step that doubles the dark current
-  double skyRate = 15.0;           // electrons per second and pixel
-  double gradient = 0.12;          // relative change of the sky across the sensor
+  double biasAdu = 1000.0;     // offset of every read pixel
+  double gain = 1.0;           // electrons per ADU
+  double readNoiseAdu = 6.0;   // per read pixel
+  double darkRateAt0C = 0.05;  // electrons per second and pixel at 0 degrees C
+  double darkDoublingC = 6.3;  // temperature step that doubles the dark current
+  double skyRate = 15.0;       // electrons per second and pixel
+  double gradient = 0.12;      // relative change of the sky across the sensor
   double starsPerPixel = 1.0 / 1200.0;
-  double minStarFlux = 400.0;      // electrons per second, whole star
+  double minStarFlux = 400.0;  // electrons per second, whole star
   double maxStarFlux = 400000.0;
-  double psfFwhm = 2.6;            // pixels
+  double psfFwhm = 2.6;  // pixels
 };
 
 // What the sensor integrated for one frame.
@@ -75,16 +75,14 @@ class Scene {
   void Render(const BlockWindow& window, const Exposure& exposure, unsigned sample,
               uint16_t* out) const;
 
-  double BlockBias(uint32_t binX, uint32_t binY) const {
-    return params_.biasAdu * binX * binY;
-  }
+  double BlockBias(uint32_t binX, uint32_t binY) const { return params_.biasAdu * binX * binY; }
   // Dark current in electrons per second and pixel at a temperature.
   double DarkRate(double temperatureC) const;
 
  private:
   struct Star {
-    double x, y;   // centre in sensor pixels (pixel i spans [i, i + 1))
-    double flux;   // electrons per second
+    double x, y;  // centre in sensor pixels (pixel i spans [i, i + 1))
+    double flux;  // electrons per second
   };
 
   // Electrons collected by the sensor pixels of rows y0.. (count rows) and

@@ -106,7 +106,7 @@ bool Connection::SendCutFrame(std::shared_ptr<const Bytes> payload, std::size_t 
   platform::bus::EncodeFrameHeader(static_cast<std::uint32_t>(payload->size()), header->data());
   output_.push_back({header, 0, header->size()});
   sendBytes = std::min(sendBytes, payload->size());
-  pending_ += header->size() + sendBytes;
+  pending_ += platform::bus::kFrameHeaderSize + sendBytes;
   if (sendBytes > 0) output_.push_back({payload, 0, sendBytes});
   closeWhenFlushed_ = true;
   Flush();

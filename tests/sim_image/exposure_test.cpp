@@ -1,6 +1,7 @@
+#include "image/exposure.h"
+
 #include <gtest/gtest.h>
 
-#include "image/exposure.h"
 #include "image/readout_request.h"
 
 using namespace tqsim::image;
@@ -24,9 +25,9 @@ TEST(Integration, HostControlledExposureIntegratesBetweenBeginAndEnd) {
 
 TEST(Integration, LightOnlyWhileTheShutterIsOpen) {
   Integration sensor(0.0);
-  sensor.Clear(1.0);            // generation 1: 0x04
-  sensor.SetShutter(2.0, true);  // 0x0C
-  sensor.SetShutter(5.0, false); // 0x0D
+  sensor.Clear(1.0);              // generation 1: 0x04
+  sensor.SetShutter(2.0, true);   // 0x0C
+  sensor.SetShutter(5.0, false);  // 0x0D
   Exposure e = sensor.Readout(6.0, 0.0);
   EXPECT_DOUBLE_EQ(e.darkSeconds, 5.0);
   EXPECT_DOUBLE_EQ(e.lightSeconds, 3.0);
@@ -68,11 +69,29 @@ TEST(ReadoutRequest, DecodesEveryLayoutAndUnit) {
       {0, {0x04}, false, false, false, 0, 0, 0, 0, 0.0},
       {0, {0x05, 0x40, 0x1F}, true, false, false, 0, 0, 0, 0, 1.0},
       {0, {0x07, 1, 0, 2, 0, 3, 0, 4, 0}, false, true, false, 1, 2, 3, 4, 0.0},
-      {0, {0x08, 1, 0, 2, 0, 3, 0, 4, 0, 0xFF, 0xFF}, true, true, false, 1, 2, 3, 4, 65535 / 8000.0},
+      {0,
+       {0x08, 1, 0, 2, 0, 3, 0, 4, 0, 0xFF, 0xFF},
+       true,
+       true,
+       false,
+       1,
+       2,
+       3,
+       4,
+       65535 / 8000.0},
       {1, {0x0B, 2, 0, 4, 0, 1, 0, 3, 0}, false, true, false, 1, 2, 3, 4, 0.0},
       {1, {0x15, 2, 0, 4, 0, 1, 0, 3, 0, 0xDC, 0x05, 1}, true, true, true, 1, 2, 3, 4, 1.5},
       {2, {0x09, 0x55, 1, 0, 2, 0, 3, 1, 4, 0}, false, true, false, 1, 2, 259, 4, 0.0},
-      {5, {0x0A, 0, 1, 0, 2, 0, 3, 0, 4, 0, 0x00, 0x35, 0x0C, 0x00}, true, true, false, 1, 2, 3, 4, 100.0},
+      {5,
+       {0x0A, 0, 1, 0, 2, 0, 3, 0, 4, 0, 0x00, 0x35, 0x0C, 0x00},
+       true,
+       true,
+       false,
+       1,
+       2,
+       3,
+       4,
+       100.0},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(testing::Message() << "opcode " << int(r.bytes[0]));

@@ -1,9 +1,9 @@
+#include "image/gps_reply.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
-
-#include "image/gps_reply.h"
 
 using namespace tqsim::image;
 
@@ -12,8 +12,10 @@ namespace {
 std::vector<std::string> Fields(const std::string& text) {
   std::vector<std::string> out(1);
   for (char c : text) {
-    if (c == ',') out.emplace_back();
-    else out.back() += c;
+    if (c == ',')
+      out.emplace_back();
+    else
+      out.back() += c;
   }
   return out;
 }
@@ -30,7 +32,8 @@ double DecodeTime(const std::vector<uint8_t>& reply, double period) {
   double hms = std::stod(f[0]);
   int day = std::stoi(f[1]), month = std::stoi(f[2]), year = std::stoi(f[3]);
   int64_t days = 0;
-  for (int y = 1970; y < year; ++y) days += (y % 4 == 0 && (y % 100 != 0 || y % 400 == 0)) ? 366 : 365;
+  for (int y = 1970; y < year; ++y)
+    days += (y % 4 == 0 && (y % 100 != 0 || y % 400 == 0)) ? 366 : 365;
   const int lengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   for (int m = 1; m < month; ++m)
     days += lengths[m - 1] + (m == 2 && year % 4 == 0 && (year % 100 != 0 || year % 400 == 0));

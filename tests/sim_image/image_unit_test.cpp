@@ -1,11 +1,12 @@
 // The image unit as the device server drives it: exposure-control requests,
 // readouts with their timing, cached frames, faults and receiver replies.
+#include "image/image_unit.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numeric>
 
-#include "image/image_unit.h"
 #include "sim_image/reference_decoder.h"
 
 using namespace tqsim::image;
@@ -23,8 +24,8 @@ ImageUnitConfig Config() {
 }
 
 std::vector<uint8_t> Gen2Window(uint8_t opcode, int cs, int rs, int w, int h) {
-  return {opcode, 0, uint8_t(cs), uint8_t(cs >> 8), uint8_t(rs), uint8_t(rs >> 8),
-          uint8_t(w), uint8_t(w >> 8), uint8_t(h), uint8_t(h >> 8)};
+  return {opcode,           0,          uint8_t(cs),     uint8_t(cs >> 8), uint8_t(rs),
+          uint8_t(rs >> 8), uint8_t(w), uint8_t(w >> 8), uint8_t(h),       uint8_t(h >> 8)};
 }
 
 double MeanOf(const Image& img) {
@@ -81,17 +82,6 @@ TEST(ImageUnit, ExposingRequestsReportTheirTimeAndStampTheirStart) {
   EXPECT_DOUBLE_EQ(a.exposureSeconds, 0.1);
   EXPECT_EQ(unit.TimeReply(0x2A, 20.0), TimeReply(GpsReceiver{}, 1764851710.0));
   EXPECT_EQ(unit.TimeReply(0x2B, 20.0), TimeReply(GpsReceiver{}, 1764851720.0));
-}
-
-TEST(ImageUnit, CachedFramesAreEncodedOnce) {
-  ImageUnitConfig config = Config();
-  config.cachedFrames = true;
-  ImageUnit unit(config, {4, 11, kW, kH, 9}, 0.0);
-  auto first = unit.Readout(Gen2Window(0x09, 0, 0, kW, kH), {1, 16, 1, 1}, 1.0, 0.0);
-  auto second = unit.Readout(Gen2Window(0x09, 0, 0, kW, kH), {1, 16, 1, 1}, 2.0, 0.0);
-  EXPECT_EQ(first.reply.image.get(), second.reply.image.get());
-  auto other = unit.Readout(Gen2Window(0x09, 0, 0, 32, 16), {1, 16, 1, 1}, 3.0, 0.0);
-  EXPECT_EQ(other.reply.image->size(), 32u * 16u * 2u);
 }
 
 TEST(ImageUnit, RefusedRequestsAndFaults) {

@@ -1,13 +1,14 @@
 // Decodes what the simulated cameras send with the reference decoder and
 // compares it with the scene: whole frames against sub-frames, the four
 // outputs of kind 4, camera-side binning, invalid windows.
+#include "image/readout.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 
 #include "image/frame_cache.h"
-#include "image/readout.h"
 #include "sim_image/reference_decoder.h"
 
 using namespace tqsim::image;
@@ -26,7 +27,9 @@ struct Case {
   std::array<int32_t, 3> sampleLevels;
 };
 
-void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Case& c, std::ostream* os) {
+  *os << c.name;
+}
 
 constexpr uint32_t kW = 120, kH = 80;
 
@@ -43,7 +46,9 @@ ReadoutCamera CameraOf(const Case& c) {
   return cam;
 }
 
-Exposure TestExposure(uint64_t frame = 3) { return {2.0, 2.0, -10.0, frame}; }
+Exposure TestExposure(uint64_t frame = 3) {
+  return {2.0, 2.0, -10.0, frame};
+}
 
 // The request the host writes for a window given in scene coordinates.
 std::vector<uint8_t> RequestFor(const ReadoutCamera& cam, const Window& w, bool whole) {
@@ -59,8 +64,11 @@ std::vector<uint8_t> RequestFor(const ReadoutCamera& cam, const Window& w, bool 
     }
     default: {
       int cs = int(kW) - w.w - w.x;
-      return {0x09, 0x00, uint8_t(cs), uint8_t(cs >> 8), uint8_t(w.y), uint8_t(w.y >> 8),
-              uint8_t(w.w), uint8_t(w.w >> 8), uint8_t(w.h), uint8_t(w.h >> 8)};
+      return {0x09,         0x00,
+              uint8_t(cs),  uint8_t(cs >> 8),
+              uint8_t(w.y), uint8_t(w.y >> 8),
+              uint8_t(w.w), uint8_t(w.w >> 8),
+              uint8_t(w.h), uint8_t(w.h >> 8)};
     }
   }
 }
@@ -70,8 +78,10 @@ Image Decode(const ReadoutCamera& cam, const std::vector<uint8_t>& bytes, const 
   if (cam.generation == 1) {
     bool big = cam.kind == 1 || cam.kind == 2;
     Gen1Format f = big ? Gen1Format::OneBE : Gen1Format::OneLE;
-    if (cam.readMode == 2 && cam.kind == 7) f = Gen1Format::ThreeLE;
-    else if (cam.readMode == 1 && (big || cam.kind == 7)) f = big ? Gen1Format::TwoBE : Gen1Format::TwoLE;
+    if (cam.readMode == 2 && cam.kind == 7)
+      f = Gen1Format::ThreeLE;
+    else if (cam.readMode == 1 && (big || cam.kind == 7))
+      f = big ? Gen1Format::TwoBE : Gen1Format::TwoLE;
     return DecodeGen1(bytes, w.w, w.h, f);
   }
   return DecodeGen2(bytes, w.w, w.h, cam.readMode == 0 || cam.readMode == 2);
@@ -111,8 +121,9 @@ TEST_P(ReadoutFormats, WholeFrameMatchesSceneAndSubFrameAgreesWhereTheyOverlap) 
   int overlapTolerance = c.sampleLevels[2] != 0 ? 1 : 0;
   for (int i = 0; i < sub.h; ++i)
     for (int j = 0; j < sub.w; ++j)
-      ASSERT_LE(std::abs(part[size_t(i) * sub.w + j] - whole[size_t(sub.y + i) * full.w + sub.x + j]),
-                overlapTolerance)
+      ASSERT_LE(
+          std::abs(part[size_t(i) * sub.w + j] - whole[size_t(sub.y + i) * full.w + sub.x + j]),
+          overlapTolerance)
           << "pixel " << j << "," << i;
 
   // The whole frame is the scene within the noise.
@@ -209,8 +220,7 @@ TEST(Readout, InvalidWindowsSendNoPixels) {
       {"gen1 window past the right edge", 1, 3, Bytes({0, 10, 100, 30}, 0x0B)},
       {"gen1 empty window", 1, 3, Bytes({0, 0, 0, 30}, 0x0B)},
       {"kind 4 half window", 1, 4, Bytes({0, 40, 0, 60}, 0x0B)},
-      {"gen3 column start beyond the left edge", 3, 10,
-       {0x09, 0, 100, 0, 0, 0, 40, 0, 10, 0}},
+      {"gen3 column start beyond the left edge", 3, 10, {0x09, 0, 100, 0, 0, 0, 40, 0, 10, 0}},
       {"gen3 rows past the bottom", 3, 10, {0x09, 0, 0, 0, 70, 0, 40, 0, 20, 0}},
   };
   for (const Invalid& c : cases) {

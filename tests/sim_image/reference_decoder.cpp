@@ -27,8 +27,8 @@ Image DecodeGen0(const std::vector<uint8_t>& b, int cols, int rows, bool two) {
 
 Image DecodeGen1(const std::vector<uint8_t>& b, int width, int height, Gen1Format format) {
   int samples = format == Gen1Format::TwoLE || format == Gen1Format::TwoBE ? 2
-                : format == Gen1Format::ThreeLE                          ? 3
-                                                                         : 1;
+                : format == Gen1Format::ThreeLE                            ? 3
+                                                                           : 1;
   bool big = format == Gen1Format::OneBE || format == Gen1Format::TwoBE;
   auto sample = [&](size_t pixel, int s) {
     size_t at = (pixel * samples + s) * 2;

@@ -1,10 +1,10 @@
+#include "image/scene.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <numeric>
-
-#include "image/scene.h"
 
 using namespace tqsim::image;
 
@@ -55,7 +55,8 @@ TEST(Scene, StarsAndAFaintGradientAppearOnlyInLight) {
   std::vector<double> lit = s.Expected(all, {1.0, 1.0, 0.0, 0});
   std::vector<double> dark = s.Expected(all, {1.0, 0.0, 0.0, 0});
   // A spread of star brightness: many pixels clearly above the sky, a few far above.
-  size_t above = std::count_if(lit.begin(), lit.end(), [&](double v) { return v > p.biasAdu + 200; });
+  size_t above =
+      std::count_if(lit.begin(), lit.end(), [&](double v) { return v > p.biasAdu + 200; });
   EXPECT_GT(above, 50u);
   EXPECT_GT(*std::max_element(lit.begin(), lit.end()), p.biasAdu + 10000);
   EXPECT_LT(*std::max_element(dark.begin(), dark.end()), p.biasAdu + 1.0);
@@ -75,8 +76,7 @@ TEST(Scene, WindowsAndBinnedBlocksSampleTheSameField) {
   std::vector<double> full = s.Expected({0, 0, 160, 120, 1, 1}, e);
   std::vector<double> part = s.Expected({30, 20, 50, 40, 1, 1}, e);
   for (int i = 0; i < 40; ++i)
-    for (int j = 0; j < 50; ++j)
-      ASSERT_NEAR(part[i * 50 + j], full[(20 + i) * 160 + 30 + j], 1e-6);
+    for (int j = 0; j < 50; ++j) ASSERT_NEAR(part[i * 50 + j], full[(20 + i) * 160 + 30 + j], 1e-6);
   std::vector<double> binned = s.Expected({5, 4, 20, 15, 3, 2}, e);
   for (int i = 0; i < 15; ++i)
     for (int j = 0; j < 20; ++j) {
