@@ -1,11 +1,12 @@
 // tqsim: the camera simulator.
 //
-//   tqsim serve [--bus DIR] [--config FILE] [--time-scale X]
+//   tqsim serve [--bus DIR] [--config FILE] [--time-scale X] [--cached-frames]
 //   tqsim [--bus DIR] list | plug DEVICE | unplug DEVICE | status DEVICE | fault DEVICE ...
 #include <signal.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -16,19 +17,29 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: tqsim serve [--bus DIR] [--config FILE] [--time-scale X]\n"
+    "usage: tqsim serve [--bus DIR] [--config FILE] [--time-scale X] [--cached-frames]\n"
     "       tqsim [--bus DIR] list\n"
     "       tqsim [--bus DIR] plug DEVICE | unplug DEVICE | status DEVICE\n"
     "       tqsim [--bus DIR] fault DEVICE status CODE [COUNT] | delay MS [COUNT] |\n"
-    "                                 close-reply | close-image | unplug-after N | clear\n"
+    "                                 close-reply | close-image | unplug-after N |\n"
+    "                                 image-short K | image-cut K | image-status CODE | clear\n"
     "DEVICE is a camera name, a device name or a camera id.\n";
+
+// The default configuration: the source tree's, else the copy beside the
+// program (a build tree moved elsewhere).
+std::string DefaultConfig() {
+  std::error_code ec;
+  if (std::filesystem::exists(TQSIM_DEFAULT_CONFIG, ec)) return TQSIM_DEFAULT_CONFIG;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string(TQSIM_DEFAULT_CONFIG) : (self.parent_path() / "cameras.json").string();
+}
 
 int Usage() {
   std::fputs(kUsage, stderr);
   return 2;
 }
 
-int Serve(const std::string& root, const std::string& config, double timeScale) {
+int Serve(const std::string& root, const std::string& config, double timeScale, bool cachedFrames) {
   tqsim::ConfigResult models = tqsim::LoadConfig(config);
   if (!models.Ok()) {
     std::fprintf(stderr, "tqsim: %s: %s\n", config.c_str(), models.error.c_str());
@@ -47,6 +58,7 @@ int Serve(const std::string& root, const std::string& config, double timeScale) 
   options.root = root;
   options.cameras = std::move(models.cameras);
   options.timeScale = timeScale;
+  options.cachedFrames = cachedFrames;
   tqsim::DeviceServer server(std::move(options));
   std::string error;
   if (!server.Start(&error)) {
@@ -84,8 +96,9 @@ int Command(const std::string& root, const std::vector<std::string>& words) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string root, config = TQSIM_DEFAULT_CONFIG;
+  std::string root, config = DefaultConfig();
   double timeScale = 1.0;
+  bool cachedFrames = false;
   std::vector<std::string> words;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -98,6 +111,8 @@ int main(int argc, char** argv) {
       char* end = nullptr;
       timeScale = std::strtod(argv[++i], &end);
       if (end == argv[i] || *end != '\0' || !(timeScale >= 0)) return Usage();
+    } else if (arg == "--cached-frames") {
+      cachedFrames = true;
     } else if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
@@ -106,7 +121,7 @@ int main(int argc, char** argv) {
     }
   }
   if (words.empty()) return Usage();
-  if (words[0] == "serve") return words.size() == 1 ? Serve(root, config, timeScale) : Usage();
+  if (words[0] == "serve") return words.size() == 1 ? Serve(root, config, timeScale, cachedFrames) : Usage();
   if (words[0] == "list" || words[0] == "plug" || words[0] == "unplug" || words[0] == "status" ||
       words[0] == "fault")
     return Command(root, words);

@@ -19,8 +19,11 @@ class Connection {
   // Largest command frame a camera takes; a longer header closes the
   // connection (nothing sensible can follow it).
   static constexpr std::uint32_t kMaxCommandFrame = 64 * 1024;
+  // Output a host leaves unread beyond this closes the connection.
+  static constexpr std::size_t kMaxPendingOutput = std::size_t{1} << 30;
 
-  using FrameHandler = std::function<void(Bytes frame)>;
+  // Returns false when the device cannot take the frame: the connection is closed.
+  using FrameHandler = std::function<bool(Bytes frame)>;
   using CloseHandler = std::function<void(Connection*)>;
 
   // Takes ownership of `fd` (made non-blocking). Command connections pass
@@ -38,6 +41,10 @@ class Connection {
   // Queues one frame (header and payload); false when the connection is gone.
   bool SendFrame(std::shared_ptr<const Bytes> payload);
 
+  // A transfer cut off: queues a header announcing the whole payload, then
+  // its first `sendBytes` bytes, and closes the connection once they are out.
+  bool SendCutFrame(std::shared_ptr<const Bytes> payload, std::size_t sendBytes);
+
   // True when the peer has closed its end (checked without waiting).
   bool PeerClosed();
 
@@ -53,6 +60,7 @@ class Connection {
   struct Chunk {
     std::shared_ptr<const Bytes> data;
     std::size_t offset = 0;
+    std::size_t end = 0;  // bytes of data to send
   };
 
   EventLoop& loop_;
@@ -64,7 +72,9 @@ class Connection {
   CloseHandler onClose_;
   Bytes input_;
   std::deque<Chunk> output_;
+  std::size_t pending_ = 0;  // bytes queued and not yet sent
   bool wantWrite_ = false;
+  bool closeWhenFlushed_ = false;
 };
 
 }  // namespace tqsim
