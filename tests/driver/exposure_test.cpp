@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "driver/camera/camera.h"
-#include "support/captures.h"
 #include "support/fake_usb.h"
 #include "tqusb/tqusb.h"
 
@@ -99,23 +98,6 @@ TEST(Exposure, ExportsTestTheConnectionFirst) {
     EXPECT_STREQ(camera.LastError, "CCD camera not connected to USB");
   }
   EXPECT_TRUE(usb.requests.empty());
-}
-
-TEST(Exposure, FailedTransfersOfTheEndRequestDisconnect) {
-  for (bool failWrite : {true, false}) {
-    FakeUsb usb;
-    tqtest::DebugCapture debug;
-    CCamera camera;
-    FakeUsb::Connect(camera, 2);
-    usb.failWrites = failWrite;
-    if (!failWrite) usb.FailRead();
-    EXPECT_FALSE(camera.EndExposure(1, 0));
-    EXPECT_FALSE(camera.IsConnected());
-    EXPECT_EQ(camera.hCommand, usb::kInvalidHandle);
-    EXPECT_EQ(debug.Lines(), std::vector<std::string>({failWrite
-                                                           ? "EndExposure USB Write FAIL\n"
-                                                           : "EndExposure USB Read FAIL\n"}));
-  }
 }
 
 }  // namespace

@@ -63,18 +63,6 @@ TEST(SensorTiming, FailuresAndTheirTexts) {
     EXPECT_STREQ(camera.LastError, "Instruction failed: Invalid parameter");
     EXPECT_TRUE(camera.IsConnected());
   }
-  for (bool failWrite : {true, false}) {
-    FakeUsb usb;
-    tqtest::DebugCapture debug;
-    CCamera camera;
-    FakeUsb::Connect(camera, 1, 3);
-    usb.failWrites = failWrite;
-    if (!failWrite) usb.FailRead();
-    EXPECT_FALSE(SetTiming(camera, 0, 20));
-    EXPECT_FALSE(camera.IsConnected());
-    EXPECT_EQ(debug.Lines(), std::vector<std::string>({failWrite ? "SetTiming USB Write FAIL\n"
-                                                                 : "SetTiming USB Read FAIL\n"}));
-  }
 }
 
 TEST(Preflash, Milliseconds) {
@@ -141,17 +129,36 @@ TEST(Preflash, Failures) {
     EXPECT_FALSE(SetPreflash(&camera, 1.0, 1));
     EXPECT_STREQ(camera.LastError, "Instruction failed: Invalid index");
   }
-  for (bool failWrite : {true, false}) {
-    FakeUsb usb;
-    tqtest::DebugCapture debug;
-    CCamera camera;
-    FakeUsb::Connect(camera, 1, 3);
-    usb.failWrites = failWrite;
-    if (!failWrite) usb.FailRead();
-    EXPECT_FALSE(SetPreflash(&camera, 1.0, 1));
-    EXPECT_FALSE(camera.IsConnected());
-    EXPECT_EQ(debug.Lines(), std::vector<std::string>({failWrite ? "SetPreflash USB Write FAIL\n"
-                                                                 : "SetPreflash USB Read FAIL\n"}));
+}
+
+// Requests of their own shape write the operation's debug line for the step
+// that failed and disconnect, as every transaction does.
+TEST(SensorTiming, FailedTransfersWriteTheirLineAndDisconnect) {
+  const struct {
+    const char* operation;
+    int32_t generation;
+    uint32_t kind;
+    bool (*send)(CCamera&);
+  } cases[] = {
+      {"SetTiming", 1, 3, [](CCamera& c) { return SetTiming(c, 0, 20); }},
+      {"SetPreflash", 1, 3, [](CCamera& c) { return c.SetPreflash(1.0, 1); }},
+      {"EndExposure", 2, 9, [](CCamera& c) { return c.EndExposure(1, 0); }},
+  };
+  for (const auto& c : cases) {
+    for (bool failWrite : {true, false}) {
+      FakeUsb usb;
+      tqtest::DebugCapture debug;
+      CCamera camera;
+      FakeUsb::Connect(camera, c.generation, c.kind);
+      usb.failWrites = failWrite;
+      if (!failWrite) usb.FailRead();
+      EXPECT_FALSE(c.send(camera)) << c.operation;
+      EXPECT_FALSE(camera.IsConnected()) << c.operation;
+      EXPECT_EQ(camera.hCommand, usb::kInvalidHandle) << c.operation;
+      const std::string line =
+          std::string(c.operation) + (failWrite ? " USB Write FAIL\n" : " USB Read FAIL\n");
+      EXPECT_EQ(debug.Lines(), std::vector<std::string>({line}));
+    }
   }
 }
 
