@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <string>
+
+#include "runtime/conv_test_support.h"
+#include "tqusb/runtime/str_convert.h"
+
+using conv_test::Buffer;
+using conv_test::Widen;
+
+namespace {
+
+constexpr unsigned kWhole = ~0u;  // high index: the text's own terminator ends it
+
+template <typename T>
+struct ParseCase {
+  const char* text;
+  unsigned base;
+  T value;
+  int ok;
+  unsigned high = kWhole;
+};
+
+unsigned HighOf(const std::string& text, unsigned high) {
+  return high == kWhole ? static_cast<unsigned>(text.size()) : high;
+}
+
+// Runs one parse table through the A and the W form of an operation.
+template <typename T, typename FA, typename FW>
+void CheckParse(const std::vector<ParseCase<T>>& cases, FA parseA, FW parseW) {
+  for (const auto& c : cases) {
+    const std::string text = c.text;
+    const unsigned high = HighOf(text, c.high);
+    unsigned char ok = 7;
+    EXPECT_EQ(parseA(high, text.c_str(), c.base, &ok), c.value)
+        << "A '" << text << "' base " << c.base;
+    EXPECT_EQ(ok, c.ok) << "A '" << text << "' base " << c.base;
+    const std::u16string wide = Widen(text);
+    ok = 7;
+    EXPECT_EQ(parseW(high, wide.c_str(), c.base, &ok), c.value) << "W '" << text << "'";
+    EXPECT_EQ(ok, c.ok) << "W '" << text << "'";
+  }
+}
+
+TEST(ConvIntParse, Card32) {
+  CheckParse<unsigned>(
+      {
+          {"4294967295", 10, 4294967295u, 1},
+          {"4294967296", 10, 0, 0},  // wraps to exactly 2^32 mod 2^32
+          {"4294967297", 10, 1, 0},
+          {"FFFFFFFF", 16, 4294967295u, 1},
+          {"100000000", 16, 0, 0},
+          {"ff", 16, 255, 1},
+          {"fF", 16, 255, 1},
+          {"12", 2, 4, 0},   // digit 2 is out of range but accumulated
+          {"101", 0, 5, 1},  // base clamped up to 2
+          {"101", 1, 5, 1},
+          {"F", 99, 15, 1},  // base clamped down to 16
+          {"G", 16, 0, 0},
+          {":", 16, 255, 0},  // the gap between '9' and 'A' is no digit
+          {"@1", 16, 255 * 16 + 1, 0},
+          {"", 10, 0, 0},
+          {"+", 10, 0, 0},
+          {"-", 10, 0, 0},
+          {"12x", 10, 12, 0},
+          {" 12", 10, 0, 0},
+          {"12 ", 10, 12, 0},
+          {"-5", 10, 5, 0},  // unsigned refuses the sign, keeps the magnitude
+          {"+7", 10, 7, 1},
+          {"123456", 10, 123, 1, 2},  // the buffer ends without terminator
+          {"-7", 10, 0, 0, 0},        // a sign filling the whole buffer
+      },
+      Str::StrToCardA, Str::StrToCardW);
+}
+
+TEST(ConvIntParse, Int32) {
+  CheckParse<int>(
+      {
+          {"-5", 10, -5, 1},
+          {"+7", 10, 7, 1},
+          {"2147483647", 10, INT_MAX, 1},
+          {"-2147483647", 10, -INT_MAX, 1},
+          {"-2147483648", 10, INT_MIN, 0},  // magnitude above 0x7FFFFFFF
+          {"2147483648", 10, INT_MIN, 0},
+          {"-7FFFFFFF", 16, -INT_MAX, 1},
+          {"-", 10, 0, 0},
+          {"-12x", 10, -12, 0},
+          {"4294967296", 10, 0, 0},
+      },
+      Str::StrToIntA, Str::StrToIntW);
+}
+
+TEST(ConvIntParse, Card64AndPtr) {
+  const std::vector<ParseCase<unsigned long long>> cases = {
+      {"18446744073709551615", 10, ULLONG_MAX, 1},
+      {"18446744073709551616", 10, 0, 0},  // exactly 2^64
+      {"FFFFFFFFFFFFFFFF", 16, ULLONG_MAX, 1},
+      {"10000000000000000", 16, 0, 0},
+      {"4294967296", 10, 4294967296ull, 1},
+      {"-1", 10, 1, 0},
+      {"1111111111111111111111111111111111111111111111111111111111111111", 2, ULLONG_MAX, 1},
+  };
+  CheckParse(cases, Str::StrToCard64A, Str::StrToCard64W);
+  CheckParse(cases, Str::StrToCardPtrA, Str::StrToCardPtrW);
+}
+
+TEST(ConvIntParse, Int64AndPtr) {
+  const std::vector<ParseCase<long long>> cases = {
+      {"9223372036854775807", 10, LLONG_MAX, 1},
+      {"-9223372036854775807", 10, -LLONG_MAX, 1},
+      {"-9223372036854775808", 10, LLONG_MIN, 0},
+      {"9223372036854775808", 10, LLONG_MIN, 0},
+      {"-ff", 16, -255, 1},
+      {"+", 10, 0, 0},
+  };
+  CheckParse(cases, Str::StrToInt64A, Str::StrToInt64W);
+  CheckParse(cases, Str::StrToIntPtrA, Str::StrToIntPtrW);
+}
+
+TEST(ConvIntParse, NullTextIsRefused) {
+  unsigned char ok = 1;
+  EXPECT_EQ(Str::StrToCardA(10, nullptr, 10, &ok), 0u);
+  EXPECT_EQ(ok, 0);
+  ok = 1;
+  EXPECT_EQ(Str::StrToInt64W(10, nullptr, 10, &ok), 0);
+  EXPECT_EQ(ok, 0);
+  EXPECT_EQ(Str::StrToIntA(1, "5", 10, nullptr), 5);  // ok may be omitted
+}
+
+template <typename T>
+struct FormatCase {
+  T value;
+  unsigned base;
+  std::string text;
+  int ok;
+  unsigned high = Buffer<char>::kSize - 2;
+  bool terminated = true;
+};
+
+// Runs one format table through the A and W form; also checks that nothing
+// is written behind the high index.
+template <typename T, typename FA, typename FW>
+void CheckFormat(const std::vector<FormatCase<T>>& cases, FA formatA, FW formatW) {
+  for (const auto& c : cases) {
+    Buffer<char> a(c.high);
+    unsigned char ok = 7;
+    formatA(c.value, c.high, a.get(), c.base, &ok);
+    EXPECT_EQ(a.Text(), c.text) << "A " << c.value << " base " << c.base;
+    EXPECT_EQ(ok, c.ok) << "A " << c.value;
+    EXPECT_EQ(a.Terminated(), c.terminated) << "A " << c.value;
+    EXPECT_TRUE(a.Untouched()) << "A " << c.value;
+
+    Buffer<char16_t> w(c.high);
+    ok = 7;
+    formatW(c.value, c.high, w.get(), c.base, &ok);
+    EXPECT_EQ(w.Text(), c.text) << "W " << c.value;
+    EXPECT_EQ(ok, c.ok) << "W " << c.value;
+    EXPECT_TRUE(w.Untouched()) << "W " << c.value;
+  }
+}
+
+TEST(ConvIntFormat, Card32) {
+  CheckFormat<unsigned>(
+      {
+          {255, 16, "FF", 1},
+          {255, 1, "11111111", 1},  // base clamped up to 2
+          {255, 17, "FF", 1},       // base clamped down to 16
+          {0, 10, "0", 1},
+          {4294967295u, 10, "4294967295", 1},
+          {4294967295u, 2, std::string(32, '1'), 1},
+          {12345, 10, "345", 0, 2, false},    // the low-order digits, in order
+          {12345, 10, "12345", 1, 4, false},  // exactly full: no terminator
+          {12345, 10, "12345", 1, 5, true},
+          {7, 10, "7", 1, 0, false},
+      },
+      Str::CardToStrA, Str::CardToStrW);
+}
+
+TEST(ConvIntFormat, Int32) {
+  CheckFormat<int>(
+      {
+          {INT_MIN, 10, "-2147483648", 1},
+          {INT_MIN, 16, "-80000000", 1},
+          {INT_MAX, 10, "2147483647", 1},
+          {-1, 16, "-1", 1},
+          {-12345, 10, "-345", 0, 3, false},  // the sign stays, digits are cut
+          {-5, 10, "-", 0, 0, false},
+          {-5, 10, "-5", 1, 1, false},
+      },
+      Str::IntToStrA, Str::IntToStrW);
+}
+
+TEST(ConvIntFormat, SixtyFourBit) {
+  const std::vector<FormatCase<unsigned long long>> cards = {
+      {ULLONG_MAX, 10, "18446744073709551615", 1},
+      {ULLONG_MAX, 16, "FFFFFFFFFFFFFFFF", 1},
+      {ULLONG_MAX, 10, "51615", 0, 4, false},
+  };
+  CheckFormat(cards, Str::Card64ToStrA, Str::Card64ToStrW);
+  CheckFormat(cards, Str::CardPtrToStrA, Str::CardPtrToStrW);
+  const std::vector<FormatCase<long long>> ints = {
+      {LLONG_MIN, 10, "-9223372036854775808", 1},
+      {LLONG_MIN, 2, "-1" + std::string(63, '0'), 1},
+      {-255, 16, "-FF", 1},
+  };
+  CheckFormat(ints, Str::Int64ToStrA, Str::Int64ToStrW);
+  CheckFormat(ints, Str::IntPtrToStrA, Str::IntPtrToStrW);
+}
+
+TEST(ConvIntFormat, NullBufferIsRefused) {
+  unsigned char ok = 1;
+  Str::CardToStrA(5, 10, nullptr, 10, &ok);
+  EXPECT_EQ(ok, 0);
+}
+
+// Every base, signed and unsigned, extremes and a spread of values: the
+// parser reads back exactly what the formatter wrote.
+TEST(ConvIntRoundTrip, AllBasesBothWidths) {
+  std::vector<unsigned long long> values = {
+      0, 1, 9, 10, 15, 16, 255, 256, 4294967295ull, 4294967296ull, ULLONG_MAX, 1ull << 63};
+  std::uint64_t x = 0x9E3779B97F4A7C15ull;
+  for (int i = 0; i < 200; ++i) {
+    x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+    values.push_back(x >> (i % 64));
+  }
+  for (unsigned base = 2; base <= 16; ++base) {
+    for (unsigned long long v : values) {
+      Buffer<char> a;
+      unsigned char ok = 0;
+      Str::Card64ToStrA(v, a.high, a.get(), base, &ok);
+      ASSERT_EQ(ok, 1);
+      EXPECT_EQ(Str::StrToCard64A(a.high, a.get(), base, &ok), v) << a.Text();
+      EXPECT_EQ(ok, 1);
+
+      const long long s = static_cast<long long>(v);
+      Buffer<char16_t> w;
+      Str::Int64ToStrW(s, w.high, w.get(), base, &ok);
+      const long long back = Str::StrToInt64W(w.high, w.get(), base, &ok);
+      EXPECT_EQ(back, s) << w.Text();
+      EXPECT_EQ(ok, s != LLONG_MIN ? 1 : 0) << w.Text();
+
+      const unsigned v32 = static_cast<unsigned>(v);
+      Str::CardToStrA(v32, a.high, a.get(), base, &ok);
+      EXPECT_EQ(Str::StrToCardA(a.high, a.get(), base, &ok), v32);
+      EXPECT_EQ(ok, 1);
+    }
+  }
+}
+
+}  // namespace
