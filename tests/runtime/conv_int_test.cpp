@@ -177,36 +177,25 @@ TEST(ConvIntFormat, SixtyFourBit) {
   CheckFormat(ints, Str::IntPtrToStrA, Str::IntPtrToStrW);
 }
 
-// Every base, signed and unsigned, extremes and a spread of values: the
-// parser reads back exactly what the formatter wrote.
+// Every base, extremes and a spread of values: the parser reads back exactly
+// what the formatter wrote (the signed W form refuses only LLONG_MIN).
 TEST(ConvIntRoundTrip, AllBasesBothWidths) {
-  std::vector<unsigned long long> values = {
-      0, 1, 9, 10, 15, 16, 255, 256, 4294967295ull, 4294967296ull, ULLONG_MAX, 1ull << 63};
+  std::vector<unsigned long long> values = {0, 15, 16, 4294967296ull, ULLONG_MAX, 1ull << 63};
   std::uint64_t x = 0x9E3779B97F4A7C15ull;
-  for (int i = 0; i < 200; ++i) {
-    x ^= x << 13, x ^= x >> 7, x ^= x << 17;
-    values.push_back(x >> (i % 64));
-  }
+  for (int i = 0; i < 100; ++i)
+    values.push_back((x ^= x << 13, x ^= x >> 7, x ^= x << 17) >> (i % 64));
   for (unsigned base = 2; base <= 16; ++base) {
     for (unsigned long long v : values) {
       Buffer<char> a;
-      unsigned char ok = 0;
+      Buffer<char16_t> w;
+      unsigned char ok = 0, wok = 0;
+      const long long s = static_cast<long long>(v);
       Str::Card64ToStrA(v, a.high, a.get(), base, &ok);
-      ASSERT_EQ(ok, 1);
+      Str::Int64ToStrW(s, w.high, w.get(), base, &wok);
       EXPECT_EQ(Str::StrToCard64A(a.high, a.get(), base, &ok), v) << a.Text();
       EXPECT_EQ(ok, 1);
-
-      const long long s = static_cast<long long>(v);
-      Buffer<char16_t> w;
-      Str::Int64ToStrW(s, w.high, w.get(), base, &ok);
-      const long long back = Str::StrToInt64W(w.high, w.get(), base, &ok);
-      EXPECT_EQ(back, s) << w.Text();
-      EXPECT_EQ(ok, s != LLONG_MIN ? 1 : 0) << w.Text();
-
-      const unsigned v32 = static_cast<unsigned>(v);
-      Str::CardToStrA(v32, a.high, a.get(), base, &ok);
-      EXPECT_EQ(Str::StrToCardA(a.high, a.get(), base, &ok), v32);
-      EXPECT_EQ(ok, 1);
+      EXPECT_EQ(Str::StrToInt64W(w.high, w.get(), base, &wok), s) << w.Text();
+      EXPECT_EQ(wok, s != LLONG_MIN ? 1 : 0) << w.Text();
     }
   }
 }

@@ -113,13 +113,10 @@ TEST_F(OsTicksFake, CounterTicksConvertWithoutOverflow) {
   EXPECT_EQ(os::HiResTicksToMS(std::numeric_limits<long long>::max()),
             std::numeric_limits<long long>::max());
 
-  long long last = 0;
-  FakeClock::counter = 250;
-  EXPECT_EQ(os::GetHiResDifference(&last), 250);
+  long long last = 250;
   FakeClock::counter = 100;  // a mark from the future gives a negative difference
   EXPECT_EQ(os::GetHiResDifference(&last), -150);
   EXPECT_EQ(last, 100);
-  EXPECT_EQ(os::GetHiResDifference(nullptr), 0);
 }
 
 // Every reading is taken and accounted under the lock: no update is lost and
@@ -147,8 +144,6 @@ TEST_F(OsTicksFake, ConcurrentCallersLoseNoUpdate) {
 }
 
 TEST(OsTicksSystem, MonotonicClockAtOneGigahertz) {
-  EXPECT_EQ(os::Platform, 2u);
-  EXPECT_TRUE(os::HiResTimerExists());
   EXPECT_EQ(os::GetHiResHz(), 1000000000);
 
   long long mark = os::GetHiResTicks();
