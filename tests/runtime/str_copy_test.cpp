@@ -9,69 +9,68 @@ using namespace std::literals;
 
 namespace {
 
-using Op = void (*)(BoundedA& dst, BoundedA& src, unsigned pos, unsigned count);
+enum Edit { Copy, Append, Prepend, Insert, Delete, Slice };
+const char* const kEditNames[] = {"copy", "append", "prepend", "insert", "delete", "slice"};
 
-// Expected buffers are written as all high + 1 places; '#' marks a place the
-// operation must not have touched (only the first places.size() are compared). Each operation is
-// run into a full buffer, one place short and an empty result.
+void RunEdit(Edit edit, BoundedA& d, BoundedA& s, unsigned pos, unsigned count) {
+  switch (edit) {
+    case Copy:
+      return Str::CopyA(d.high(), d.p(), s.high(), s.p());
+    case Append:
+      return Str::AppendA(d.high(), d.p(), s.high(), s.p());
+    case Prepend:
+      return Str::PrependA(d.high(), d.p(), s.high(), s.p());
+    case Insert:
+      return Str::InsertA(d.high(), d.p(), s.high(), s.p(), pos);
+    case Delete:
+      return Str::DeleteA(d.high(), d.p(), pos, count);
+    case Slice:
+      return Str::SliceA(d.high(), d.p(), s.high(), s.p(), pos, count);
+  }
+}
+
+// Expected buffers are written as high + 1 places; '#' marks a place the
+// operation must not have touched (only the first places.size() are
+// compared). Each operation is run into a full buffer, one place short and
+// an empty result.
 struct EditCase {
-  const char* op;
-  Op run;
+  Edit edit;
   unsigned high;
   std::string_view dst, src;
   unsigned pos, count;
   std::string places;
 };
 
-void Copy(BoundedA& d, BoundedA& s, unsigned, unsigned) {
-  Str::CopyA(d.high(), d.p(), s.high(), s.p());
-}
-void Append(BoundedA& d, BoundedA& s, unsigned, unsigned) {
-  Str::AppendA(d.high(), d.p(), s.high(), s.p());
-}
-void Prepend(BoundedA& d, BoundedA& s, unsigned, unsigned) {
-  Str::PrependA(d.high(), d.p(), s.high(), s.p());
-}
-void Insert(BoundedA& d, BoundedA& s, unsigned pos, unsigned) {
-  Str::InsertA(d.high(), d.p(), s.high(), s.p(), pos);
-}
-void Delete(BoundedA& d, BoundedA&, unsigned pos, unsigned count) {
-  Str::DeleteA(d.high(), d.p(), pos, count);
-}
-void Slice(BoundedA& d, BoundedA& s, unsigned pos, unsigned count) {
-  Str::SliceA(d.high(), d.p(), s.high(), s.p(), pos, count);
-}
-
 TEST(StrCopy, EditsStoreWhatFitsAndTerminateOnlyWhenShort) {
   const EditCase cases[] = {
-      {"copy", Copy, 3, "", "abcdef", 0, 0, "abcd"},
-      {"copy", Copy, 3, "", "abc", 0, 0, "abc\0"s},
-      {"copy", Copy, 3, "", "", 0, 0, "\0###"s},
-      {"append", Append, 2, "ab", "xy", 0, 0, "abx"},
-      {"append", Append, 2, "abc", "xy", 0, 0, "abc"},
-      {"append", Append, 3, "ab", "x", 0, 0, "abx\0"s},
-      {"append", Append, 3, "ab", "", 0, 0, "ab\0#"s},
-      {"prepend", Prepend, 3, "cd", "xyz", 0, 0, "xyzc"},
-      {"prepend", Prepend, 4, "cd", "ab", 0, 0, "abcd\0"s},
-      {"insert", Insert, 3, "abc", "XY", 1, 0, "aXYb"},
-      {"insert", Insert, 5, "abc", "XY", 1, 0, "aXYbc\0"s},
-      {"insert", Insert, 5, "abc", "XY", 99, 0, "abcXY\0"s},
-      {"insert", Insert, 3, "abcd", "X", 4, 0, "abcd"},
-      {"insert", Insert, 3, "abc", "XYZW", 1, 0, "aXYZ"},
-      {"delete", Delete, 9, "abcdef", "", 2, 10, "ab\0"s},
-      {"delete", Delete, 5, "abcdef", "", 6, 1, "abcdef"},
-      {"delete", Delete, 5, "abcdef", "", 5, 1, "abcde\0"s},
-      {"delete", Delete, 9, "abcdef", "", 1, 2, "adef\0"s},
-      {"slice", Slice, 5, "######", "abcdef", 6, 1, "\0#####"s},
-      {"slice", Slice, 5, "######", "abcdef", 2, 2, "cd\0###"s},
-      {"slice", Slice, 3, "######", "abcdef", 2, 99, "cdef"},
+      {Copy, 3, "", "abcdef", 0, 0, "abcd"},
+      {Copy, 3, "", "abc", 0, 0, "abc\0"s},
+      {Copy, 3, "", "", 0, 0, "\0###"s},
+      {Append, 2, "ab", "xy", 0, 0, "abx"},
+      {Append, 2, "abc", "xy", 0, 0, "abc"},
+      {Append, 3, "ab", "x", 0, 0, "abx\0"s},
+      {Append, 3, "ab", "", 0, 0, "ab\0#"s},
+      {Prepend, 3, "cd", "xyz", 0, 0, "xyzc"},
+      {Prepend, 4, "cd", "ab", 0, 0, "abcd\0"s},
+      {Insert, 3, "abc", "XY", 1, 0, "aXYb"},
+      {Insert, 5, "abc", "XY", 1, 0, "aXYbc\0"s},
+      {Insert, 5, "abc", "XY", 99, 0, "abcXY\0"s},
+      {Insert, 3, "abcd", "X", 4, 0, "abcd"},
+      {Insert, 3, "abc", "XYZW", 1, 0, "aXYZ"},
+      {Delete, 9, "abcdef", "", 2, 10, "ab\0"s},
+      {Delete, 5, "abcdef", "", 6, 1, "abcdef"},
+      {Delete, 5, "abcdef", "", 5, 1, "abcde\0"s},
+      {Delete, 9, "abcdef", "", 1, 2, "adef\0"s},
+      {Slice, 5, "######", "abcdef", 6, 1, "\0#####"s},
+      {Slice, 5, "######", "abcdef", 2, 2, "cd\0###"s},
+      {Slice, 3, "######", "abcdef", 2, 99, "cdef"},
   };
   for (const auto& c : cases) {
     BoundedA dst(c.high, c.dst);
     auto src = ExactA(c.src);
-    c.run(dst, src, c.pos, c.count);
+    RunEdit(c.edit, dst, src, c.pos, c.count);
     EXPECT_EQ(dst.places().substr(0, c.places.size()), c.places)
-        << c.op << " " << c.dst << " / " << c.src << " @" << c.pos;
+        << kEditNames[c.edit] << " " << c.dst << " / " << c.src << " @" << c.pos;
   }
 }
 
