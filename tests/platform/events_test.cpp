@@ -231,6 +231,8 @@ TEST(PeerWindows, PostsFromOtherThreadsWakeThePumpAndArriveOnTheOwningThread) {
   EXPECT_EQ(tqPumpEvents(0), 0u);
   EXPECT_FALSE(PostMessage(window, 0x400, 0, 0));
   EXPECT_FALSE(DestroyPeerWindow(window));
+  EXPECT_EQ(GetWindowUserData(window), nullptr);
+  EXPECT_EQ(CreatePeerWindow(nullptr, nullptr), nullptr);
 }
 
 TEST(NotifyQueues, MessagesAcrossThreadsInOrder) {
@@ -269,7 +271,9 @@ TEST(NotifyQueues, DestroyWakesAWaiterAndBadHandlesAreRefused) {
   EXPECT_EQ(result, 0);
   int notAQueue = 0;
   EXPECT_FALSE(tqGetNotifyMessage(&notAQueue, 0, nullptr, nullptr, nullptr));
+  EXPECT_FALSE(tqGetNotifyMessage(nullptr, 0, nullptr, nullptr, nullptr));
   tqDestroyNotifyWindow(&notAQueue);
+  tqDestroyNotifyWindow(nullptr);
   // A peer window is not the host's to destroy.
   Recorder recorder;
   PeerWindow* window = CreatePeerWindow(&Recorder::Procedure, &recorder);

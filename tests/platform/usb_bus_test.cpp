@@ -228,6 +228,7 @@ TEST_F(UsbBus, PipesRefuseTheWrongDirectionAndBadArguments) {
   for (THandle h : {reply, device, THandle(12345678)})
     EXPECT_FALSE(usb::WriteFile(h, buffer, 4, &n));
   EXPECT_FALSE(usb::ReadFile(reply, nullptr, 4, &n));
+  EXPECT_FALSE(platform::CloseHandle(kInvalidHandle));
 }
 
 TEST(UsbBusOpen, DevicePathsAndPipePaths) {
