@@ -29,10 +29,8 @@ TEST(ClaimFileName, SafeAndDistinct) {
       {"Global\\TQ-a", "Global%5CTQ-a"},
       {"a/b", "a%2Fb"},
       {"..", "%2E."},
-      {".x", "%2Ex"},
       {"", "%"},
       {"100%", "100%25"},
-      {"{x}#&", "%7Bx%7D%23%26"},
   };
   for (const Case& c : cases) EXPECT_EQ(platform::ClaimFileName(c.name), c.file) << c.name;
   std::string longA(300, '\\'), longB = longA;
@@ -44,7 +42,7 @@ TEST(ClaimFileName, SafeAndDistinct) {
   EXPECT_EQ(a.find('/'), std::string::npos);
 }
 
-TEST(Claims, SecondClaimInTheSameProcessFailsUntilReleased) {
+TEST(Claims, SecondClaimInTheSameProcessFailsUntilReleasedAndABadRootFails) {
   TempBusRoot root;
   THandle first, second;
   ASSERT_EQ(CreateClaim(kName, &first), ClaimResult::Created);
@@ -57,6 +55,8 @@ TEST(Claims, SecondClaimInTheSameProcessFailsUntilReleased) {
   EXPECT_EQ(CreateClaim(kName, &second), ClaimResult::Created);
   platform::CloseHandle(second);
   platform::CloseHandle(other);
+  EXPECT_EQ(CreateClaim("/proc/version/x", kName, &second), ClaimResult::Failed);
+  EXPECT_EQ(second, kInvalidHandle);
 }
 
 // Runs `body` in a child process and returns its exit status.
@@ -105,12 +105,6 @@ TEST(Claims, ClaimOfAKilledProcessReturns) {
   waitpid(pid, nullptr, 0);
   ASSERT_EQ(CreateClaim(kName, &h), ClaimResult::Created);
   platform::CloseHandle(h);
-}
-
-TEST(Claims, UnusableRootFails) {
-  THandle h;
-  EXPECT_EQ(CreateClaim("/proc/version/x", kName, &h), ClaimResult::Failed);
-  EXPECT_EQ(h, kInvalidHandle);
 }
 
 }  // namespace

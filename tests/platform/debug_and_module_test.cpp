@@ -9,7 +9,6 @@
 #include "common/debug_capture.h"
 #include "platform/debug_output.h"
 #include "platform/module_info.h"
-#include "tqusb_version.h"
 
 namespace {
 
@@ -41,15 +40,10 @@ TEST(DebugOutput, DefaultIsStandardErrorOnlyWithTqusbDebug) {
   unsetenv("TQUSB_DEBUG");
 }
 
-TEST(ModuleInfo, FileNameAndVersion) {
+TEST(ModuleInfo, FileNameIsThisModule) {
   std::string path = platform::ModuleFileName();
   ASSERT_FALSE(path.empty());
-  EXPECT_EQ(path[0], '/');
   EXPECT_TRUE(std::filesystem::exists(path));
-  platform::TModuleVersion v = platform::ModuleVersion();
-  EXPECT_EQ(v.major, TQUSB_VERSION_MAJOR);
-  EXPECT_EQ(v.minor, TQUSB_VERSION_MINOR);
-  EXPECT_EQ(v.release, TQUSB_VERSION_PATCH);
 }
 
 }  // namespace

@@ -114,45 +114,24 @@ class UsbBus : public ::testing::Test {
   std::vector<THandle> handles_;
 };
 
-TEST_F(UsbBus, ReplyReadWithLargerBufferReturnsTheReplyLength) {
+// Each reply frame is one read however large the buffer (a 3-byte reply into
+// 64 bytes gives 3); what a short buffer leaves of a frame comes next.
+TEST_F(UsbBus, ReplyFramesAreReadOneAtATimeWithLeftovers) {
   THandle command = Open(Pipe::Command), reply = Open(Pipe::Reply);
   Send(command, {'r', 0x80, 0x12, 0x34});
-  unsigned char buffer[64];
-  uint32_t got = 0;
-  ASSERT_TRUE(usb::ReadFile(reply, buffer, sizeof buffer, &got));
-  EXPECT_EQ(got, 3u);
-  EXPECT_EQ(buffer[0], 0x80);
-  EXPECT_EQ(buffer[2], 0x34);
-}
-
-TEST_F(UsbBus, LeftoverBytesOfAFrameComeWithTheNextRead) {
-  THandle command = Open(Pipe::Command), reply = Open(Pipe::Reply);
   Send(command, {'r', 1, 2, 3, 4, 5});
-  Send(command, {'r', 9});
-  unsigned char buffer[8] = {};
-  uint32_t got = 0;
-  ASSERT_TRUE(usb::ReadFile(reply, buffer, 2, &got));
-  EXPECT_EQ(got, 2u);
-  ASSERT_TRUE(usb::ReadFile(reply, buffer, 0, &got));  // zero bytes, frame still in progress
-  EXPECT_EQ(got, 0u);
-  ASSERT_TRUE(usb::ReadFile(reply, buffer, sizeof buffer, &got));
-  EXPECT_EQ(got, 3u);
-  EXPECT_EQ(buffer[0], 3);
-  EXPECT_EQ(buffer[2], 5);
-  ASSERT_TRUE(usb::ReadFile(reply, buffer, sizeof buffer, &got));
-  EXPECT_EQ(got, 1u);
-  EXPECT_EQ(buffer[0], 9);
-}
-
-TEST_F(UsbBus, EveryReplyFrameIsOneRead) {
-  THandle command = Open(Pipe::Command), reply = Open(Pipe::Reply);
-  Send(command, {'R', 4});
-  unsigned char buffer[16];
-  for (uint32_t length = 1; length <= 4; ++length) {
-    uint32_t got = 0;
-    ASSERT_TRUE(usb::ReadFile(reply, buffer, sizeof buffer, &got));
-    EXPECT_EQ(got, length);
-    EXPECT_EQ(buffer[length - 1], '0' + length);
+  Send(command, {'R', 2});
+  struct Read {
+    uint32_t size;
+    std::vector<unsigned char> bytes;
+  };
+  const Read reads[] = {{64, {0x80, 0x12, 0x34}}, {2, {1, 2}}, {0, {}},  // frame in progress
+                        {64, {3, 4, 5}},          {64, {'1'}}, {64, {'2', '2'}}};
+  for (const Read& r : reads) {
+    unsigned char buffer[64];
+    uint32_t got = 99;
+    ASSERT_TRUE(usb::ReadFile(reply, buffer, r.size, &got));
+    EXPECT_EQ(std::vector<unsigned char>(buffer, buffer + got), r.bytes);
   }
 }
 
@@ -209,8 +188,10 @@ TEST_F(UsbBus, RepliesGoToTheNewestReplyConnection) {
   uint32_t got = 0;
   ASSERT_TRUE(usb::ReadFile(newer, &byte, 1, &got));
   EXPECT_EQ(byte, 0x55);
-  usb::SetReplyTimeoutMs(100);
+  usb::SetReplyTimeoutMs(100);  // a reply read without data times out
+  got = 7;
   EXPECT_FALSE(usb::ReadFile(older, &byte, 1, &got));
+  EXPECT_EQ(got, 0u);
   // When the newest closes, the one before it is the newest open connection.
   ASSERT_TRUE(platform::CloseHandle(newer));
   THandle reopened = Open(Pipe::Reply);
@@ -220,15 +201,6 @@ TEST_F(UsbBus, RepliesGoToTheNewestReplyConnection) {
   Send(command, {'r', 0x66});
   ASSERT_TRUE(usb::ReadFile(second, &byte, 1, &got));
   EXPECT_EQ(byte, 0x66);
-}
-
-TEST_F(UsbBus, ReplyReadWithoutDataTimesOut) {
-  THandle reply = Open(Pipe::Reply);
-  usb::SetReplyTimeoutMs(50);
-  unsigned char byte;
-  uint32_t got = 7;
-  EXPECT_FALSE(usb::ReadFile(reply, &byte, 1, &got));
-  EXPECT_EQ(got, 0u);
 }
 
 TEST_F(UsbBus, ClosingAHandleEndsABlockedRead) {
@@ -252,13 +224,10 @@ TEST_F(UsbBus, PipesRefuseTheWrongDirectionAndBadArguments) {
   handles_.push_back(device);
   unsigned char buffer[4];
   uint32_t n = 0;
-  EXPECT_FALSE(usb::ReadFile(command, buffer, 4, &n));
-  EXPECT_FALSE(usb::WriteFile(reply, buffer, 4, &n));
-  EXPECT_FALSE(usb::ReadFile(device, buffer, 4, &n));
-  EXPECT_FALSE(usb::WriteFile(device, buffer, 4, &n));
-  EXPECT_FALSE(usb::ReadFile(kInvalidHandle, buffer, 4, &n));
+  for (THandle h : {command, device, kInvalidHandle}) EXPECT_FALSE(usb::ReadFile(h, buffer, 4, &n));
+  for (THandle h : {reply, device, THandle(12345678)})
+    EXPECT_FALSE(usb::WriteFile(h, buffer, 4, &n));
   EXPECT_FALSE(usb::ReadFile(reply, nullptr, 4, &n));
-  EXPECT_FALSE(usb::WriteFile(12345678, buffer, 4, &n));
   EXPECT_FALSE(platform::CloseHandle(kInvalidHandle));
 }
 
@@ -272,17 +241,11 @@ TEST(UsbBusOpen, DevicePathsAndPipePaths) {
     std::string path;
     bool opens;
   } cases[] = {
-      {path, true},
       {upper, true},
-      {path + "\\0", true},
-      {path + "\\1", true},
       {path + "\\2", true},
       {path + "\\3", false},
-      {path + "x", false},
       {"\\\\?\\usb#vid_1&pid_2#y#" + platform::FormatGuid(Class(3)), false},
       {"\\\\?\\usb#vid_1&pid_2#x#" + platform::FormatGuid(Class(4)), false},
-      {"", false},
-      {"\\\\?\\usb#", false},
       {"/etc/passwd", false},
       {"\\\\?\\usb#..#" + platform::FormatGuid(Class(3)), false},
   };

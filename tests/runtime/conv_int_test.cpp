@@ -48,27 +48,17 @@ TEST(ConvIntParse, Card32) {
   CheckParse<unsigned>(
       {
           {"4294967295", 10, 4294967295u, 1},
-          {"4294967296", 10, 0, 0},  // wraps to exactly 2^32 mod 2^32
           {"4294967297", 10, 1, 0},
           {"FFFFFFFF", 16, 4294967295u, 1},
           {"100000000", 16, 0, 0},
-          {"ff", 16, 255, 1},
-          {"fF", 16, 255, 1},
-          {"12", 2, 4, 0},   // digit 2 is out of range but accumulated
-          {"101", 0, 5, 1},  // base clamped up to 2
-          {"101", 1, 5, 1},
-          {"F", 99, 15, 1},  // base clamped down to 16
-          {"G", 16, 0, 0},
+          {"12", 2, 4, 0},    // digit 2 is out of range but accumulated
+          {"101", 0, 5, 1},   // base clamped up to 2
+          {"F", 99, 15, 1},   // base clamped down to 16
           {":", 16, 255, 0},  // the gap between '9' and 'A' is no digit
-          {"@1", 16, 255 * 16 + 1, 0},
           {"", 10, 0, 0},
-          {"+", 10, 0, 0},
-          {"-", 10, 0, 0},
           {"12x", 10, 12, 0},
           {" 12", 10, 0, 0},
-          {"12 ", 10, 12, 0},
-          {"-5", 10, 5, 0},  // unsigned refuses the sign, keeps the magnitude
-          {"+7", 10, 7, 1},
+          {"-5", 10, 5, 0},           // unsigned refuses the sign, keeps the magnitude
           {"123456", 10, 123, 1, 2},  // the buffer ends without terminator
           {"-7", 10, 0, 0, 0},        // a sign filling the whole buffer
       },
@@ -79,13 +69,11 @@ TEST(ConvIntParse, Int32) {
   CheckParse<int>(
       {
           {"-5", 10, -5, 1},
-          {"+7", 10, 7, 1},
           {"2147483647", 10, INT_MAX, 1},
           {"-2147483647", 10, -INT_MAX, 1},
           {"-2147483648", 10, INT_MIN, 0},  // magnitude above 0x7FFFFFFF
           {"2147483648", 10, INT_MIN, 0},
           {"-7FFFFFFF", 16, -INT_MAX, 1},
-          {"-", 10, 0, 0},
           {"-12x", 10, -12, 0},
           {"4294967296", 10, 0, 0},
       },
@@ -96,9 +84,7 @@ TEST(ConvIntParse, Card64AndPtr) {
   const std::vector<ParseCase<unsigned long long>> cases = {
       {"18446744073709551615", 10, ULLONG_MAX, 1},
       {"18446744073709551616", 10, 0, 0},  // exactly 2^64
-      {"FFFFFFFFFFFFFFFF", 16, ULLONG_MAX, 1},
       {"10000000000000000", 16, 0, 0},
-      {"4294967296", 10, 4294967296ull, 1},
       {"-1", 10, 1, 0},
       {"1111111111111111111111111111111111111111111111111111111111111111", 2, ULLONG_MAX, 1},
   };
@@ -113,20 +99,9 @@ TEST(ConvIntParse, Int64AndPtr) {
       {"-9223372036854775808", 10, LLONG_MIN, 0},
       {"9223372036854775808", 10, LLONG_MIN, 0},
       {"-ff", 16, -255, 1},
-      {"+", 10, 0, 0},
   };
   CheckParse(cases, Str::StrToInt64A, Str::StrToInt64W);
   CheckParse(cases, Str::StrToIntPtrA, Str::StrToIntPtrW);
-}
-
-TEST(ConvIntParse, NullTextIsRefused) {
-  unsigned char ok = 1;
-  EXPECT_EQ(Str::StrToCardA(10, nullptr, 10, &ok), 0u);
-  EXPECT_EQ(ok, 0);
-  ok = 1;
-  EXPECT_EQ(Str::StrToInt64W(10, nullptr, 10, &ok), 0);
-  EXPECT_EQ(ok, 0);
-  EXPECT_EQ(Str::StrToIntA(1, "5", 10, nullptr), 5);  // ok may be omitted
 }
 
 template <typename T>
@@ -166,13 +141,9 @@ TEST(ConvIntFormat, Card32) {
       {
           {255, 16, "FF", 1},
           {255, 1, "11111111", 1},  // base clamped up to 2
-          {255, 17, "FF", 1},       // base clamped down to 16
-          {0, 10, "0", 1},
           {4294967295u, 10, "4294967295", 1},
-          {4294967295u, 2, std::string(32, '1'), 1},
           {12345, 10, "345", 0, 2, false},    // the low-order digits, in order
           {12345, 10, "12345", 1, 4, false},  // exactly full: no terminator
-          {12345, 10, "12345", 1, 5, true},
           {7, 10, "7", 1, 0, false},
       },
       Str::CardToStrA, Str::CardToStrW);
@@ -183,8 +154,6 @@ TEST(ConvIntFormat, Int32) {
       {
           {INT_MIN, 10, "-2147483648", 1},
           {INT_MIN, 16, "-80000000", 1},
-          {INT_MAX, 10, "2147483647", 1},
-          {-1, 16, "-1", 1},
           {-12345, 10, "-345", 0, 3, false},  // the sign stays, digits are cut
           {-5, 10, "-", 0, 0, false},
           {-5, 10, "-5", 1, 1, false},
@@ -203,48 +172,30 @@ TEST(ConvIntFormat, SixtyFourBit) {
   const std::vector<FormatCase<long long>> ints = {
       {LLONG_MIN, 10, "-9223372036854775808", 1},
       {LLONG_MIN, 2, "-1" + std::string(63, '0'), 1},
-      {-255, 16, "-FF", 1},
   };
   CheckFormat(ints, Str::Int64ToStrA, Str::Int64ToStrW);
   CheckFormat(ints, Str::IntPtrToStrA, Str::IntPtrToStrW);
 }
 
-TEST(ConvIntFormat, NullBufferIsRefused) {
-  unsigned char ok = 1;
-  Str::CardToStrA(5, 10, nullptr, 10, &ok);
-  EXPECT_EQ(ok, 0);
-}
-
-// Every base, signed and unsigned, extremes and a spread of values: the
-// parser reads back exactly what the formatter wrote.
+// Every base, extremes and a spread of values: the parser reads back exactly
+// what the formatter wrote (the signed W form refuses only LLONG_MIN).
 TEST(ConvIntRoundTrip, AllBasesBothWidths) {
-  std::vector<unsigned long long> values = {
-      0, 1, 9, 10, 15, 16, 255, 256, 4294967295ull, 4294967296ull, ULLONG_MAX, 1ull << 63};
+  std::vector<unsigned long long> values = {0, 15, 16, 4294967296ull, ULLONG_MAX, 1ull << 63};
   std::uint64_t x = 0x9E3779B97F4A7C15ull;
-  for (int i = 0; i < 200; ++i) {
-    x ^= x << 13, x ^= x >> 7, x ^= x << 17;
-    values.push_back(x >> (i % 64));
-  }
+  for (int i = 0; i < 100; ++i)
+    values.push_back((x ^= x << 13, x ^= x >> 7, x ^= x << 17) >> (i % 64));
   for (unsigned base = 2; base <= 16; ++base) {
     for (unsigned long long v : values) {
       Buffer<char> a;
-      unsigned char ok = 0;
+      Buffer<char16_t> w;
+      unsigned char ok = 0, wok = 0;
+      const long long s = static_cast<long long>(v);
       Str::Card64ToStrA(v, a.high, a.get(), base, &ok);
-      ASSERT_EQ(ok, 1);
+      Str::Int64ToStrW(s, w.high, w.get(), base, &wok);
       EXPECT_EQ(Str::StrToCard64A(a.high, a.get(), base, &ok), v) << a.Text();
       EXPECT_EQ(ok, 1);
-
-      const long long s = static_cast<long long>(v);
-      Buffer<char16_t> w;
-      Str::Int64ToStrW(s, w.high, w.get(), base, &ok);
-      const long long back = Str::StrToInt64W(w.high, w.get(), base, &ok);
-      EXPECT_EQ(back, s) << w.Text();
-      EXPECT_EQ(ok, s != LLONG_MIN ? 1 : 0) << w.Text();
-
-      const unsigned v32 = static_cast<unsigned>(v);
-      Str::CardToStrA(v32, a.high, a.get(), base, &ok);
-      EXPECT_EQ(Str::StrToCardA(a.high, a.get(), base, &ok), v32);
-      EXPECT_EQ(ok, 1);
+      EXPECT_EQ(Str::StrToInt64W(w.high, w.get(), base, &wok), s) << w.Text();
+      EXPECT_EQ(wok, s != LLONG_MIN ? 1 : 0) << w.Text();
     }
   }
 }

@@ -24,19 +24,12 @@ struct RealCase {
 
 TEST(ConvRealParse, Table) {
   const RealCase cases[] = {
-      {"1.5e3", 1500, 1},   {"1.5E+3", 1500, 1},
-      {"-.25", -0.25, 1},   {"+2.5", 2.5, 1},
-      {"1e-2", 0.01, 1},    {"1.e2", 100, 1},
-      {"123", 123, 1},      {"0.1", 0.1, 1},
-      {"", 0.0, 1},         {"+", 0.0, 1},
-      {".", 0.0, 1},        {"1e", 0.0, 0},
-      {"1e+", 0.0, 0},      {"1e5x", 0.0, 0},
-      {"e5", 0.0, 0},  // no mantissa at all
-      {"1.2.3", 0.0, 0},    {"12x", 0.0, 0},
-      {" 1", 0.0, 0},       {"1 ", 0.0, 0},
+      {"1.5E+3", 1500, 1},  {"-.25", -0.25, 1}, {"1.e2", 100, 1},
+      {"0.1", 0.1, 1},      {"", 0.0, 1},       {".", 0.0, 1},
+      {"1e+", 0.0, 0},      {"1e5x", 0.0, 0},   {"e5", 0.0, 0},
+      {"1.2.3", 0.0, 0},    {" 1", 0.0, 0},     {"1 ", 0.0, 0},
       {"0e500", 0.0, 1},  // zero stays zero however large the scale
-      {"1e400", kInf, 1},   {"-1e400", -kInf, 1},
-      {"1e-400", 0.0, 1},   {"1e99999999999999999999", kInf, 1},
+      {"-1e400", -kInf, 1}, {"1e-400", 0.0, 1}, {"1e99999999999999999999", kInf, 1},
       {"1.5", 1, 1, 0},      // the digits run to the end of the buffer
       {"2.5e1x", 25, 1, 4},  // the buffer ends before the bad character
   };
@@ -61,12 +54,6 @@ TEST(ConvRealParse, SignAloneIsNegativeZero) {
   EXPECT_TRUE(std::signbit(v));
 }
 
-TEST(ConvRealParse, NullTextIsRefused) {
-  unsigned char ok = 1;
-  EXPECT_EQ(Str::StrToRealW(3, nullptr, &ok), 0.0);
-  EXPECT_EQ(ok, 0);
-}
-
 TEST(ConvRealParse, NonAsciiUnitsAreNotDigits) {
   // U+0661 (Arabic-Indic one) and U+FF11 (fullwidth one) look like digits.
   const char16_t arabic[] = {u'1', 0x0661, 0};
@@ -84,10 +71,8 @@ TEST(ConvRealParse, NonAsciiUnitsAreNotDigits) {
 // The scientific text with 17 digits carries the full value; the parser's
 // power-of-ten scaling brings it back to within a few units of the last place.
 TEST(ConvRealParse, RoundTripThroughScientificText) {
-  const double values[] = {
-      1.0,     -1.0,    0.1,       1.0 / 3,  2.0 / 3,    3.141592653589793,
-      6.02e23, 1.6e-19, 123456.75, -9.5e-7,  1.7976e308, 2.2250738585072014e-308,
-      42.0,    1e22,    1e-5,      299792458};
+  const double values[] = {0.1,     1.0 / 3,    3.141592653589793,       6.02e23,
+                           -9.5e-7, 1.7976e308, 2.2250738585072014e-308, 1e22};
   for (double v : values) {
     for (unsigned char engineering : {0, 1}) {
       Buffer<char> a;

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "child_process.h"
@@ -61,52 +62,27 @@ TEST(Params, ChildSeesItsArgumentsThroughTheCommandLineRules) {
   }
 }
 
-TEST(Params, ThisProcessHasAProgramName) {
-  char name[260];
-  Lib::ParamStrA(259, name, 0);
-  EXPECT_GT(std::strlen(name), 0u);
-  char tiny[1] = {'#'};
-  Lib::ParamStrA(0, tiny, 0);  // one place: the first character, no terminator
-  EXPECT_EQ(tiny[0], name[0]);
-  Lib::ParamStrA(10, nullptr, 0);
-}
-
+// Values are read back only when they fit with their terminator; names and
+// values without a terminator in their buffer, and names with '=', are refused.
 TEST(Environment, SetAndGetThroughBoundedStrings) {
+  const char unterminated[3] = {'a', 'b', 'c'};
   ASSERT_EQ(Lib::SetEnvironmentStringA(31, "TQ_ENV_TEST", 31, "value 1"), 1);
-  char value[32];
-  Lib::GetEnvironmentStringA(31, "TQ_ENV_TEST", 31, value);
-  EXPECT_STREQ(value, "value 1");
-  EXPECT_STREQ(std::getenv("TQ_ENV_TEST"), "value 1");
-
-  struct Case {
-    const char* name;
-    unsigned int nameHigh;
-    unsigned int valueHigh;
-    const char* expected;
-  };
-  const Case cases[] = {
+  EXPECT_EQ(Lib::SetEnvironmentStringA(2, unterminated, 10, "x"), 0);
+  EXPECT_EQ(Lib::SetEnvironmentStringA(31, "TQ_ENV_REFUSED", 2, unterminated), 0);
+  EXPECT_EQ(Lib::SetEnvironmentStringA(31, "A=B", 31, "x"), 0);
+  EXPECT_EQ(std::getenv("TQ_ENV_REFUSED"), nullptr);
+  const std::tuple<const char*, unsigned, unsigned, const char*> cases[] = {
       {"TQ_ENV_TEST", 11, 7, "value 1"},  // exactly fits with its terminator
       {"TQ_ENV_TEST", 11, 6, ""},         // one place short
       {"TQ_ENV_TEST", 10, 31, ""},        // the name has no terminator in its buffer
-      {"TQ_ENV_MISSING", 31, 31, ""},    {"", 31, 31, ""},
+      {"TQ_ENV_MISSING", 31, 31, ""},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.valueHigh));
+  for (const auto& [name, nameHigh, valueHigh, expected] : cases) {
+    char value[32];
     std::memset(value, '#', sizeof value);
-    Lib::GetEnvironmentStringA(c.nameHigh, c.name, c.valueHigh, value);
-    EXPECT_STREQ(value, c.expected);
+    Lib::GetEnvironmentStringA(nameHigh, name, valueHigh, value);
+    EXPECT_STREQ(value, expected) << name << " " << valueHigh;
   }
-}
-
-TEST(Environment, SetRefusesUnterminatedOrInvalidNames) {
-  const char unterminated[3] = {'a', 'b', 'c'};
-  EXPECT_EQ(Lib::SetEnvironmentStringA(2, unterminated, 10, "x"), 0);
-  EXPECT_EQ(Lib::SetEnvironmentStringA(31, "TQ_ENV_REFUSED", 2, unterminated), 0);
-  EXPECT_EQ(std::getenv("TQ_ENV_REFUSED"), nullptr);
-  EXPECT_EQ(Lib::SetEnvironmentStringA(31, "A=B", 31, "x"), 0);
-  EXPECT_EQ(Lib::SetEnvironmentStringA(31, "", 31, "x"), 0);
-  EXPECT_EQ(Lib::SetEnvironmentStringA(31, "TQ_ENV_EMPTY", 31, ""), 1);  // set, empty
-  EXPECT_STREQ(std::getenv("TQ_ENV_EMPTY"), "");
 }
 
 // Starts a program and returns its exit status, or -1 when it did not start.
@@ -120,26 +96,27 @@ int Exec(const char* app, const std::string& cmd, const void* env = nullptr) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -3;
 }
 
-TEST(ExecA, StartsProgramsByPathOrSearch) {
-  EXPECT_EQ(Exec("/bin/sh", R"(sh -c "exit 3")"), 3);
-  EXPECT_EQ(Exec("", R"(sh -c "exit 7")"), 7);  // searched along PATH
-  EXPECT_EQ(Exec(nullptr, R"(sh -c "exit 9")"), 9);
-  EXPECT_EQ(Exec("/bin/true", ""), 0);  // the path alone
-  EXPECT_EQ(Exec("", "tq-no-such-program-here"), -1);
-  EXPECT_EQ(Exec("/nonexistent/program", "program"), -1);
-  EXPECT_EQ(Exec("", ""), -1);
-}
-
-TEST(ExecA, RefusesNamesLongerThan260Characters) {
+TEST(ExecA, StartsProgramsByPathOrSearchWithinTheLengthLimit) {
   const std::string longName(261, 'x');
-  EXPECT_EQ(Exec(longName.c_str(), "x"), -1);
-  EXPECT_EQ(Exec("/bin/true", "true " + std::string(256, 'y')), -1);
-  EXPECT_EQ(Exec("/bin/true", "true " + std::string(255, 'y')), 0);  // 260 fits
-}
-
-TEST(ExecA, PassesTheGivenEnvironmentBlock) {
   const char block[] = "TQ_CODE=5\0PATH=/usr/bin:/bin\0";  // the literal adds the end NUL
-  EXPECT_EQ(Exec("/bin/sh", R"(sh -c "exit $TQ_CODE")", block), 5);
+  struct Case {
+    const char* app;
+    std::string cmd;
+    const void* env;
+    int status;
+  };
+  const Case cases[] = {
+      {"/bin/sh", R"(sh -c "exit 3")", nullptr, 3},
+      {"", R"(sh -c "exit 7")", nullptr, 7},  // searched along PATH
+      {"/bin/true", "", nullptr, 0},          // the path alone
+      {"", "tq-no-such-program-here", nullptr, -1},
+      {"", "", nullptr, -1},
+      {longName.c_str(), "x", nullptr, -1},
+      {"/bin/true", "true " + std::string(256, 'y'), nullptr, -1},
+      {"/bin/true", "true " + std::string(255, 'y'), nullptr, 0},  // 260 fits
+      {"/bin/sh", R"(sh -c "exit $TQ_CODE")", block, 5},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Exec(c.app, c.cmd, c.env), c.status) << c.cmd.substr(0, 30);
 }
 
 TEST(ExecA, ChildInheritsNoDescriptorsBeyondTheStandardStreams) {

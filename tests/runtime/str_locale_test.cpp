@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "runtime/str_tabs.h"
 #include "str_test_buffer.h"
 #include "tqusb/runtime/str.h"
 
@@ -19,10 +18,8 @@ TEST(StrLocale, CollationAndCaseFolding) {
   ASSERT_TRUE(collate.ok() && ctype.ok());
   std::string longA(600, 'x'), longB(600, 'X');
   const LocaleCase cases[] = {
-      {"", "", 0, 0},
       {"", "a", -1, -1},
       {"a", "", 1, 1},
-      {"a", "b", -1, -1},
       {"ABC", "abc", -1, 0},
       {"abd", "ABC", 1, 1},
       {"\xc3\x89t\xc3\xa9", "\xc3\xa9T\xc3\x89", -1, 0},
@@ -42,21 +39,6 @@ TEST(StrLocale, InitModuleKeepsThePointAsDecimalSeparator) {
   ScopedLocale all(LC_ALL, nullptr);  // restores whatever the environment gives
   Str::InitModule();
   EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
-}
-
-}  // namespace
-
-namespace {
-
-TEST(StrModule, SetTabsStoresBothTables) {
-  unsigned char a[256], b[256];
-  for (int i = 0; i < 256; ++i) {
-    a[i] = static_cast<unsigned char>(i);
-    b[i] = static_cast<unsigned char>(255 - i);
-  }
-  Str::SetTabs(a, b);
-  EXPECT_EQ(Str::detail::Tab1()[1], 0x0302);  // bytes 2 and 3, little-endian
-  EXPECT_EQ(Str::detail::Tab2()[127], 0x0001);
 }
 
 }  // namespace
