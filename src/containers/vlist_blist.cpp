@@ -1,6 +1,6 @@
 // vlist::CBList: the doubly linked list; every element knows its predecessor.
-#include <cstdlib>
 
+#include "containers/vlist_cursor.h"
 #include "tqusb/containers/vlist.h"
 
 namespace vlist {
@@ -73,33 +73,15 @@ void CBList::Remove() {
   --count;
 }
 
-void CBList::ClearList() {
-  first = nullptr;
-  last = nullptr;
-  active = nullptr;
-  count = 0;
-}
+void CBList::ClearList() { cursor::Clear(*this); }
 
-void CBList::DisposeList() {
-  CBListElem* e = first;
-  while (e != nullptr) {
-    CBListElem* next = e->next;
-    std::free(e);
-    e = next;
-  }
-  ClearList();
-}
+void CBList::DisposeList() { cursor::Dispose(*this); }
 
 unsigned char CBList::Empty() {
   return first == nullptr ? 1 : 0;
 }
 
-unsigned char CBList::Find(CBListElem* elem) {
-  for (active = first; active != nullptr; active = active->next) {
-    if (active == elem) return 1;
-  }
-  return 0;
-}
+unsigned char CBList::Find(CBListElem* elem) { return cursor::Find(*this, elem); }
 
 unsigned char CBList::GetFirst(CBListElem** elem) {
   active = first;
@@ -111,11 +93,7 @@ unsigned char CBList::GetLast(CBListElem** elem) {
   return GetActive(elem);
 }
 
-unsigned char CBList::GetNext(CBListElem** elem) {
-  if (active == nullptr) return 0;
-  active = active->next;
-  return GetActive(elem);
-}
+unsigned char CBList::GetNext(CBListElem** elem) { return cursor::Next(*this, elem); }
 
 unsigned char CBList::GetPrev(CBListElem** elem) {
   if (active == nullptr) return 0;
@@ -123,10 +101,6 @@ unsigned char CBList::GetPrev(CBListElem** elem) {
   return GetActive(elem);
 }
 
-unsigned char CBList::GetActive(CBListElem** elem) {
-  if (active == nullptr) return 0;
-  if (elem != nullptr) *elem = active;
-  return 1;
-}
+unsigned char CBList::GetActive(CBListElem** elem) { return cursor::Active(*this, elem); }
 
 }  // namespace vlist

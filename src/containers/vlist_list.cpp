@@ -1,7 +1,7 @@
 // vlist::CList: the singly linked list. Operations that need the predecessor of
 // an element find it by walking from `first`.
-#include <cstdlib>
 
+#include "containers/vlist_cursor.h"
 #include "tqusb/containers/vlist.h"
 
 namespace vlist {
@@ -84,49 +84,23 @@ void CList::Remove() {
   --count;
 }
 
-void CList::ClearList() {
-  first = nullptr;
-  last = nullptr;
-  active = nullptr;
-  count = 0;
-}
+void CList::ClearList() { cursor::Clear(*this); }
 
-void CList::DisposeList() {
-  CListElem* e = first;
-  while (e != nullptr) {
-    CListElem* next = e->next;
-    std::free(e);
-    e = next;
-  }
-  ClearList();
-}
+void CList::DisposeList() { cursor::Dispose(*this); }
 
 unsigned char CList::Empty() {
   return first == nullptr ? 1 : 0;
 }
 
-unsigned char CList::Find(CListElem* elem) {
-  for (active = first; active != nullptr; active = active->next) {
-    if (active == elem) return 1;
-  }
-  return 0;
-}
+unsigned char CList::Find(CListElem* elem) { return cursor::Find(*this, elem); }
 
 unsigned char CList::GetFirst(CListElem** elem) {
   active = first;
   return GetActive(elem);
 }
 
-unsigned char CList::GetNext(CListElem** elem) {
-  if (active == nullptr) return 0;
-  active = active->next;
-  return GetActive(elem);
-}
+unsigned char CList::GetNext(CListElem** elem) { return cursor::Next(*this, elem); }
 
-unsigned char CList::GetActive(CListElem** elem) {
-  if (active == nullptr) return 0;
-  if (elem != nullptr) *elem = active;
-  return 1;
-}
+unsigned char CList::GetActive(CListElem** elem) { return cursor::Active(*this, elem); }
 
 }  // namespace vlist
