@@ -29,7 +29,8 @@ struct TLimit65535 {
 // One output row from BY source rows starting at `row`. Acc is the narrowest
 // type that holds every sum exactly (or wraps as the result must).
 template <unsigned BX, unsigned BY, typename Acc, typename End, typename Src, typename Out>
-void BinRow(const Src* __restrict row, size_t stride, unsigned width, Out* __restrict out) {
+TQ_PIXEL_KERNEL void BinRow(const Src* __restrict row, size_t stride, unsigned width,
+                            Out* __restrict out) {
   for (size_t j = 0; j < width; ++j) {
     Acc s = 0;
     for (size_t r = 0; r < BY; ++r)

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "driver/acquisition/pixel_level.h"
 #include "driver/acquisition/pixel_routines.h"
 
 static_assert(std::endian::native == std::endian::little,
@@ -15,26 +16,21 @@ static_assert(std::endian::native == std::endian::little,
 namespace tQusb::Pixels {
 namespace {
 
-// Offsets beyond +-65536 (+-131072 for the centre row) give the same limited
-// results as those bounds, and with them every sum fits in 32 bits.
-int32_t Bound(int32_t offset, int32_t limit) {
-  return std::clamp(offset, -limit, limit);
-}
-
 inline uint16_t Limit(int32_t v) {
   return static_cast<uint16_t>(std::clamp(v, 0, 65535));
 }
 
 // Row pair j: `groups` holds half groups; top and bottom are the two output rows.
-void JoinRowPair(const uint16_t* __restrict groups, unsigned half, const int32_t* off,
-                 uint16_t* __restrict top, uint16_t* __restrict bottom) {
-  const int32_t o1 = off[0], o2 = off[1], o3 = off[2], o4 = off[3];
+TQ_PIXEL_KERNEL void JoinRowPair(const uint16_t* __restrict groups, unsigned half,
+                                 const TLevel16* off, uint16_t* __restrict top,
+                                 uint16_t* __restrict bottom) {
+  const TLevel16 o1 = off[0], o2 = off[1], o3 = off[2], o4 = off[3];
   const size_t last = 2 * half - 1;
   for (size_t k = 0; k < half; ++k) {
-    top[last - k] = Limit(groups[4 * k] + o3);
-    bottom[last - k] = Limit(groups[4 * k + 1] + o2);
-    bottom[k] = Limit(groups[4 * k + 2] + o1);
-    top[k] = Limit(groups[4 * k + 3] + o4);
+    top[last - k] = o3.Apply(groups[4 * k]);
+    bottom[last - k] = o2.Apply(groups[4 * k + 1]);
+    bottom[k] = o1.Apply(groups[4 * k + 2]);
+    top[k] = o4.Apply(groups[4 * k + 3]);
   }
 }
 
@@ -49,14 +45,16 @@ void JoinQuadrants(const uint16_t* src, unsigned width, unsigned height,
                    const TQuadrantOffsets& offsets, uint16_t* dst) {
   const unsigned half = width / 2, hh = height / 2;
   if (half == 0 || hh == 0) return;
-  const int32_t off[4] = {Bound(offsets.Offset1, 65536), Bound(offsets.Offset2, 65536),
-                          Bound(offsets.Offset3, 65536), Bound(offsets.Offset4, 65536)};
+  const TLevel16 off[4] = {TLevel16(offsets.Offset1), TLevel16(offsets.Offset2),
+                           TLevel16(offsets.Offset3), TLevel16(offsets.Offset4)};
   const size_t w = width;
   for (unsigned j = 0; j < hh; ++j)
     JoinRowPair(src + 4 * static_cast<size_t>(j) * half, half, off, dst + j * w,
                 dst + (height - 1 - static_cast<size_t>(j)) * w);
   // A centre-row sum below OffsetCL is floored at 0 like every other pixel.
-  AddCentreRow(dst + (hh - 1) * w, dst + hh * w, width, Bound(offsets.OffsetCL, 131072));
+  // OffsetCL beyond +-131072 gives the same limited results as that bound.
+  AddCentreRow(dst + (hh - 1) * w, dst + hh * w, width,
+               std::clamp<int32_t>(offsets.OffsetCL, -131072, 131072));
   // Rows hh+1 .. h-1 move up by one; the last row keeps its contents.
   if (height - 1 > hh)
     std::memmove(dst + hh * w, dst + (hh + 1) * w, (height - 1 - hh) * w * sizeof(uint16_t));

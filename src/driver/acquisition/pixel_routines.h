@@ -12,6 +12,16 @@
 #include <cstddef>
 #include <cstdint>
 
+// Row kernels whose samples must be regrouped (three samples per pixel,
+// rows written backwards, odd byte offsets) need byte shuffles that the
+// baseline x86-64 instruction set lacks; they are also built for AVX2 and
+// the loader picks the version the processor runs.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define TQ_PIXEL_KERNEL __attribute__((target_clones("avx2", "default")))
+#else
+#define TQ_PIXEL_KERNEL
+#endif
+
 namespace tQusb::Pixels {
 
 // Block sums over a frame of rows `stride` samples long. Output pixel (i, j),

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "driver/acquisition/pixel_level.h"
 #include "driver/acquisition/pixel_routines.h"
 
 static_assert(std::endian::native == std::endian::little,
@@ -24,43 +25,48 @@ inline uint16_t Mean(uint16_t a, uint16_t b) {
   return static_cast<uint16_t>((a & b) + ((a ^ b) >> 1));
 }
 
-void SwapRow(const uint16_t* __restrict in, unsigned n, uint16_t* __restrict out) {
+TQ_PIXEL_KERNEL void SwapRow(const uint16_t* __restrict in, unsigned n, uint16_t* __restrict out) {
   for (size_t k = 0; k < n; ++k) out[k] = Swap(in[k]);
 }
 
-void SwapBytesRow(const uint8_t* __restrict in, unsigned n, uint16_t* __restrict out) {
-  for (size_t k = 0; k < n; ++k) out[k] = static_cast<uint16_t>((in[2 * k] << 8) | in[2 * k + 1]);
+// A big-endian sample at any byte address.
+inline uint16_t LoadBigEndian(const uint8_t* p) {
+  uint16_t v;
+  std::memcpy(&v, p, sizeof v);
+  return Swap(v);
+}
+
+TQ_PIXEL_KERNEL void SwapBytesRow(const uint8_t* __restrict in, unsigned n,
+                                  uint16_t* __restrict out) {
+  for (size_t k = 0; k < n; ++k) out[k] = LoadBigEndian(in + 2 * k);
 }
 
 // Pixel k from the big-endian samples at in[4k], in[4k+1] and in[4k+2],
 // in[4k+3] (`in` points at byte 9 of the row).
-void MeanOfBigEndianPairsRow(const uint8_t* __restrict in, unsigned n, uint16_t* __restrict out) {
-  for (size_t k = 0; k < n; ++k) {
-    const unsigned high = in[4 * k] + in[4 * k + 2];
-    const unsigned low = in[4 * k + 1] + in[4 * k + 3];
-    out[k] = static_cast<uint16_t>((high * 256 + low) >> 1);
-  }
+TQ_PIXEL_KERNEL void MeanOfBigEndianPairsRow(const uint8_t* __restrict in, unsigned n,
+                                             uint16_t* __restrict out) {
+  // ((in[4k] + in[4k+2])·256 + in[4k+1] + in[4k+3]) / 2 is the floor mean of
+  // the two big-endian samples.
+  for (size_t k = 0; k < n; ++k)
+    out[k] = Mean(LoadBigEndian(in + 4 * k), LoadBigEndian(in + 4 * k + 2));
 }
 
-void MeanOfPairsRow(const uint16_t* __restrict in, unsigned n, uint16_t* __restrict out) {
+TQ_PIXEL_KERNEL void MeanOfPairsRow(const uint16_t* __restrict in, unsigned n,
+                                    uint16_t* __restrict out) {
   for (size_t k = 0; k < n; ++k) out[k] = Mean(in[2 * k], in[2 * k + 1]);
 }
 
-inline uint16_t Level(int32_t v, int32_t d) {
-  return static_cast<uint16_t>(std::clamp(v + d, 0, 65535));
-}
-
-void MedianRow(const uint16_t* __restrict in, unsigned n, int32_t d1, int32_t d2,
-               uint16_t* __restrict out) {
+TQ_PIXEL_KERNEL void MedianRow(const uint16_t* __restrict in, unsigned n, TLevel16 d1, TLevel16 d2,
+                               uint16_t* __restrict out) {
   for (size_t k = 0; k < n; ++k) {
-    const int32_t a = in[3 * k];
-    const int32_t b = Level(in[3 * k + 1], d1);
-    const int32_t c = Level(in[3 * k + 2], d2);
-    out[k] = static_cast<uint16_t>(std::max(std::min(a, b), std::min(std::max(a, b), c)));
+    const uint16_t a = in[3 * k];
+    const uint16_t b = d1.Apply(in[3 * k + 1]);
+    const uint16_t c = d2.Apply(in[3 * k + 2]);
+    out[k] = std::max(std::min(a, b), std::min(std::max(a, b), c));
   }
 }
 
-void WidenRow(const uint8_t* __restrict in, size_t n, uint16_t* __restrict out) {
+TQ_PIXEL_KERNEL void WidenRow(const uint8_t* __restrict in, size_t n, uint16_t* __restrict out) {
   for (size_t k = 0; k < n; ++k) out[k] = in[k];
 }
 
@@ -137,7 +143,7 @@ void MedianOfThree(const uint16_t* src, unsigned width, unsigned height, uint16_
   const int32_t d1 = LevelShift(sums[0], sums[1], n);
   const int32_t d2 = LevelShift(sums[0], sums[2], n);
   for (unsigned i = 0; i < height; ++i)
-    MedianRow(src + 3 * static_cast<size_t>(i) * width, width, d1, d2,
+    MedianRow(src + 3 * static_cast<size_t>(i) * width, width, TLevel16(d1), TLevel16(d2),
               dst + (height - 1 - static_cast<size_t>(i)) * width);
 }
 
