@@ -1,0 +1,116 @@
+#include "connection.h"
+
+#include <fcntl.h>
+#include <sys/epoll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/bus_layout.h"
+
+namespace tqsim {
+
+Connection::Connection(EventLoop& loop, int fd, int pipe, std::uint64_t serial,
+                       FrameHandler onFrame, CloseHandler onClose)
+    : loop_(loop),
+      fd_(fd),
+      pipe_(pipe),
+      serial_(serial),
+      onFrame_(std::move(onFrame)),
+      onClose_(std::move(onClose)) {
+  fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) | O_NONBLOCK);
+  token_ = loop_.Watch(fd_, EPOLLIN | EPOLLRDHUP, [this](std::uint32_t ev) { OnEvents(ev); });
+}
+
+Connection::~Connection() { Close(); }
+
+void Connection::Close() {
+  if (fd_ < 0) return;
+  loop_.Unwatch(token_);
+  close(fd_);
+  fd_ = -1;
+  output_.clear();
+}
+
+void Connection::Fail() {
+  Close();
+  // The handler may destroy this object: nothing may follow it.
+  if (onClose_) {
+    CloseHandler handler = std::move(onClose_);
+    handler(this);
+  }
+}
+
+bool Connection::PeerClosed() {
+  if (fd_ < 0) return true;
+  char byte;
+  const ssize_t n = recv(fd_, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+  return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+}
+
+void Connection::OnEvents(std::uint32_t events) {
+  if (events & EPOLLOUT) {
+    Flush();
+    if (fd_ < 0) return;
+  }
+  if (events & (EPOLLIN | EPOLLRDHUP | EPOLLHUP | EPOLLERR)) ReadInput();
+}
+
+void Connection::ReadInput() {
+  unsigned char buffer[16384];
+  for (;;) {
+    const ssize_t n = recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
+    if (n == 0) return Fail();
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      if (errno == EAGAIN || errno == EWOULDBLOCK) break;
+      return Fail();
+    }
+    // Hosts only write on the command pipe; anything else is dropped.
+    if (pipe_ != static_cast<int>(platform::bus::Pipe::Command)) continue;
+    input_.insert(input_.end(), buffer, buffer + n);
+    while (input_.size() >= platform::bus::kFrameHeaderSize) {
+      const std::uint32_t length = platform::bus::DecodeFrameHeader(input_.data());
+      if (length > kMaxCommandFrame) return Fail();
+      if (input_.size() < platform::bus::kFrameHeaderSize + length) break;
+      Bytes frame(input_.begin() + platform::bus::kFrameHeaderSize,
+                  input_.begin() + platform::bus::kFrameHeaderSize + length);
+      input_.erase(input_.begin(), input_.begin() + platform::bus::kFrameHeaderSize + length);
+      onFrame_(std::move(frame));
+      if (fd_ < 0) return;  // the frame's handling closed this connection
+    }
+  }
+}
+
+bool Connection::SendFrame(std::shared_ptr<const Bytes> payload) {
+  if (fd_ < 0) return false;
+  auto header = std::make_shared<Bytes>(platform::bus::kFrameHeaderSize);
+  platform::bus::EncodeFrameHeader(static_cast<std::uint32_t>(payload->size()), header->data());
+  output_.push_back({std::move(header), 0});
+  if (!payload->empty()) output_.push_back({std::move(payload), 0});
+  Flush();
+  return fd_ >= 0;
+}
+
+void Connection::Flush() {
+  while (!output_.empty()) {
+    Chunk& chunk = output_.front();
+    const ssize_t n = send(fd_, chunk.data->data() + chunk.offset,
+                           chunk.data->size() - chunk.offset, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      if (errno == EAGAIN || errno == EWOULDBLOCK) break;
+      return Fail();
+    }
+    chunk.offset += static_cast<std::size_t>(n);
+    if (chunk.offset == chunk.data->size()) output_.pop_front();
+  }
+  const bool want = !output_.empty();
+  if (want != wantWrite_) {
+    wantWrite_ = want;
+    loop_.Modify(token_, EPOLLIN | EPOLLRDHUP | (want ? EPOLLOUT : 0u));
+  }
+}
+
+}  // namespace tqsim

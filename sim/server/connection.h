@@ -1,0 +1,70 @@
+#pragma once
+// One accepted connection of a device pipe, non-blocking: command
+// connections are cut into frames, reply and image connections carry frames
+// out through a queue that drains as the host reads.
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "core/wire.h"
+#include "server/event_loop.h"
+
+namespace tqsim {
+
+class Connection {
+ public:
+  // Largest command frame a camera takes; a longer header closes the
+  // connection (nothing sensible can follow it).
+  static constexpr std::uint32_t kMaxCommandFrame = 64 * 1024;
+
+  using FrameHandler = std::function<void(Bytes frame)>;
+  using CloseHandler = std::function<void(Connection*)>;
+
+  // Takes ownership of `fd` (made non-blocking). Command connections pass
+  // each whole frame to `onFrame`; the others discard what the host sends.
+  Connection(EventLoop& loop, int fd, int pipe, std::uint64_t serial, FrameHandler onFrame,
+             CloseHandler onClose);
+  ~Connection();
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  int Pipe() const { return pipe_; }
+  std::uint64_t Serial() const { return serial_; }
+  bool IsOpen() const { return fd_ >= 0; }
+
+  // Queues one frame (header and payload); false when the connection is gone.
+  bool SendFrame(std::shared_ptr<const Bytes> payload);
+
+  // True when the peer has closed its end (checked without waiting).
+  bool PeerClosed();
+
+  // Closes the socket; the close handler is not called.
+  void Close();
+
+ private:
+  void OnEvents(std::uint32_t events);
+  void ReadInput();
+  void Flush();
+  void Fail();
+
+  struct Chunk {
+    std::shared_ptr<const Bytes> data;
+    std::size_t offset = 0;
+  };
+
+  EventLoop& loop_;
+  int fd_;
+  int pipe_;
+  std::uint64_t serial_;
+  EventLoop::Token token_ = 0;
+  FrameHandler onFrame_;
+  CloseHandler onClose_;
+  Bytes input_;
+  std::deque<Chunk> output_;
+  bool wantWrite_ = false;
+};
+
+}  // namespace tqsim

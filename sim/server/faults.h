@@ -1,0 +1,34 @@
+#pragma once
+// Faults a device can be told to show, for testing how hosts cope with
+// failing cameras.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tqsim {
+
+struct FaultPlan {
+  std::uint32_t statusCount = 0;  // answer this many next requests with `status`
+  std::uint8_t status = 0x84;
+  double delayMs = 0;               // hold back each reply this long (real time)
+  std::uint32_t delayCount = 0;     // ... for this many requests; 0 = until cleared
+  bool closeReply = false;          // at the next request close the reply connection
+  bool closeImage = false;          // at the next request close the image connection
+  std::optional<std::uint32_t> unplugAfter;  // unplug once this many more requests were answered
+
+  bool Any() const {
+    return statusCount != 0 || delayMs > 0 || closeReply || closeImage || unplugAfter.has_value();
+  }
+};
+
+// Applies one fault command to a plan. Words:
+//   status CODE [COUNT]   delay MS [COUNT]   close-reply   close-image
+//   unplug-after N        clear
+// Returns an empty text on success, else the reason.
+std::string ApplyFaultCommand(FaultPlan& plan, const std::vector<std::string>& words);
+
+// One line describing the plan ("none" when empty).
+std::string DescribeFaults(const FaultPlan& plan);
+
+}  // namespace tqsim

@@ -1,0 +1,79 @@
+// Creation, connection and destruction of camera objects.
+#include <new>
+#include <utility>
+
+#include "driver/camera/camera.h"
+#include "driver/camera/camera_texts.h"
+#include "driver/transport/command_channel.h"
+#include "driver/transport/text_high.h"
+#include "tqusb/runtime/storage.h"
+#include "tqusb/runtime/str.h"
+
+namespace tQusb {
+
+CCamera::CCamera() = default;
+
+void CCamera::SetLastError(const char* text) {
+  Str::CopyA(kLastErrorHigh, LastError, TextHigh(text), text);
+}
+
+bool CCamera::Unsupported() {
+  SetLastError(kTextNotSupported);
+  return false;
+}
+
+void CCamera::Attach() {
+  CEventHandler::Attach();
+  CameraInit();
+  RegisterNotifications();
+}
+
+void CCamera::Detach() {
+  Disconnect(*this, true);
+  for (void*& registration : DeviceNotify) {
+    if (registration != nullptr) {
+      UnregisterDeviceNotices(registration);
+      registration = nullptr;
+    }
+  }
+  CEventHandler::Detach();
+}
+
+void CCamera::Destroy() {
+  Filters.DisposeList();
+  Disconnect(*this, true);
+  Detach();
+  for (auto [buffer, size] :
+       {std::pair{&ImageBuf, &ImageBufSize}, std::pair{&ImageBuf2, &ImageBuf2Size},
+        std::pair{&ImageBuf3, &ImageBuf3Size}}) {
+    if (*buffer != nullptr) Storage::Free(buffer);
+    *size = 0;
+  }
+  Detach();
+}
+
+bool CCamera::Setup(int32_t id) {
+  RequestedId = id;
+  Attach();
+  BinningX = BinningY = 1;
+  HostBinningX = HostBinningY = 1;
+  return IsConnected();
+}
+
+CCamera* CreateCamera(uint32_t id, bool powerTimer) {
+  void* memory = nullptr;
+  Storage::Allocate(&memory, sizeof(CCamera));
+  auto* camera = new (memory) CCamera;
+  if (!powerTimer) camera->PowerTimer = 0;
+  camera->Setup(static_cast<int32_t>(id));
+  return camera;
+}
+
+void ReleaseCamera(CCamera* camera) {
+  if (camera == nullptr || camera == reinterpret_cast<CCamera*>(~std::uintptr_t{0})) return;
+  camera->Destroy();
+  void* memory = camera;
+  Storage::Free(&memory);
+}
+
+}  // namespace tQusb

@@ -1,0 +1,73 @@
+// What the peer window delivers to a camera: device arrivals and removals,
+// the power-reading tick; and what the camera tells the host window.
+#include "driver/camera/camera.h"
+#include "driver/transport/command_channel.h"
+#include "tqusb/runtime/str.h"
+
+namespace tQusb {
+namespace {
+
+constexpr unsigned kNoticeNameHigh = 1023;
+
+// The class each registration slot watches, with the camera it is for. A
+// camera that was not found (kind 0) watches every class but 10.
+struct TNoticeClass {
+  int ClassNumber;
+  uint32_t Kind;  // 0: any camera of generation 2 to 5
+};
+
+constexpr TNoticeClass kNoticeClasses[kNoticeClassCount] = {
+    {2, 3}, {4, 4},  {5, 5},   {3, 6},   {1, 0},   {6, 8},   {7, 1},
+    {8, 2}, {9, 17}, {11, 18}, {12, 19}, {13, 20}, {14, 21},
+};
+
+bool Watches(const CCamera& camera, const TNoticeClass& notice) {
+  if (camera.CameraKind == 0) return true;
+  if (notice.Kind == 0) return camera.Generation >= 2 && camera.Generation <= 5;
+  return camera.CameraKind == notice.Kind;
+}
+
+}  // namespace
+
+void CCamera::RegisterNotifications() {
+  if (Window == nullptr) return;
+  for (int slot = 0; slot < kNoticeClassCount; ++slot) {
+    if (Watches(*this, kNoticeClasses[slot]))
+      DeviceNotify[slot] = RegisterDeviceNotices(Window, kNoticeClasses[slot].ClassNumber);
+  }
+}
+
+void CCamera::Notify() {
+  if (NotifyWindow == nullptr) return;
+  PostHostMessage(NotifyWindow, IsConnected() ? kMsgConnected : kMsgNotConnected, 0,
+                  reinterpret_cast<uint64_t>(this));
+}
+
+bool CCamera::HandleMessage(uint32_t message, uint64_t wparam, uint64_t lparam, uint64_t* result) {
+  (void)result;
+  if (message == kMsgTimer) {
+    if (wparam == 1) {
+      float value = 0.0f;
+      if (ReadPowerUtilization(&value)) PowerUtilization = value;
+    }
+    return false;
+  }
+  if (message != kMsgDeviceChange || lparam == 0) return false;
+  const auto* notice = reinterpret_cast<const TDeviceInterfaceNotice*>(lparam);
+  if (notice->DeviceType != kDeviceTypeInterface) return false;
+  if (wparam == kDeviceArrival) {
+    CameraInit();
+    return true;
+  }
+  if (wparam == kDeviceRemoveComplete) {
+    char name[kDevicePathHigh + 1];
+    Str::CopyA(kDevicePathHigh, name, kNoticeNameHigh, notice->Name);
+    Str::LowsA(kDevicePathHigh, name);
+    if (!Str::SameA(kDevicePathHigh, name, kDevicePathHigh, DevicePath)) return false;
+    Disconnect(*this, true);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace tQusb

@@ -1,0 +1,102 @@
+// Operations whose camera protocol is not part of this library build yet:
+// they answer "Camera does not support this feature" for every camera. Each
+// one moves out of this file when its protocol is implemented.
+#include "driver/camera/camera.h"
+
+namespace tQusb {
+
+bool CCamera::AdjustSubFrame(uint32_t*, uint32_t*, uint32_t*, uint32_t*) {
+  return Unsupported();
+}
+bool CCamera::BeginExposure(bool) {
+  return Unsupported();
+}
+bool CCamera::EndExposure(bool, bool) {
+  return Unsupported();
+}
+bool CCamera::ConvertGain(uint32_t, double*, double*) {
+  return Unsupported();
+}
+bool CCamera::EnumerateFilters(uint32_t, uint32_t, char*, uint32_t*) {
+  return Unsupported();
+}
+bool CCamera::EnumerateFilters2(uint32_t, uint32_t, char*, uint32_t*, uint32_t*) {
+  return Unsupported();
+}
+bool CCamera::EnumerateReadModes(uint32_t, uint32_t, char*) {
+  return Unsupported();
+}
+bool CCamera::GetBooleanParameter(uint32_t, bool*) {
+  return Unsupported();
+}
+bool CCamera::GetIntegerParameter(uint32_t, uint32_t*) {
+  return Unsupported();
+}
+bool CCamera::GetStringParameter(uint32_t, uint32_t, char*) {
+  return Unsupported();
+}
+bool CCamera::GetGPSData(double*, double*, double*, int32_t*, int32_t*, int32_t*, uint32_t*,
+                         uint32_t*, double*, uint32_t*, bool*) {
+  return Unsupported();
+}
+bool CCamera::GetImage16(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, void*) {
+  return Unsupported();
+}
+bool CCamera::GetImage8(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, void*) {
+  return Unsupported();
+}
+bool CCamera::GetImageExposure16(double, bool, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t,
+                                 void*) {
+  return Unsupported();
+}
+bool CCamera::GetImageExposure8(double, bool, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t,
+                                void*) {
+  return Unsupported();
+}
+bool CCamera::GetImageTimeStamp(int32_t*, int32_t*, int32_t*, uint32_t*, uint32_t*, double*) {
+  return Unsupported();
+}
+bool CCamera::GetValue(uint32_t, float*) {
+  return Unsupported();
+}
+bool CCamera::MoveInProgress(bool*) {
+  return Unsupported();
+}
+bool CCamera::MoveTelescope(uint16_t, uint16_t) {
+  return Unsupported();
+}
+bool CCamera::ReadPowerUtilization(float*) {
+  return Unsupported();
+}
+bool CCamera::ReinitFilterWheel() {
+  return Unsupported();
+}
+bool CCamera::SetBinningX(uint32_t) {
+  return Unsupported();
+}
+bool CCamera::SetBinningY(uint32_t) {
+  return Unsupported();
+}
+bool CCamera::SetFan(uint8_t) {
+  return Unsupported();
+}
+bool CCamera::SetFilter(uint8_t) {
+  return Unsupported();
+}
+bool CCamera::SetGain(uint16_t) {
+  return Unsupported();
+}
+bool CCamera::SetPreflash(double, uint32_t) {
+  return Unsupported();
+}
+bool CCamera::SetReadMode(uint32_t) {
+  return Unsupported();
+}
+bool CCamera::SetTemperature(float) {
+  return Unsupported();
+}
+bool CCamera::SetWindowHeating(uint8_t) {
+  return Unsupported();
+}
+
+}  // namespace tQusb

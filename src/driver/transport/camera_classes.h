@@ -1,0 +1,32 @@
+#pragma once
+// Which interface classes a camera can be found in, and what kind of camera
+// and protocol generation each class means.
+#include <cstdint>
+#include <span>
+
+namespace tQusb {
+
+inline constexpr int kInterfaceClassCount = 14;
+
+struct TClassKind {
+  int ClassNumber;
+  uint32_t CameraKind;
+  int32_t Generation;
+};
+
+// The classes in the order CameraInit tries them (class 10 is never opened).
+std::span<const TClassKind> CameraInitClassOrder();
+
+inline constexpr int kProductIdClass = 1;
+inline constexpr uint32_t kProductIdDefaultKind = 9;
+inline constexpr int32_t kProductIdDefaultGeneration = 2;
+
+// Kind and generation of a class-1 device by its USB product id; false when
+// the id is not one of the known products (the caller keeps the defaults).
+bool KindByProductId(uint16_t productId, uint32_t& kind, int32_t& generation);
+
+// Read-mode default that a fresh connection sets: for generation 0 the value
+// of ReadModeG0, for generations 1 to 5 the value of ReadMode.
+uint32_t DefaultReadMode(int32_t generation, uint32_t kind);
+
+}  // namespace tQusb

@@ -1,0 +1,139 @@
+#include "driver/transport/command_channel.h"
+
+#include <charconv>
+
+#include "driver/camera/camera.h"
+#include "driver/camera/camera_texts.h"
+#include "driver/transport/claims.h"
+#include "driver/transport/system_services.h"
+#include "driver/transport/text_high.h"
+#include "tqusb/runtime/str.h"
+
+namespace tQusb {
+namespace {
+
+constexpr unsigned kDebugLineHigh = 127;
+
+struct TStatusReason {
+  uint8_t Status;
+  const char* Reason;
+};
+
+constexpr TStatusReason kReasons[] = {
+    {0x81, "Invalid index"},
+    {0x82, "Invalid parameter"},
+    {0x83, "Unknown instruction"},
+    {0x84, "Unspecified instruction failure"},
+};
+
+struct TTransactionTexts {
+  const char* WriteFail;
+  const char* ReadFail;
+};
+
+constexpr TTransactionTexts kCommandTexts = {"Command Write FAIL ", "Command Read FAIL "};
+constexpr TTransactionTexts kByteCommandTexts = {"ByteCommand Write FAIL ",
+                                                 "ByteCommand Read FAIL "};
+constexpr TTransactionTexts kWordCommandTexts = {"WordCommand Write FAIL ",
+                                                 "WordCommand Read FAIL "};
+
+// One request, a one-byte status reply. Only the success of the two calls is
+// tested, not the byte counts.
+bool StatusTransaction(CCamera& camera, uint8_t* request, uint32_t size,
+                       const TTransactionTexts& texts) {
+  if (!camera.IsConnected()) {
+    camera.SetLastError(kTextNotConnected);
+    return false;
+  }
+  const uint8_t opcode = request[0];
+  if (!usb::Write(camera.hCommand, request, size)) {
+    DebugLineOpcode(texts.WriteFail, opcode);
+    Disconnect(camera, true);
+    return false;
+  }
+  if (!usb::Read(camera.hReply, request, 1)) {
+    DebugLineOpcode(texts.ReadFail, opcode);
+    Disconnect(camera, true);
+    return false;
+  }
+  return CheckStatus(camera, request[0]);
+}
+
+}  // namespace
+
+bool Command(CCamera& camera, uint8_t opcode) {
+  uint8_t request[1] = {opcode};
+  return StatusTransaction(camera, request, sizeof request, kCommandTexts);
+}
+
+bool ByteCommand(CCamera& camera, uint8_t opcode, uint8_t value) {
+  uint8_t request[2] = {opcode, value};
+  return StatusTransaction(camera, request, sizeof request, kByteCommandTexts);
+}
+
+bool WordCommand(CCamera& camera, uint8_t opcode, uint16_t value) {
+  uint8_t request[3] = {opcode, static_cast<uint8_t>(value & 0xFF),
+                        static_cast<uint8_t>(value >> 8)};
+  return StatusTransaction(camera, request, sizeof request, kWordCommandTexts);
+}
+
+void InstructionFailureText(uint8_t status, unsigned high, char* text) {
+  const char* reason = "Unknown return code";
+  for (const TStatusReason& r : kReasons)
+    if (r.Status == status) reason = r.Reason;
+  Str::CopyA(high, text, TextHigh("Instruction failed: "), "Instruction failed: ");
+  Str::AppendA(high, text, TextHigh(reason), reason);
+}
+
+void DebugLine(const char* text) {
+  char line[kDebugLineHigh + 1];
+  Str::CopyA(kDebugLineHigh, line, TextHigh(text), text);
+  Str::AppendA(kDebugLineHigh, line, TextHigh("\n"), "\n");
+  OutputDebugLine(line, Str::LengthA(kDebugLineHigh, line));
+}
+
+void DebugLineOpcode(const char* text, uint8_t opcode) {
+  char line[kDebugLineHigh + 1];
+  char number[4] = {};
+  std::to_chars(number, number + 3, static_cast<unsigned>(opcode));
+  Str::CopyA(kDebugLineHigh, line, TextHigh(text), text);
+  Str::AppendA(kDebugLineHigh, line, sizeof number - 1, number);
+  Str::AppendA(kDebugLineHigh, line, TextHigh("\n"), "\n");
+  OutputDebugLine(line, Str::LengthA(kDebugLineHigh, line));
+}
+
+void Disconnect(CCamera& camera, bool notify) {
+  StopTimer(camera.Window, 1);
+  camera.Flags &= ~kFlagConnected;
+  if (camera.DevicePath[0] != '\0') ReleaseDevice(ClaimList(), kDevicePathHigh, camera.DevicePath);
+  camera.DevicePath[0] = '\0';
+  for (usb::Handle* h : {&camera.hDevice, &camera.hCommand, &camera.hReply, &camera.hImage}) {
+    if (*h != usb::kInvalidHandle) {
+      usb::Close(*h);
+      *h = usb::kInvalidHandle;
+    }
+  }
+  if (notify) camera.Notify();
+}
+
+bool WriteRequest(CCamera& camera, const void* request, uint32_t size, const char* failText) {
+  if (usb::Write(camera.hCommand, request, size)) return true;
+  DebugLine(failText);
+  Disconnect(camera, true);
+  return false;
+}
+
+bool ReadReply(CCamera& camera, void* reply, uint32_t size, const char* failText) {
+  if (usb::Read(camera.hReply, reply, size)) return true;
+  DebugLine(failText);
+  Disconnect(camera, true);
+  return false;
+}
+
+bool CheckStatus(CCamera& camera, uint8_t status) {
+  if (status == kStatusOk) return true;
+  InstructionFailureText(status, kLastErrorHigh, camera.LastError);
+  return false;
+}
+
+}  // namespace tQusb

@@ -1,0 +1,72 @@
+#include "driver/transport/usb_driver.h"
+
+#include <string>
+
+#include "platform/bus_layout.h"
+#include "platform/handles.h"
+#include "platform/usb_bus.h"
+#include "tqusb/runtime/str.h"
+
+namespace tQusb::usb {
+namespace {
+
+static_assert(kInvalidHandle == platform::kInvalidHandle);
+
+constexpr uint32_t kDescriptorControlCode = 0x220000;
+
+// The cameras on the virtual USB bus of the platform.
+class BusBackend final : public Backend {
+ public:
+  std::vector<std::string> InterfacePaths(int classNumber) override {
+    std::vector<std::string> paths;
+    const platform::TGuid* guid = platform::bus::InterfaceClass(classNumber);
+    if (guid == nullptr) return paths;
+    const platform::usb::DeviceInterfaceSet set(*guid);
+    std::string path;
+    for (unsigned index = 0;
+         set.Enum(index, &path) == platform::usb::DeviceInterfaceSet::Result::Found; ++index)
+      paths.push_back(path);
+    return paths;
+  }
+
+  Handle Open(const char* path) override { return platform::usb::CreateFile(path); }
+
+  bool Write(Handle handle, const void* data, uint32_t size) override {
+    uint32_t written = 0;
+    return platform::usb::WriteFile(handle, data, size, &written);
+  }
+
+  bool Read(Handle handle, void* data, uint32_t size, uint32_t* transferred) override {
+    return platform::usb::ReadFile(handle, data, size, transferred);
+  }
+
+  void Close(Handle handle) override { platform::CloseHandle(handle); }
+
+  bool QueryDescriptor(Handle device, uint8_t* descriptor, uint32_t* returned) override {
+    return platform::usb::DeviceIoControl(device, kDescriptorControlCode, nullptr, 0, descriptor,
+                                          kDescriptorSize, returned);
+  }
+};
+
+Backend* installed = nullptr;
+
+}  // namespace
+
+Backend& Current() {
+  static BusBackend bus;
+  return installed != nullptr ? *installed : bus;
+}
+
+void SetBackend(Backend* backend) {
+  installed = backend;
+}
+
+Handle OpenPipe(const char* devicePath, unsigned pipe) {
+  char path[kPathHigh + 3];
+  Str::CopyA(kPathHigh, path, kPathHigh, devicePath);
+  const char suffix[3] = {'\\', static_cast<char>('0' + pipe), '\0'};
+  Str::AppendA(sizeof path - 1, path, 2, suffix);
+  return Open(path);
+}
+
+}  // namespace tQusb::usb

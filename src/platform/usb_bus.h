@@ -1,0 +1,56 @@
+#pragma once
+// The kernel USB driver as the camera driver sees it, served by the virtual
+// USB bus: device-interface enumeration per class, opening a device or one of
+// its pipes by path, synchronous framed reads and writes, and the device
+// descriptor query. Close handles with platform::CloseHandle.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/bus_layout.h"
+#include "platform/guid.h"
+#include "platform/handles.h"
+
+namespace platform::usb {
+
+// The devices of one interface class present when the set was made, sorted
+// by name so that member indices are stable.
+class DeviceInterfaceSet {
+ public:
+  explicit DeviceInterfaceSet(const TGuid& classGuid, const std::string& root = bus::ResolveRoot());
+
+  enum class Result { Found, NoMoreItems };
+  // The device path of member `index`, or NoMoreItems past the last one.
+  Result Enum(unsigned index, std::string* devicePath) const;
+
+  unsigned Count() const { return static_cast<unsigned>(paths_.size()); }
+
+ private:
+  std::vector<std::string> paths_;
+};
+
+// Opens a device path (succeeds while its directory exists) or a pipe path
+// (connects to the pipe's socket). kInvalidHandle on failure.
+THandle CreateFile(const char* path);
+
+// Command pipe only: sends the bytes as one frame. True when all were sent.
+bool WriteFile(THandle handle, const void* data, uint32_t size, uint32_t* written);
+
+// Reply and image pipes: returns min(size, bytes left in the current frame),
+// first waiting for the next frame header when none is in progress. Bytes
+// left over stay for the next read. Fails on a closed connection, and on the
+// reply pipe after ReplyTimeoutMs without data.
+bool ReadFile(THandle handle, void* buffer, uint32_t size, uint32_t* read);
+
+// Device handle, code 0x220000: the 18-byte device descriptor. Succeeds only
+// when the device has a descriptor of exactly 18 bytes and `outSize` >= 18.
+bool DeviceIoControl(THandle handle, uint32_t code, const void* in, uint32_t inSize, void* out,
+                     uint32_t outSize, uint32_t* returned);
+
+// How long a reply-pipe read waits without data before it fails (30 s by
+// default; tests shorten it).
+inline constexpr unsigned kDefaultReplyTimeoutMs = 30000;
+void SetReplyTimeoutMs(unsigned timeoutMs);
+unsigned ReplyTimeoutMs();
+
+}  // namespace platform::usb

@@ -1,0 +1,183 @@
+// Connecting camera objects to devices on a private bus served in-process.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/temp_bus_root.h"
+#include "driver/camera/camera.h"
+#include "driver/transport/claims.h"
+#include "driver/transport/discovery.h"
+#include "support/bus_camera.h"
+#include "tqusb/tqusb.h"
+
+using namespace tQusb;
+using tqtest::BusCamera;
+using tqtest::BusCameraSpec;
+using tqtest::Descriptor;
+
+namespace {
+
+struct ClassOneCase {
+  const char* name;
+  std::vector<unsigned char> descriptor;
+  uint32_t kind;
+  int32_t generation;
+  uint32_t singleReadLimit;
+};
+
+class ClassOneTest : public testing::TestWithParam<ClassOneCase> {};
+
+TEST_P(ClassOneTest, DescriptorDecidesKindGenerationAndReadLimit) {
+  const ClassOneCase& c = GetParam();
+  TempBusRoot root;
+  BusCameraSpec spec;
+  spec.descriptor = c.descriptor;
+  BusCamera device(root.Path(), spec);
+  CCamera* camera = Initialize(1);
+  EXPECT_TRUE(camera->IsConnected());
+  EXPECT_EQ(camera->CameraKind, c.kind);
+  EXPECT_EQ(camera->Generation, c.generation);
+  EXPECT_EQ(camera->SingleReadLimit, c.singleReadLimit);
+  EXPECT_STREQ(camera->DevicePath, device.DevicePath().c_str());
+  Release(camera);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Descriptors, ClassOneTest,
+    testing::Values(ClassOneCase{"Known5", Descriptor(0x0300, 0x0C26), 14, 5, 0x1800000},
+                    ClassOneCase{"Unknown", Descriptor(0x0300, 0x0C05), 9, 2, 0x1800000},
+                    ClassOneCase{"Usb2", Descriptor(0x0200, 0x0C05), 9, 2, 0x400000},
+                    ClassOneCase{"Usb2Known", Descriptor(0x0200, 0x0C91), 12, 4, 0x400000},
+                    ClassOneCase{"Missing", {}, 9, 2, 0x1800000},
+                    ClassOneCase{"Short", std::vector<unsigned char>(17, 0x0C), 9, 2, 0x1800000}),
+    [](const testing::TestParamInfo<ClassOneCase>& info) { return info.param.name; });
+
+TEST(CameraInit, ReadsInformationVersionsAndSetsReadModeDefault) {
+  TempBusRoot root;
+  BusCameraSpec spec;
+  spec.classNumber = 9;  // generation 0, packed record
+  spec.name = "g0cam";
+  spec.id = 77;
+  spec.packedInfo = true;
+  BusCamera device(root.Path(), spec);
+  CCamera* camera = Initialize(77);
+  ASSERT_TRUE(camera->IsConnected());
+  EXPECT_EQ(camera->CameraKind, 17u);
+  EXPECT_EQ(camera->Generation, 0);
+  EXPECT_EQ(camera->Info.CameraId, 77u);
+  EXPECT_EQ(camera->Info.Width, 4096);
+  EXPECT_EQ(camera->Ver128Hi, 1);
+  EXPECT_EQ(camera->Ver128Lo, 0x80);
+  EXPECT_EQ(camera->Ver129Lo, 0x81);
+  EXPECT_EQ(camera->Ver130, 0);
+  EXPECT_EQ(camera->ReadModeG0, 16u);
+  EXPECT_EQ(camera->ReadMode, 1u);
+  // generation 0 asks for sub-frames last; the fake answers 0x80, 0xFF, 0x01
+  const auto commands = device.Commands();
+  ASSERT_EQ(commands.size(), 5u);
+  EXPECT_EQ(commands[4], std::vector<unsigned char>({0x0E, 0xFF}));
+  EXPECT_EQ(camera->Flags & kFlagCanReadSubFrames, 0u);
+  Release(camera);
+}
+
+TEST(CameraInit, WantedIdSelectsTheDeviceAndClaimsKeepOthersAway) {
+  TempBusRoot root;
+  BusCameraSpec a;
+  a.name = "cam_a";
+  a.id = 5;
+  BusCameraSpec b;
+  b.name = "cam_b";
+  b.id = 6;
+  BusCamera first(root.Path(), a), second(root.Path(), b);
+
+  CCamera* six = Initialize(6);
+  ASSERT_TRUE(six->IsConnected());
+  EXPECT_EQ(six->Info.CameraId, 6u);
+  CCamera* againSix = Initialize(6);  // claimed by the first object
+  EXPECT_FALSE(againSix->IsConnected());
+  EXPECT_EQ(againSix->CameraKind, 0u);
+  EXPECT_STREQ(againSix->LastError, "");
+  CCamera* any = Initialize(0xFFFFFFFF);  // the first free one
+  ASSERT_TRUE(any->IsConnected());
+  EXPECT_EQ(any->Info.CameraId, 5u);
+
+  Release(six);
+  EXPECT_TRUE(ClearSensor(any));
+  Release(any);
+  Release(againSix);
+}
+
+std::vector<uint32_t> enumerated;
+void Collect(uint32_t id) {
+  enumerated.push_back(id);
+}
+
+TEST(CameraInit, EnumerateSkipsOpenedCamerasAndLeavesDevicesFree) {
+  TempBusRoot root;
+  BusCameraSpec a, b, c;
+  a.name = "one";
+  a.id = 11;
+  b.name = "two";
+  b.id = 12;
+  b.classNumber = 10;  // listed, though never opened
+  c.name = "three";
+  c.id = 13;
+  c.classNumber = 14;
+  c.packedInfo = true;
+  BusCamera one(root.Path(), a), two(root.Path(), b), three(root.Path(), c);
+  enumerated.clear();
+  Enumerate(Collect);
+  EXPECT_EQ(enumerated, std::vector<uint32_t>({11, 12, 13}));
+
+  CCamera* camera = Initialize(13);
+  ASSERT_TRUE(camera->IsConnected());
+  enumerated.clear();
+  cameraEnumerate(Collect);
+  EXPECT_EQ(enumerated, std::vector<uint32_t>({11, 12}));
+  Release(camera);
+  enumerated.clear();
+  Enumerate(Collect);
+  EXPECT_EQ(enumerated.size(), 3u);
+  Enumerate(nullptr);
+}
+
+TEST(CameraInit, MissingPipeLeavesItsTextAndReleasesTheClaim) {
+  TempBusRoot root;
+  BusCameraSpec spec;
+  spec.name = "nopipe";
+  BusCamera device(root.Path(), spec);
+  platform::bus::TBusAddress address;
+  ASSERT_TRUE(platform::bus::ParseDevicePath(device.DevicePath(), &address));
+  std::filesystem::remove(platform::bus::DeviceDirectory(root.Path(), address) + "/2");
+
+  CCamera* camera = Initialize(1);
+  EXPECT_FALSE(camera->IsConnected());
+  EXPECT_STREQ(camera->LastError, "CameraInit failed, cannot open camera image pipe");
+  EXPECT_STREQ(camera->DevicePath, "");
+  Release(camera);
+  char path[261];
+  const usb::Handle device2 = FindDevice(1, nullptr, -1, 260, path);
+  EXPECT_NE(device2, usb::kInvalidHandle);  // the claim was given back
+  ReleaseDevice(ClaimList(), 260, path);
+  usb::Close(device2);
+}
+
+TEST(CameraInit, UnknownIdGivesUnconnectedHandle) {
+  TempBusRoot root;
+  CCamera* camera = Initialize(424242);
+  ASSERT_NE(camera, nullptr);
+  EXPECT_FALSE(camera->IsConnected());
+  EXPECT_EQ(camera->Generation, kNoGeneration);
+  EXPECT_EQ(camera->RequestedId, 424242);
+  EXPECT_FALSE(ClearSensor(camera));
+  EXPECT_STREQ(camera->LastError, "CCD camera not connected to USB");
+  EXPECT_EQ(camera->PowerTimer, 1);
+  Release(camera);
+  CCamera* second = Initialize2(424242);
+  EXPECT_EQ(second->PowerTimer, 0);
+  Release(second);
+  Release(reinterpret_cast<TQCAMERA>(~uintptr_t{0}));
+  Release(nullptr);
+}
+
+}  // namespace

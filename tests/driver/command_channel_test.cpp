@@ -1,0 +1,159 @@
+#include "driver/transport/command_channel.h"
+
+#include <gtest/gtest.h>
+
+#include "common/temp_bus_root.h"
+#include "driver/camera/camera.h"
+#include "driver/transport/claims.h"
+#include "support/captures.h"
+#include "support/fake_usb.h"
+#include "tqusb/runtime/str.h"
+#include "tqusb/tqusb.h"
+
+using namespace tQusb;
+using tqtest::FakeUsb;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+TEST(CommandChannel, RequestsCarryOpcodeAndLittleEndianValue) {
+  FakeUsb usb;
+  CCamera camera;
+  FakeUsb::Connect(camera, 2);
+  for (int i = 0; i < 3; ++i) usb.Reply({0x80});
+  EXPECT_TRUE(Command(camera, 0x0D));
+  EXPECT_TRUE(ByteCommand(camera, 0x03, 0xFE));
+  EXPECT_TRUE(WordCommand(camera, 9, 258));
+  ASSERT_EQ(usb.requests.size(), 3u);
+  EXPECT_EQ(usb.requests[0], Bytes({0x0D}));
+  EXPECT_EQ(usb.requests[1], Bytes({0x03, 0xFE}));
+  EXPECT_EQ(usb.requests[2], Bytes({0x09, 0x02, 0x01}));
+  EXPECT_EQ(usb.readSizes, std::vector<uint32_t>({1, 1, 1}));
+  EXPECT_STREQ(camera.LastError, "");
+}
+
+TEST(CommandChannel, FailureStatusGivesReasonAndStaysConnected) {
+  const struct {
+    uint8_t status;
+    const char* text;
+  } cases[] = {
+      {0x81, "Instruction failed: Invalid index"},
+      {0x82, "Instruction failed: Invalid parameter"},
+      {0x83, "Instruction failed: Unknown instruction"},
+      {0x84, "Instruction failed: Unspecified instruction failure"},
+      {0x00, "Instruction failed: Unknown return code"},
+      {0x85, "Instruction failed: Unknown return code"},
+  };
+  FakeUsb usb;
+  CCamera camera;
+  FakeUsb::Connect(camera, 1);
+  for (const auto& c : cases) {
+    usb.Reply({c.status});
+    EXPECT_FALSE(Command(camera, 0x04));
+    EXPECT_STREQ(camera.LastError, c.text);
+    EXPECT_TRUE(camera.IsConnected());
+  }
+  EXPECT_TRUE(usb.closed.empty());
+}
+
+TEST(CommandChannel, InstructionFailureTextIsBounded) {
+  char text[12];
+  InstructionFailureText(0x83, 9, text);
+  EXPECT_EQ(std::string(text, 10), "Instructio");
+  char whole[64];
+  InstructionFailureText(0x80, 63, whole);
+  EXPECT_STREQ(whole, "Instruction failed: Unknown return code");
+}
+
+TEST(CommandChannel, NotConnectedSendsNothing) {
+  FakeUsb usb;
+  CCamera camera;
+  EXPECT_FALSE(WordCommand(camera, 0x17, 5));
+  EXPECT_STREQ(camera.LastError, "CCD camera not connected to USB");
+  EXPECT_TRUE(usb.requests.empty());
+}
+
+struct TransferFailure {
+  const char* name;
+  bool failWrite;
+  int transaction;  // 0 Command, 1 ByteCommand, 2 WordCommand
+  uint8_t opcode;
+  const char* line;
+};
+
+class TransferFailureTest : public testing::TestWithParam<TransferFailure> {};
+
+TEST_P(TransferFailureTest, WritesDebugLineAndDisconnectsWithOneNotice) {
+  const TransferFailure f = GetParam();
+  TempBusRoot root;  // where the claims live
+  FakeUsb usb;
+  tqtest::DebugCapture debug;
+  tqtest::NotifyCapture host;
+  CCamera camera;
+  FakeUsb::Connect(camera, 1);
+  camera.NotifyWindow = host.Window();
+  Str::CopyA(kDevicePathHigh, camera.DevicePath, 30, "\\\\?\\usb#fake#{claim-test}");
+  ASSERT_TRUE(ClaimDevice(ClaimList(), kDevicePathHigh, camera.DevicePath));
+  usb.failWrites = f.failWrite;
+  if (!f.failWrite) usb.FailRead();
+
+  bool ok = true;
+  if (f.transaction == 0) ok = Command(camera, f.opcode);
+  if (f.transaction == 1) ok = ByteCommand(camera, f.opcode, 1);
+  if (f.transaction == 2) ok = WordCommand(camera, f.opcode, 1);
+  EXPECT_FALSE(ok);
+
+  EXPECT_EQ(debug.Lines(), std::vector<std::string>({f.line}));
+  EXPECT_FALSE(camera.IsConnected());
+  EXPECT_STREQ(camera.DevicePath, "");
+  EXPECT_EQ(usb.closed, std::vector<usb::Handle>({FakeUsb::kDevice, FakeUsb::kCommand,
+                                                  FakeUsb::kReply, FakeUsb::kImage}));
+  for (usb::Handle h : {camera.hDevice, camera.hCommand, camera.hReply, camera.hImage})
+    EXPECT_EQ(h, usb::kInvalidHandle);
+  EXPECT_STREQ(camera.LastError, "");
+  // The claim is free again: this process can take it once more.
+  EXPECT_TRUE(ClaimDevice(ClaimList(), 30, "\\\\?\\usb#fake#{claim-test}"));
+  ReleaseDevice(ClaimList(), 30, "\\\\?\\usb#fake#{claim-test}");
+
+  const auto messages = host.Take();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].message, 0x40Bu);
+  EXPECT_EQ(messages[0].wparam, 0u);
+  EXPECT_EQ(messages[0].lparam, reinterpret_cast<uint64_t>(&camera));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Transactions, TransferFailureTest,
+    testing::Values(TransferFailure{"CommandWrite", true, 0, 0x0D, "Command Write FAIL 13\n"},
+                    TransferFailure{"CommandRead", false, 0, 0x04, "Command Read FAIL 4\n"},
+                    TransferFailure{"ByteWrite", true, 1, 200, "ByteCommand Write FAIL 200\n"},
+                    TransferFailure{"ByteRead", false, 1, 3, "ByteCommand Read FAIL 3\n"},
+                    TransferFailure{"WordWrite", true, 2, 0x17, "WordCommand Write FAIL 23\n"},
+                    TransferFailure{"WordRead", false, 2, 0, "WordCommand Read FAIL 0\n"}),
+    [](const testing::TestParamInfo<TransferFailure>& info) { return info.param.name; });
+
+TEST(CommandChannel, DisconnectOfClosedCameraStillNotifies) {
+  FakeUsb usb;
+  tqtest::NotifyCapture host;
+  CCamera camera;
+  camera.NotifyWindow = host.Window();
+  Disconnect(camera, true);
+  Disconnect(camera, false);
+  EXPECT_TRUE(usb.closed.empty());
+  const auto messages = host.Take();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].message, 0x40Bu);
+}
+
+TEST(CommandChannel, PlainDebugLineIsCutTo128Characters) {
+  tqtest::DebugCapture debug;
+  DebugLine("GetCameraInfo USB Read FAIL");
+  DebugLine(std::string(200, 'x').c_str());
+  const auto lines = debug.Lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "GetCameraInfo USB Read FAIL\n");
+  EXPECT_EQ(lines[1], std::string(128, 'x'));
+}
+
+}  // namespace

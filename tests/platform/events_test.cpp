@@ -1,0 +1,302 @@
+// Thread event queues: peer windows with posted messages, timers and device
+// notices delivered on their own thread when it pumps; notify queues used
+// across threads.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/temp_bus_root.h"
+#include "platform/bus_layout.h"
+#include "platform/device_notices.h"
+#include "platform/peer_window.h"
+#include "platform/published_device.h"
+#include "platform/thread_queue.h"
+#include "platform/window_registry.h"
+#include "tqusb/tqusb_events.h"
+
+namespace {
+
+using namespace platform;
+
+struct Received {
+  std::thread::id thread;
+  unsigned message;
+  uintptr_t wParam;
+  std::string name;   // device path of a notice
+  TGuid classGuid{};  // class of a notice
+  uint32_t deviceType = 0;
+};
+
+// Records every message of the windows that carry it as user data.
+struct Recorder {
+  std::vector<Received> got;
+
+  static intptr_t Procedure(PeerWindow* window, unsigned message, uintptr_t wParam,
+                            intptr_t lParam) {
+    auto* self = static_cast<Recorder*>(GetWindowUserData(window));
+    Received r{std::this_thread::get_id(), message, wParam, {}, {}, 0};
+    if (message == kMsgDeviceChange) {
+      auto* notice = reinterpret_cast<const TDeviceInterfaceNotice*>(lParam);
+      r.name = notice->Name;
+      r.classGuid = notice->ClassGuid;
+      r.deviceType = notice->DeviceType;
+    }
+    self->got.push_back(r);
+    return 0;
+  }
+};
+
+const TGuid& Class(int number) {
+  return *bus::InterfaceClass(number);
+}
+
+bool EventFdReadable() {
+  pollfd p{tqEventFd(), POLLIN, 0};
+  return poll(&p, 1, 0) == 1;
+}
+
+// Pumps until `count` messages were dispatched or a generous limit passed.
+void PumpFor(size_t count, const Recorder& recorder) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (recorder.got.size() < count && std::chrono::steady_clock::now() < end) tqPumpEvents(100);
+}
+
+class DeviceNotices : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tqPumpEvents(0);  // nothing left over from earlier tests
+    window_ = CreatePeerWindow(&Recorder::Procedure, &recorder_);
+    ASSERT_NE(window_, nullptr);
+  }
+  void TearDown() override { DestroyPeerWindow(window_); }
+
+  TempBusRoot root_;
+  Recorder recorder_;
+  PeerWindow* window_ = nullptr;
+};
+
+TEST_F(DeviceNotices, PublishAndRemoveGiveOneNoticeEachWhenPumped) {
+  TDeviceNotify notify = RegisterDeviceNotification(window_, Class(2));
+  ASSERT_NE(notify, 0u);
+  auto device = bus::PublishedDevice::Publish(root_.Path(), Class(2), "vid_1&pid_2#n1", nullptr);
+  ASSERT_TRUE(device);
+  ASSERT_TRUE(WaitThreadEvents(5000));
+  EXPECT_TRUE(recorder_.got.empty());  // nothing is delivered until the thread pumps
+  EXPECT_TRUE(EventFdReadable());
+  EXPECT_EQ(tqPumpEvents(1000), 1u);
+  ASSERT_EQ(recorder_.got.size(), 1u);
+  const Received arrival = recorder_.got[0];
+  EXPECT_EQ(arrival.thread, std::this_thread::get_id());
+  EXPECT_EQ(arrival.message, kMsgDeviceChange);
+  EXPECT_EQ(arrival.wParam, kDeviceArrival);
+  EXPECT_EQ(arrival.deviceType, kDeviceTypeInterface);
+  EXPECT_EQ(arrival.name, device->DevicePath());
+  EXPECT_EQ(arrival.classGuid, Class(2));
+  EXPECT_FALSE(EventFdReadable());
+  EXPECT_EQ(tqPumpEvents(50), 0u);
+
+  device->Remove();
+  EXPECT_EQ(tqPumpEvents(1000), 1u);
+  ASSERT_EQ(recorder_.got.size(), 2u);
+  EXPECT_EQ(recorder_.got[1].wParam, kDeviceRemoveComplete);
+  EXPECT_EQ(recorder_.got[1].name, arrival.name);
+  EXPECT_EQ(tqPumpEvents(50), 0u);
+  EXPECT_TRUE(UnregisterDeviceNotification(notify));
+  EXPECT_FALSE(UnregisterDeviceNotification(notify));
+}
+
+TEST_F(DeviceNotices, OnlyRegisteredClassesAndDeviceDirectoriesCount) {
+  std::string classDir = bus::ClassDirectory(root_.Path(), Class(1));
+  ASSERT_TRUE(bus::EnsureDirectory(classDir));
+  TDeviceNotify notify = RegisterDeviceNotification(window_, Class(1));
+  ASSERT_NE(notify, 0u);
+  auto other = bus::PublishedDevice::Publish(root_.Path(), Class(3), "other", nullptr);
+  ASSERT_EQ(mkdir((classDir + "/Upper").c_str(), 0700), 0);  // not a device name
+  ASSERT_EQ(mkdir((classDir + "/plain").c_str(), 0700), 0);  // created in place
+  ASSERT_EQ(rmdir((classDir + "/plain").c_str()), 0);
+  PumpFor(2, recorder_);
+  EXPECT_EQ(tqPumpEvents(50), 0u);
+  ASSERT_EQ(recorder_.got.size(), 2u);
+  EXPECT_EQ(recorder_.got[0].wParam, kDeviceArrival);
+  EXPECT_EQ(recorder_.got[0].name, bus::MakeDevicePath("plain", Class(1)));
+  EXPECT_EQ(recorder_.got[1].wParam, kDeviceRemoveComplete);
+  UnregisterDeviceNotification(notify);
+}
+
+TEST_F(DeviceNotices, RootAndClassDirectoryMayAppearLater) {
+  std::string late = root_.Path() + "/later/bus";
+  setenv("TQUSB_BUS_DIR", late.c_str(), 1);
+  TDeviceNotify notify = RegisterDeviceNotification(window_, Class(14));
+  ASSERT_NE(notify, 0u);
+  auto device = bus::PublishedDevice::Publish(late, Class(14), "late", nullptr);
+  ASSERT_TRUE(device);
+  PumpFor(1, recorder_);
+  EXPECT_EQ(tqPumpEvents(50), 0u);
+  ASSERT_EQ(recorder_.got.size(), 1u);
+  EXPECT_EQ(recorder_.got[0].name, device->DevicePath());
+  UnregisterDeviceNotification(notify);
+  device->Remove();
+  EXPECT_EQ(tqPumpEvents(50), 0u);  // no longer registered
+}
+
+TEST_F(DeviceNotices, DeliveredToTheRegisteringThreadOnly) {
+  Recorder workerRecorder;
+  std::atomic<bool> registered{false}, published{false};
+  std::thread worker([&] {
+    PeerWindow* w = CreatePeerWindow(&Recorder::Procedure, &workerRecorder);
+    RegisterDeviceNotification(w, Class(5));
+    registered = true;
+    while (!published) std::this_thread::yield();
+    PumpFor(1, workerRecorder);
+    DestroyPeerWindow(w);
+  });
+  while (!registered) std::this_thread::yield();
+  auto device = bus::PublishedDevice::Publish(root_.Path(), Class(5), "w", nullptr);
+  published = true;
+  worker.join();
+  EXPECT_EQ(tqPumpEvents(50), 0u);
+  EXPECT_TRUE(recorder_.got.empty());
+  ASSERT_EQ(workerRecorder.got.size(), 1u);
+  EXPECT_NE(workerRecorder.got[0].thread, std::this_thread::get_id());
+}
+
+TEST_F(DeviceNotices, EveryRegistrationGetsItsNotice) {
+  Recorder second;
+  PeerWindow* other = CreatePeerWindow(&Recorder::Procedure, &second);
+  RegisterDeviceNotification(window_, Class(7));
+  RegisterDeviceNotification(other, Class(7));
+  auto device = bus::PublishedDevice::Publish(root_.Path(), Class(7), "both", nullptr);
+  PumpFor(1, second);
+  PumpFor(1, recorder_);
+  EXPECT_EQ(recorder_.got.size(), 1u);
+  EXPECT_EQ(second.got.size(), 1u);
+  DestroyPeerWindow(other);  // ends its registration
+  device->Remove();
+  PumpFor(2, recorder_);
+  EXPECT_EQ(recorder_.got.size(), 2u);
+  EXPECT_EQ(second.got.size(), 1u);
+}
+
+TEST(PeerWindows, TimersTickOnlyWhilePumpedAndStopWhenKilled) {
+  tqPumpEvents(0);
+  Recorder recorder;
+  PeerWindow* window = CreatePeerWindow(&Recorder::Procedure, &recorder);
+  ASSERT_TRUE(SetTimer(window, 1, 20));
+  std::this_thread::sleep_for(std::chrono::milliseconds(120));
+  EXPECT_TRUE(recorder.got.empty());
+  EXPECT_EQ(tqPumpEvents(0), 1u);  // the due ticks count as one
+  ASSERT_EQ(recorder.got.size(), 1u);
+  EXPECT_EQ(recorder.got[0].message, kMsgTimer);
+  EXPECT_EQ(recorder.got[0].wParam, 1u);
+  PumpFor(3, recorder);
+  EXPECT_EQ(recorder.got.size(), 3u);
+  ASSERT_TRUE(KillTimer(window, 1));
+  EXPECT_FALSE(KillTimer(window, 1));
+  EXPECT_EQ(tqPumpEvents(80), 0u);
+  // A tick that is due when the window is destroyed is not delivered.
+  ASSERT_TRUE(SetTimer(window, 2, 10));
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  ASSERT_TRUE(DestroyPeerWindow(window));
+  EXPECT_EQ(tqPumpEvents(30), 0u);
+  EXPECT_FALSE(SetTimer(window, 1, 10));
+  EXPECT_EQ(recorder.got.size(), 3u);
+}
+
+TEST(PeerWindows, PostsFromOtherThreadsArriveOnTheOwningThread) {
+  tqPumpEvents(0);
+  Recorder recorder;
+  PeerWindow* window = CreatePeerWindow(&Recorder::Procedure, &recorder);
+  std::thread poster([&] {
+    for (unsigned i = 0; i < 5; ++i) EXPECT_TRUE(PostMessage(window, 0x400 + i, i, 0));
+  });
+  poster.join();
+  EXPECT_FALSE(ThreadQueueEmpty());
+  EXPECT_EQ(tqPumpEvents(0), 5u);
+  EXPECT_TRUE(ThreadQueueEmpty());
+  ASSERT_EQ(recorder.got.size(), 5u);
+  for (unsigned i = 0; i < 5; ++i) {
+    EXPECT_EQ(recorder.got[i].message, 0x400 + i);
+    EXPECT_EQ(recorder.got[i].thread, std::this_thread::get_id());
+  }
+  PostMessage(window, 0x500, 0, 0);
+  DestroyPeerWindow(window);  // the queued message is dropped
+  EXPECT_EQ(tqPumpEvents(0), 0u);
+  EXPECT_FALSE(PostMessage(window, 0x400, 0, 0));
+  EXPECT_EQ(GetWindowUserData(window), nullptr);
+  EXPECT_FALSE(DestroyPeerWindow(window));
+  int dummy = 0;
+  EXPECT_FALSE(PostMessage(&dummy, 0x400, 0, 0));
+  EXPECT_EQ(CreatePeerWindow(nullptr, nullptr), nullptr);
+}
+
+TEST(PeerWindows, PumpWaitsForTheFirstEvent) {
+  tqPumpEvents(0);
+  Recorder recorder;
+  PeerWindow* window = CreatePeerWindow(&Recorder::Procedure, &recorder);
+  std::thread later([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    PostMessage(window, 0x401, 0, 0);
+  });
+  EXPECT_EQ(tqPumpEvents(TQ_INFINITE), 1u);
+  later.join();
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(tqPumpEvents(60), 0u);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(55));
+  DestroyPeerWindow(window);
+}
+
+TEST(NotifyQueues, MessagesAcrossThreadsInOrder) {
+  void* queue = tqCreateNotifyWindow();
+  ASSERT_NE(queue, nullptr);
+  constexpr unsigned kCount = 200;
+  std::thread producer([&] {
+    for (unsigned i = 0; i < kCount; ++i)
+      PostMessage(queue, i % 2 ? TQ_MSG_CAMERA_NOT_CONNECTED : TQ_MSG_CAMERA_CONNECTED, 0,
+                  static_cast<intptr_t>(i));
+  });
+  for (unsigned i = 0; i < kCount; ++i) {
+    unsigned message = 0;
+    uint64_t wparam = 9, lparam = 0;
+    ASSERT_TRUE(tqGetNotifyMessage(queue, 5000, &message, &wparam, &lparam));
+    EXPECT_EQ(message, i % 2 ? 0x40Bu : 0x40Au);
+    EXPECT_EQ(wparam, 0u);
+    EXPECT_EQ(lparam, i);
+  }
+  producer.join();
+  EXPECT_FALSE(tqGetNotifyMessage(queue, 20, nullptr, nullptr, nullptr));
+  tqDestroyNotifyWindow(queue);
+  EXPECT_FALSE(PostMessage(queue, 0x40A, 0, 0));
+  EXPECT_FALSE(tqGetNotifyMessage(queue, 0, nullptr, nullptr, nullptr));
+  tqDestroyNotifyWindow(queue);  // twice: ignored
+}
+
+TEST(NotifyQueues, DestroyWakesAWaiterAndBadHandlesAreRefused) {
+  void* queue = tqCreateNotifyWindow();
+  std::atomic<int> result{-1};
+  std::thread waiter(
+      [&] { result = tqGetNotifyMessage(queue, TQ_INFINITE, nullptr, nullptr, nullptr); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  tqDestroyNotifyWindow(queue);
+  waiter.join();
+  EXPECT_EQ(result, 0);
+  int notAQueue = 0;
+  EXPECT_FALSE(tqGetNotifyMessage(&notAQueue, 0, nullptr, nullptr, nullptr));
+  EXPECT_FALSE(tqGetNotifyMessage(nullptr, 0, nullptr, nullptr, nullptr));
+  tqDestroyNotifyWindow(&notAQueue);
+  tqDestroyNotifyWindow(nullptr);
+  // A peer window is not the host's to destroy.
+  Recorder recorder;
+  PeerWindow* window = CreatePeerWindow(&Recorder::Procedure, &recorder);
+  tqDestroyNotifyWindow(window);
+  EXPECT_TRUE(PostMessage(window, 0x400, 0, 0));
+  EXPECT_TRUE(DestroyPeerWindow(window));
+}
+
+}  // namespace

@@ -1,0 +1,336 @@
+// The virtual USB bus seen from the driver side: enumeration, opening,
+// descriptor query and the framed transfers, against devices served by
+// threads of the test over real sockets.
+#include "platform/usb_bus.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "common/bus_test_device.h"
+#include "common/temp_bus_root.h"
+#include "platform/bus_layout.h"
+
+namespace {
+
+using platform::kInvalidHandle;
+using platform::THandle;
+using platform::bus::DeviceEndpoints;
+using platform::bus::Pipe;
+namespace usb = platform::usb;
+
+const platform::TGuid& Class(int number) {
+  return *platform::bus::InterfaceClass(number);
+}
+
+uint32_t Word32(const std::vector<unsigned char>& bytes, size_t at) {
+  uint32_t v = 0;
+  std::memcpy(&v, bytes.data() + at, 4);
+  return v;
+}
+
+std::vector<unsigned char> Pattern(size_t size) {
+  std::vector<unsigned char> data(size);
+  for (size_t i = 0; i < size; ++i) data[i] = static_cast<unsigned char>(i * 7 + i / 251);
+  return data;
+}
+
+// Test protocol: the first byte chooses what the device does.
+//   'r' <bytes>          reply with <bytes>
+//   'R' <n>              n replies "1", "22", "333", ...
+//   'i' <size32>         one image frame of <size32> pattern bytes
+//   'x' <len32> <sent32> image header for <len32> bytes, <sent32> of them, then close all
+//   'X' <len32> <sent32> the same on the reply pipe
+void Serve(const std::vector<unsigned char>& c, DeviceEndpoints& ep) {
+  if (c.empty()) return;
+  switch (c[0]) {
+    case 'r':
+      ep.SendReply(c.data() + 1, static_cast<uint32_t>(c.size() - 1));
+      break;
+    case 'R':
+      for (int i = 1; i <= c[1]; ++i) {
+        std::string reply(static_cast<size_t>(i), static_cast<char>('0' + i));
+        ep.SendReply(reply.data(), static_cast<uint32_t>(reply.size()));
+      }
+      break;
+    case 'i': {
+      auto image = Pattern(Word32(c, 1));
+      ep.SendImage(image.data(), static_cast<uint32_t>(image.size()));
+      break;
+    }
+    case 'x':
+    case 'X': {
+      Pipe pipe = c[0] == 'x' ? Pipe::Image : Pipe::Reply;
+      unsigned char header[4];
+      platform::bus::EncodeFrameHeader(Word32(c, 1), header);
+      auto part = Pattern(Word32(c, 5));
+      ep.SendRaw(pipe, header, sizeof header);
+      ep.SendRaw(pipe, part.data(), part.size());
+      ep.CloseConnections();
+      break;
+    }
+  }
+}
+
+std::vector<unsigned char> Request(char op, std::vector<uint32_t> words = {}) {
+  std::vector<unsigned char> bytes{static_cast<unsigned char>(op)};
+  for (uint32_t w : words)
+    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<unsigned char>(w >> (8 * i)));
+  return bytes;
+}
+
+class UsbBus : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    device_ =
+        std::make_unique<BusTestDevice>(root_.Path(), Class(1), "vid_0000&pid_0c26#dev1", Serve);
+  }
+  void TearDown() override {
+    for (THandle h : handles_) platform::CloseHandle(h);
+    usb::SetReplyTimeoutMs(usb::kDefaultReplyTimeoutMs);
+  }
+
+  THandle Open(Pipe pipe) {
+    THandle h = usb::CreateFile(device_->PipePath(pipe).c_str());
+    EXPECT_NE(h, kInvalidHandle);
+    handles_.push_back(h);
+    return h;
+  }
+
+  void Send(THandle command, const std::vector<unsigned char>& request) {
+    uint32_t written = 0;
+    ASSERT_TRUE(
+        usb::WriteFile(command, request.data(), static_cast<uint32_t>(request.size()), &written));
+    ASSERT_EQ(written, request.size());
+  }
+
+  TempBusRoot root_;
+  std::unique_ptr<BusTestDevice> device_;
+  std::vector<THandle> handles_;
+};
+
+TEST_F(UsbBus, ReplyReadWithLargerBufferReturnsTheReplyLength) {
+  THandle command = Open(Pipe::Command), reply = Open(Pipe::Reply);
+  Send(command, {'r', 0x80, 0x12, 0x34});
+  unsigned char buffer[64];
+  uint32_t got = 0;
+  ASSERT_TRUE(usb::ReadFile(reply, buffer, sizeof buffer, &got));
+  EXPECT_EQ(got, 3u);
+  EXPECT_EQ(buffer[0], 0x80);
+  EXPECT_EQ(buffer[2], 0x34);
+}
+
+TEST_F(UsbBus, LeftoverBytesOfAFrameComeWithTheNextRead) {
+  THandle command = Open(Pipe::Command), reply = Open(Pipe::Reply);
+  Send(command, {'r', 1, 2, 3, 4, 5});
+  Send(command, {'r', 9});
+  unsigned char buffer[8] = {};
+  uint32_t got = 0;
+  ASSERT_TRUE(usb::ReadFile(reply, buffer, 2, &got));
+  EXPECT_EQ(got, 2u);
+  ASSERT_TRUE(usb::ReadFile(reply, buffer, 0, &got));  // zero bytes, frame still in progress
+  EXPECT_EQ(got, 0u);
+  ASSERT_TRUE(usb::ReadFile(reply, buffer, sizeof buffer, &got));
+  EXPECT_EQ(got, 3u);
+  EXPECT_EQ(buffer[0], 3);
+  EXPECT_EQ(buffer[2], 5);
+  ASSERT_TRUE(usb::ReadFile(reply, buffer, sizeof buffer, &got));
+  EXPECT_EQ(got, 1u);
+  EXPECT_EQ(buffer[0], 9);
+}
+
+TEST_F(UsbBus, EveryReplyFrameIsOneRead) {
+  THandle command = Open(Pipe::Command), reply = Open(Pipe::Reply);
+  Send(command, {'R', 4});
+  unsigned char buffer[16];
+  for (uint32_t length = 1; length <= 4; ++length) {
+    uint32_t got = 0;
+    ASSERT_TRUE(usb::ReadFile(reply, buffer, sizeof buffer, &got));
+    EXPECT_EQ(got, length);
+    EXPECT_EQ(buffer[length - 1], '0' + length);
+  }
+}
+
+TEST_F(UsbBus, ImageFrameIsReadInLimitedPieces) {
+  constexpr uint32_t kFrame = 40u << 20, kPiece = 24u << 20;
+  struct Case {
+    uint32_t frame;
+    uint32_t secondRead;
+  } cases[] = {{kFrame, kFrame - kPiece}, {kFrame - 1, kFrame - kPiece - 1}};
+  THandle command = Open(Pipe::Command), image = Open(Pipe::Image);
+  std::vector<unsigned char> buffer(kFrame);
+  auto expected = Pattern(kFrame);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.frame);
+    Send(command, Request('i', {c.frame}));
+    uint32_t first = 0, second = 0;
+    ASSERT_TRUE(usb::ReadFile(image, buffer.data(), kPiece, &first));
+    ASSERT_TRUE(usb::ReadFile(image, buffer.data() + first, kFrame - first, &second));
+    EXPECT_EQ(first, kPiece);
+    EXPECT_EQ(second, c.secondRead);
+    EXPECT_EQ(std::memcmp(buffer.data(), expected.data(), first + second), 0);
+  }
+}
+
+TEST_F(UsbBus, ConnectionClosedMidFrameFailsTheRead) {
+  struct Case {
+    char op;
+    Pipe pipe;
+    uint32_t bufferSize;
+  } cases[] = {{'x', Pipe::Image, 1000}, {'X', Pipe::Reply, 1000}, {'x', Pipe::Image, 15}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.op);
+    THandle command = Open(Pipe::Command), in = Open(c.pipe);
+    Send(command, Request(c.op, {100, 20}));
+    std::vector<unsigned char> buffer(c.bufferSize);
+    uint32_t got = 0;
+    bool ok = usb::ReadFile(in, buffer.data(), c.bufferSize, &got);
+    if (c.bufferSize <= 20) {  // the bytes that did arrive can still be read
+      EXPECT_TRUE(ok);
+      ok = usb::ReadFile(in, buffer.data(), c.bufferSize, &got);
+    }
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(got, 0u);
+    uint32_t written = 1;
+    EXPECT_FALSE(usb::WriteFile(command, "r", 1, &written) &&
+                 usb::ReadFile(in, buffer.data(), 1, &got));
+  }
+}
+
+TEST_F(UsbBus, RepliesGoToTheNewestReplyConnection) {
+  THandle command = Open(Pipe::Command), older = Open(Pipe::Reply), newer = Open(Pipe::Reply);
+  Send(command, {'r', 0x55});
+  unsigned char byte = 0;
+  uint32_t got = 0;
+  ASSERT_TRUE(usb::ReadFile(newer, &byte, 1, &got));
+  EXPECT_EQ(byte, 0x55);
+  usb::SetReplyTimeoutMs(100);
+  EXPECT_FALSE(usb::ReadFile(older, &byte, 1, &got));
+  // When the newest closes, the one before it is the newest open connection.
+  ASSERT_TRUE(platform::CloseHandle(newer));
+  THandle reopened = Open(Pipe::Reply);
+  ASSERT_TRUE(platform::CloseHandle(reopened));
+  THandle second = Open(Pipe::Reply);
+  usb::SetReplyTimeoutMs(usb::kDefaultReplyTimeoutMs);
+  Send(command, {'r', 0x66});
+  ASSERT_TRUE(usb::ReadFile(second, &byte, 1, &got));
+  EXPECT_EQ(byte, 0x66);
+}
+
+TEST_F(UsbBus, ReplyReadWithoutDataTimesOut) {
+  THandle reply = Open(Pipe::Reply);
+  usb::SetReplyTimeoutMs(50);
+  unsigned char byte;
+  uint32_t got = 7;
+  EXPECT_FALSE(usb::ReadFile(reply, &byte, 1, &got));
+  EXPECT_EQ(got, 0u);
+}
+
+TEST_F(UsbBus, PipesRefuseTheWrongDirectionAndBadArguments) {
+  THandle command = Open(Pipe::Command), reply = Open(Pipe::Reply);
+  THandle device = usb::CreateFile(device_->DevicePath().c_str());
+  handles_.push_back(device);
+  unsigned char buffer[4];
+  uint32_t n = 0;
+  EXPECT_FALSE(usb::ReadFile(command, buffer, 4, &n));
+  EXPECT_FALSE(usb::WriteFile(reply, buffer, 4, &n));
+  EXPECT_FALSE(usb::ReadFile(device, buffer, 4, &n));
+  EXPECT_FALSE(usb::WriteFile(device, buffer, 4, &n));
+  EXPECT_FALSE(usb::ReadFile(kInvalidHandle, buffer, 4, &n));
+  EXPECT_FALSE(usb::ReadFile(reply, nullptr, 4, &n));
+  EXPECT_FALSE(usb::WriteFile(12345678, buffer, 4, &n));
+  EXPECT_FALSE(platform::CloseHandle(kInvalidHandle));
+}
+
+TEST(UsbBusOpen, DevicePathsAndPipePaths) {
+  TempBusRoot root;
+  BusTestDevice device(root.Path(), Class(3), "vid_1&pid_2#x", Serve);
+  std::string path = device.DevicePath();
+  std::string upper = path;
+  for (char& ch : upper) ch = static_cast<char>(toupper(static_cast<unsigned char>(ch)));
+  struct Case {
+    std::string path;
+    bool opens;
+  } cases[] = {
+      {path, true},
+      {upper, true},
+      {path + "\\0", true},
+      {path + "\\1", true},
+      {path + "\\2", true},
+      {path + "\\3", false},
+      {path + "x", false},
+      {"\\\\?\\usb#vid_1&pid_2#y#" + platform::FormatGuid(Class(3)), false},
+      {"\\\\?\\usb#vid_1&pid_2#x#" + platform::FormatGuid(Class(4)), false},
+      {"", false},
+      {"\\\\?\\usb#", false},
+      {"/etc/passwd", false},
+      {"\\\\?\\usb#..#" + platform::FormatGuid(Class(3)), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    THandle h = usb::CreateFile(c.path.c_str());
+    EXPECT_EQ(h != kInvalidHandle, c.opens);
+    if (h != kInvalidHandle) platform::CloseHandle(h);
+  }
+  EXPECT_EQ(usb::CreateFile(nullptr), kInvalidHandle);
+  device.Stop();
+  EXPECT_EQ(usb::CreateFile(path.c_str()), kInvalidHandle);
+  EXPECT_EQ(usb::CreateFile((path + "\\1").c_str()), kInvalidHandle);
+}
+
+TEST(UsbBusEnumeration, SortedByNameWithEndOfList) {
+  TempBusRoot root;
+  const char* names[] = {"vid_0000&pid_0c26#sim2", "a", "vid_0000&pid_0c26#sim10", "z-9"};
+  std::vector<std::unique_ptr<BusTestDevice>> devices;
+  for (const char* name : names)
+    devices.push_back(std::make_unique<BusTestDevice>(root.Path(), Class(2), name, Serve));
+  BusTestDevice other(root.Path(), Class(5), "other", Serve);
+  usb::DeviceInterfaceSet set(Class(2));
+  std::vector<std::string> listed;
+  std::string path;
+  for (unsigned i = 0; set.Enum(i, &path) == usb::DeviceInterfaceSet::Result::Found; ++i)
+    listed.push_back(path);
+  std::string suffix = "#" + platform::FormatGuid(Class(2));
+  std::vector<std::string> expected = {
+      "\\\\?\\usb#a" + suffix, "\\\\?\\usb#vid_0000&pid_0c26#sim10" + suffix,
+      "\\\\?\\usb#vid_0000&pid_0c26#sim2" + suffix, "\\\\?\\usb#z-9" + suffix};
+  EXPECT_EQ(listed, expected);
+  EXPECT_EQ(set.Enum(100, &path), usb::DeviceInterfaceSet::Result::NoMoreItems);
+  EXPECT_EQ(usb::DeviceInterfaceSet(Class(9)).Count(), 0u);  // no class directory
+}
+
+TEST(UsbBusDescriptor, ExactlyEighteenBytes) {
+  TempBusRoot root;
+  std::vector<unsigned char> good(18), shortOne(17), longOne(19);
+  for (size_t i = 0; i < good.size(); ++i) good[i] = static_cast<unsigned char>(i + 1);
+  struct Case {
+    const char* name;
+    const std::vector<unsigned char>* descriptor;
+    uint32_t outSize;
+    uint32_t code;
+    bool ok;
+  } cases[] = {
+      {"good", &good, 18, 0x220000, true},         {"bigbuffer", &good, 64, 0x220000, true},
+      {"smallbuffer", &good, 17, 0x220000, false}, {"othercode", &good, 18, 0x220004, false},
+      {"missing", nullptr, 18, 0x220000, false},   {"short", &shortOne, 18, 0x220000, false},
+      {"long", &longOne, 18, 0x220000, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    BusTestDevice device(root.Path(), Class(1), c.name, Serve, c.descriptor);
+    THandle h = usb::CreateFile(device.DevicePath().c_str());
+    ASSERT_NE(h, kInvalidHandle);
+    unsigned char out[64] = {};
+    uint32_t returned = 99;
+    EXPECT_EQ(usb::DeviceIoControl(h, c.code, nullptr, 0, out, c.outSize, &returned), c.ok);
+    EXPECT_EQ(returned, c.ok ? 18u : 0u);
+    if (c.ok) {
+      EXPECT_EQ(std::memcmp(out, good.data(), 18), 0);
+    }
+    platform::CloseHandle(h);
+  }
+}
+
+}  // namespace
