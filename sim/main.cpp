@@ -1,6 +1,6 @@
 // tqsim: the camera simulator.
 //
-//   tqsim serve [--bus DIR] [--config FILE] [--time-scale X]
+//   tqsim serve [--bus DIR] [--config FILE] [--time-scale X] [--cached-frames]
 //   tqsim [--bus DIR] list | plug DEVICE | unplug DEVICE | status DEVICE | fault DEVICE ...
 #include <signal.h>
 
@@ -16,11 +16,12 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: tqsim serve [--bus DIR] [--config FILE] [--time-scale X]\n"
+    "usage: tqsim serve [--bus DIR] [--config FILE] [--time-scale X] [--cached-frames]\n"
     "       tqsim [--bus DIR] list\n"
     "       tqsim [--bus DIR] plug DEVICE | unplug DEVICE | status DEVICE\n"
     "       tqsim [--bus DIR] fault DEVICE status CODE [COUNT] | delay MS [COUNT] |\n"
-    "                                 close-reply | close-image | unplug-after N | clear\n"
+    "                                 close-reply | close-image | unplug-after N |\n"
+    "                                 image-short K | image-cut K | image-status CODE | clear\n"
     "DEVICE is a camera name, a device name or a camera id.\n";
 
 int Usage() {
@@ -28,7 +29,7 @@ int Usage() {
   return 2;
 }
 
-int Serve(const std::string& root, const std::string& config, double timeScale) {
+int Serve(const std::string& root, const std::string& config, double timeScale, bool cachedFrames) {
   tqsim::ConfigResult models = tqsim::LoadConfig(config);
   if (!models.Ok()) {
     std::fprintf(stderr, "tqsim: %s: %s\n", config.c_str(), models.error.c_str());
@@ -47,6 +48,7 @@ int Serve(const std::string& root, const std::string& config, double timeScale) 
   options.root = root;
   options.cameras = std::move(models.cameras);
   options.timeScale = timeScale;
+  options.cachedFrames = cachedFrames;
   tqsim::DeviceServer server(std::move(options));
   std::string error;
   if (!server.Start(&error)) {
@@ -86,6 +88,7 @@ int Command(const std::string& root, const std::vector<std::string>& words) {
 int main(int argc, char** argv) {
   std::string root, config = TQSIM_DEFAULT_CONFIG;
   double timeScale = 1.0;
+  bool cachedFrames = false;
   std::vector<std::string> words;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -98,6 +101,8 @@ int main(int argc, char** argv) {
       char* end = nullptr;
       timeScale = std::strtod(argv[++i], &end);
       if (end == argv[i] || *end != '\0' || !(timeScale >= 0)) return Usage();
+    } else if (arg == "--cached-frames") {
+      cachedFrames = true;
     } else if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
@@ -106,7 +111,7 @@ int main(int argc, char** argv) {
     }
   }
   if (words.empty()) return Usage();
-  if (words[0] == "serve") return words.size() == 1 ? Serve(root, config, timeScale) : Usage();
+  if (words[0] == "serve") return words.size() == 1 ? Serve(root, config, timeScale, cachedFrames) : Usage();
   if (words[0] == "list" || words[0] == "plug" || words[0] == "unplug" || words[0] == "status" ||
       words[0] == "fault")
     return Command(root, words);

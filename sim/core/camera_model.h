@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "camera_kind.h"
+#include "image/gps_reply.h"
+#include "image/scene.h"
 #include "wire.h"
 
 namespace tqsim {
@@ -26,6 +28,17 @@ struct PhysicsParams {
   double driftPeriodS = 600.0;
   double filterStepS = 0.3;       // time for the wheel to move by one position
   std::optional<double> initialSetPointC;  // cooler running from power-on
+};
+
+// The image side of a camera: its sky, its link speed and its receiver.
+struct ImageModel {
+  image::SceneParams scene;                 // scene.seed is replaced by `seed`
+  std::optional<std::uint64_t> seed;        // default: the camera id
+  std::optional<double> readoutRate;        // bytes per second; default by bcdUSB
+  bool cachedFrames = false;                // render once, serve encoded frames
+  image::GpsReceiver gps;
+  std::array<std::int32_t, 4> outputLevels{};  // kind 4: level of outputs 1 to 4
+  std::array<std::int32_t, 3> sampleLevels{};  // level of each reading of a pixel
 };
 
 struct CameraModel {
@@ -54,6 +67,7 @@ struct CameraModel {
   std::uint16_t maxGain = 240;
   bool cooled = true;
   PhysicsParams physics;
+  ImageModel image;
 
   KindAndGeneration kg;  // derived
 

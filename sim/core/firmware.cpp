@@ -1,6 +1,7 @@
 #include "firmware.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <span>
 #include <sstream>
@@ -13,6 +14,26 @@ constexpr std::uint8_t G0 = 1 << 0, G1 = 1 << 1, G2 = 1 << 2, G3 = 1 << 3, G4 = 
 constexpr std::uint8_t kAll = G0 | G1 | G2 | G3 | G4 | G5;
 constexpr std::uint8_t G2to5 = G2 | G3 | G4 | G5;
 constexpr std::uint8_t G2to4 = G2 | G3 | G4;
+
+double WallClockUtc() {
+  return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+// What the image unit of a camera model is made of.
+image::ImageUnitConfig ImageConfigFor(const CameraModel& m, double utcAtClockZero) {
+  image::ImageUnitConfig c;
+  c.scene = m.image.scene;
+  c.scene.seed = m.image.seed.value_or(m.cameraId);
+  c.gps = m.image.gps;
+  c.readoutRate = m.image.readoutRate.value_or(m.bcdUsb >= 0x0300 ? image::kUsb3ReadoutRate
+                                                                    : image::kUsb2ReadoutRate);
+  c.cachedFrames = m.image.cachedFrames;
+  c.utcAtClockZero = utcAtClockZero;
+  c.subFrames = m.subFrames;
+  c.outputLevels = m.image.outputLevels;
+  c.sampleLevels = m.image.sampleLevels;
+  return c;
+}
 
 }  // namespace
 
@@ -72,7 +93,10 @@ std::span<const Firmware::Command> Firmware::Commands() {
 }
 
 Firmware::Firmware(const CameraModel& model, const SimClock& clock)
-    : model_(model), clock_(clock), thermal_(model.physics, model.cooled, clock.Now()) {
+    : model_(model),
+      clock_(clock),
+      thermal_(model.physics, model.cooled, clock.Now()),
+      utcAtClockZero_(WallClockUtc() - clock.Now()) {
   PowerCycle();
 }
 
@@ -81,6 +105,19 @@ void Firmware::PowerCycle() {
   state_ = FirmwareState{};
   state_.readMode = DefaultReadMode(model_);
   state_.filterCount = model_.filterCount;
+  image::ImageCameraIdentity identity;
+  identity.generation = model_.Generation();
+  identity.kind = model_.Kind();
+  identity.width = model_.width;
+  identity.height = model_.height;
+  identity.ver128Lo = static_cast<std::uint8_t>(model_.versions[0] & 0xFF);
+  image_ = std::make_shared<image::ImageUnit>(ImageConfigFor(model_, utcAtClockZero_), identity,
+                                              Now());
+}
+
+bool Firmware::IsImageRequest(ByteView request) const {
+  const Command* command = request.empty() ? nullptr : Find(request[0]);
+  return command && command->handler == &Firmware::ImageRequest;
 }
 
 const Firmware::Command* Firmware::Find(std::uint8_t opcode) const {
@@ -95,7 +132,9 @@ const Firmware::Command* Firmware::Find(std::uint8_t opcode) const {
 std::uint8_t Firmware::ReplyLengthOf(const Command& c) const {
   if (c.replyLength != 0) return c.replyLength;
   if (c.opcode == 0x00) return UsesPackedRecord(model_.kg) ? 61 : 65;
-  // Image and receiver requests (not yet served) answer with a status byte.
+  // Receiver replies are as long as their text (0: status and data as made).
+  if (c.handler == &Firmware::TimeReceiver) return 0;
+  // Image requests answer with a status byte.
   return 1;
 }
 
@@ -117,10 +156,13 @@ Response Firmware::Handle(ByteView request) {
   if (request.size() < command->minLength || request.size() > command->maxLength) {
     return FailWith(request, kInvalidParameter);
   }
-  const std::size_t replyLength = ReplyLengthOf(*command);
+  std::size_t replyLength = ReplyLengthOf(*command);
   Bytes data;
   const std::uint8_t status = (this->*(command->handler))(request, data, response);
+  // The sensor follows the exposure requests the camera accepted.
+  if (status == kOk && command->handler != &Firmware::ImageRequest) image_->Observe(request, Now());
   if (!response.hasReply) return response;
+  if (replyLength == 0) replyLength = 1 + (status == kOk ? data.size() : 0);
   response.reply.assign(replyLength, 0);
   response.reply[0] = status;
   if (status == kOk) {
@@ -135,10 +177,10 @@ Response Firmware::FailWith(ByteView request, std::uint8_t status) const {
   if (command && command->handler == &Firmware::ImageRequest) {
     // An image request is answered on the image pipe; only generations 2 to 5
     // follow the pixels with a status byte.
-    response.image = Bytes{};
+    response.image = std::make_shared<const Bytes>();
     response.hasReply = model_.Generation() >= 2;
   }
-  response.reply.assign(command ? ReplyLengthOf(*command) : 1, 0);
+  response.reply.assign(command ? std::max<std::size_t>(1, ReplyLengthOf(*command)) : 1, 0);
   response.reply[0] = status;
   return response;
 }

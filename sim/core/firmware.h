@@ -5,11 +5,13 @@
 // logic over the model, its state and the simulated clock; no sockets.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 
 #include "camera_model.h"
+#include "image/image_unit.h"
 #include "physics.h"
 #include "sim_clock.h"
 #include "wire.h"
@@ -47,7 +49,10 @@ struct Response {
   bool hasReply = true;
   Bytes reply;                 // status byte first
   double delaySim = 0;         // simulated seconds before the reply (and image) go out
-  std::optional<Bytes> image;  // image frame, sent before the reply
+  std::shared_ptr<const Bytes> image;  // image frame, sent before the reply
+  // A transfer cut off: the frame announces the whole image, this many bytes
+  // of it are sent, then the image connection is closed.
+  std::optional<std::size_t> imageCloseAfter;
 };
 
 class Firmware {
@@ -64,6 +69,11 @@ class Firmware {
 
   // Back to power-on state (a re-plugged camera).
   void PowerCycle();
+
+  // Whether a request frame asks for an image.
+  bool IsImageRequest(ByteView request) const;
+  // The fault the next image transfers show (none to clear it).
+  void SetImageFault(const image::ImageFault& fault) { image_->SetFault(fault); }
 
   const CameraModel& Model() const { return model_; }
   const FirmwareState& State() const { return state_; }
@@ -133,6 +143,8 @@ class Firmware {
   const SimClock& clock_;
   ThermalModel thermal_;
   FirmwareState state_;
+  double utcAtClockZero_;  // UTC seconds since 1970 at simulated time 0
+  std::shared_ptr<image::ImageUnit> image_;
 };
 
 }  // namespace tqsim

@@ -257,17 +257,37 @@ std::uint8_t Firmware::Timing(ByteView req, Bytes&, Response&) {
   return kOk;
 }
 
-std::uint8_t Firmware::ImageRequest(ByteView, Bytes&, Response& response) {
-  // The image unit answers with an empty image: the host sees a short
-  // transfer. Generations 2 to 5 follow the pixels with a status byte.
-  response.image = Bytes{};
-  response.hasReply = model_.Generation() >= 2;
-  return kFailure;
+std::uint8_t Firmware::ImageRequest(ByteView req, Bytes&, Response& response) {
+  // Generation 0 keeps its read-mode byte where the others keep their code.
+  image::ReadoutSettings settings;
+  settings.readMode = state_.readMode;
+  settings.readModeG0 = state_.readMode;
+  settings.binX = state_.binX;
+  settings.binY = state_.binY;
+  const image::ImageAnswer answer =
+      image_->Readout(req, settings, Now(), thermal_.Read(Now()).sensorC);
+  const image::ReadoutReply& reply = answer.reply;
+  if (reply.closeAfter) {
+    response.image = reply.image;
+    response.imageCloseAfter = reply.sendBytes;
+  } else if (reply.image && reply.sendBytes < reply.image->size()) {
+    response.image = std::make_shared<const Bytes>(reply.image->begin(),
+                                                   reply.image->begin() + reply.sendBytes);
+  } else {
+    response.image = reply.image ? reply.image : std::make_shared<const Bytes>();
+  }
+  // The pixels leave after the exposure and the time their transfer takes;
+  // generations 2 to 5 follow them with a status byte.
+  response.delaySim = answer.exposureSeconds + answer.readoutSeconds;
+  response.hasReply = reply.hasStatus;
+  return reply.status;
 }
 
-std::uint8_t Firmware::TimeReceiver(ByteView, Bytes&, Response&) {
-  // No time or position receiver is fitted.
-  return kFailure;
+std::uint8_t Firmware::TimeReceiver(ByteView req, Bytes& data, Response&) {
+  const Bytes reply = image_->TimeReply(req[0], Now());
+  if (reply.empty()) return kUnknownInstruction;
+  data.assign(reply.begin() + 1, reply.end());
+  return reply[0];
 }
 
 }  // namespace tqsim

@@ -1,5 +1,6 @@
 #include "model_config.h"
 
+#include <cmath>
 #include <fstream>
 #include <limits>
 #include <nlohmann/json.hpp>
@@ -71,6 +72,62 @@ void ReadPhysics(const json& j, PhysicsParams& p) {
   }
 }
 
+void ReadScene(const json& j, ImageModel& m) {
+  if (!j.is_object()) throw ConfigError{"image: expected an object"};
+  image::SceneParams& s = m.scene;
+  for (const auto& [key, v] : j.items()) {
+    const std::string k = "image." + key;
+    if (key == "seed") m.seed = Unsigned(v, k, std::numeric_limits<std::uint64_t>::max());
+    else if (key == "readout_rate") m.readoutRate = Real(v, k);
+    else if (key == "cached_frames") m.cachedFrames = Flag(v, k);
+    else if (key == "bias") s.biasAdu = Real(v, k);
+    else if (key == "gain") s.gain = Real(v, k);
+    else if (key == "read_noise") s.readNoiseAdu = Real(v, k);
+    else if (key == "dark_rate") s.darkRateAt0C = Real(v, k);
+    else if (key == "dark_doubling") s.darkDoublingC = Real(v, k);
+    else if (key == "sky_rate") s.skyRate = Real(v, k);
+    else if (key == "gradient") s.gradient = Real(v, k);
+    else if (key == "stars_per_pixel") s.starsPerPixel = Real(v, k);
+    else if (key == "star_flux") {
+      if (!v.is_array() || v.size() != 2) throw ConfigError{k + ": expected [faintest, brightest]"};
+      s.minStarFlux = Real(v[0], k);
+      s.maxStarFlux = Real(v[1], k);
+    } else if (key == "psf_fwhm") s.psfFwhm = Real(v, k);
+    else if (key == "output_levels" || key == "sample_levels") {
+      std::int32_t* levels = key == "output_levels" ? m.outputLevels.data() : m.sampleLevels.data();
+      const std::size_t n = key == "output_levels" ? 4 : 3;
+      if (!v.is_array() || v.size() != n)
+        throw ConfigError{k + ": expected " + std::to_string(n) + " levels"};
+      for (std::size_t i = 0; i < n; ++i) {
+        if (!v[i].is_number_integer()) throw ConfigError{k + ": expected whole numbers"};
+        levels[i] = v[i].get<std::int32_t>();
+      }
+    } else throw ConfigError{"unknown key " + k};
+  }
+  if (!(s.gain > 0) || s.psfFwhm <= 0 || s.readNoiseAdu < 0 || s.minStarFlux <= 0 ||
+      s.maxStarFlux < s.minStarFlux || s.starsPerPixel < 0 || s.starsPerPixel > 0.1 ||
+      (m.readoutRate && *m.readoutRate < 0))
+    throw ConfigError{"image: values out of range"};
+}
+
+void ReadReceiver(const json& j, image::GpsReceiver& g) {
+  if (!j.is_object()) throw ConfigError{"gps: expected an object"};
+  for (const auto& [key, v] : j.items()) {
+    const std::string k = "gps." + key;
+    if (key == "present") g.present = Flag(v, k);
+    else if (key == "fix") g.fix = Flag(v, k);
+    else if (key == "latitude") g.latitude = Real(v, k);
+    else if (key == "longitude") g.longitude = Real(v, k);
+    else if (key == "altitude") g.altitude = Real(v, k);
+    else if (key == "satellites") g.satellites = static_cast<unsigned>(Unsigned(v, k, 99));
+    else if (key == "counter_frequency")
+      g.counterFrequency = static_cast<std::uint32_t>(Unsigned(v, k, 0xFFFFFFFFu));
+    else throw ConfigError{"unknown key " + k};
+  }
+  if (std::abs(g.latitude) > 90 || std::abs(g.longitude) > 180 || g.counterFrequency == 0)
+    throw ConfigError{"gps: values out of range"};
+}
+
 CameraModel ReadCamera(const json& j) {
   if (!j.is_object()) throw ConfigError{"expected an object"};
   CameraModel m;
@@ -112,6 +169,8 @@ CameraModel ReadCamera(const json& j) {
     } else if (key == "max_gain") m.maxGain = static_cast<std::uint16_t>(Unsigned(v, key, 0xFFFF));
     else if (key == "cooled") cooled = Flag(v, key);
     else if (key == "physics") ReadPhysics(v, m.physics);
+    else if (key == "image") ReadScene(v, m.image);
+    else if (key == "gps") ReadReceiver(v, m.image.gps);
     else throw ConfigError{"unknown key " + key};
   }
   if (m.name.empty()) throw ConfigError{"name is missing"};

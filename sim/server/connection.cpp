@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/bus_layout.h"
@@ -87,25 +88,38 @@ bool Connection::SendFrame(std::shared_ptr<const Bytes> payload) {
   if (fd_ < 0) return false;
   auto header = std::make_shared<Bytes>(platform::bus::kFrameHeaderSize);
   platform::bus::EncodeFrameHeader(static_cast<std::uint32_t>(payload->size()), header->data());
-  output_.push_back({std::move(header), 0});
-  if (!payload->empty()) output_.push_back({std::move(payload), 0});
+  output_.push_back({header, 0, header->size()});
+  if (!payload->empty()) output_.push_back({payload, 0, payload->size()});
   Flush();
   return fd_ >= 0;
+}
+
+bool Connection::SendCutFrame(std::shared_ptr<const Bytes> payload, std::size_t sendBytes) {
+  if (fd_ < 0) return false;
+  auto header = std::make_shared<Bytes>(platform::bus::kFrameHeaderSize);
+  platform::bus::EncodeFrameHeader(static_cast<std::uint32_t>(payload->size()), header->data());
+  output_.push_back({header, 0, header->size()});
+  sendBytes = std::min(sendBytes, payload->size());
+  if (sendBytes > 0) output_.push_back({payload, 0, sendBytes});
+  closeWhenFlushed_ = true;
+  Flush();
+  return false;
 }
 
 void Connection::Flush() {
   while (!output_.empty()) {
     Chunk& chunk = output_.front();
-    const ssize_t n = send(fd_, chunk.data->data() + chunk.offset,
-                           chunk.data->size() - chunk.offset, MSG_NOSIGNAL | MSG_DONTWAIT);
+    const ssize_t n = send(fd_, chunk.data->data() + chunk.offset, chunk.end - chunk.offset,
+                           MSG_NOSIGNAL | MSG_DONTWAIT);
     if (n < 0) {
       if (errno == EINTR) continue;
       if (errno == EAGAIN || errno == EWOULDBLOCK) break;
       return Fail();
     }
     chunk.offset += static_cast<std::size_t>(n);
-    if (chunk.offset == chunk.data->size()) output_.pop_front();
+    if (chunk.offset == chunk.end) output_.pop_front();
   }
+  if (output_.empty() && closeWhenFlushed_) return Fail();
   const bool want = !output_.empty();
   if (want != wantWrite_) {
     wantWrite_ = want;

@@ -38,6 +38,10 @@ class Connection {
   // Queues one frame (header and payload); false when the connection is gone.
   bool SendFrame(std::shared_ptr<const Bytes> payload);
 
+  // A transfer cut off: queues a header announcing the whole payload, then
+  // its first `sendBytes` bytes, and closes the connection once they are out.
+  bool SendCutFrame(std::shared_ptr<const Bytes> payload, std::size_t sendBytes);
+
   // True when the peer has closed its end (checked without waiting).
   bool PeerClosed();
 
@@ -53,6 +57,7 @@ class Connection {
   struct Chunk {
     std::shared_ptr<const Bytes> data;
     std::size_t offset = 0;
+    std::size_t end = 0;  // bytes of data to send
   };
 
   EventLoop& loop_;
@@ -65,6 +70,7 @@ class Connection {
   Bytes input_;
   std::deque<Chunk> output_;
   bool wantWrite_ = false;
+  bool closeWhenFlushed_ = false;
 };
 
 }  // namespace tqsim

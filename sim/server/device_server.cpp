@@ -58,7 +58,8 @@ bool DeviceServer::Start(std::string* error) {
     return false;
   }
   if (options_.controlSocket && !OpenControlSocket(error)) return false;
-  for (const CameraModel& model : options_.cameras) {
+  for (CameraModel model : options_.cameras) {
+    if (options_.cachedFrames) model.image.cachedFrames = true;
     devices_.push_back(std::make_unique<SimDevice>(loop_, clock_, model, root_));
     std::string why;
     if (!devices_.back()->Plug(&why)) {

@@ -23,6 +23,7 @@ struct ServerOptions {
   std::vector<CameraModel> cameras;
   double timeScale = 1.0;           // 1 = real time, 0 = instant
   bool controlSocket = true;
+  bool cachedFrames = false;        // every camera serves images rendered once
 };
 
 class DeviceServer {

@@ -19,7 +19,9 @@ bool ParseNumber(const std::string& text, std::uint64_t max, std::uint64_t& valu
 }  // namespace
 
 std::string ApplyFaultCommand(FaultPlan& plan, const std::vector<std::string>& words) {
-  if (words.empty()) return "fault needs a kind: status, delay, close-reply, close-image, unplug-after, clear";
+  if (words.empty())
+    return "fault needs a kind: status, delay, close-reply, close-image, unplug-after, image-short, "
+           "image-cut, image-status, clear";
   const std::string& kind = words[0];
   std::uint64_t a = 0, b = 0;
   if (kind == "status") {
@@ -43,6 +45,19 @@ std::string ApplyFaultCommand(FaultPlan& plan, const std::vector<std::string>& w
     if (words.size() != 2 || !ParseNumber(words[1], 0xFFFFFFFF, a) || a == 0)
       return "usage: unplug-after N";
     plan.unplugAfter = static_cast<std::uint32_t>(a);
+  } else if (kind == "image-short" || kind == "image-cut") {
+    if (words.size() != 2 || !ParseNumber(words[1], 0xFFFFFFFF, a)) return "usage: " + kind + " K";
+    image::ImageFault fault;
+    fault.kind = kind == "image-short" ? image::ImageFault::Kind::ShortBy
+                                       : image::ImageFault::Kind::CloseAfter;
+    fault.bytes = a;
+    plan.imageFault = fault;
+  } else if (kind == "image-status") {
+    if (words.size() != 2 || !ParseNumber(words[1], 0xFF, a)) return "usage: image-status CODE";
+    image::ImageFault fault;
+    fault.kind = image::ImageFault::Kind::FailStatus;
+    fault.status = static_cast<std::uint8_t>(a);
+    plan.imageFault = fault;
   } else if (kind == "clear" && words.size() == 1) {
     plan = FaultPlan{};
   } else {
@@ -72,7 +87,17 @@ std::string DescribeFaults(const FaultPlan& plan) {
     out << sep << "close-image";
     sep = ", ";
   }
-  if (plan.unplugAfter) out << sep << "unplug after " << *plan.unplugAfter;
+  if (plan.unplugAfter) {
+    out << sep << "unplug after " << *plan.unplugAfter;
+    sep = ", ";
+  }
+  if (plan.imageFault) {
+    const image::ImageFault& f = *plan.imageFault;
+    if (f.kind == image::ImageFault::Kind::ShortBy) out << sep << "image-short " << f.bytes;
+    if (f.kind == image::ImageFault::Kind::CloseAfter) out << sep << "image-cut " << f.bytes;
+    if (f.kind == image::ImageFault::Kind::FailStatus)
+      out << sep << "image-status 0x" << std::hex << int(f.status) << std::dec;
+  }
   return out.str();
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "image/image_fault.h"
+
 namespace tqsim {
 
 struct FaultPlan {
@@ -16,15 +18,20 @@ struct FaultPlan {
   bool closeReply = false;          // at the next request close the reply connection
   bool closeImage = false;          // at the next request close the image connection
   std::optional<std::uint32_t> unplugAfter;  // unplug once this many more requests were answered
+  std::optional<image::ImageFault> imageFault;  // shown by the next image transfer
 
   bool Any() const {
-    return statusCount != 0 || delayMs > 0 || closeReply || closeImage || unplugAfter.has_value();
+    return statusCount != 0 || delayMs > 0 || closeReply || closeImage || unplugAfter.has_value() ||
+           imageFault.has_value();
   }
 };
 
 // Applies one fault command to a plan. Words:
 //   status CODE [COUNT]   delay MS [COUNT]   close-reply   close-image
 //   unplug-after N        clear
+//   image-short K         the next image is K bytes short
+//   image-cut K           the next image stops after K bytes and its connection closes
+//   image-status CODE     the next image is followed by status CODE (generations 2 to 5)
 // Returns an empty text on success, else the reason.
 std::string ApplyFaultCommand(FaultPlan& plan, const std::vector<std::string>& words);
 

@@ -170,6 +170,12 @@ void SimDevice::ProcessQueue() {
     if (faults_.statusCount > 0) {
       --faults_.statusCount;
       response = firmware_.FailWith(request, faults_.status);
+    } else if (faults_.imageFault && firmware_.IsImageRequest(request)) {
+      // An image fault lasts for one image transfer.
+      firmware_.SetImageFault(*faults_.imageFault);
+      faults_.imageFault.reset();
+      response = firmware_.Handle(request);
+      firmware_.SetImageFault({});
     } else {
       response = firmware_.Handle(request);
     }
@@ -197,8 +203,12 @@ void SimDevice::Deliver(const Response& response) {
   // The image goes first: generations that send a status byte send it after
   // the pixels.
   if (response.image) {
-    if (Connection* c = Newest(static_cast<int>(bus::Pipe::Image)))
-      c->SendFrame(std::make_shared<const Bytes>(*response.image));
+    if (Connection* c = Newest(static_cast<int>(bus::Pipe::Image))) {
+      if (response.imageCloseAfter)
+        c->SendCutFrame(response.image, *response.imageCloseAfter);
+      else
+        c->SendFrame(response.image);
+    }
   }
   if (response.hasReply) {
     if (Connection* c = Newest(static_cast<int>(bus::Pipe::Reply)))

@@ -8,6 +8,7 @@
 
 #include "core/conversions.h"
 #include "core/model_config.h"
+#include "host_exchanges.h"
 
 namespace tqsim {
 namespace {
@@ -36,50 +37,13 @@ struct Fixture {
   Firmware fw;
 };
 
-// Request and reply lengths the host uses, per generation (opcode -> lengths).
-struct Exchange {
-  std::uint8_t opcode;
-  std::size_t requestLength;
-  std::size_t replyLength;
-};
-
-const std::map<int, std::vector<Exchange>> kHostExchanges = {
-    {0, {{0x02, 2, 1}, {0x03, 1, 1}, {0x0E, 2, 3}, {0x0F, 2, 1}, {0x10, 5, 1}, {0x11, 1, 2}}},
-    {1,
-     {{0x01, 2, 1}, {0x02, 2, 1}, {0x03, 2, 1}, {0x04, 1, 1}, {0x0C, 1, 1}, {0x0D, 1, 1},
-      {0x0E, 2, 1}, {0x0F, 2, 3}, {0x10, 3, 1}, {0x11, 1, 5}, {0x11, 2, 5}, {0x17, 2, 1},
-      {0x18, 4, 1}, {0x1B, 1, 2}}},
-    {2,
-     {{0x03, 2, 1}, {0x04, 1, 1}, {0x07, 2, 1}, {0x08, 3, 1}, {0x0D, 2, 1}, {0x0F, 2, 3},
-      {0x17, 4, 1}, {0x18, 6, 1}, {0x19, 1, 6}}},
-    {4,
-     {{0x03, 2, 1}, {0x04, 1, 1}, {0x07, 2, 1}, {0x08, 3, 1}, {0x0C, 3, 1}, {0x0D, 2, 1},
-      {0x0F, 2, 3}, {0x10, 2, 1}, {0x11, 2, 5}, {0x17, 4, 1}, {0x18, 6, 1}, {0x19, 1, 6},
-      {0x23, 1, 2}}},
-    {5,
-     {{0x03, 2, 1}, {0x04, 1, 1}, {0x05, 1, 1}, {0x06, 1, 1}, {0x07, 2, 1}, {0x08, 3, 1},
-      {0x0C, 3, 1}, {0x0E, 2, 1}, {0x0F, 2, 3}, {0x10, 2, 1}, {0x11, 2, 5}, {0x17, 4, 1},
-      {0x23, 1, 2}}},
-};
-
-// A request whose parameters every camera accepts.
-Bytes AcceptedRequest(const Exchange& e) {
-  Bytes r(e.requestLength, 0);
-  r[0] = e.opcode;
-  return r;
-}
-
 TEST(SimFirmware, EveryHostRequestGetsItsReplyLength) {
   const std::vector<CameraModel> models = {ModelFor(9), ModelFor(2), ModelFor(1, 0x0C03),
                                            ModelFor(1, 0x0C90), ModelFor(1, 0x0C26)};
   for (const CameraModel& m : models) {
     Fixture f(m);
-    for (const Exchange& e : kHostExchanges.at(m.Generation())) {
-      Bytes request = AcceptedRequest(e);
-      if (e.opcode == 0x0F || (e.opcode == 0x0E && m.Generation() == 0)) request[1] = 0x80;
-      if (m.Generation() == 1 && (e.opcode == 0x01 || e.opcode == 0x02)) request[1] = 1;
-      if (m.Generation() == 0 && e.opcode == 0x02) request[1] = 2;
-      const Response r = f.Send(request);
+    for (const Exchange& e : HostExchanges(m.Generation())) {
+      const Response r = f.Send(AcceptedRequest(m.Generation(), e));
       SCOPED_TRACE("generation " + std::to_string(m.Generation()) + " opcode " +
                    std::to_string(e.opcode));
       ASSERT_TRUE(r.hasReply);
@@ -270,13 +234,21 @@ TEST(SimFirmware, ImageRequestsAnswerOnTheImagePipe) {
   Fixture g0(ModelFor(9)), g1(ModelFor(2)), g3(ModelFor(1, 0x0C00));
   Response r = g0.Send({0x04});
   EXPECT_FALSE(r.hasReply);
-  ASSERT_TRUE(r.image.has_value());
+  ASSERT_TRUE(r.image);
+  EXPECT_EQ(r.image->size(), (640u + 2) * 4 * (480 + 4));  // two samples, prefix, extra rows
   r = g1.Send({0x0B, 0, 0, 10, 0, 0, 0, 10, 0});
   EXPECT_FALSE(r.hasReply);
+  ASSERT_TRUE(r.image);
+  EXPECT_EQ(r.image->size(), 10u * 10 * 2);
   r = g3.Send({0x09, 0, 0, 0, 0, 0, 10, 0, 10, 0});
   EXPECT_TRUE(r.hasReply);
-  EXPECT_TRUE(r.image.has_value());
-  EXPECT_EQ(r.reply, (Bytes{kFailure}));
+  ASSERT_TRUE(r.image);
+  EXPECT_EQ(r.image->size(), 10u * 10);  // the 8-bit default read mode
+  EXPECT_EQ(r.reply, (Bytes{kOk}));
+  // A window beyond the sensor: no pixels and a failure status.
+  r = g3.Send({0x09, 0, 0, 0, 0, 0, 0x84, 0x02, 10, 0});
+  EXPECT_TRUE(r.image->empty());
+  EXPECT_EQ(r.reply, (Bytes{kInvalidParameter}));
   // A failure injected into an image request keeps the pipes in step too.
   r = g1.fw.FailWith(Bytes{0x0B, 0, 0, 10, 0, 0, 0, 10, 0}, kFailure);
   EXPECT_FALSE(r.hasReply);

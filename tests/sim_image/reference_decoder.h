@@ -1,0 +1,33 @@
+// An independent decoder of the camera byte streams, written from the wire
+// formats with plain loops, used to check what the simulator sends. Every
+// decoder returns the image top row first, each row left to right.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace simtest {
+
+using Image = std::vector<uint16_t>;
+
+// Generation 0: rows of 8 prefix bytes and big-endian samples (two per pixel
+// averaged when `two`), received bottom row first, 4 extra rows at the end.
+Image DecodeGen0(const std::vector<uint8_t>& bytes, int cols, int rows, bool two);
+
+enum class Gen1Format { OneLE, OneBE, TwoLE, TwoBE, ThreeLE };
+// Generation 1: rows received bottom row first.
+Image DecodeGen1(const std::vector<uint8_t>& bytes, int width, int height, Gen1Format format);
+
+// Kind 4: groups of four samples reassembled to a width x height image with
+// the host's output offsets (outputs 1 to 4) and centre-row offset.
+Image DecodeQuad(const std::vector<uint8_t>& bytes, int width, int height,
+                 std::array<int, 4> offsets, int centreOffset);
+
+// Generations 2 to 5: rows from the top, 16-bit little-endian or bytes.
+Image DecodeGen2(const std::vector<uint8_t>& bytes, int width, int height, bool eightBit);
+
+// Little-endian request builders, as the host writes them.
+std::vector<uint8_t> Bytes(std::initializer_list<int> fields16, uint8_t opcode);
+
+}  // namespace simtest
