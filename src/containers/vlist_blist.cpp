@@ -90,7 +90,9 @@ void CBList::DisposeList() {
   ClearList();
 }
 
-unsigned char CBList::Empty() { return first == nullptr ? 1 : 0; }
+unsigned char CBList::Empty() {
+  return first == nullptr ? 1 : 0;
+}
 
 unsigned char CBList::Find(CBListElem* elem) {
   for (active = first; active != nullptr; active = active->next) {

@@ -19,14 +19,22 @@ void* AllocateElement(std::size_t size) {
 
 void CListElem::__virtual() {}
 
-void* CListElem::operator new(std::size_t size) { return AllocateElement(size); }
+void* CListElem::operator new(std::size_t size) {
+  return AllocateElement(size);
+}
 
-void CListElem::operator delete(void* block) noexcept { std::free(block); }
+void CListElem::operator delete(void* block) noexcept {
+  std::free(block);
+}
 
 void CBListElem::__virtual() {}
 
-void* CBListElem::operator new(std::size_t size) { return AllocateElement(size); }
+void* CBListElem::operator new(std::size_t size) {
+  return AllocateElement(size);
+}
 
-void CBListElem::operator delete(void* block) noexcept { std::free(block); }
+void CBListElem::operator delete(void* block) noexcept {
+  std::free(block);
+}
 
 }  // namespace vlist

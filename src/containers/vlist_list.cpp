@@ -101,7 +101,9 @@ void CList::DisposeList() {
   ClearList();
 }
 
-unsigned char CList::Empty() { return first == nullptr ? 1 : 0; }
+unsigned char CList::Empty() {
+  return first == nullptr ? 1 : 0;
+}
 
 unsigned char CList::Find(CListElem* elem) {
   for (active = first; active != nullptr; active = active->next) {

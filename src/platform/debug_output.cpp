@@ -12,7 +12,8 @@ namespace platform {
 namespace {
 
 struct DebugSink {
-  std::mutex lock;
+  // Recursive: a sink that itself writes debug lines does not lock itself out.
+  std::recursive_mutex lock;
   void (*sink)(const char*, void*) = nullptr;
   void* context = nullptr;
 };

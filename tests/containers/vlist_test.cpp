@@ -269,16 +269,6 @@ TEST(CBList, WalksBackwardAndInsertsFirst) {
   list.DisposeList();
 }
 
-TEST(CBList, AppendListLinksBackToTheOldLast) {
-  vlist::CBList a, b;
-  a.Append(new BItem(1));
-  b.Append(new BItem(2));
-  a.AppendList(&b);
-  EXPECT_EQ(b.first->prev, a.first);
-  b.ClearList();
-  a.DisposeList();
-}
-
 TEST(ListElem, ElementsArePolymorphicAndStartUnlinked) {
   vlist::CListElem* s = new SItem(1);
   EXPECT_NE(dynamic_cast<SItem*>(s), nullptr);

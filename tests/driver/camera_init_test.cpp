@@ -107,40 +107,6 @@ TEST(CameraInit, WantedIdSelectsTheDeviceAndClaimsKeepOthersAway) {
   Release(againSix);
 }
 
-std::vector<uint32_t> enumerated;
-void Collect(uint32_t id) {
-  enumerated.push_back(id);
-}
-
-TEST(CameraInit, EnumerateSkipsOpenedCamerasAndLeavesDevicesFree) {
-  TempBusRoot root;
-  BusCameraSpec a, b, c;
-  a.name = "one";
-  a.id = 11;
-  b.name = "two";
-  b.id = 12;
-  b.classNumber = 10;  // listed, though never opened
-  c.name = "three";
-  c.id = 13;
-  c.classNumber = 14;
-  c.packedInfo = true;
-  BusCamera one(root.Path(), a), two(root.Path(), b), three(root.Path(), c);
-  enumerated.clear();
-  Enumerate(Collect);
-  EXPECT_EQ(enumerated, std::vector<uint32_t>({11, 12, 13}));
-
-  CCamera* camera = Initialize(13);
-  ASSERT_TRUE(camera->IsConnected());
-  enumerated.clear();
-  cameraEnumerate(Collect);
-  EXPECT_EQ(enumerated, std::vector<uint32_t>({11, 12}));
-  Release(camera);
-  enumerated.clear();
-  Enumerate(Collect);
-  EXPECT_EQ(enumerated.size(), 3u);
-  Enumerate(nullptr);
-}
-
 TEST(CameraInit, MissingPipeLeavesItsTextAndReleasesTheClaim) {
   TempBusRoot root;
   BusCameraSpec spec;
@@ -160,24 +126,6 @@ TEST(CameraInit, MissingPipeLeavesItsTextAndReleasesTheClaim) {
   EXPECT_NE(device2, usb::kInvalidHandle);  // the claim was given back
   ReleaseDevice(ClaimList(), 260, path);
   usb::Close(device2);
-}
-
-TEST(CameraInit, UnknownIdGivesUnconnectedHandle) {
-  TempBusRoot root;
-  CCamera* camera = Initialize(424242);
-  ASSERT_NE(camera, nullptr);
-  EXPECT_FALSE(camera->IsConnected());
-  EXPECT_EQ(camera->Generation, kNoGeneration);
-  EXPECT_EQ(camera->RequestedId, 424242);
-  EXPECT_FALSE(ClearSensor(camera));
-  EXPECT_STREQ(camera->LastError, "CCD camera not connected to USB");
-  EXPECT_EQ(camera->PowerTimer, 1);
-  Release(camera);
-  CCamera* second = Initialize2(424242);
-  EXPECT_EQ(second->PowerTimer, 0);
-  Release(second);
-  Release(reinterpret_cast<TQCAMERA>(~uintptr_t{0}));
-  Release(nullptr);
 }
 
 }  // namespace

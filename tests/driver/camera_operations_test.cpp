@@ -205,6 +205,11 @@ TEST(CameraOperations, GuardedExportsOfDisconnectedCameraSendNothing) {
   for (bool r : results) EXPECT_FALSE(r);
   EXPECT_STREQ(camera.LastError, "CCD camera not connected to USB");
   EXPECT_TRUE(usb.requests.empty());
+  // A null handle is refused without a crash.
+  EXPECT_FALSE(ClearSensor(nullptr));
+  EXPECT_FALSE(cameraGetInteger(nullptr, 0, &x));
+  GetLastErrorString(nullptr, 10, nullptr);
+  RegisterNotifyHWND(nullptr, nullptr);
 }
 
 TEST(CameraOperations, LastErrorIsCopiedWithTheCallersHighIndex) {

@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/bus_test_device.h"
@@ -226,6 +229,21 @@ TEST_F(UsbBus, ReplyReadWithoutDataTimesOut) {
   uint32_t got = 7;
   EXPECT_FALSE(usb::ReadFile(reply, &byte, 1, &got));
   EXPECT_EQ(got, 0u);
+}
+
+TEST_F(UsbBus, ClosingAHandleEndsABlockedRead) {
+  THandle image = usb::CreateFile(device_->PipePath(Pipe::Image).c_str());
+  ASSERT_NE(image, kInvalidHandle);
+  std::atomic<int> result{-1};
+  std::thread reader([&] {
+    unsigned char byte;
+    uint32_t got;
+    result = usb::ReadFile(image, &byte, 1, &got) ? 1 : 0;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  EXPECT_TRUE(platform::CloseHandle(image));
+  reader.join();
+  EXPECT_EQ(result, 0);
 }
 
 TEST_F(UsbBus, PipesRefuseTheWrongDirectionAndBadArguments) {

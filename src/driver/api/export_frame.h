@@ -7,13 +7,21 @@
 
 namespace tQusb {
 
+// A null handle is refused by every export (nothing to report it in).
 template <class Operation>
 bool Guarded(CCamera* camera, Operation&& operation) {
+  if (camera == nullptr) return false;
   if (!camera->IsConnected()) {
     camera->SetLastError(kTextNotConnected);
     return false;
   }
   return operation(*camera);
+}
+
+// The unguarded exports answer from the object even when it is not connected.
+template <class Operation>
+bool Unguarded(CCamera* camera, Operation&& operation) {
+  return camera != nullptr && operation(*camera);
 }
 
 }  // namespace tQusb

@@ -4,24 +4,24 @@
 
 using tQusb::CCamera;
 using tQusb::Guarded;
+using tQusb::Unguarded;
 
 namespace {
 
 bool DoConvertGain(TQCAMERA camera, uint32_t gain, double* decibels, double* factor) {
-  CCamera& c = *camera;
-  return c.ConvertGain(gain, decibels, factor);
+  return Unguarded(camera, [&](CCamera& c) { return c.ConvertGain(gain, decibels, factor); });
 }
 
 bool DoEnumerateFilters(TQCAMERA camera, uint32_t index, uint32_t high, char* name,
                         uint32_t* colour) {
-  CCamera& c = *camera;
-  return c.EnumerateFilters(index, high, name, colour);
+  return Unguarded(camera,
+                   [&](CCamera& c) { return c.EnumerateFilters(index, high, name, colour); });
 }
 
 bool DoEnumerateFilters2(TQCAMERA camera, uint32_t index, uint32_t high, char* name,
                          uint32_t* colour, uint32_t* offset) {
-  CCamera& c = *camera;
-  return c.EnumerateFilters2(index, high, name, colour, offset);
+  return Unguarded(
+      camera, [&](CCamera& c) { return c.EnumerateFilters2(index, high, name, colour, offset); });
 }
 
 bool DoGetValue(TQCAMERA camera, uint32_t index, float* value) {

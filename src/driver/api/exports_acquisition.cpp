@@ -4,6 +4,7 @@
 
 using tQusb::CCamera;
 using tQusb::Guarded;
+using tQusb::Unguarded;
 
 namespace {
 
@@ -77,8 +78,7 @@ bool DoSetReadMode(TQCAMERA camera, uint32_t mode) {
 }
 
 bool DoEnumerateReadModes(TQCAMERA camera, uint32_t index, uint32_t high, char* name) {
-  CCamera& c = *camera;
-  return c.EnumerateReadModes(index, high, name);
+  return Unguarded(camera, [&](CCamera& c) { return c.EnumerateReadModes(index, high, name); });
 }
 
 bool DoGetGPSData(TQCAMERA camera, double* latitude, double* longitude, double* altitude,

@@ -9,12 +9,13 @@ using tQusb::CCamera;
 namespace {
 
 void RegisterNotify(CCamera* camera, TQHWND window) {
+  if (camera == nullptr) return;
   camera->NotifyWindow = window;
   camera->Notify();
 }
 
 void CopyLastError(CCamera* camera, uint32_t high, char* buffer) {
-  if (buffer == nullptr) return;
+  if (camera == nullptr || buffer == nullptr) return;
   Str::CopyA(high, buffer, tQusb::kLastErrorHigh, camera->LastError);
 }
 

@@ -4,22 +4,20 @@
 
 using tQusb::CCamera;
 using tQusb::Guarded;
+using tQusb::Unguarded;
 
 namespace {
 
 bool DoGetBooleanParameter(TQCAMERA camera, uint32_t index, bool* value) {
-  CCamera& c = *camera;
-  return c.GetBooleanParameter(index, value);
+  return Unguarded(camera, [&](CCamera& c) { return c.GetBooleanParameter(index, value); });
 }
 
 bool DoGetIntegerParameter(TQCAMERA camera, uint32_t index, uint32_t* value) {
-  CCamera& c = *camera;
-  return c.GetIntegerParameter(index, value);
+  return Unguarded(camera, [&](CCamera& c) { return c.GetIntegerParameter(index, value); });
 }
 
 bool DoGetStringParameter(TQCAMERA camera, uint32_t index, uint32_t high, char* buffer) {
-  CCamera& c = *camera;
-  return c.GetStringParameter(index, high, buffer);
+  return Unguarded(camera, [&](CCamera& c) { return c.GetStringParameter(index, high, buffer); });
 }
 
 bool DoSetPreflash(TQCAMERA camera, double seconds, uint32_t count) {

@@ -5,12 +5,6 @@
 
 namespace tQusb {
 
-bool CCamera::BeginExposure(bool) {
-  return Unsupported();
-}
-bool CCamera::EndExposure(bool, bool) {
-  return Unsupported();
-}
 bool CCamera::ConvertGain(uint32_t, double*, double*) {
   return Unsupported();
 }
@@ -18,18 +12,6 @@ bool CCamera::EnumerateFilters(uint32_t, uint32_t, char*, uint32_t*) {
   return Unsupported();
 }
 bool CCamera::EnumerateFilters2(uint32_t, uint32_t, char*, uint32_t*, uint32_t*) {
-  return Unsupported();
-}
-bool CCamera::EnumerateReadModes(uint32_t, uint32_t, char*) {
-  return Unsupported();
-}
-bool CCamera::GetBooleanParameter(uint32_t, bool*) {
-  return Unsupported();
-}
-bool CCamera::GetIntegerParameter(uint32_t, uint32_t*) {
-  return Unsupported();
-}
-bool CCamera::GetStringParameter(uint32_t, uint32_t, char*) {
   return Unsupported();
 }
 bool CCamera::GetGPSData(double*, double*, double*, int32_t*, int32_t*, int32_t*, uint32_t*,
@@ -61,12 +43,6 @@ bool CCamera::SetFilter(uint8_t) {
   return Unsupported();
 }
 bool CCamera::SetGain(uint16_t) {
-  return Unsupported();
-}
-bool CCamera::SetPreflash(double, uint32_t) {
-  return Unsupported();
-}
-bool CCamera::SetReadMode(uint32_t) {
   return Unsupported();
 }
 bool CCamera::SetTemperature(float) {

@@ -1,0 +1,54 @@
+#include "runtime/os_clock.h"
+
+#include <atomic>
+#include <ctime>
+
+namespace os::detail {
+namespace {
+
+constexpr long long kNanosecondsPerSecond = 1000000000;
+
+bool MonotonicFrequency(long long* hz) {
+  timespec resolution{};
+  if (clock_getres(CLOCK_MONOTONIC, &resolution) != 0) return false;
+  *hz = kNanosecondsPerSecond;  // clock_gettime always reports nanoseconds
+  return true;
+}
+
+timespec MonotonicNow() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return now;
+}
+
+long long MonotonicCounter() {
+  const timespec now = MonotonicNow();
+  return static_cast<long long>(now.tv_sec) * kNanosecondsPerSecond + now.tv_nsec;
+}
+
+std::uint32_t MonotonicMilliseconds() {
+  const timespec now = MonotonicNow();
+  const auto ms = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+                  static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+  return static_cast<std::uint32_t>(ms);
+}
+
+constexpr TClockSource kSystemSource{MonotonicFrequency, MonotonicCounter, MonotonicMilliseconds};
+
+std::atomic<const TClockSource*> g_source{&kSystemSource};
+
+}  // namespace
+
+const TClockSource& SystemClockSource() {
+  return kSystemSource;
+}
+
+const TClockSource& CurrentClockSource() {
+  return *g_source.load(std::memory_order_acquire);
+}
+
+const TClockSource& ExchangeClockSource(const TClockSource& source) {
+  return *g_source.exchange(&source, std::memory_order_acq_rel);
+}
+
+}  // namespace os::detail

@@ -1,0 +1,415 @@
+// The three parameter queries over camera objects set up directly: every
+// generation's full answer set for a typical camera, the rows that depend on
+// kind, flags, record and settings, and the string texts.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "driver/camera/camera.h"
+#include "driver/config/parameter_view.h"
+#include "tqusb/tqusb.h"
+
+using namespace tQusb;
+
+namespace {
+
+void SetText(char (&field)[kInfoTextLength], const char* text) {
+  std::memset(field, 0, kInfoTextLength);
+  std::memcpy(field, text, std::min<size_t>(std::strlen(text), kInfoTextLength));
+}
+
+// A connected-looking camera of the given generation and kind with distinct
+// record values; both record forms agree as after initialisation.
+void Prepare(CCamera& camera, int32_t generation, uint32_t kind) {
+  camera.Generation = generation;
+  camera.CameraKind = kind;
+  camera.Flags = kFlagConnected | kFlagCanReadSubFrames;
+  camera.Info.CameraId = 4711;
+  camera.Info.Caps = 0x01;
+  camera.Info.FilterCount = 7;
+  camera.Info.Width = 3000;
+  camera.Info.Height = 2000;
+  camera.Info.InfoWord3 = 520;
+  camera.Info.InfoWord4 = 530;
+  SetText(camera.Info.Text0, "CCD 1360 20C");
+  SetText(camera.Info.Text2, "Model two");
+  SetText(camera.Info.Text3, "M768 Q");
+  camera.PackedInfo = PackInfo(camera.Info);
+  camera.Ver128Hi = 3;
+  camera.Ver128Lo = 12;
+  camera.Ver129Hi = 5;
+  camera.Ver129Lo = 6;
+  camera.Ver130 = 7;
+  camera.Ver131 = 2;
+  camera.VerReserved = 0;
+}
+
+std::optional<uint32_t> Integer(CCamera& camera, uint32_t index) {
+  uint32_t value = 0xDEADBEEF;
+  if (!GetIntegerParameter(&camera, index, &value)) {
+    EXPECT_EQ(value, 0xDEADBEEFu) << "index " << index << " failed but wrote";
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::optional<bool> Boolean(CCamera& camera, uint32_t index) {
+  uint8_t raw = 0x5A;
+  bool* value = reinterpret_cast<bool*>(&raw);
+  if (!GetBooleanParameter(&camera, index, value)) {
+    EXPECT_EQ(raw, 0x5A) << "index " << index << " failed but wrote";
+    return std::nullopt;
+  }
+  EXPECT_TRUE(raw == 0 || raw == 1) << "index " << index;
+  return raw == 1;
+}
+
+std::vector<uint32_t> ScannedIndices() {
+  std::vector<uint32_t> indices;
+  for (uint32_t i = 0; i <= 300; ++i) indices.push_back(i);
+  for (uint32_t i : {65535u, 65536u, 65537u, 0x7FFFFFFFu, 0xFFFFFFFFu}) indices.push_back(i);
+  return indices;
+}
+
+struct TypicalCamera {
+  int32_t generation;
+  uint32_t kind;
+  std::map<uint32_t, uint32_t> integers;  // every other index fails
+  std::map<uint32_t, bool> booleans;      // every other index fails
+};
+
+std::map<uint32_t, uint32_t> WithCommon(std::map<uint32_t, uint32_t> m) {
+  const TLibraryVersion library = DriverVersion();
+  m.insert({{0, 4711}, {3, 520}, {4, 530}, {128, 3}, {129, 12}, {130, 5},
+            {131, library.Major}, {132, library.Minor}, {133, library.Release}});
+  return m;
+}
+
+std::map<uint32_t, uint32_t> LaterIntegers(uint32_t filters, std::optional<uint32_t> index14) {
+  std::map<uint32_t, uint32_t> m = {{1, 3000},  {2, 2000}, {5, 4},   {6, 4},     {7, 4},
+                                    {8, filters}, {9, 125}, {11, 32767}, {12, 0}, {13, 0},
+                                    {15, 1},    {16, 240}, {17, 4094}, {19, 240}, {134, 7},
+                                    {135, 2},   {136, 0}};
+  if (index14) m[14] = *index14;
+  return WithCommon(m);
+}
+
+std::map<uint32_t, bool> LaterBooleans(bool b3, bool b4, bool b5, bool b6, bool b7, bool b8,
+                                       bool b12) {
+  return {{0, true},   {1, true},   {2, true},   {3, b3},     {4, b4},     {5, b5},
+          {6, b6},     {7, b7},     {8, b8},     {9, false},  {10, true},  {11, false},
+          {12, b12},   {13, true},  {14, true},  {128, true}, {129, false}, {130, false},
+          {131, false}, {132, true}, {256, false}};
+}
+
+const std::vector<TypicalCamera>& TypicalCameras() {
+  static const std::vector<TypicalCamera> cameras = {
+      {0, 17,
+       WithCommon({{1, 3000}, {2, 2000}, {5, 4}, {6, 4}, {7, 2}, {8, 0}, {9, 125}, {11, 32767},
+                   {12, 1}, {13, 0}, {15, 1}, {17, 65535}, {19, 512}}),
+       {{0, true}, {1, true}, {2, true}, {3, false}, {4, false}, {5, true}, {6, false},
+        {7, true}, {8, false}, {9, false}, {11, false}, {12, false}, {13, false}, {14, true},
+        {128, true}, {129, false}, {130, false}, {131, true}, {132, false}, {256, false}}},
+      {1, 3,
+       WithCommon({{1, 3000}, {2, 2000}, {5, 4}, {6, 4}, {7, 2}, {8, 7}, {9, 200000}, {12, 0},
+                   {13, 1}, {14, 1}, {17, 65535}, {19, 512}, {134, 7}, {135, 2}, {136, 0}}),
+       {{0, true}, {1, true}, {2, true}, {3, true}, {4, true}, {5, false}, {6, true},
+        {7, false}, {8, true}, {9, false}, {10, true}, {11, false}, {12, true}, {13, false},
+        {14, false}, {128, true}, {129, false}, {130, false}, {256, false}, {65536, false}}},
+      {2, 9, LaterIntegers(0, std::nullopt),
+       LaterBooleans(false, false, false, false, true, false, false)},
+      {3, 9, LaterIntegers(0, std::nullopt),
+       LaterBooleans(false, false, true, false, true, false, false)},
+      {4, 11, LaterIntegers(7, std::nullopt),
+       LaterBooleans(false, true, true, true, true, false, true)},
+      {5, 14, LaterIntegers(7, 100),
+       [] {
+         auto m = LaterBooleans(true, true, false, true, false, true, true);
+         m[16] = false;
+         return m;
+       }()},
+  };
+  return cameras;
+}
+
+TEST(ParameterQueries, EveryIndexOfATypicalCameraOfEachGeneration) {
+  for (const TypicalCamera& t : TypicalCameras()) {
+    SCOPED_TRACE("generation " + std::to_string(t.generation));
+    CCamera camera;
+    Prepare(camera, t.generation, t.kind);
+    for (uint32_t index : ScannedIndices()) {
+      const auto integer = t.integers.find(index);
+      const std::optional<uint32_t> expectedInteger =
+          integer == t.integers.end() ? std::nullopt : std::optional<uint32_t>(integer->second);
+      EXPECT_EQ(Integer(camera, index), expectedInteger) << "integer " << index;
+      const auto boolean = t.booleans.find(index);
+      const std::optional<bool> expectedBoolean =
+          boolean == t.booleans.end() ? std::nullopt : std::optional<bool>(boolean->second);
+      EXPECT_EQ(Boolean(camera, index), expectedBoolean) << "boolean " << index;
+    }
+  }
+}
+
+TEST(ParameterQueries, GenerationOutsideTheTablesFailsEveryNumberQuery) {
+  for (int32_t generation : {-1, 6, 7, 255}) {
+    CCamera camera;
+    Prepare(camera, generation, 9);
+    for (uint32_t index : ScannedIndices()) {
+      EXPECT_EQ(Integer(camera, index), std::nullopt) << generation << "/" << index;
+      EXPECT_EQ(Boolean(camera, index), std::nullopt) << generation << "/" << index;
+    }
+    char text[16] = {};
+    EXPECT_TRUE(GetStringParameter(&camera, 2, 15, text));
+    EXPECT_STREQ(text, "Model two");
+  }
+}
+
+// One adjustment of the typical camera and the answer it leads to.
+struct KindCase {
+  const char* name;
+  int32_t generation;
+  uint32_t kind;
+  void (*adjust)(CCamera&);
+  uint32_t index;
+  std::optional<uint32_t> expected;
+};
+
+void Nothing(CCamera&) {}
+void CropW1000(CCamera& c) { c.CropW = 1000; }
+void CropW5000(CCamera& c) { c.CropW = 5000; }
+void CropH1500(CCamera& c) { c.CropH = 1500; }
+void CropWHuge(CCamera& c) { c.CropW = 0x80000000; }
+void Crop1000x500(CCamera& c) { c.CropW = 1000; c.CropH = 500; }
+void NoSubFrames(CCamera& c) { c.Flags &= ~kFlagCanReadSubFrames; }
+void NoCapsBit0(CCamera& c) { c.Info.Caps = 0; }
+void PackedBit6(CCamera& c) { c.PackedInfo.PackedFlags |= 0x40; }
+void CapsBit3(CCamera& c) { c.Info.Caps |= 0x08; }
+void OldFirmware128(CCamera& c) { c.Ver128Lo = 1; }
+void OldFirmware131(CCamera& c) { c.Ver131 = 1; }
+void Mode2Bin2x2(CCamera& c) { c.ReadMode = 2; c.HostBinningX = c.HostBinningY = 2; }
+void Mode0Bin2x2(CCamera& c) { c.ReadMode = 0; c.HostBinningX = c.HostBinningY = 2; }
+void Mode1Bin2x2(CCamera& c) { c.ReadMode = 1; c.HostBinningX = c.HostBinningY = 2; }
+void Mode3Bin4x1(CCamera& c) { c.ReadMode = 3; c.HostBinningX = 4; }
+void Bin2x3(CCamera& c) { c.HostBinningX = 2; c.HostBinningY = 3; }
+
+TEST(ParameterQueries, IntegerRowsThatDependOnKindRecordAndSettings) {
+  const KindCase cases[] = {
+      {"crop width below chip", 1, 3, CropW1000, 1, 1000},
+      {"crop width above chip", 1, 3, CropW5000, 1, 3000},
+      {"no crop", 1, 3, Nothing, 1, 3000},
+      {"crop height", 1, 6, CropH1500, 2, 1500},
+      {"crop compared signed", 1, 3, CropWHuge, 1, 0x80000000},
+      {"crop ignored by generation 0", 0, 17, Crop1000x500, 1, 3000},
+      {"crop ignored by generation 2", 2, 9, Crop1000x500, 2, 2000},
+      {"kind 4 doubles width, no crop", 1, 4, Crop1000x500, 1, 6000},
+      {"kind 4 doubles height, no crop", 1, 4, Crop1000x500, 2, 4000},
+      {"kind 4 horizontal binning", 1, 4, Nothing, 5, 4},
+      {"kind 4 vertical binning", 1, 4, Nothing, 6, 1},
+      {"generation 0 without windows, x", 0, 19, NoSubFrames, 5, 1},
+      {"generation 0 without windows, y", 0, 20, NoSubFrames, 6, 1},
+      {"three read modes kind 7", 1, 7, Nothing, 7, 3},
+      {"three read modes kind 8", 1, 8, Nothing, 7, 3},
+      {"index 13 kind 7", 1, 7, Nothing, 13, 2},
+      {"index 13 kind 8", 1, 8, Nothing, 13, 2},
+      {"index 13 kind 6", 1, 6, Nothing, 13, 1},
+      {"read modes of a non multi-mode kind 10", 2, 10, Nothing, 7, std::nullopt},
+      {"read modes of kind 12 on generation 4", 4, 12, Nothing, 7, std::nullopt},
+      {"read modes of kind 9 on generation 4", 4, 9, Nothing, 7, std::nullopt},
+      {"read modes of kind 15", 5, 15, Nothing, 7, std::nullopt},
+      {"read modes, old first version", 3, 9, OldFirmware128, 7, 2},
+      {"read modes, old fourth version", 4, 11, OldFirmware131, 7, 2},
+      {"model constant without caps bit 0", 1, 1, NoCapsBit0, 9, 100000},
+      {"model constant kind 1", 1, 1, Nothing, 9, 250000},
+      {"model constant kind 2", 1, 2, Nothing, 9, 250000},
+      {"model constant kind 1 with packed bit 6", 1, 1, PackedBit6, 9, 200000},
+      {"model constant kind 8", 1, 8, Nothing, 9, 200000},
+      {"index 14 kind 3 with caps bit 3", 1, 3, CapsBit3, 14, 2},
+      {"index 14 kind 6 with caps bit 3", 1, 6, CapsBit3, 14, 2},
+      {"index 14 kind 8 with caps bit 3", 1, 8, CapsBit3, 14, 2},
+      {"index 14 kind 4 with caps bit 3", 1, 4, CapsBit3, 14, 1},
+      {"index 14 kind 7 with caps bit 3", 1, 7, CapsBit3, 14, 1},
+      {"8-bit slow, 2x2", 4, 11, Mode2Bin2x2, 17, 1016},
+      {"8-bit slow, 2x2 scaled", 4, 11, Mode2Bin2x2, 19, 60},
+      {"8-bit, 2x2", 2, 9, Mode0Bin2x2, 17, 1016},
+      {"12-bit, 2x2", 4, 11, Mode1Bin2x2, 17, 16376},
+      {"12-bit, 2x2 scaled", 4, 11, Mode1Bin2x2, 19, 960},
+      {"12-bit fast, 4x1", 5, 14, Mode3Bin4x1, 19, 960},
+      {"mode 0 on a single-mode kind", 4, 12, Mode0Bin2x2, 17, 16376},
+      {"mode 0 on a single-mode kind scaled", 5, 16, Mode0Bin2x2, 19, 960},
+      {"generation 0 host binning", 0, 17, Bin2x3, 19, 3072},
+      {"generation 0 largest pixel ignores binning", 0, 17, Bin2x3, 17, 65535},
+      {"generation 1 scaled constant", 1, 3, Bin2x3, 19, 3072},
+  };
+  for (const KindCase& c : cases) {
+    CCamera camera;
+    Prepare(camera, c.generation, c.kind);
+    c.adjust(camera);
+    EXPECT_EQ(Integer(camera, c.index), c.expected) << c.name;
+  }
+}
+
+void Disconnected(CCamera& c) { c.Flags &= ~kFlagConnected; }
+void NoFilters(CCamera& c) { c.Info.FilterCount = 0; }
+void CapsBit1(CCamera& c) { c.Info.Caps |= 0x02; }
+void Micrometer(CCamera& c) { c.Flags |= kFlagMicrometerFilterOffsets; }
+void Caps4(CCamera& c) { c.Info.Caps = 0x04; }
+void Caps8(CCamera& c) { c.Info.Caps = 0x08; }
+void Caps3(CCamera& c) { c.Info.Caps = 0x03; }
+void Text3(CCamera& c, const char* t) { SetText(c.Info.Text3, t); }
+void Text3QTwoBlanks(CCamera& c) { Text3(c, "M768 Q  "); }
+void Text3EndsK(CCamera& c) { Text3(c, "K1024 K"); }
+void Text3Empty(CCamera& c) { Text3(c, ""); }
+void Text3Blanks(CCamera& c) { Text3(c, "    "); }
+void Text3Full(CCamera& c) { std::memcpy(c.Info.Text3, "ABCDEFGHIJKLMNQ", 15); }
+void Text0(CCamera& c, const char* t) { SetText(c.Info.Text0, t); }
+void Text0TrailingBlanks(CCamera& c) { Text0(c, "CCD 20C \t"); }
+void Text0OneChar(CCamera& c) { Text0(c, "C"); }
+void Text0Letter(CCamera& c) { Text0(c, "CCD AC"); }
+void Text0Nine(CCamera& c) { Text0(c, "9C"); }
+void Text0Lower(CCamera& c) { Text0(c, "CCD 0c"); }
+void Text0Empty(CCamera& c) { Text0(c, ""); }
+
+TEST(ParameterQueries, BooleanRowsThatDependOnKindRecordAndFlags) {
+  const KindCase cases[] = {
+      {"connected bit", 3, 9, Disconnected, 0, 0},
+      {"generation 0 windows", 0, 17, NoSubFrames, 1, 0},
+      {"kind 4 reads no windows", 1, 4, Nothing, 1, 0},
+      {"generation 2 other kind", 2, 10, Nothing, 2, 0},
+      {"generation 3 multi-mode kind", 3, 9, Nothing, 2, 1},
+      {"generation 4 kind 12", 4, 12, Nothing, 2, 0},
+      {"generation 4 kind 9", 4, 9, Nothing, 2, 0},
+      {"generation 5 kind 15", 5, 15, Nothing, 2, 0},
+      {"generation 1 no wheel", 1, 3, NoFilters, 6, 0},
+      {"generation 5 no wheel", 5, 14, NoFilters, 6, 0},
+      {"generation 4 wheel answer is fixed", 4, 11, NoFilters, 6, 1},
+      {"caps bit 1", 1, 3, CapsBit1, 9, 1},
+      {"caps bit 1 ignored by generation 5", 5, 14, CapsBit1, 9, 0},
+      {"micrometre offsets generation 1", 1, 3, Micrometer, 11, 1},
+      {"micrometre offsets generation 5", 5, 14, Micrometer, 11, 1},
+      {"micrometre offsets ignored by generation 4", 4, 11, Micrometer, 11, 0},
+      {"index 14 kind 2", 1, 2, Nothing, 14, 1},
+      {"index 14 kind 6", 1, 6, Nothing, 14, 1},
+      {"index 14 kind 8", 1, 8, Nothing, 14, 0},
+      {"index 16 caps bit 2", 5, 14, Caps4, 16, 1},
+      {"index 16 caps bit 3", 5, 15, Caps8, 16, 1},
+      {"index 16 caps bits 0 and 1", 5, 14, Caps3, 16, 0},
+      {"index 128 caps bit 0 clear", 4, 11, NoCapsBit0, 128, 0},
+      {"text A: Q and two blanks, kind 17", 0, 17, Text3QTwoBlanks, 128, 1},
+      {"text A: Q and two blanks, kind 21", 0, 21, Text3QTwoBlanks, 128, 1},
+      {"text A: Q and two blanks, kind 18", 0, 18, Text3QTwoBlanks, 128, 0},
+      {"text A: K on kind 18", 0, 18, Text3EndsK, 128, 1},
+      {"text A: K on kind 19", 0, 19, Text3EndsK, 128, 0},
+      {"text A: empty", 0, 17, Text3Empty, 128, 0},
+      {"text A: blanks only", 0, 20, Text3Blanks, 128, 0},
+      {"text A: fifteen characters", 0, 20, Text3Full, 128, 1},
+      {"text B: trailing blanks", 1, 3, Text0TrailingBlanks, 128, 1},
+      {"text B: one character", 1, 3, Text0OneChar, 128, 0},
+      {"text B: letter before C", 1, 3, Text0Letter, 128, 0},
+      {"text B: nine then C", 1, 1, Text0Nine, 128, 1},
+      {"text B: lower-case c", 1, 3, Text0Lower, 128, 0},
+      {"text B: empty", 1, 3, Text0Empty, 128, 0},
+      {"index 131 kind 17", 0, 17, Nothing, 131, 1},
+      {"index 131 kind 18", 0, 18, Nothing, 131, 1},
+      {"index 131 kind 19", 0, 19, Nothing, 131, 0},
+      {"index 131 kind 20", 0, 20, Nothing, 131, 1},
+      {"index 131 kind 21", 0, 21, Nothing, 131, 1},
+      {"index 131 other kind", 0, 9, Nothing, 131, std::nullopt},
+      {"index 132 kind 17", 0, 17, Nothing, 132, 0},
+      {"index 132 kind 18", 0, 18, Nothing, 132, 1},
+      {"index 132 kind 19", 0, 19, Nothing, 132, 0},
+      {"index 132 kind 20", 0, 20, Nothing, 132, 1},
+      {"index 132 kind 21", 0, 21, Nothing, 132, 1},
+      {"index 132 other kind", 0, 0, Nothing, 132, std::nullopt},
+      {"index 65536 kind 1", 1, 1, Nothing, 65536, 1},
+      {"index 65536 kind 2", 1, 2, Nothing, 65536, 1},
+      {"index 65536 kind 7", 1, 7, Nothing, 65536, 0},
+  };
+  for (const KindCase& c : cases) {
+    CCamera camera;
+    Prepare(camera, c.generation, c.kind);
+    c.adjust(camera);
+    const std::optional<bool> expected =
+        c.expected ? std::optional<bool>(*c.expected != 0) : std::nullopt;
+    EXPECT_EQ(Boolean(camera, c.index), expected) << c.name;
+  }
+}
+
+TEST(ParameterQueries, StringsAreCutAsBoundedCopies) {
+  CCamera camera;
+  Prepare(camera, 4, 11);
+  std::memcpy(camera.Info.Text3, "FIFTEEN-CHARS-X", 15);  // no terminator in the record
+  const struct {
+    uint32_t index;
+    uint32_t high;
+    std::string stored;  // the characters written, terminator included when there is one
+  } cases[] = {
+      {0, 31, std::string("CCD 1360 20C\0", 13)},
+      {1, 31, std::string("Kestoral Instruments\0", 21)},
+      {1, 7, "Kestoral"},
+      {1, 19, "Kestoral Instruments"},
+      {2, 31, std::string("Model two\0", 10)},
+      {3, 31, std::string("FIFTEEN-CHARS-X\0", 16)},
+      {3, 4, "FIFTE"},
+      {0, 0, "C"},
+  };
+  for (const auto& c : cases) {
+    char buffer[40];
+    std::memset(buffer, '#', sizeof buffer);
+    ASSERT_TRUE(GetStringParameter(&camera, c.index, c.high, buffer)) << c.index;
+    EXPECT_EQ(std::string(buffer, c.stored.size()), c.stored) << c.index << "/" << c.high;
+    EXPECT_EQ(buffer[c.stored.size()], '#') << c.index << "/" << c.high;
+  }
+  for (uint32_t index : {4u, 5u, 255u, 0xFFFFFFFFu}) {
+    char buffer[4] = {'#', '#', '#', '#'};
+    EXPECT_FALSE(GetStringParameter(&camera, index, 3, buffer));
+    EXPECT_EQ(std::string(buffer, 4), "####");
+  }
+}
+
+TEST(ParameterQueries, TwinsAnswerAlikeWithoutConnectionAndWithoutLastError) {
+  CCamera camera;
+  Prepare(camera, 1, 3);
+  camera.Flags = 0;
+  std::strcpy(camera.LastError, "kept");
+  for (uint32_t index : {0u, 1u, 7u, 9u, 10u, 128u, 136u, 137u}) {
+    uint32_t a = 77, b = 77;
+    EXPECT_EQ(GetIntegerParameter(&camera, index, &a), cameraGetInteger(&camera, index, &b));
+    EXPECT_EQ(a, b) << index;
+  }
+  for (uint32_t index : {0u, 1u, 15u, 65536u}) {
+    bool a = true, b = true;
+    EXPECT_EQ(GetBooleanParameter(&camera, index, &a), cameraGetBoolean(&camera, index, &b));
+    EXPECT_EQ(a, b) << index;
+  }
+  char a[8] = {}, b[8] = {};
+  EXPECT_TRUE(GetStringParameter(&camera, 1, 7, a));
+  EXPECT_TRUE(cameraGetString(&camera, 1, 7, b));
+  EXPECT_EQ(std::memcmp(a, b, 8), 0);
+  EXPECT_STREQ(camera.LastError, "kept");
+}
+
+TEST(ParameterQueries, NullResultPointersGetNoAnswer) {
+  CCamera camera;
+  Prepare(camera, 2, 9);
+  EXPECT_FALSE(GetIntegerParameter(&camera, 0, nullptr));
+  EXPECT_FALSE(GetBooleanParameter(&camera, 0, nullptr));
+  EXPECT_FALSE(GetStringParameter(&camera, 0, 10, nullptr));
+}
+
+TEST(ParameterQueries, NewCameraObjectAnswersFromDefaults) {
+  CCamera camera;
+  uint32_t value = 0;
+  bool flag = true;
+  // A camera never found has no generation, so the number queries fail.
+  EXPECT_FALSE(GetIntegerParameter(&camera, 0, &value));
+  EXPECT_FALSE(GetBooleanParameter(&camera, 256, &flag));
+  char text[4] = {'x', 'x', 'x', 'x'};
+  EXPECT_TRUE(GetStringParameter(&camera, 0, 3, text));
+  EXPECT_EQ(text[0], '\0');
+}
+
+}  // namespace

@@ -1,0 +1,259 @@
+// Parameters, exposure, read modes and preflash end to end: the library talks
+// over a private virtual USB bus to the simulator running as its own process,
+// one camera of each generation from the simulator's default camera set.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "driver/config/sensor_settings.h"
+#include "support/child_process.h"
+#include "tqusb/tqusb.h"
+
+namespace {
+
+class SimulatedCameras : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+#ifdef TQSIM_PATH
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "tqusb-params-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) return;
+    dir_ = new std::string(pattern);
+    const std::string root = *dir_ + "/bus";
+    setenv("TQUSB_BUS_DIR", root.c_str(), 1);
+    simulator_ = new tqtest::ChildProcess({TQSIM_PATH, "serve", "--bus", root}, root);
+    ready_ = simulator_->Started() && simulator_->ReadLine().rfind("tqsim: ", 0) == 0;
+#endif
+  }
+  static void TearDownTestSuite() {
+    if (simulator_ != nullptr) {
+      simulator_->Signal(SIGTERM);
+      simulator_->Wait();
+      delete simulator_;
+      simulator_ = nullptr;
+    }
+    unsetenv("TQUSB_BUS_DIR");
+    if (dir_ != nullptr) {
+      std::error_code ignored;
+      std::filesystem::remove_all(*dir_, ignored);
+      delete dir_;
+      dir_ = nullptr;
+    }
+  }
+
+  void SetUp() override {
+    if (!ready_) GTEST_SKIP() << "the simulator is not available";
+  }
+
+  // Opens the simulated camera with this id; released by the fixture.
+  TQCAMERA Open(uint32_t id) {
+    camera_ = Initialize(id);
+    return camera_;
+  }
+  void TearDown() override {
+    if (camera_ != nullptr) Release(camera_);
+  }
+
+  static std::optional<uint32_t> Integer(TQCAMERA camera, uint32_t index) {
+    uint32_t value = 0;
+    if (!GetIntegerParameter(camera, index, &value)) return std::nullopt;
+    return value;
+  }
+  static std::optional<bool> Boolean(TQCAMERA camera, uint32_t index) {
+    bool value = false;
+    if (!GetBooleanParameter(camera, index, &value)) return std::nullopt;
+    return value;
+  }
+  static std::string Text(TQCAMERA camera, uint32_t index) {
+    char text[32] = {};
+    if (!GetStringParameter(camera, index, 31, text)) return "(fail)";
+    return text;
+  }
+  static std::string ReadModeName(TQCAMERA camera, uint32_t index) {
+    char text[32] = {};
+    if (!EnumerateReadModes(camera, index, 31, text)) return "(none)";
+    return text;
+  }
+  // Runs a tqsim control command against the serving simulator; its output lines.
+  static std::vector<std::string> Control(std::vector<std::string> words) {
+#ifdef TQSIM_PATH
+    const std::string root = *dir_ + "/bus";
+    words.insert(words.begin(), {TQSIM_PATH, "--bus", root});
+    tqtest::ChildProcess control(words, root);
+    std::vector<std::string> lines = control.ReadLinesUntil("");
+    control.Wait();
+    return lines;
+#else
+    return {};
+#endif
+  }
+  // One "key=value" of the simulated camera's state.
+  static std::string State(const std::string& device, const std::string& key) {
+    for (const std::string& line : Control({"status", device})) {
+      if (line.rfind(key + "=", 0) == 0) return line.substr(key.size() + 1);
+    }
+    return "(missing)";
+  }
+  static std::string LastError(TQCAMERA camera) {
+    char text[129] = {};
+    GetLastErrorString(camera, 128, text);
+    return text;
+  }
+
+ private:
+  static inline std::string* dir_ = nullptr;
+  static inline tqtest::ChildProcess* simulator_ = nullptr;
+  static inline bool ready_ = false;
+  TQCAMERA camera_ = nullptr;
+};
+
+TEST_F(SimulatedCameras, Generation0) {
+  TQCAMERA c = Open(9017);
+  ASSERT_EQ(Boolean(c, 0), true) << LastError(c);
+  EXPECT_EQ(Integer(c, 0), 9017u);
+  EXPECT_EQ(Integer(c, 1), 768u);
+  EXPECT_EQ(Integer(c, 2), 512u);
+  EXPECT_EQ(Integer(c, 5), 4u);  // the camera reads windows
+  EXPECT_EQ(Integer(c, 134), std::nullopt);
+  EXPECT_EQ(Boolean(c, 128), true);  // "M768 Q"
+  EXPECT_EQ(Boolean(c, 131), true);
+  EXPECT_EQ(Text(c, 3), "M768 Q");
+  EXPECT_EQ(ReadModeName(c, 0), "Fast read");
+  EXPECT_EQ(ReadModeName(c, 2), "(none)");
+  EXPECT_TRUE(SetReadMode(c, 0)) << LastError(c);
+  EXPECT_EQ(State("g0-k17", "read_mode"), "2");
+  EXPECT_TRUE(SetReadMode(c, 1)) << LastError(c);
+  EXPECT_EQ(State("g0-k17", "read_mode"), "16");
+  EXPECT_FALSE(BeginExposure(c, true));
+  EXPECT_EQ(LastError(c), "Camera does not support this feature");
+  EXPECT_FALSE(SetPreflash(c, 0.01, 1));
+}
+
+TEST_F(SimulatedCameras, Generation1) {
+  TQCAMERA c = Open(2003);
+  ASSERT_EQ(Boolean(c, 0), true) << LastError(c);
+  EXPECT_EQ(Integer(c, 0), 2003u);
+  EXPECT_EQ(Integer(c, 1), 1536u);
+  EXPECT_EQ(Integer(c, 8), 5u);
+  EXPECT_EQ(Integer(c, 9), 200000u);
+  EXPECT_EQ(Integer(c, 134), 1u);
+  EXPECT_EQ(Integer(c, 11), std::nullopt);
+  EXPECT_EQ(Boolean(c, 6), true);
+  EXPECT_EQ(Boolean(c, 128), false);  // "CCD 1536"
+  EXPECT_EQ(Text(c, 0), "CCD 1536");
+  EXPECT_EQ(Text(c, 1), "Kestoral Instruments");
+  EXPECT_EQ(ReadModeName(c, 1), "Preview");
+  EXPECT_TRUE(SetReadMode(c, 1)) << LastError(c);
+  EXPECT_EQ(State("g1-k3", "read_mode"), "0");
+  EXPECT_TRUE(SetReadMode(c, 0)) << LastError(c);
+  EXPECT_EQ(State("g1-k3", "read_mode"), "1");
+  EXPECT_FALSE(SetReadMode(c, 2));
+  EXPECT_EQ(LastError(c), "Invalid read mode");
+
+  EXPECT_TRUE(BeginExposure(c, true)) << LastError(c);
+  EXPECT_EQ(State("g1-k3", "shutter"), "open");
+  EXPECT_EQ(State("g1-k3", "exposing"), "1");
+  EXPECT_TRUE(EndExposure(c, true, false)) << LastError(c);
+  EXPECT_EQ(State("g1-k3", "shutter"), "closed");
+  EXPECT_TRUE(BeginExposure(c, false)) << LastError(c);
+  EXPECT_TRUE(EndExposure(c, false, true)) << LastError(c);
+
+  // A refused clear keeps the shutter closed: the open command never goes out.
+  const std::string before = State("g1-k3", "requests");
+  Control({"fault", "g1-k3", "status", "0x84", "1"});
+  EXPECT_FALSE(BeginExposure(c, true));
+  EXPECT_EQ(LastError(c), "Instruction failed: Unspecified instruction failure");
+  EXPECT_EQ(State("g1-k3", "shutter"), "closed");
+  EXPECT_EQ(State("g1-k3", "requests"), before);  // the refused clear is not counted
+  EXPECT_EQ(Boolean(c, 0), true);
+
+  EXPECT_TRUE(SetPreflash(c, 0.0125, 3)) << LastError(c);
+  EXPECT_EQ(State("g1-k3", "preflash"), "13ms*3");
+  EXPECT_TRUE(SetPreflash(c, 70.0, 40)) << LastError(c);
+  EXPECT_EQ(State("g1-k3", "preflash"), "65535ms*16");
+}
+
+// Generations 2 to 5: the multi-mode model of each, with the answers that
+// follow the read mode and the host binning.
+struct LaterCamera {
+  const char* device;
+  uint32_t id;
+  uint32_t width;
+  uint32_t readModes;  // 2 or 4
+  uint32_t filters;
+  std::optional<uint32_t> index14;
+};
+
+class LaterGenerations : public SimulatedCameras {
+ protected:
+  void Check(const LaterCamera& m) {
+    TQCAMERA c = Open(m.id);
+    ASSERT_EQ(Boolean(c, 0), true) << LastError(c);
+    EXPECT_EQ(Integer(c, 0), m.id);
+    EXPECT_EQ(Integer(c, 1), m.width);
+    EXPECT_EQ(Integer(c, 7), m.readModes);
+    EXPECT_EQ(Integer(c, 8), m.filters);
+    EXPECT_EQ(Integer(c, 14), m.index14);
+    EXPECT_EQ(Boolean(c, 2), true);
+    EXPECT_EQ(ReadModeName(c, m.readModes - 1), m.readModes == 4 ? "12-bit fast" : "12-bit");
+    EXPECT_EQ(ReadModeName(c, m.readModes), "(none)");
+
+    // The 8-bit and 12-bit limits follow the read mode at once.
+    EXPECT_TRUE(SetReadMode(c, 1)) << LastError(c);
+    EXPECT_EQ(Integer(c, 17), 4094u);
+    EXPECT_EQ(Integer(c, 19), 240u);
+    EXPECT_TRUE(cameraSetReadMode(c, 0)) << LastError(c);
+    EXPECT_EQ(State(m.device, "read_mode"), "0");
+    EXPECT_EQ(Integer(c, 17), 254u);
+    EXPECT_EQ(Integer(c, 19), 15u);
+    EXPECT_FALSE(SetReadMode(c, m.readModes));
+    EXPECT_EQ(LastError(c), "Invalid read mode");
+
+    EXPECT_TRUE(BeginExposure(c, true)) << LastError(c);
+    EXPECT_EQ(State(m.device, "shutter"), "open");
+    EXPECT_EQ(State(m.device, "exposing"), "1");
+    EXPECT_TRUE(EndExposure(c, true, false)) << LastError(c);
+    EXPECT_EQ(State(m.device, "shutter"), "closed");
+    EXPECT_EQ(State(m.device, "exposing"), "0");
+    EXPECT_FALSE(SetPreflash(c, 0.01, 1));
+    EXPECT_EQ(LastError(c), "Camera does not support this feature");
+  }
+};
+
+TEST_F(LaterGenerations, Generation2) { Check({"g2-k9-c03", 1103, 1280, 2, 0, std::nullopt}); }
+TEST_F(LaterGenerations, Generation3) { Check({"g3-k9-c00", 1100, 3000, 4, 0, std::nullopt}); }
+TEST_F(LaterGenerations, Generation4) { Check({"g4-k11-c90", 1190, 4656, 4, 7, std::nullopt}); }
+TEST_F(LaterGenerations, Generation5) { Check({"g5-k14-c26", 1226, 6248, 4, 7, 100}); }
+
+TEST_F(SimulatedCameras, ModelWithoutReadModesRefusesSelection) {
+  TQCAMERA c = Open(1221);  // generation 5, kind 15
+  ASSERT_EQ(Boolean(c, 0), true) << LastError(c);
+  EXPECT_EQ(ReadModeName(c, 0), "(none)");
+  EXPECT_FALSE(SetReadMode(c, 0));
+  EXPECT_EQ(LastError(c), "Camera does not support this feature");
+  EXPECT_EQ(Integer(c, 7), std::nullopt);
+  EXPECT_EQ(Boolean(c, 16), true);  // caps bit 3
+}
+
+TEST_F(SimulatedCameras, SensorTimingOfBothEncodings) {
+  TQCAMERA c = Open(6008);  // kind 8: overlap and delay
+  ASSERT_EQ(Boolean(c, 0), true) << LastError(c);
+  EXPECT_TRUE(tQusb::SetTiming(*c, 10, 20)) << LastError(c);
+  EXPECT_EQ(State("g1-k8", "timing"), "10,20");
+  Release(c);
+  c = Open(2003);  // kind 3: the delay only
+  ASSERT_EQ(Boolean(c, 0), true) << LastError(c);
+  EXPECT_TRUE(tQusb::SetTiming(*c, 10, 30)) << LastError(c);
+  EXPECT_EQ(State("g1-k3", "timing"), "0,30");
+  Release(c);
+  c = Open(1100);  // kind 9 has no programmable timing
+  EXPECT_FALSE(tQusb::SetTiming(*c, 10, 30));
+  EXPECT_EQ(LastError(c), "Only Rev.H based cameras implemet programmable timing");
+}
+
+}  // namespace

@@ -1,0 +1,286 @@
+// End to end: the library in this process and in a second host process,
+// against the simulator serving its default cameras on a private bus.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <string>
+
+#include "common/temp_bus_root.h"
+#include "driver/camera/camera.h"
+#include "support/captures.h"
+#include "support/child_process.h"
+#include "tqusb/tqusb.h"
+
+using namespace tQusb;
+using tqtest::ChildProcess;
+
+namespace {
+
+// What the interface-class and product-id tables make of each default camera.
+struct Expected {
+  uint32_t kind;
+  int32_t generation;
+  uint32_t readMode;  // ReadModeG0 for generation 0, ReadMode otherwise
+};
+
+const std::map<std::string, Expected> kExpected = {
+    {"g3-k9-c00", {9, 3, 0}},   {"g2-k9-c03", {9, 2, 0}},   {"g2-k10-c04", {10, 2, 3}},
+    {"g3-k10-c11", {10, 3, 3}}, {"g4-k11-c90", {11, 4, 0}}, {"g4-k12-c91", {12, 4, 3}},
+    {"g4-k13-c92", {13, 4, 3}}, {"g5-k14-c26", {14, 5, 0}}, {"g5-k15-c21", {15, 5, 3}},
+    {"g5-k16-c22", {16, 5, 3}}, {"g2-k9-other", {9, 2, 0}}, {"g2-k9-nodesc", {9, 2, 0}},
+    {"g1-k3", {3, 1, 1}},       {"g1-k6", {6, 1, 1}},       {"g1-k4", {4, 1, 1}},
+    {"g1-k5", {5, 1, 1}},       {"g1-k8", {8, 1, 2}},       {"g1-k1", {1, 1, 1}},
+    {"g1-k2", {2, 1, 1}},       {"g0-k17", {17, 0, 16}},    {"g0-k18", {18, 0, 16}},
+    {"g0-k19", {19, 0, 16}},    {"g0-k20", {20, 0, 16}},    {"g0-k21", {21, 0, 16}},
+};
+
+// Interface class 10 is listed but never opened.
+constexpr int kListedOnlyClass = 10;
+
+struct SimCamera {
+  std::string name;
+  int classNumber;
+  uint32_t id;
+  nlohmann::json config;
+};
+
+std::vector<SimCamera> DefaultCameras() {
+  std::ifstream file(TQSIM_CAMERAS_JSON);
+  const nlohmann::json config = nlohmann::json::parse(file);
+  std::vector<SimCamera> cameras;
+  for (const auto& c : config.at("cameras"))
+    cameras.push_back({c.at("name"), c.at("class"), c.at("camera_id"), c});
+  return cameras;
+}
+
+unsigned Number(const nlohmann::json& value) {
+  return value.is_string() ? std::stoul(value.get<std::string>(), nullptr, 0)
+                           : value.get<unsigned>();
+}
+
+std::string Text(const char (&field)[kInfoTextLength]) {
+  return std::string(field, strnlen(field, kInfoTextLength));
+}
+
+std::set<uint32_t> enumerated;
+void Collect(uint32_t id) {
+  enumerated.insert(id);
+}
+
+std::set<uint32_t> EnumerateHere() {
+  enumerated.clear();
+  Enumerate(Collect);
+  return enumerated;
+}
+
+class SimulatorTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    sim_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{TQSIM_PATH, "serve", "--bus", root_.Path(), "--time-scale", "0"},
+        root_.Path());
+    const std::string ready = sim_->ReadLine();
+    ASSERT_EQ(ready.rfind("tqsim: ", 0), 0u) << "simulator did not start: " << ready;
+  }
+  void TearDown() override {
+    sim_->Signal(SIGTERM);
+    sim_->Wait();
+  }
+
+  // Runs a tqsim control command against this test's simulator.
+  void Control(const std::vector<std::string>& words) {
+    std::vector<std::string> argv = {TQSIM_PATH, "--bus", root_.Path()};
+    argv.insert(argv.end(), words.begin(), words.end());
+    ChildProcess command(argv, root_.Path());
+    command.CloseInput();
+    ASSERT_EQ(command.Wait(), 0) << words[0];
+  }
+
+  // A second host process.
+  std::unique_ptr<ChildProcess> Helper(const std::vector<std::string>& args) {
+    std::vector<std::string> argv = {TQUSB_CLAIM_HELPER_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return std::make_unique<ChildProcess>(argv, root_.Path());
+  }
+
+  std::set<uint32_t> EnumerateInHelper() {
+    auto helper = Helper({"enumerate"});
+    std::set<uint32_t> ids;
+    for (const std::string& line : helper->ReadLinesUntil("end")) ids.insert(std::stoul(line));
+    EXPECT_EQ(helper->Wait(), 0);
+    return ids;
+  }
+
+  TempBusRoot root_;
+  std::unique_ptr<ChildProcess> sim_;
+};
+
+TEST_F(SimulatorTest, EnumerateSkipsCamerasHeldHereOrElsewhere) {
+  std::set<uint32_t> all;
+  for (const SimCamera& c : DefaultCameras()) all.insert(c.id);
+  ASSERT_EQ(all.size(), 25u);
+  EXPECT_EQ(EnumerateHere(), all);
+
+  CCamera* here = Initialize(1226);
+  ASSERT_TRUE(here->IsConnected());
+  auto elsewhere = Helper({"open", "9017"});
+  ASSERT_EQ(elsewhere->ReadLine(), "connected");
+
+  std::set<uint32_t> free = all;
+  free.erase(1226);
+  free.erase(9017);
+  EXPECT_EQ(EnumerateHere(), free);
+  EXPECT_EQ(EnumerateInHelper(), free);
+
+  elsewhere->CloseInput();
+  EXPECT_EQ(elsewhere->Wait(), 0);
+  Release(here);
+  EXPECT_EQ(EnumerateHere(), all);
+}
+
+TEST_F(SimulatorTest, EveryCameraConnectsAsTheTablesSay) {
+  for (const SimCamera& sim : DefaultCameras()) {
+    SCOPED_TRACE(sim.name);
+    CCamera* camera = Initialize(sim.id);
+    if (sim.classNumber == kListedOnlyClass) {
+      EXPECT_FALSE(camera->IsConnected());
+      EXPECT_EQ(camera->CameraKind, 0u);
+      Release(camera);
+      continue;
+    }
+    ASSERT_TRUE(camera->IsConnected());
+    const Expected& e = kExpected.at(sim.name);
+    EXPECT_EQ(camera->CameraKind, e.kind);
+    EXPECT_EQ(camera->Generation, e.generation);
+    EXPECT_EQ(e.generation == 0 ? camera->ReadModeG0 : camera->ReadMode, e.readMode);
+    const bool usb2 = sim.config.contains("bcd_usb") && Number(sim.config["bcd_usb"]) == 0x0200;
+    EXPECT_EQ(camera->SingleReadLimit, usb2 ? 0x400000u : 0x1800000u);
+
+    EXPECT_EQ(camera->Info.CameraId, sim.id);
+    EXPECT_EQ(camera->PackedInfo.CameraId, sim.id);
+    EXPECT_EQ(camera->Info.Width, Number(sim.config["width"]));
+    EXPECT_EQ(camera->Info.Height, Number(sim.config["height"]));
+    EXPECT_EQ(camera->Info.InfoWord3, Number(sim.config.value("info_word3", nlohmann::json(0))));
+    EXPECT_EQ(camera->Info.InfoWord4, Number(sim.config.value("info_word4", nlohmann::json(0))));
+    const auto& texts = sim.config["texts"];
+    EXPECT_EQ(Text(camera->Info.Text0), texts[0].get<std::string>());
+    EXPECT_EQ(Text(camera->Info.Text2), texts[1].get<std::string>());
+    EXPECT_EQ(Text(camera->Info.Text3), texts[2].get<std::string>());
+
+    const auto& versions = sim.config["versions"];
+    EXPECT_EQ(camera->Ver128Hi, Number(versions[0]) >> 8);
+    EXPECT_EQ(camera->Ver128Lo, Number(versions[0]) & 0xFF);
+    EXPECT_EQ(camera->Ver129Hi, Number(versions[1]) >> 8);
+    EXPECT_EQ(camera->Ver129Lo, Number(versions[1]) & 0xFF);
+    EXPECT_EQ(camera->Ver130, e.generation == 0 ? 0u : Number(versions[2]));
+    EXPECT_EQ(camera->Ver131, e.generation == 0 ? 0u : Number(versions[3]));
+    if (e.generation == 0) {
+      EXPECT_EQ((camera->Flags & kFlagCanReadSubFrames) != 0,
+                sim.config.value("sub_frames", false));
+    }
+    EXPECT_STREQ(camera->LastError, "");
+    EXPECT_TRUE(ClearSensor(camera));
+    Release(camera);
+  }
+}
+
+TEST_F(SimulatorTest, UnknownIdGivesHandleThatIsNotConnected) {
+  CCamera* camera = Initialize(4242);
+  ASSERT_NE(camera, nullptr);
+  float value = 0;
+  bool flag = false;
+  uint32_t x = 0, y = 0, w = 1, h = 1;
+  uint16_t pixels[4];
+  const bool results[] = {
+      ClearSensor(camera),
+      ClearCCD(camera),
+      cameraOpen(camera),
+      Close(camera),
+      BeginExposure(camera, true),
+      GetImage16b(camera, 0, 0, 1, 1, sizeof pixels, pixels),
+      cameraGetValue(camera, 0, &value),
+      SetGain(camera, 1),
+      MoveInProgress(camera, &flag),
+      AdjustSubFrame(camera, &x, &y, &w, &h),
+  };
+  for (bool r : results) EXPECT_FALSE(r);
+  char text[129];
+  GetLastErrorString(camera, 128, text);
+  EXPECT_STREQ(text, "CCD camera not connected to USB");
+  EXPECT_EQ(camera->PowerTimer, 1);
+  Release(camera);
+  CCamera* quiet = Initialize2(4242);
+  EXPECT_FALSE(quiet->IsConnected());
+  EXPECT_EQ(quiet->PowerTimer, 0);
+  Release(quiet);
+  Release(reinterpret_cast<TQCAMERA>(~uintptr_t{0}));
+  Release(nullptr);
+}
+
+TEST_F(SimulatorTest, SecondProcessOpensOnlyWhatTheFirstGaveUp) {
+  CCamera* held = Initialize(1103);
+  ASSERT_TRUE(held->IsConnected());
+  auto refused = Helper({"open", "1103"});
+  EXPECT_EQ(refused->ReadLine(), "not connected: CCD camera not connected to USB");
+  refused->CloseInput();
+  EXPECT_EQ(refused->Wait(), 0);
+
+  Release(held);
+  auto accepted = Helper({"open", "1103"});
+  EXPECT_EQ(accepted->ReadLine(), "connected");
+
+  // A host that dies keeps nothing: its claim ends with the process.
+  CCamera* blocked = Initialize(1103);
+  EXPECT_FALSE(blocked->IsConnected());
+  Release(blocked);
+  accepted->Signal(SIGKILL);
+  accepted->Wait();
+  CCamera* after = Initialize(1103);
+  EXPECT_TRUE(after->IsConnected());
+  EXPECT_TRUE(ClearSensor(after));
+  Release(after);
+}
+
+TEST_F(SimulatorTest, DroppedReplyDisconnectsAndFailureStatusDoesNot) {
+  tqtest::DebugCapture debug;
+  tqtest::NotifyCapture host;
+  CCamera* camera = Initialize(1226);
+  ASSERT_TRUE(camera->IsConnected());
+  RegisterNotifyHWND(camera, host.Window());
+  host.Take();
+
+  Control({"fault", "1226", "status", "0x83"});
+  EXPECT_FALSE(ClearSensor(camera));
+  EXPECT_STREQ(camera->LastError, "Instruction failed: Unknown instruction");
+  EXPECT_TRUE(camera->IsConnected());
+  EXPECT_TRUE(ClearSensor(camera));
+
+  Control({"fault", "1226", "close-reply"});
+  EXPECT_FALSE(ClearSensor(camera));
+  const auto lines = debug.Lines();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Command Read FAIL 4\n"), lines.end());
+  EXPECT_FALSE(camera->IsConnected());
+  EXPECT_STREQ(camera->DevicePath, "");
+  for (usb::Handle h : {camera->hDevice, camera->hCommand, camera->hReply, camera->hImage})
+    EXPECT_EQ(h, usb::kInvalidHandle);
+  const auto messages = host.Take();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].message, 0x40Bu);
+
+  // The claim is gone: another process can have the camera now.
+  auto other = Helper({"open", "1226"});
+  EXPECT_EQ(other->ReadLine(), "connected");
+  other->CloseInput();
+  other->Wait();
+
+  EXPECT_FALSE(cameraClearSensor(camera));
+  EXPECT_STREQ(camera->LastError, "CCD camera not connected to USB");
+  RegisterNotifyHWND(camera, nullptr);
+  Release(camera);
+}
+
+}  // namespace
