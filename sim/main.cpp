@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,15 @@ constexpr const char* kUsage =
     "                                 close-reply | close-image | unplug-after N |\n"
     "                                 image-short K | image-cut K | image-status CODE | clear\n"
     "DEVICE is a camera name, a device name or a camera id.\n";
+
+// The default configuration: the source tree's, else the copy beside the
+// program (a build tree moved elsewhere).
+std::string DefaultConfig() {
+  std::error_code ec;
+  if (std::filesystem::exists(TQSIM_DEFAULT_CONFIG, ec)) return TQSIM_DEFAULT_CONFIG;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string(TQSIM_DEFAULT_CONFIG) : (self.parent_path() / "cameras.json").string();
+}
 
 int Usage() {
   std::fputs(kUsage, stderr);
@@ -86,7 +96,7 @@ int Command(const std::string& root, const std::vector<std::string>& words) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string root, config = TQSIM_DEFAULT_CONFIG;
+  std::string root, config = DefaultConfig();
   double timeScale = 1.0;
   bool cachedFrames = false;
   std::vector<std::string> words;

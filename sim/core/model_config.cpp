@@ -227,4 +227,6 @@ ConfigResult LoadConfig(const std::string& path) {
   return ParseConfig(text.str());
 }
 
+ConfigResult LoadDefaultConfig() { return LoadConfig(TQSIM_DEFAULT_CONFIG); }
+
 }  // namespace tqsim

@@ -1,24 +1,23 @@
-// The image side of the camera simulator: what the device server calls.
+// The steps of a readout, all free of sockets and clocks. ImageUnit
+// (image_unit.h) runs them for one camera; the firmware calls it.
 //
-// A readout request goes through four steps, all free of sockets and clocks:
-//
-//   1. ReadoutRequestLength(generation, opcode) tells the server whether a
-//      command frame is a readout request (nonzero) and how long it must be;
+//   1. ReadoutRequestLength(generation, opcode) tells whether a command frame
+//      is a readout request (nonzero) and how long it must be;
 //      DecodeReadoutRequest() turns its bytes into a ReadoutRequest (window,
 //      exposure in seconds, shutter flag).
-//   2. The server takes the exposure from its Integration model
-//      (exposure.h): Timed(now, request.exposureSeconds, shutter, T) for an
-//      exposing request, after which it waits exposureSeconds on its clock;
-//      Readout(now, T) otherwise.
+//   2. The exposure comes from the Integration model (exposure.h):
+//      Timed(now, request.exposureSeconds, shutter, T) for an exposing
+//      request, whose image leaves exposureSeconds later; Readout(now, T)
+//      otherwise.
 //   3. PlanReadout(camera, request) fixes the window of the scene, the format
-//      and plan.bytes; BuildReadout() encodes the image (live from a
-//      SceneSource, or from a FrameCache in cached-frame mode) and applies an
-//      image fault (image_fault.h).
-//   4. The server sends `image` as one frame on the image pipe (after
-//      ReadoutSeconds(plan.bytes, rate) of simulated time, or paced over it),
-//      honouring closeAfter, and then, when hasStatus, the one status byte as
-//      a frame on the reply pipe. Generations 0 and 1 send no status byte,
-//      and no reply at all to a readout request.
+//      and plan.bytes; EncodeImage() writes the bytes (live from a
+//      SceneSource, or through a FrameCache in cached-frame mode);
+//      MakeReadoutReply() adds the status byte and applies an image fault.
+//   4. The image goes out as one frame on the image pipe after
+//      ReadoutSeconds(sendBytes, rate) more simulated seconds, cut off and
+//      the connection closed when closeAfter is set; then, when hasStatus,
+//      the status byte as a frame on the reply pipe. Generations 0 and 1
+//      send no status byte and no reply at all to a readout request.
 //
 // Time, frequency and position requests (0x2A to 0x2D) are answered by the
 // builders of gps_reply.h.
@@ -51,8 +50,7 @@ struct ReadoutReply {
   uint8_t status = 0x80;
 };
 
-// Plans nothing itself: combines an already encoded image with the plan's
-// status and a fault.
+// Combines an encoded image with the plan's status byte and a fault.
 ReadoutReply MakeReadoutReply(const ReadoutPlan& plan,
                               std::shared_ptr<const std::vector<uint8_t>> image,
                               const ImageFault& fault);

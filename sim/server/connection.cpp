@@ -32,6 +32,7 @@ void Connection::Close() {
   close(fd_);
   fd_ = -1;
   output_.clear();
+  pending_ = 0;
 }
 
 void Connection::Fail() {
@@ -78,7 +79,7 @@ void Connection::ReadInput() {
       Bytes frame(input_.begin() + platform::bus::kFrameHeaderSize,
                   input_.begin() + platform::bus::kFrameHeaderSize + length);
       input_.erase(input_.begin(), input_.begin() + platform::bus::kFrameHeaderSize + length);
-      onFrame_(std::move(frame));
+      if (!onFrame_(std::move(frame))) return Fail();
       if (fd_ < 0) return;  // the frame's handling closed this connection
     }
   }
@@ -86,6 +87,11 @@ void Connection::ReadInput() {
 
 bool Connection::SendFrame(std::shared_ptr<const Bytes> payload) {
   if (fd_ < 0) return false;
+  if (pending_ + payload->size() > kMaxPendingOutput) {
+    Fail();
+    return false;
+  }
+  pending_ += platform::bus::kFrameHeaderSize + payload->size();
   auto header = std::make_shared<Bytes>(platform::bus::kFrameHeaderSize);
   platform::bus::EncodeFrameHeader(static_cast<std::uint32_t>(payload->size()), header->data());
   output_.push_back({header, 0, header->size()});
@@ -100,6 +106,7 @@ bool Connection::SendCutFrame(std::shared_ptr<const Bytes> payload, std::size_t 
   platform::bus::EncodeFrameHeader(static_cast<std::uint32_t>(payload->size()), header->data());
   output_.push_back({header, 0, header->size()});
   sendBytes = std::min(sendBytes, payload->size());
+  pending_ += platform::bus::kFrameHeaderSize + sendBytes;
   if (sendBytes > 0) output_.push_back({payload, 0, sendBytes});
   closeWhenFlushed_ = true;
   Flush();
@@ -117,6 +124,7 @@ void Connection::Flush() {
       return Fail();
     }
     chunk.offset += static_cast<std::size_t>(n);
+    pending_ -= static_cast<std::size_t>(n);
     if (chunk.offset == chunk.end) output_.pop_front();
   }
   if (output_.empty() && closeWhenFlushed_) return Fail();

@@ -19,8 +19,11 @@ class Connection {
   // Largest command frame a camera takes; a longer header closes the
   // connection (nothing sensible can follow it).
   static constexpr std::uint32_t kMaxCommandFrame = 64 * 1024;
+  // Output a host leaves unread beyond this closes the connection.
+  static constexpr std::size_t kMaxPendingOutput = std::size_t{1} << 30;
 
-  using FrameHandler = std::function<void(Bytes frame)>;
+  // Returns false when the device cannot take the frame: the connection is closed.
+  using FrameHandler = std::function<bool(Bytes frame)>;
   using CloseHandler = std::function<void(Connection*)>;
 
   // Takes ownership of `fd` (made non-blocking). Command connections pass
@@ -69,6 +72,7 @@ class Connection {
   CloseHandler onClose_;
   Bytes input_;
   std::deque<Chunk> output_;
+  std::size_t pending_ = 0;  // bytes queued and not yet sent
   bool wantWrite_ = false;
   bool closeWhenFlushed_ = false;
 };

@@ -1,24 +1,14 @@
 #include "device_server.h"
 
-#include <fcntl.h>
-#include <sys/epoll.h>
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <future>
 #include <sstream>
 
 #include "platform/bus_layout.h"
-#include "platform/socket_io.h"
 
 namespace tqsim {
 namespace {
 
 namespace bus = platform::bus;
-
-constexpr std::size_t kMaxControlLine = 4096;
 
 std::vector<std::string> Words(const std::string& line) {
   std::istringstream in(line);
@@ -30,17 +20,12 @@ std::vector<std::string> Words(const std::string& line) {
 std::string Ok(const std::string& body = {}) { return "ok\n" + body; }
 std::string Error(const std::string& reason) { return "error " + reason + "\n"; }
 
-// A control client: one command line in, one answer out, then closed.
-struct ControlSession {
-  int fd;
-  EventLoop::Token token = 0;
-  std::string input;
-};
-
 }  // namespace
 
 DeviceServer::DeviceServer(ServerOptions options)
-    : options_(std::move(options)), clock_(options_.timeScale) {}
+    : options_(std::move(options)),
+      clock_(options_.timeScale),
+      control_(loop_, [this](const std::string& line) { return Execute(line); }) {}
 
 DeviceServer::~DeviceServer() { Stop(); }
 
@@ -48,6 +33,11 @@ bool DeviceServer::Start(std::string* error) {
   std::string scratch;
   if (!error) error = &scratch;
   if (running_) return true;
+  if (started_) {
+    *error = "a stopped server cannot be started again";
+    return false;
+  }
+  started_ = true;
   if (!loop_.Ok()) {
     *error = "cannot create the event loop";
     return false;
@@ -57,7 +47,7 @@ bool DeviceServer::Start(std::string* error) {
     *error = "cannot create the bus root " + root_;
     return false;
   }
-  if (options_.controlSocket && !OpenControlSocket(error)) return false;
+  if (options_.controlSocket && !control_.Open(root_, error)) return false;
   for (CameraModel model : options_.cameras) {
     if (options_.cachedFrames) model.image.cachedFrames = true;
     devices_.push_back(std::make_unique<SimDevice>(loop_, clock_, model, root_));
@@ -65,7 +55,7 @@ bool DeviceServer::Start(std::string* error) {
     if (!devices_.back()->Plug(&why)) {
       *error = "cannot publish " + model.name + ": " + why;
       devices_.clear();
-      CloseControlSocket();
+      control_.Close();
       return false;
     }
   }
@@ -83,15 +73,26 @@ void DeviceServer::Stop() {
   // The loop has stopped: the devices are this thread's to take down.
   for (auto& device : devices_) device->Unplug();
   devices_.clear();
-  CloseControlSocket();
+  control_.Close();
+}
+
+std::string DeviceServer::OnLoop(std::function<std::string()> work) {
+  if (!running_) return work();
+  std::promise<std::string> answer;
+  std::future<std::string> result = answer.get_future();
+  loop_.Post([&answer, &work] { answer.set_value(work()); });
+  return result.get();
 }
 
 std::string DeviceServer::Control(const std::string& line) {
-  if (!running_) return Execute(line);
-  std::promise<std::string> answer;
-  std::future<std::string> result = answer.get_future();
-  loop_.Post([this, &answer, line] { answer.set_value(Execute(line)); });
-  return result.get();
+  return OnLoop([this, &line] { return Execute(line); });
+}
+
+std::string DeviceServer::DevicePath(const std::string& key) {
+  return OnLoop([this, &key] {
+    const SimDevice* device = FindDevice(key);
+    return device ? device->DevicePath() : std::string();
+  });
 }
 
 SimDevice* DeviceServer::FindDevice(const std::string& key) {
@@ -138,96 +139,6 @@ std::string DeviceServer::Execute(const std::string& line) {
   }
   const std::string why = device->Fault({words.begin() + 2, words.end()});
   return why.empty() ? Ok() : Error(why);
-}
-
-bool DeviceServer::OpenControlSocket(std::string* error) {
-  controlPath_ = root_ + "/" + kControlSocketName;
-  if (access(controlPath_.c_str(), F_OK) == 0) {
-    const int probe = platform::sock::ConnectStream(controlPath_);
-    if (probe >= 0) {
-      platform::sock::Close(probe);
-      *error = "another tqsim serves " + root_;
-      controlPath_.clear();
-      return false;
-    }
-    unlink(controlPath_.c_str());  // left behind by a server that died
-  }
-  controlFd_ = platform::sock::ListenStream(controlPath_);
-  if (controlFd_ < 0) {
-    *error = "cannot listen on " + controlPath_;
-    controlPath_.clear();
-    return false;
-  }
-  controlToken_ = loop_.Watch(controlFd_, EPOLLIN, [this](std::uint32_t) { AcceptControl(); });
-  return true;
-}
-
-void DeviceServer::CloseControlSocket() {
-  if (controlFd_ < 0) return;
-  loop_.Unwatch(controlToken_);
-  platform::sock::Close(controlFd_);
-  controlFd_ = -1;
-  unlink(controlPath_.c_str());
-  controlPath_.clear();
-}
-
-void DeviceServer::AcceptControl() {
-  const int fd = accept4(controlFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-  if (fd < 0) return;
-  auto session = std::make_shared<ControlSession>();
-  session->fd = fd;
-  session->token = loop_.Watch(fd, EPOLLIN | EPOLLRDHUP, [this, session](std::uint32_t) {
-    char buffer[512];
-    bool finished = false;
-    for (;;) {
-      const ssize_t n = recv(session->fd, buffer, sizeof buffer, MSG_DONTWAIT);
-      if (n > 0) {
-        session->input.append(buffer, static_cast<std::size_t>(n));
-        if (session->input.size() > kMaxControlLine) {
-          finished = true;
-          break;
-        }
-        continue;
-      }
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
-      finished = true;  // end of input or error
-      break;
-    }
-    const std::size_t eol = session->input.find('\n');
-    if (eol == std::string::npos && !finished) return;
-    std::string answer;
-    if (session->input.size() > kMaxControlLine) {
-      answer = Error("command too long");
-    } else {
-      answer = Execute(session->input.substr(0, eol));
-    }
-    // A short answer to a waiting client; a client that does not read within
-    // a second loses it rather than stalling the server.
-    timeval timeout{1, 0};
-    fcntl(session->fd, F_SETFL, fcntl(session->fd, F_GETFL) & ~O_NONBLOCK);
-    setsockopt(session->fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-    platform::sock::SendAll(session->fd, answer.data(), answer.size());
-    loop_.Unwatch(session->token);
-    platform::sock::Close(session->fd);
-  });
-}
-
-bool SendControl(const std::string& root, const std::string& line, std::string* answer) {
-  const int fd = platform::sock::ConnectStream(root + "/" + kControlSocketName);
-  if (fd < 0) return false;
-  const std::string request = line + "\n";
-  bool ok = platform::sock::SendAll(fd, request.data(), request.size());
-  answer->clear();
-  char buffer[4096];
-  while (ok) {
-    const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    answer->append(buffer, static_cast<std::size_t>(n));
-  }
-  platform::sock::Close(fd);
-  return ok && !answer->empty();
 }
 
 }  // namespace tqsim

@@ -3,6 +3,7 @@
 // them all from one event-loop thread, with a control socket under the bus
 // root through which `tqsim` commands (and tests) plug, unplug, inspect and
 // break devices.
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -10,13 +11,11 @@
 
 #include "core/camera_model.h"
 #include "core/sim_clock.h"
+#include "server/control_channel.h"
 #include "server/event_loop.h"
 #include "server/sim_device.h"
 
 namespace tqsim {
-
-// Name of the control socket in the bus root.
-inline constexpr const char* kControlSocketName = ".tqsim-control";
 
 struct ServerOptions {
   std::string root;                 // bus root; empty: the resolved default root
@@ -34,7 +33,8 @@ class DeviceServer {
   DeviceServer& operator=(const DeviceServer&) = delete;
 
   // Publishes every device and starts serving. Returns once all are on the
-  // bus; false (nothing left behind) with a reason otherwise.
+  // bus; false (nothing left behind) with a reason otherwise. A server starts
+  // once; a stopped server is not started again.
   bool Start(std::string* error);
 
   // Removes every device, closes every connection and stops serving.
@@ -43,7 +43,13 @@ class DeviceServer {
   // Runs one control command ("list", "plug DEV", "unplug DEV",
   // "fault DEV ...", "status DEV") on the serving thread and returns its
   // answer: "ok" or "error <reason>" on the first line, then the body.
+  // Called from any thread but the serving one.
   std::string Control(const std::string& line);
+
+  // The device path ("\\?\usb#...#{class}") of a device named by camera
+  // name, device name or camera id; empty when there is none. Any thread but
+  // the serving one.
+  std::string DevicePath(const std::string& key);
 
   const std::string& Root() const { return root_; }
   std::size_t DeviceCount() const { return devices_.size(); }
@@ -51,10 +57,10 @@ class DeviceServer {
 
  private:
   std::string Execute(const std::string& line);
+  // Runs `work` on the serving thread (directly while not serving) and
+  // returns its result.
+  std::string OnLoop(std::function<std::string()> work);
   SimDevice* FindDevice(const std::string& key);
-  bool OpenControlSocket(std::string* error);
-  void CloseControlSocket();
-  void AcceptControl();
 
   ServerOptions options_;
   std::string root_;
@@ -63,13 +69,8 @@ class DeviceServer {
   std::vector<std::unique_ptr<SimDevice>> devices_;
   std::thread thread_;
   bool running_ = false;
-  int controlFd_ = -1;
-  EventLoop::Token controlToken_ = 0;
-  std::string controlPath_;
+  bool started_ = false;  // a server starts once: its loop is not reused
+  ControlChannel control_;
 };
-
-// Sends one control command to the server serving `root` and returns its
-// answer; false when no server answers.
-bool SendControl(const std::string& root, const std::string& line, std::string* answer);
 
 }  // namespace tqsim

@@ -16,6 +16,9 @@ namespace bus = platform::bus;
 // is closed.
 constexpr std::size_t kMaxQueuedRequests = 4096;
 
+// How long a listener rests when no descriptor is left for a new connection.
+constexpr double kAcceptRetrySeconds = 0.1;
+
 std::string MakeDeviceName(const CameraModel& m) {
   char prefix[32];
   std::snprintf(prefix, sizeof prefix, "vid_%04x&pid_%04x#", m.vendorId,
@@ -62,9 +65,7 @@ bool SimDevice::Plug(std::string* error) {
   for (int pipe = 0; pipe < bus::kPipeCount; ++pipe) {
     const int fd = published_->ListenFd(static_cast<bus::Pipe>(pipe));
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-    listenTokens_[pipe] = loop_.Watch(fd, EPOLLIN, [this, pipe](std::uint32_t) {
-      AcceptPending(pipe);
-    });
+    WatchListener(pipe);
   }
   return true;
 }
@@ -103,12 +104,29 @@ void SimDevice::AcceptPending(int pipe) {
     const int fd = accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (fd < 0) {
       if (errno == EINTR || errno == ECONNABORTED) continue;
+      if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
+        PauseListening(pipe);
       return;
     }
     connections_.push_back(std::make_unique<Connection>(
-        loop_, fd, pipe, nextSerial_++, [this](Bytes frame) { OnFrame(std::move(frame)); },
+        loop_, fd, pipe, nextSerial_++, [this](Bytes frame) { return OnFrame(std::move(frame)); },
         [this](Connection* closed) { Retire(closed); }));
   }
+}
+
+void SimDevice::PauseListening(int pipe) {
+  // Out of descriptors: the pending connection stays in the backlog, and
+  // watching the listener meanwhile would only spin.
+  if (!published_ || listenTokens_[pipe] == 0) return;
+  loop_.Unwatch(listenTokens_[pipe]);
+  listenTokens_[pipe] = 0;
+  loop_.After(kAcceptRetrySeconds, [this, pipe] { WatchListener(pipe); });
+}
+
+void SimDevice::WatchListener(int pipe) {
+  if (!published_ || listenTokens_[pipe] != 0) return;
+  const int fd = published_->ListenFd(static_cast<bus::Pipe>(pipe));
+  listenTokens_[pipe] = loop_.Watch(fd, EPOLLIN, [this, pipe](std::uint32_t) { AcceptPending(pipe); });
 }
 
 void SimDevice::Retire(Connection* connection) {
@@ -129,10 +147,11 @@ void SimDevice::Retire(Connection* connection) {
   }
 }
 
-void SimDevice::OnFrame(Bytes frame) {
-  if (queue_.size() >= kMaxQueuedRequests) return;
+bool SimDevice::OnFrame(Bytes frame) {
+  if (queue_.size() >= kMaxQueuedRequests) return false;
   queue_.push_back(std::move(frame));
   ProcessQueue();
+  return true;
 }
 
 Connection* SimDevice::Newest(int pipe) {

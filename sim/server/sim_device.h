@@ -45,7 +45,9 @@ class SimDevice {
 
  private:
   void AcceptPending(int pipe);
-  void OnFrame(Bytes frame);
+  void WatchListener(int pipe);
+  void PauseListening(int pipe);
+  bool OnFrame(Bytes frame);
   void ProcessQueue();
   void Deliver(const Response& response);
   // Counts an answered request; false when that unplugged the device.

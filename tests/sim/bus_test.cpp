@@ -12,6 +12,9 @@
 #include "core/model_config.h"
 #include "host_exchanges.h"
 #include "platform/bus_layout.h"
+#include "platform/device_notices.h"
+#include "platform/peer_window.h"
+#include "platform/thread_queue.h"
 #include "platform/socket_io.h"
 #include "platform/usb_bus.h"
 #include "server/device_server.h"
@@ -23,6 +26,13 @@ namespace {
 namespace usb = platform::usb;
 namespace bus = platform::bus;
 
+bool EqualNoCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
 struct Camera {
   CameraModel model;
   std::string devicePath;
@@ -31,7 +41,7 @@ struct Camera {
 class SimBus : public ::testing::Test {
  protected:
   void SetUp() override {
-    const ConfigResult config = LoadConfig(TQSIM_DEFAULT_CONFIG);
+    const ConfigResult config = LoadDefaultConfig();
     ASSERT_TRUE(config.Ok()) << config.error;
     ServerOptions options;
     options.root = bus_.Root();
@@ -117,16 +127,42 @@ TEST_F(SimBus, DescriptorCarriesProductIdAndBcdUsb) {
   platform::CloseHandle(device);
 }
 
+// Device notices seen by a peer window: (arrival?, device path).
+std::vector<std::pair<bool, std::string>> g_notices;
+
+intptr_t RecordNotice(platform::PeerWindow*, unsigned message, uintptr_t wParam, intptr_t lParam) {
+  if (message == platform::kMsgDeviceChange) {
+    const auto* notice = reinterpret_cast<const platform::TDeviceInterfaceNotice*>(lParam);
+    g_notices.emplace_back(wParam == platform::kDeviceArrival, notice->Name);
+  }
+  return 0;
+}
+
+// Pumps this thread's events until `count` notices were seen.
+bool PumpNotices(std::size_t count) {
+  return WaitFor([&] {
+    platform::PumpThreadEvents(0);
+    return g_notices.size() >= count;
+  });
+}
+
 TEST_F(SimBus, UnplugAndPlugRemoveAndRestoreTheDevice) {
   const Camera& c = Named("g5-k14-c26");
   const platform::TGuid& klass = *bus::InterfaceClass(1);
   const unsigned before = usb::DeviceInterfaceSet(klass, bus_.Root()).Count();
+  g_notices.clear();
+  platform::PeerWindow* window = platform::CreatePeerWindow(&RecordNotice, nullptr);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(platform::RegisterDeviceNotification(window, klass), 0u);
   HostPipes pipes;
   ASSERT_TRUE(pipes.Open(c.devicePath));
   ASSERT_EQ(pipes.Transact({0x0D, 1}), Bytes{kUnknownInstruction});
 
   EXPECT_EQ(server_->Control("unplug 1226"), "ok\n");
   EXPECT_EQ(usb::DeviceInterfaceSet(klass, bus_.Root()).Count(), before - 1);
+  ASSERT_TRUE(PumpNotices(1));
+  EXPECT_FALSE(g_notices[0].first);
+  EXPECT_TRUE(EqualNoCase(g_notices[0].second, c.devicePath)) << g_notices[0].second;
   EXPECT_EQ(usb::CreateFile(c.devicePath.c_str()), platform::kInvalidHandle);
   // Open connections are closed with the device.
   std::uint8_t byte = 0x00;
@@ -137,6 +173,11 @@ TEST_F(SimBus, UnplugAndPlugRemoveAndRestoreTheDevice) {
 
   EXPECT_EQ(server_->Control("plug g5-k14-c26"), "ok\n");
   EXPECT_EQ(usb::DeviceInterfaceSet(klass, bus_.Root()).Count(), before);
+  ASSERT_TRUE(PumpNotices(2));
+  EXPECT_TRUE(g_notices[1].first);
+  EXPECT_TRUE(EqualNoCase(g_notices[1].second, c.devicePath)) << g_notices[1].second;
+  EXPECT_EQ(g_notices.size(), 2u);
+  platform::DestroyPeerWindow(window);
   HostPipes again;
   ASSERT_TRUE(again.Open(c.devicePath));
   EXPECT_EQ(GetU32(again.Transact({0x00}), 1), 1226u);
@@ -223,6 +264,27 @@ TEST_F(SimBus, MalformedRequestsNeverStopTheServer) {
   EXPECT_EQ(other.Transact({0x00}).size(), 61u);
 }
 
+TEST_F(SimBus, ControlSocketServesEachClientOnItsOwn) {
+  const std::string path = bus_.Root() + "/" + kControlSocketName;
+  // One client stalls in the middle of its line; others are answered.
+  const int stalled = platform::sock::ConnectStream(path);
+  ASSERT_GE(stalled, 0);
+  ASSERT_TRUE(platform::sock::SendAll(stalled, "stat", 4));
+  std::string answer;
+  ASSERT_TRUE(SendControl(bus_.Root(), "status g1-k5", &answer));
+  EXPECT_EQ(answer.rfind("ok\nname=g1-k5\n", 0), 0u);
+  ASSERT_TRUE(SendControl(bus_.Root(), "", &answer));
+  EXPECT_EQ(answer, "error empty command\n");
+  ASSERT_TRUE(SendControl(bus_.Root(), std::string(5000, 'x'), &answer));
+  EXPECT_EQ(answer, "error command too long\n");
+  // The stalled client finishes its line and gets its answer too.
+  ASSERT_TRUE(platform::sock::SendAll(stalled, "us 5005\n", 8));
+  char buffer[64] = {};
+  ASSERT_EQ(platform::sock::RecvExact(stalled, buffer, 3, 5000), platform::sock::RecvResult::Ok);
+  EXPECT_EQ(std::string(buffer, 3), "ok\n");
+  platform::sock::Close(stalled);
+}
+
 TEST_F(SimBus, RepliesGoToTheNewestReplyConnection) {
   const Camera& c = Named("g1-k3");
   HostPipes first;
@@ -237,6 +299,45 @@ TEST_F(SimBus, RepliesGoToTheNewestReplyConnection) {
   EXPECT_EQ(done, 3u);
   second.Close();
   EXPECT_EQ(first.Transact({0x0F, 0x80}).size(), 3u);
+}
+
+}  // namespace
+}  // namespace tqsim
+
+namespace tqsim {
+namespace {
+
+// At a time scale above 0 a filter move holds back its reply, and the
+// requests behind it wait their turn.
+TEST(SimBusTimed, FilterReplyComesWhenTheWheelArrives) {
+  TempBus bus;
+  const ConfigResult config = ParseConfig(R"({"cameras": [{
+      "name": "wheel", "class": 1, "product_id": "0x0C90", "camera_id": 9,
+      "width": 64, "height": 64, "filter_count": 8, "physics": {"filter_step": 1.0}}]})");
+  ASSERT_TRUE(config.Ok()) << config.error;
+  ServerOptions options;
+  options.root = bus.Root();
+  options.cameras = config.cameras;
+  options.timeScale = 20;  // one step: 50 ms
+  DeviceServer server(options);
+  std::string error;
+  ASSERT_TRUE(server.Start(&error)) << error;
+  HostPipes pipes;
+  ASSERT_TRUE(pipes.Open(server.DevicePath("wheel")));
+  EXPECT_EQ(server.DevicePath("nosuch"), "");
+  const auto start = std::chrono::steady_clock::now();
+  std::uint32_t done = 0;
+  const std::uint8_t move[] = {0x10, 4}, query[] = {0x0F, 0x80};
+  ASSERT_TRUE(usb::WriteFile(pipes.command, move, sizeof move, &done));
+  ASSERT_TRUE(usb::WriteFile(pipes.command, query, sizeof query, &done));
+  std::uint8_t reply[8];
+  ASSERT_TRUE(usb::ReadFile(pipes.reply, reply, sizeof reply, &done));
+  EXPECT_EQ(done, 1u);
+  EXPECT_EQ(reply[0], kOk);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+  ASSERT_TRUE(usb::ReadFile(pipes.reply, reply, sizeof reply, &done));
+  EXPECT_EQ(done, 3u);
+  EXPECT_NE(server.Control("status 9").find("filter_position=4\n"), std::string::npos);
 }
 
 }  // namespace

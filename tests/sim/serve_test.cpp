@@ -1,6 +1,7 @@
 // The tqsim program itself: serve publishes every default camera and prints
 // its line, the commands reach it through the control socket, and SIGTERM
 // leaves nothing behind.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,6 +29,9 @@ pid_t Spawn(const std::vector<std::string>& args, int* out) {
   const pid_t pid = fork();
   if (pid == 0) {
     dup2(fds[1], 1);
+    // The refusals' texts would only clutter the test log.
+    const int quiet = open("/dev/null", O_WRONLY);
+    if (quiet >= 0) dup2(quiet, 2);
     close(fds[0]);
     close(fds[1]);
     std::vector<char*> argv{const_cast<char*>(TQSIM_BINARY)};
@@ -112,6 +116,26 @@ TEST(SimServe, PublishesQuicklyAnswersCommandsAndCleansUpOnSigterm) {
     EXPECT_TRUE(fs::is_empty(e.path())) << e.path();
   }
   EXPECT_EQ(RunCommand({"--bus", bus.Root(), "list"}, &output), 1);
+}
+
+}  // namespace
+}  // namespace tqsim
+
+namespace tqsim {
+namespace {
+
+TEST(SimServe, RefusesBadArgumentsAndConfigurations) {
+  TempBus bus;
+  std::string output;
+  EXPECT_EQ(RunCommand({}, &output), 2);
+  EXPECT_EQ(RunCommand({"fly"}, &output), 2);
+  EXPECT_EQ(RunCommand({"serve", "--time-scale", "fast"}, &output), 2);
+  EXPECT_EQ(RunCommand({"serve", "--time-scale", "-1"}, &output), 2);
+  EXPECT_EQ(RunCommand({"serve", "extra"}, &output), 2);
+  EXPECT_EQ(RunCommand({"serve", "--bus", bus.Root(), "--config", bus.Root() + "/none.json"}, &output),
+            1);
+  EXPECT_EQ(RunCommand({"--help"}, &output), 0);
+  EXPECT_NE(output.find("tqsim serve"), std::string::npos);
 }
 
 }  // namespace
