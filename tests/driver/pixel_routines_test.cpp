@@ -242,6 +242,7 @@ TEST(PixelQuadrants, JoinMatchesReference) {
       {10, 6, {100, -200, 300, -400, 50}},
       {34, 14, {70000, -70000, 0, 1, -200000}},
       {8, 8, {INT32_MAX, INT32_MIN, -65535, 65535, INT32_MAX}},
+      {6, 5, {1, 2, 3, 4, 5}},  // odd height: the steps as they are
   };
   unsigned seed = 40;
   for (const TCase& c : cases) {

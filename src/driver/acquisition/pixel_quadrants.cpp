@@ -48,16 +48,28 @@ void JoinQuadrants(const uint16_t* src, unsigned width, unsigned height,
   const TLevel16 off[4] = {TLevel16(offsets.Offset1), TLevel16(offsets.Offset2),
                            TLevel16(offsets.Offset3), TLevel16(offsets.Offset4)};
   const size_t w = width;
-  for (unsigned j = 0; j < hh; ++j)
-    JoinRowPair(src + 4 * static_cast<size_t>(j) * half, half, off, dst + j * w,
-                dst + (height - 1 - static_cast<size_t>(j)) * w);
+  auto row = [dst, w](size_t r) { return dst + r * w; };
   // A centre-row sum below OffsetCL is floored at 0 like every other pixel.
   // OffsetCL beyond +-131072 gives the same limited results as that bound.
-  AddCentreRow(dst + (hh - 1) * w, dst + hh * w, width,
-               std::clamp<int32_t>(offsets.OffsetCL, -131072, 131072));
-  // Rows hh+1 .. h-1 move up by one; the last row keeps its contents.
-  if (height - 1 > hh)
-    std::memmove(dst + hh * w, dst + (hh + 1) * w, (height - 1 - hh) * w * sizeof(uint16_t));
+  const int32_t centre = std::clamp<int32_t>(offsets.OffsetCL, -131072, 131072);
+  auto pair = [&](size_t j, uint16_t* top, uint16_t* bottom) {
+    JoinRowPair(src + 4 * j * half, half, off, top, bottom);
+  };
+  if (height % 2 != 0) {
+    // Odd heights (never read from a camera) take the steps as they are.
+    for (size_t j = 0; j < hh; ++j) pair(j, row(j), row(height - 1 - j));
+    AddCentreRow(row(hh - 1), row(hh), width, centre);
+    std::memmove(row(hh), row(hh + 1), (height - 1 - hh) * w * sizeof(uint16_t));
+    return;
+  }
+  // The bottom rows below the centre move up by one row, with the last row
+  // kept as well. Each bottom row is written straight to its final place
+  // instead: the centre pair first, whose bottom row only feeds the centre
+  // sum and is then overwritten by the next pair's.
+  pair(hh - 1, row(hh - 1), row(hh));
+  AddCentreRow(row(hh - 1), row(hh), width, centre);
+  for (size_t j = 0; j + 1 < hh; ++j) pair(j, row(j), row(height - 2 - j));
+  if (hh > 1) std::memcpy(row(height - 1), row(height - 2), w * sizeof(uint16_t));
 }
 
 }  // namespace tQusb::Pixels
