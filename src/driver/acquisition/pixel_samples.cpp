@@ -45,10 +45,17 @@ TQ_PIXEL_KERNEL void SwapBytesRow(const uint8_t* __restrict in, unsigned n,
 // in[4k+3] (`in` points at byte 9 of the row).
 TQ_PIXEL_KERNEL void MeanOfBigEndianPairsRow(const uint8_t* __restrict in, unsigned n,
                                              uint16_t* __restrict out) {
-  // ((in[4k] + in[4k+2])·256 + in[4k+1] + in[4k+3]) / 2 is the floor mean of
-  // the two big-endian samples.
-  for (size_t k = 0; k < n; ++k)
-    out[k] = Mean(LoadBigEndian(in + 4 * k), LoadBigEndian(in + 4 * k + 2));
+  // ((in[4k] + in[4k+2])·256 + in[4k+1] + in[4k+3]) / 2 in 32-bit lanes: the
+  // four bytes of a pixel are one little-endian load.
+  for (size_t k = 0; k < n; ++k) {
+    uint32_t v;
+    std::memcpy(&v, in + 4 * k, sizeof v);
+    const uint32_t even = v & 0x00FF00FFu;        // in[4k], in[4k+2]
+    const uint32_t odd = (v >> 8) & 0x00FF00FFu;  // in[4k+1], in[4k+3]
+    const uint32_t high = (even & 0xFFFFu) + (even >> 16);
+    const uint32_t low = (odd & 0xFFFFu) + (odd >> 16);
+    out[k] = static_cast<uint16_t>((high * 256 + low) >> 1);
+  }
 }
 
 TQ_PIXEL_KERNEL void MeanOfPairsRow(const uint16_t* __restrict in, unsigned n,
