@@ -5,9 +5,6 @@
 
 namespace tQusb {
 
-bool CCamera::AdjustSubFrame(uint32_t*, uint32_t*, uint32_t*, uint32_t*) {
-  return Unsupported();
-}
 bool CCamera::ConvertGain(uint32_t, double*, double*) {
   return Unsupported();
 }
@@ -19,20 +16,6 @@ bool CCamera::EnumerateFilters2(uint32_t, uint32_t, char*, uint32_t*, uint32_t*)
 }
 bool CCamera::GetGPSData(double*, double*, double*, int32_t*, int32_t*, int32_t*, uint32_t*,
                          uint32_t*, double*, uint32_t*, bool*) {
-  return Unsupported();
-}
-bool CCamera::GetImage16(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, void*) {
-  return Unsupported();
-}
-bool CCamera::GetImage8(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, void*) {
-  return Unsupported();
-}
-bool CCamera::GetImageExposure16(double, bool, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t,
-                                 void*) {
-  return Unsupported();
-}
-bool CCamera::GetImageExposure8(double, bool, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t,
-                                void*) {
   return Unsupported();
 }
 bool CCamera::GetImageTimeStamp(int32_t*, int32_t*, int32_t*, uint32_t*, uint32_t*, double*) {
@@ -51,12 +34,6 @@ bool CCamera::ReadPowerUtilization(float*) {
   return Unsupported();
 }
 bool CCamera::ReinitFilterWheel() {
-  return Unsupported();
-}
-bool CCamera::SetBinningX(uint32_t) {
-  return Unsupported();
-}
-bool CCamera::SetBinningY(uint32_t) {
   return Unsupported();
 }
 bool CCamera::SetFan(uint8_t) {
