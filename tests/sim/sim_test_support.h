@@ -1,16 +1,20 @@
 #pragma once
-// Helpers of the simulator tests: a temporary bus root and the three pipes of
-// a device opened with the library's bus client.
+// Helpers of the simulator tests: a temporary bus root, a running device
+// server, and the three pipes of a device opened with the library's bus client.
 #include <chrono>
 #include <cstdlib>
 #include <thread>
 #include <filesystem>
+#include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "core/model_config.h"
 #include "core/wire.h"
-#include "platform/bus_layout.h"
 #include "platform/handles.h"
 #include "platform/usb_bus.h"
+#include "server/device_server.h"
 
 namespace tqsim {
 
@@ -39,6 +43,26 @@ class TempBus {
   std::string root_;
 };
 
+// Starts a device server with `cameras` on `root`; returns the device path
+// of each camera in their order, or nothing with *error set.
+inline std::vector<std::string> StartServer(std::unique_ptr<DeviceServer>& server,
+                                            const std::string& root,
+                                            const std::vector<CameraModel>& cameras,
+                                            double timeScale, std::string* error) {
+  ServerOptions options;
+  options.root = root;
+  options.cameras = cameras;
+  options.timeScale = timeScale;
+  server = std::make_unique<DeviceServer>(options);
+  if (!server->Start(error)) return {};
+  std::istringstream list(server->Control("list"));
+  std::vector<std::string> paths;
+  std::string line;
+  std::getline(list, line);  // "ok"
+  while (std::getline(list, line)) paths.push_back(line.substr(line.rfind(' ') + 1));
+  return paths;
+}
+
 // Polls `condition` for up to five seconds.
 template <typename Condition>
 bool WaitFor(Condition condition) {
@@ -47,13 +71,6 @@ bool WaitFor(Condition condition) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return condition();
-}
-
-// The directory a device path leads to.
-inline std::string DeviceDir(const std::string& root, const std::string& devicePath) {
-  platform::bus::TBusAddress address;
-  if (!platform::bus::ParseDevicePath(devicePath, &address)) return {};
-  return platform::bus::DeviceDirectory(root, address);
 }
 
 struct HostPipes {

@@ -16,7 +16,7 @@ using namespace simtest;
 
 namespace {
 
-struct Window {
+struct Area {
   int x, y, w, h;  // scene coordinates (binned pixels on generation 1)
 };
 
@@ -51,7 +51,7 @@ Exposure TestExposure(uint64_t frame = 3) {
 }
 
 // The request the host writes for a window given in scene coordinates.
-std::vector<uint8_t> RequestFor(const ReadoutCamera& cam, const Window& w, bool whole) {
+std::vector<uint8_t> RequestFor(const ReadoutCamera& cam, const Area& w, bool whole) {
   switch (cam.generation) {
     case 0: {
       if (whole) return {0x04};
@@ -62,18 +62,12 @@ std::vector<uint8_t> RequestFor(const ReadoutCamera& cam, const Window& w, bool 
       int fh = int(kH / cam.binY);
       return Bytes({fh - w.y - w.h, w.h, w.x, w.w}, 0x0B);
     }
-    default: {
-      int cs = int(kW) - w.w - w.x;
-      return {0x09,         0x00,
-              uint8_t(cs),  uint8_t(cs >> 8),
-              uint8_t(w.y), uint8_t(w.y >> 8),
-              uint8_t(w.w), uint8_t(w.w >> 8),
-              uint8_t(w.h), uint8_t(w.h >> 8)};
-    }
+    default:
+      return simtest::Window(0x09, int(kW) - w.w - w.x, w.y, w.w, w.h);
   }
 }
 
-Image Decode(const ReadoutCamera& cam, const std::vector<uint8_t>& bytes, const Window& w) {
+Image Decode(const ReadoutCamera& cam, const std::vector<uint8_t>& bytes, const Area& w) {
   if (cam.generation == 0) return DecodeGen0(bytes, w.w, w.h, (cam.readModeG0 & 0x10) != 0);
   if (cam.generation == 1) {
     bool big = cam.kind == 1 || cam.kind == 2;
@@ -88,7 +82,7 @@ Image Decode(const ReadoutCamera& cam, const std::vector<uint8_t>& bytes, const 
 }
 
 // Sends the request through the simulator and decodes the image.
-Image ReadWindow(const ReadoutCamera& cam, const Scene& scene, const Window& w, bool whole,
+Image ReadWindow(const ReadoutCamera& cam, const Scene& scene, const Area& w, bool whole,
                  const Exposure& e = TestExposure()) {
   auto request = DecodeReadoutRequest(cam.generation, RequestFor(cam, w, whole));
   EXPECT_TRUE(request.has_value());
@@ -108,8 +102,8 @@ TEST_P(ReadoutFormats, WholeFrameMatchesSceneAndSubFrameAgreesWhereTheyOverlap) 
   const Case& c = GetParam();
   ReadoutCamera cam = CameraOf(c);
   Scene scene(SceneParams{}, kW, kH);
-  const Window full{0, 0, int(kW / c.bin), int(kH / c.bin)};
-  const Window sub{c.bin == 1 ? 17 : 9, c.bin == 1 ? 9 : 5, c.bin == 1 ? 40 : 22, 30 / int(c.bin)};
+  const Area full{0, 0, int(kW / c.bin), int(kH / c.bin)};
+  const Area sub{c.bin == 1 ? 17 : 9, c.bin == 1 ? 9 : 5, c.bin == 1 ? 40 : 22, 30 / int(c.bin)};
 
   Image whole = ReadWindow(cam, scene, full, true);
   Image part = ReadWindow(cam, scene, sub, false);
@@ -236,58 +230,6 @@ TEST(Readout, InvalidWindowsSendNoPixels) {
       EXPECT_EQ(plan.status, 0x82);
     }
   }
-}
-
-TEST(Readout, OldFirmwareSendsTheWholeSensorForAnyWindow) {
-  ReadoutCamera cam = CameraOf({"", 2, 9, 1, 0, 1, {0, 0, 0}});
-  cam.ver128Lo = 6;
-  auto request = DecodeReadoutRequest(2, std::vector<uint8_t>{0x09, 0, 5, 0, 5, 0, 10, 0, 10, 0});
-  ASSERT_TRUE(request);
-  ReadoutPlan plan = PlanReadout(cam, *request);
-  ASSERT_TRUE(plan.valid);
-  EXPECT_EQ(plan.status, 0x80);
-  EXPECT_EQ(plan.window.width, kW);
-  EXPECT_EQ(plan.window.height, kH);
-  EXPECT_EQ(plan.bytes, uint64_t{kW} * kH * 2);
-}
-
-TEST(Readout, ShutterClosedGivesADarkFrame) {
-  Scene scene(SceneParams{}, kW, kH);
-  ReadoutCamera cam = CameraOf({"", 3, 10, 3, 0, 1, {0, 0, 0}});
-  Exposure light{5.0, 5.0, 0.0, 1}, dark{5.0, 0.0, 0.0, 1};
-  Image lit = ReadWindow(cam, scene, {0, 0, int(kW), int(kH)}, false, light);
-  Image black = ReadWindow(cam, scene, {0, 0, int(kW), int(kH)}, false, dark);
-  EXPECT_GT(*std::max_element(lit.begin(), lit.end()), 2000);
-  EXPECT_LT(*std::max_element(black.begin(), black.end()), 1100);
-}
-
-TEST(Readout, FaultsShapeTheReply) {
-  ReadoutPlan plan;
-  plan.valid = true;
-  plan.hasStatus = true;
-  plan.status = 0x80;
-  auto image = std::make_shared<const std::vector<uint8_t>>(1000, uint8_t{7});
-
-  ReadoutReply normal = MakeReadoutReply(plan, image, {});
-  EXPECT_EQ(normal.frameLength, 1000u);
-  EXPECT_EQ(normal.sendBytes, 1000u);
-  EXPECT_TRUE(normal.hasStatus);
-  EXPECT_EQ(normal.status, 0x80);
-
-  ReadoutReply shorter = MakeReadoutReply(plan, image, {ImageFault::Kind::ShortBy, 10, 0});
-  EXPECT_EQ(shorter.frameLength, 990u);
-  EXPECT_EQ(shorter.sendBytes, 990u);
-  EXPECT_FALSE(shorter.closeAfter);
-
-  ReadoutReply closed = MakeReadoutReply(plan, image, {ImageFault::Kind::CloseAfter, 300, 0});
-  EXPECT_EQ(closed.frameLength, 1000u);
-  EXPECT_EQ(closed.sendBytes, 300u);
-  EXPECT_TRUE(closed.closeAfter);
-  EXPECT_FALSE(closed.hasStatus);
-
-  ReadoutReply failed = MakeReadoutReply(plan, image, {ImageFault::Kind::FailStatus, 0, 0x83});
-  EXPECT_EQ(failed.sendBytes, 1000u);
-  EXPECT_EQ(failed.status, 0x83);
 }
 
 TEST(FrameCache, ServesTheSameEncodedImageAndMatchesTheLiveScene) {

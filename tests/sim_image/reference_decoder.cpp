@@ -101,4 +101,42 @@ std::vector<uint8_t> Bytes(std::initializer_list<int> fields16, uint8_t opcode) 
   return out;
 }
 
+std::vector<uint8_t> Window(uint8_t opcode, int cs, int rs, int w, int h, uint32_t units,
+                            bool shutter) {
+  std::vector<uint8_t> r = Bytes({cs, rs, w, h}, opcode);
+  r.insert(r.begin() + 1, shutter ? 1 : 0);
+  if (opcode == 0x0A)
+    for (int i = 0; i < 4; ++i) r.push_back(uint8_t(units >> (8 * i)));
+  return r;
+}
+
+std::vector<std::string> Fields(const std::string& text) {
+  std::vector<std::string> out(1);
+  for (char c : text) {
+    if (c == ',')
+      out.emplace_back();
+    else
+      out.back() += c;
+  }
+  return out;
+}
+
+static uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
+  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
+}
+
+double DecodeGpsTime(const std::vector<uint8_t>& reply, double period) {
+  std::vector<std::string> f = Fields(std::string(reply.begin() + 10, reply.begin() + 10 + reply[9]));
+  double hms = std::stod(f[0]);
+  int day = std::stoi(f[1]), month = std::stoi(f[2]), year = std::stoi(f[3]);
+  auto leap = [](int y) { return y % 4 == 0 && (y % 100 != 0 || y % 400 == 0); };
+  int64_t days = day - 1;
+  for (int y = 1970; y < year; ++y) days += leap(y) ? 366 : 365;
+  const int lengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  for (int m = 1; m < month; ++m) days += lengths[m - 1] + (m == 2 && leap(year));
+  int h = int(hms / 10000), mi = int(hms / 100) % 100;
+  double s = hms - h * 10000 - mi * 100;
+  return days * 86400.0 + h * 3600 + mi * 60 + s + U32(reply, 5) + U32(reply, 1) * period;
+}
+
 }  // namespace simtest

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace simtest {
@@ -27,7 +28,16 @@ Image DecodeQuad(const std::vector<uint8_t>& bytes, int width, int height,
 // Generations 2 to 5: rows from the top, 16-bit little-endian or bytes.
 Image DecodeGen2(const std::vector<uint8_t>& bytes, int width, int height, bool eightBit);
 
+// Receiver replies: the comma-separated fields of a text, and the seconds
+// since 1970 a time reply (0x2A/0x2B) names, given the counter period.
+std::vector<std::string> Fields(const std::string& text);
+double DecodeGpsTime(const std::vector<uint8_t>& reply, double period);
+
 // Little-endian request builders, as the host writes them.
 std::vector<uint8_t> Bytes(std::initializer_list<int> fields16, uint8_t opcode);
+// A generation 2-5 window request (0x09/0x0A) with the column start counted
+// from the right; 0x0A carries the shutter flag and 1/8000 s units.
+std::vector<uint8_t> Window(uint8_t opcode, int cs, int rs, int w, int h, uint32_t units = 0,
+                            bool shutter = false);
 
 }  // namespace simtest
