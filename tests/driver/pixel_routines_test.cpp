@@ -198,20 +198,6 @@ TEST(PixelSamples, MedianOfThreeMatchesReference) {
   }
 }
 
-TEST(PixelSamples, MedianOfThreeLevelsTheOffsetSamples) {
-  // b 10 above a, c 5 below: d1 = trunc(-9.5) = -9, d2 = 5, so every pixel is a.
-  const unsigned w = 6, h = 4;
-  std::vector<uint16_t> f(3 * w * h), want(w * h);
-  for (unsigned p = 0; p < w * h; ++p) {
-    const uint16_t a = uint16_t(1000 + 37 * p);
-    f[3 * p] = a, f[3 * p + 1] = uint16_t(a + 10), f[3 * p + 2] = uint16_t(a - 5);
-    want[(h - 1 - p / w) * w + p % w] = a;
-  }
-  std::vector<uint16_t> got(w * h);
-  P::MedianOfThree(f.data(), w, h, got.data());
-  EXPECT_EQ(got, want);
-}
-
 std::vector<uint16_t> QuadrantReference(const std::vector<uint16_t>& s, unsigned w, unsigned h,
                                         const P::TQuadrantOffsets& o) {
   const unsigned hh = h / 2, half = w / 2;
