@@ -13,7 +13,7 @@ TEST(CameraInfo, PackedFlagsExpandIntoCapsFilterCountAndExtra) {
     uint16_t flags;
     uint8_t filterCount, caps;
     uint16_t extra;
-  } cases[] = {{0x0523, 5, 2, 0}, {0x0021, 5, 2, 0}, {0x0002, 6, 0, 0},     {0x0000, 0, 0, 0},
+  } cases[] = {{0x0523, 5, 2, 0}, {0x0021, 5, 2, 0},   {0x0002, 6, 0, 0}, {0x0000, 0, 0, 0},
                {0x0703, 7, 0, 0}, {0xF324, 0, 3, 0xF}, {0x1F07, 15, 1, 1}};
   for (const auto& c : cases) {
     TCameraInfoPacked packed{};

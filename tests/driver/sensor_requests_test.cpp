@@ -22,7 +22,9 @@ using Bytes = std::vector<uint8_t>;
 using Call = std::function<bool(CCamera&)>;
 const Bytes kOk = {0x80};
 
-Call Begin(uint8_t shutter) { return [=](CCamera& c) { return c.BeginExposure(shutter); }; }
+Call Begin(uint8_t shutter) {
+  return [=](CCamera& c) { return c.BeginExposure(shutter); };
+}
 Call End(uint8_t shutter, uint8_t second) {
   return [=](CCamera& c) { return c.EndExposure(shutter, second); };
 }
