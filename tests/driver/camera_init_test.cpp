@@ -17,67 +17,31 @@ using tqtest::Descriptor;
 
 namespace {
 
-struct ClassOneCase {
-  const char* name;
-  std::vector<unsigned char> descriptor;
-  uint32_t kind;
-  int32_t generation;
-  uint32_t singleReadLimit;
-};
-
-class ClassOneTest : public testing::TestWithParam<ClassOneCase> {};
-
-TEST_P(ClassOneTest, DescriptorDecidesKindGenerationAndReadLimit) {
-  const ClassOneCase& c = GetParam();
-  TempBusRoot root;
-  BusCameraSpec spec;
-  spec.descriptor = c.descriptor;
-  BusCamera device(root.Path(), spec);
-  CCamera* camera = Initialize(1);
-  EXPECT_TRUE(camera->IsConnected());
-  EXPECT_EQ(camera->CameraKind, c.kind);
-  EXPECT_EQ(camera->Generation, c.generation);
-  EXPECT_EQ(camera->SingleReadLimit, c.singleReadLimit);
-  EXPECT_STREQ(camera->DevicePath, device.DevicePath().c_str());
-  Release(camera);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Descriptors, ClassOneTest,
-    testing::Values(ClassOneCase{"Known5", Descriptor(0x0300, 0x0C26), 14, 5, 0x1800000},
-                    ClassOneCase{"Unknown", Descriptor(0x0300, 0x0C05), 9, 2, 0x1800000},
-                    ClassOneCase{"Usb2", Descriptor(0x0200, 0x0C05), 9, 2, 0x400000},
-                    ClassOneCase{"Usb2Known", Descriptor(0x0200, 0x0C91), 12, 4, 0x400000},
-                    ClassOneCase{"Missing", {}, 9, 2, 0x1800000},
-                    ClassOneCase{"Short", std::vector<unsigned char>(17, 0x0C), 9, 2, 0x1800000}),
-    [](const testing::TestParamInfo<ClassOneCase>& info) { return info.param.name; });
-
-TEST(CameraInit, ReadsInformationVersionsAndSetsReadModeDefault) {
-  TempBusRoot root;
-  BusCameraSpec spec;
-  spec.classNumber = 9;  // generation 0, packed record
-  spec.name = "g0cam";
-  spec.id = 77;
-  spec.packedInfo = true;
-  BusCamera device(root.Path(), spec);
-  CCamera* camera = Initialize(77);
-  ASSERT_TRUE(camera->IsConnected());
-  EXPECT_EQ(camera->CameraKind, 17u);
-  EXPECT_EQ(camera->Generation, 0);
-  EXPECT_EQ(camera->Info.CameraId, 77u);
-  EXPECT_EQ(camera->Info.Width, 4096);
-  EXPECT_EQ(camera->Ver128Hi, 1);
-  EXPECT_EQ(camera->Ver128Lo, 0x80);
-  EXPECT_EQ(camera->Ver129Lo, 0x81);
-  EXPECT_EQ(camera->Ver130, 0);
-  EXPECT_EQ(camera->ReadModeG0, 16u);
-  EXPECT_EQ(camera->ReadMode, 1u);
-  // generation 0 asks for sub-frames last; the fake answers 0x80, 0xFF, 0x01
-  const auto commands = device.Commands();
-  ASSERT_EQ(commands.size(), 5u);
-  EXPECT_EQ(commands[4], std::vector<unsigned char>({0x0E, 0xFF}));
-  EXPECT_EQ(camera->Flags & kFlagCanReadSubFrames, 0u);
-  Release(camera);
+TEST(CameraInit, DescriptorDecidesKindGenerationAndReadLimit) {
+  const struct {
+    std::vector<unsigned char> descriptor;  // empty: no descriptor file
+    uint32_t kind;
+    int32_t generation;
+    uint32_t singleReadLimit;
+  } cases[] = {{Descriptor(0x0300, 0x0C26), 14, 5, 0x1800000},
+               {Descriptor(0x0300, 0x0C05), 9, 2, 0x1800000},
+               {Descriptor(0x0200, 0x0C05), 9, 2, 0x400000},
+               {Descriptor(0x0200, 0x0C91), 12, 4, 0x400000},
+               {{}, 9, 2, 0x1800000},
+               {std::vector<unsigned char>(17, 0x0C), 9, 2, 0x1800000}};
+  for (const auto& c : cases) {
+    TempBusRoot root;
+    BusCameraSpec spec;
+    spec.descriptor = c.descriptor;
+    BusCamera device(root.Path(), spec);
+    CCamera* camera = Initialize(1);
+    EXPECT_TRUE(camera->IsConnected());
+    EXPECT_EQ(camera->CameraKind, c.kind);
+    EXPECT_EQ(camera->Generation, c.generation);
+    EXPECT_EQ(camera->SingleReadLimit, c.singleReadLimit);
+    EXPECT_STREQ(camera->DevicePath, device.DevicePath().c_str());
+    Release(camera);
+  }
 }
 
 TEST(CameraInit, WantedIdSelectsTheDeviceAndClaimsKeepOthersAway) {

@@ -259,20 +259,6 @@ void Micrometer(CCamera& c) { c.Flags |= kFlagMicrometerFilterOffsets; }
 void Caps4(CCamera& c) { c.Info.Caps = 0x04; }
 void Caps8(CCamera& c) { c.Info.Caps = 0x08; }
 void Caps3(CCamera& c) { c.Info.Caps = 0x03; }
-void Text3(CCamera& c, const char* t) { SetText(c.Info.Text3, t); }
-void Text3QTwoBlanks(CCamera& c) { Text3(c, "M768 Q  "); }
-void Text3EndsK(CCamera& c) { Text3(c, "K1024 K"); }
-void Text3Empty(CCamera& c) { Text3(c, ""); }
-void Text3Blanks(CCamera& c) { Text3(c, "    "); }
-void Text3Full(CCamera& c) { std::memcpy(c.Info.Text3, "ABCDEFGHIJKLMNQ", 15); }
-void Text0(CCamera& c, const char* t) { SetText(c.Info.Text0, t); }
-void Text0TrailingBlanks(CCamera& c) { Text0(c, "CCD 20C \t"); }
-void Text0OneChar(CCamera& c) { Text0(c, "C"); }
-void Text0Letter(CCamera& c) { Text0(c, "CCD AC"); }
-void Text0Nine(CCamera& c) { Text0(c, "9C"); }
-void Text0Lower(CCamera& c) { Text0(c, "CCD 0c"); }
-void Text0Empty(CCamera& c) { Text0(c, ""); }
-
 TEST(ParameterQueries, BooleanRowsThatDependOnKindRecordAndFlags) {
   const KindCase cases[] = {
       {"connected bit", 3, 9, Disconnected, 0, 0},
@@ -298,32 +284,6 @@ TEST(ParameterQueries, BooleanRowsThatDependOnKindRecordAndFlags) {
       {"index 16 caps bit 3", 5, 15, Caps8, 16, 1},
       {"index 16 caps bits 0 and 1", 5, 14, Caps3, 16, 0},
       {"index 128 caps bit 0 clear", 4, 11, NoCapsBit0, 128, 0},
-      {"text A: Q and two blanks, kind 17", 0, 17, Text3QTwoBlanks, 128, 1},
-      {"text A: Q and two blanks, kind 21", 0, 21, Text3QTwoBlanks, 128, 1},
-      {"text A: Q and two blanks, kind 18", 0, 18, Text3QTwoBlanks, 128, 0},
-      {"text A: K on kind 18", 0, 18, Text3EndsK, 128, 1},
-      {"text A: K on kind 19", 0, 19, Text3EndsK, 128, 0},
-      {"text A: empty", 0, 17, Text3Empty, 128, 0},
-      {"text A: blanks only", 0, 20, Text3Blanks, 128, 0},
-      {"text A: fifteen characters", 0, 20, Text3Full, 128, 1},
-      {"text B: trailing blanks", 1, 3, Text0TrailingBlanks, 128, 1},
-      {"text B: one character", 1, 3, Text0OneChar, 128, 0},
-      {"text B: letter before C", 1, 3, Text0Letter, 128, 0},
-      {"text B: nine then C", 1, 1, Text0Nine, 128, 1},
-      {"text B: lower-case c", 1, 3, Text0Lower, 128, 0},
-      {"text B: empty", 1, 3, Text0Empty, 128, 0},
-      {"index 131 kind 17", 0, 17, Nothing, 131, 1},
-      {"index 131 kind 18", 0, 18, Nothing, 131, 1},
-      {"index 131 kind 19", 0, 19, Nothing, 131, 0},
-      {"index 131 kind 20", 0, 20, Nothing, 131, 1},
-      {"index 131 kind 21", 0, 21, Nothing, 131, 1},
-      {"index 131 other kind", 0, 9, Nothing, 131, std::nullopt},
-      {"index 132 kind 17", 0, 17, Nothing, 132, 0},
-      {"index 132 kind 18", 0, 18, Nothing, 132, 1},
-      {"index 132 kind 19", 0, 19, Nothing, 132, 0},
-      {"index 132 kind 20", 0, 20, Nothing, 132, 1},
-      {"index 132 kind 21", 0, 21, Nothing, 132, 1},
-      {"index 132 other kind", 0, 0, Nothing, 132, std::nullopt},
       {"index 65536 kind 1", 1, 1, Nothing, 65536, 1},
       {"index 65536 kind 2", 1, 2, Nothing, 65536, 1},
       {"index 65536 kind 7", 1, 7, Nothing, 65536, 0},
@@ -335,6 +295,38 @@ TEST(ParameterQueries, BooleanRowsThatDependOnKindRecordAndFlags) {
     const std::optional<bool> expected =
         c.expected ? std::optional<bool>(*c.expected != 0) : std::nullopt;
     EXPECT_EQ(Boolean(camera, c.index), expected) << c.name;
+  }
+}
+
+// Index 128 from the model texts: the last of text 3 on generation 0, the
+// temperature suffix of text 0 otherwise; 131 and 132 by generation-0 kind.
+TEST(ParameterQueries, BooleanRowsFromTextsAndGenerationZeroKinds) {
+  const struct {
+    int32_t generation;
+    uint32_t kind;
+    const char* text;
+    bool expected;
+  } texts[] = {{0, 17, "M768 Q  ", true}, {0, 21, "M768 Q  ", true}, {0, 18, "M768 Q  ", false},
+               {0, 18, "K1024 K", true},  {0, 19, "K1024 K", false}, {0, 17, "", false},
+               {0, 20, "    ", false},    {0, 20, "ABCDEFGHIJKLMNQ", true},
+               {1, 3, "CCD 20C \t", true}, {1, 3, "C", false},      {1, 3, "CCD AC", false},
+               {1, 1, "9C", true},        {1, 3, "CCD 0c", false},   {1, 3, "", false}};
+  for (const auto& c : texts) {
+    CCamera camera;
+    Prepare(camera, c.generation, c.kind);
+    SetText(c.generation == 0 ? camera.Info.Text3 : camera.Info.Text0, c.text);
+    EXPECT_EQ(Boolean(camera, 128), c.expected) << c.kind << " '" << c.text << "'";
+  }
+  const struct {
+    uint32_t kind;
+    std::optional<bool> index131, index132;
+  } kinds[] = {{17, true, false}, {18, true, true},  {19, false, false},
+               {20, true, true},  {21, true, true},  {9, std::nullopt, std::nullopt}};
+  for (const auto& c : kinds) {
+    CCamera camera;
+    Prepare(camera, 0, c.kind);
+    EXPECT_EQ(Boolean(camera, 131), c.index131) << c.kind;
+    EXPECT_EQ(Boolean(camera, 132), c.index132) << c.kind;
   }
 }
 
@@ -370,7 +362,7 @@ TEST(ParameterQueries, StringsAreCutAsBoundedCopies) {
   }
 }
 
-TEST(ParameterQueries, TwinsAnswerAlikeWithoutConnectionAndWithoutLastError) {
+TEST(ParameterQueries, TwinsAnswerAlikeWithoutConnectionOrLastErrorAndNullPointersFail) {
   CCamera camera;
   Prepare(camera, 1, 3);
   camera.Flags = 0;
@@ -390,26 +382,9 @@ TEST(ParameterQueries, TwinsAnswerAlikeWithoutConnectionAndWithoutLastError) {
   EXPECT_TRUE(cameraGetString(&camera, 1, 7, b));
   EXPECT_EQ(std::memcmp(a, b, 8), 0);
   EXPECT_STREQ(camera.LastError, "kept");
-}
-
-TEST(ParameterQueries, NullResultPointersGetNoAnswer) {
-  CCamera camera;
-  Prepare(camera, 2, 9);
   EXPECT_FALSE(GetIntegerParameter(&camera, 0, nullptr));
   EXPECT_FALSE(GetBooleanParameter(&camera, 0, nullptr));
   EXPECT_FALSE(GetStringParameter(&camera, 0, 10, nullptr));
-}
-
-TEST(ParameterQueries, NewCameraObjectAnswersFromDefaults) {
-  CCamera camera;
-  uint32_t value = 0;
-  bool flag = true;
-  // A camera never found has no generation, so the number queries fail.
-  EXPECT_FALSE(GetIntegerParameter(&camera, 0, &value));
-  EXPECT_FALSE(GetBooleanParameter(&camera, 256, &flag));
-  char text[4] = {'x', 'x', 'x', 'x'};
-  EXPECT_TRUE(GetStringParameter(&camera, 0, 3, text));
-  EXPECT_EQ(text[0], '\0');
 }
 
 }  // namespace

@@ -2,62 +2,20 @@
 // over a private virtual USB bus to the simulator running as its own process,
 // one camera of each generation from the simulator's default camera set.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "driver/config/sensor_settings.h"
-#include "support/child_process.h"
+#include "support/simulator.h"
 #include "tqusb/tqusb.h"
 
 namespace {
 
-class SimulatedCameras : public testing::Test {
+class SimulatedCameras : public tqtest::SimulatorTest {
  protected:
-  static void SetUpTestSuite() {
-#ifdef TQSIM_PATH
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "tqusb-params-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) return;
-    dir_ = new std::string(pattern);
-    const std::string root = *dir_ + "/bus";
-    setenv("TQUSB_BUS_DIR", root.c_str(), 1);
-    simulator_ = new tqtest::ChildProcess({TQSIM_PATH, "serve", "--bus", root}, root);
-    ready_ = simulator_->Started() && simulator_->ReadLine().rfind("tqsim: ", 0) == 0;
-#endif
-  }
-  static void TearDownTestSuite() {
-    if (simulator_ != nullptr) {
-      simulator_->Signal(SIGTERM);
-      simulator_->Wait();
-      delete simulator_;
-      simulator_ = nullptr;
-    }
-    unsetenv("TQUSB_BUS_DIR");
-    if (dir_ != nullptr) {
-      std::error_code ignored;
-      std::filesystem::remove_all(*dir_, ignored);
-      delete dir_;
-      dir_ = nullptr;
-    }
-  }
-
-  void SetUp() override {
-    if (!ready_) GTEST_FAIL() << "the simulator did not start";
-  }
-
-  // Opens the simulated camera with this id; released by the fixture.
-  TQCAMERA Open(uint32_t id) {
-    camera_ = Initialize(id);
-    return camera_;
-  }
-  void TearDown() override {
-    if (camera_ != nullptr) Release(camera_);
-  }
+  SimulatedCameras() { realTime_ = true; }
 
   static std::optional<uint32_t> Integer(TQCAMERA camera, uint32_t index) {
     uint32_t value = 0;
@@ -79,37 +37,6 @@ class SimulatedCameras : public testing::Test {
     if (!EnumerateReadModes(camera, index, 31, text)) return "(none)";
     return text;
   }
-  // Runs a tqsim control command against the serving simulator; its output lines.
-  static std::vector<std::string> Control(std::vector<std::string> words) {
-#ifdef TQSIM_PATH
-    const std::string root = *dir_ + "/bus";
-    words.insert(words.begin(), {TQSIM_PATH, "--bus", root});
-    tqtest::ChildProcess control(words, root);
-    std::vector<std::string> lines = control.ReadLinesUntil("");
-    control.Wait();
-    return lines;
-#else
-    return {};
-#endif
-  }
-  // One "key=value" of the simulated camera's state.
-  static std::string State(const std::string& device, const std::string& key) {
-    for (const std::string& line : Control({"status", device})) {
-      if (line.rfind(key + "=", 0) == 0) return line.substr(key.size() + 1);
-    }
-    return "(missing)";
-  }
-  static std::string LastError(TQCAMERA camera) {
-    char text[129] = {};
-    GetLastErrorString(camera, 128, text);
-    return text;
-  }
-
- private:
-  static inline std::string* dir_ = nullptr;
-  static inline tqtest::ChildProcess* simulator_ = nullptr;
-  static inline bool ready_ = false;
-  TQCAMERA camera_ = nullptr;
 };
 
 TEST_F(SimulatedCameras, Generation0) {
@@ -179,19 +106,21 @@ TEST_F(SimulatedCameras, Generation1) {
 }
 
 // Generations 2 to 5: the multi-mode model of each, with the answers that
-// follow the read mode and the host binning.
-struct LaterCamera {
-  const char* device;
-  uint32_t id;
-  uint32_t width;
-  uint32_t readModes;  // 2 or 4
-  uint32_t filters;
-  std::optional<uint32_t> index14;
-};
-
-class LaterGenerations : public SimulatedCameras {
- protected:
-  void Check(const LaterCamera& m) {
+// follow the read mode and the host binning at once.
+TEST_F(SimulatedCameras, Generations2To5) {
+  const struct {
+    const char* device;
+    uint32_t id;
+    uint32_t width;
+    uint32_t readModes;  // 2 or 4
+    uint32_t filters;
+    std::optional<uint32_t> index14;
+  } cameras[] = {{"g2-k9-c03", 1103, 1280, 2, 0, std::nullopt},
+                 {"g3-k9-c00", 1100, 3000, 4, 0, std::nullopt},
+                 {"g4-k11-c90", 1190, 4656, 4, 7, std::nullopt},
+                 {"g5-k14-c26", 1226, 6248, 4, 7, 100}};
+  for (const auto& m : cameras) {
+    SCOPED_TRACE(m.device);
     TQCAMERA c = Open(m.id);
     ASSERT_EQ(Boolean(c, 0), true) << LastError(c);
     EXPECT_EQ(Integer(c, 0), m.id);
@@ -228,12 +157,7 @@ class LaterGenerations : public SimulatedCameras {
     EXPECT_FALSE(SetPreflash(c, 0.01, 1));
     EXPECT_EQ(LastError(c), "Camera does not support this feature");
   }
-};
-
-TEST_F(LaterGenerations, Generation2) { Check({"g2-k9-c03", 1103, 1280, 2, 0, std::nullopt}); }
-TEST_F(LaterGenerations, Generation3) { Check({"g3-k9-c00", 1100, 3000, 4, 0, std::nullopt}); }
-TEST_F(LaterGenerations, Generation4) { Check({"g4-k11-c90", 1190, 4656, 4, 7, std::nullopt}); }
-TEST_F(LaterGenerations, Generation5) { Check({"g5-k14-c26", 1226, 6248, 4, 7, 100}); }
+}
 
 TEST_F(SimulatedCameras, ModelWithoutReadModesRefusesSelection) {
   TQCAMERA c = Open(1221);  // generation 5, kind 15
@@ -250,12 +174,10 @@ TEST_F(SimulatedCameras, SensorTimingOfBothEncodings) {
   ASSERT_EQ(Boolean(c, 0), true) << LastError(c);
   EXPECT_TRUE(tQusb::SetTiming(*c, 10, 20)) << LastError(c);
   EXPECT_EQ(State("g1-k8", "timing"), "10,20");
-  Release(c);
   c = Open(2003);  // kind 3: the delay only
   ASSERT_EQ(Boolean(c, 0), true) << LastError(c);
   EXPECT_TRUE(tQusb::SetTiming(*c, 10, 30)) << LastError(c);
   EXPECT_EQ(State("g1-k3", "timing"), "0,30");
-  Release(c);
   c = Open(1100);  // kind 9 has no programmable timing
   EXPECT_FALSE(tQusb::SetTiming(*c, 10, 30));
   EXPECT_EQ(LastError(c), "Only Rev.H based cameras implemet programmable timing");

@@ -111,18 +111,6 @@ TEST(PixelBinning, Generation0SumsMatchReference) {
     }
 }
 
-TEST(PixelBinning, FactorsAboveFourAndZero) {
-  auto f = RandomFrame<uint16_t>(20 * 10, 7, 65535);
-  std::vector<uint16_t> got(4 * 2, 0xABCD);
-  P::BinSum16(f.data(), 20, 5, 5, 0, 0, 4, 2, got.data());
-  const TGrid g{20, 10, 5, 5, 0, 0, 4, 2};
-  for (unsigned i = 0; i < 2; ++i)
-    for (unsigned j = 0; j < 4; ++j) EXPECT_EQ(got[i * 4 + j], BlockSum(f, g, i, j) % 65536);
-  std::vector<uint16_t> untouched(8, 0xABCD);
-  P::BinSum16(f.data(), 20, 0, 2, 0, 0, 4, 2, untouched.data());
-  EXPECT_EQ(untouched, std::vector<uint16_t>(8, 0xABCD));
-}
-
 TEST(PixelSamples, Generation0RowsOneAndTwoSamples) {
   for (const bool two : {false, true})
     for (const unsigned cols : {1u, 2u, 13u, 64u}) {
@@ -198,20 +186,6 @@ TEST(PixelSamples, MedianOfThreeMatchesReference) {
   }
 }
 
-TEST(PixelSamples, MedianOfThreeLevelsTheOffsetSamples) {
-  // b 10 above a, c 5 below: d1 = trunc(-9.5) = -9, d2 = 5, so every pixel is a.
-  const unsigned w = 6, h = 4;
-  std::vector<uint16_t> f(3 * w * h), want(w * h);
-  for (unsigned p = 0; p < w * h; ++p) {
-    const uint16_t a = uint16_t(1000 + 37 * p);
-    f[3 * p] = a, f[3 * p + 1] = uint16_t(a + 10), f[3 * p + 2] = uint16_t(a - 5);
-    want[(h - 1 - p / w) * w + p % w] = a;
-  }
-  std::vector<uint16_t> got(w * h);
-  P::MedianOfThree(f.data(), w, h, got.data());
-  EXPECT_EQ(got, want);
-}
-
 std::vector<uint16_t> QuadrantReference(const std::vector<uint16_t>& s, unsigned w, unsigned h,
                                         const P::TQuadrantOffsets& o) {
   const unsigned hh = h / 2, half = w / 2;
@@ -251,26 +225,6 @@ TEST(PixelQuadrants, JoinMatchesReference) {
     P::JoinQuadrants(s.data(), c.w, c.h, c.o, got.data());
     EXPECT_EQ(got, QuadrantReference(s, c.w, c.h, c.o)) << c.w << "x" << c.h;
   }
-}
-
-TEST(PixelSamples, WindowCopiesAndWidening) {
-  const unsigned stride = 23, rows = 9, ox = 5, oy = 2, w = 11, h = 6;
-  auto f16 = RandomFrame<uint16_t>(stride * rows, 9, 65535);
-  auto f8 = RandomFrame<uint8_t>(stride * rows, 10, 255);
-  std::vector<uint16_t> c16(w * h), c8to16(w * h), wide(stride * rows);
-  std::vector<uint8_t> c8(w * h);
-  P::CopyWindow16(f16.data(), stride, ox, oy, w, h, c16.data());
-  P::CopyWindow8(f8.data(), stride, ox, oy, w, h, c8.data());
-  P::CopyWindow8To16(f8.data(), stride, ox, oy, w, h, c8to16.data());
-  P::Widen8To16(f8.data(), f8.size(), wide.data());
-  for (unsigned i = 0; i < h; ++i)
-    for (unsigned j = 0; j < w; ++j) {
-      const size_t s = (oy + i) * stride + ox + j;
-      ASSERT_EQ(c16[i * w + j], f16[s]);
-      ASSERT_EQ(c8[i * w + j], f8[s]);
-      ASSERT_EQ(c8to16[i * w + j], f8[s]);
-    }
-  EXPECT_TRUE(std::equal(wide.begin(), wide.end(), f8.begin()));
 }
 
 }  // namespace

@@ -9,14 +9,12 @@
 #include <set>
 #include <string>
 
-#include "common/temp_bus_root.h"
 #include "driver/camera/camera.h"
 #include "support/captures.h"
-#include "support/child_process.h"
+#include "support/simulator.h"
 #include "tqusb/tqusb.h"
 
 using namespace tQusb;
-using tqtest::ChildProcess;
 
 namespace {
 
@@ -77,36 +75,8 @@ std::set<uint32_t> EnumerateHere() {
   return enumerated;
 }
 
-class SimulatorTest : public testing::Test {
+class SimulatorE2e : public tqtest::SimulatorTest {
  protected:
-  void SetUp() override {
-    sim_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{TQSIM_PATH, "serve", "--bus", root_.Path(), "--time-scale", "0"},
-        root_.Path());
-    const std::string ready = sim_->ReadLine();
-    ASSERT_EQ(ready.rfind("tqsim: ", 0), 0u) << "simulator did not start: " << ready;
-  }
-  void TearDown() override {
-    sim_->Signal(SIGTERM);
-    sim_->Wait();
-  }
-
-  // Runs a tqsim control command against this test's simulator.
-  void Control(const std::vector<std::string>& words) {
-    std::vector<std::string> argv = {TQSIM_PATH, "--bus", root_.Path()};
-    argv.insert(argv.end(), words.begin(), words.end());
-    ChildProcess command(argv, root_.Path());
-    command.CloseInput();
-    ASSERT_EQ(command.Wait(), 0) << words[0];
-  }
-
-  // A second host process.
-  std::unique_ptr<ChildProcess> Helper(const std::vector<std::string>& args) {
-    std::vector<std::string> argv = {TQUSB_CLAIM_HELPER_PATH};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return std::make_unique<ChildProcess>(argv, root_.Path());
-  }
-
   std::set<uint32_t> EnumerateInHelper() {
     auto helper = Helper({"enumerate"});
     std::set<uint32_t> ids;
@@ -114,12 +84,9 @@ class SimulatorTest : public testing::Test {
     EXPECT_EQ(helper->Wait(), 0);
     return ids;
   }
-
-  TempBusRoot root_;
-  std::unique_ptr<ChildProcess> sim_;
 };
 
-TEST_F(SimulatorTest, EnumerateSkipsCamerasHeldHereOrElsewhere) {
+TEST_F(SimulatorE2e, EnumerateSkipsCamerasHeldHereOrElsewhere) {
   std::set<uint32_t> all;
   for (const SimCamera& c : DefaultCameras()) all.insert(c.id);
   ASSERT_EQ(all.size(), 25u);
@@ -142,7 +109,7 @@ TEST_F(SimulatorTest, EnumerateSkipsCamerasHeldHereOrElsewhere) {
   EXPECT_EQ(EnumerateHere(), all);
 }
 
-TEST_F(SimulatorTest, EveryCameraConnectsAsTheTablesSay) {
+TEST_F(SimulatorE2e, EveryCameraConnectsAsTheTablesSay) {
   for (const SimCamera& sim : DefaultCameras()) {
     SCOPED_TRACE(sim.name);
     CCamera* camera = Initialize(sim.id);
@@ -188,7 +155,7 @@ TEST_F(SimulatorTest, EveryCameraConnectsAsTheTablesSay) {
   }
 }
 
-TEST_F(SimulatorTest, UnknownIdGivesHandleThatIsNotConnected) {
+TEST_F(SimulatorE2e, UnknownIdGivesHandleThatIsNotConnected) {
   CCamera* camera = Initialize(4242);
   ASSERT_NE(camera, nullptr);
   float value = 0;
@@ -221,7 +188,7 @@ TEST_F(SimulatorTest, UnknownIdGivesHandleThatIsNotConnected) {
   Release(nullptr);
 }
 
-TEST_F(SimulatorTest, SecondProcessOpensOnlyWhatTheFirstGaveUp) {
+TEST_F(SimulatorE2e, SecondProcessOpensOnlyWhatTheFirstGaveUp) {
   CCamera* held = Initialize(1103);
   ASSERT_TRUE(held->IsConnected());
   auto refused = Helper({"open", "1103"});
@@ -245,7 +212,7 @@ TEST_F(SimulatorTest, SecondProcessOpensOnlyWhatTheFirstGaveUp) {
   Release(after);
 }
 
-TEST_F(SimulatorTest, DroppedReplyDisconnectsAndFailureStatusDoesNot) {
+TEST_F(SimulatorE2e, DroppedReplyDisconnectsAndFailureStatusDoesNot) {
   tqtest::DebugCapture debug;
   tqtest::NotifyCapture host;
   CCamera* camera = Initialize(1226);

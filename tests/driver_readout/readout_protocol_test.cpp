@@ -1,6 +1,5 @@
 // The readout protocols on the wire: request bytes and exposure encodings,
-// the chunked read at SingleReadLimit, the direct read into the caller's
-// buffer, the work buffers, and every row of the failure table, against the
+// the chunked read at SingleReadLimit and every row of the failure table, against the
 // simulator with a recording layer between the library and the bus.
 #include <gtest/gtest.h>
 
@@ -158,7 +157,7 @@ TEST_F(Protocol, RequestsCarryWindowAndExposure) {
   EXPECT_EQ(usb_.writes.back(), Bytes({0x05, 0xA0, 0x0F}));
 }
 
-TEST_F(Protocol, ChunkedReadAtSingleReadLimitAndBuffers) {
+TEST_F(Protocol, ChunkedReadAtSingleReadLimit) {
   CCamera* g3 = OpenRecorded(301);
   tQusb::ByteCommand(*g3, 0x03, 1);
   g3->ReadMode = 1;
@@ -178,26 +177,6 @@ TEST_F(Protocol, ChunkedReadAtSingleReadLimitAndBuffers) {
     ASSERT_TRUE(GetImage(g3, 0, 0, 600, 240, n, buf.data())) << g3->LastError;
     EXPECT_EQ(usb_.imageReads, c.reads) << c.limit;
   }
-  // The whole unbinned 16-bit frame went straight into the caller's buffer.
-  EXPECT_EQ(g3->ImageBuf, nullptr);
-  EXPECT_EQ(g3->ImageBufSize, 0u);
-  // A window needs the work buffer; a smaller one later reuses it.
-  ASSERT_TRUE(GetImage(g3, 0, 0, 300, 100, n, buf.data()));
-  const uint32_t grown = g3->ImageBufSize;
-  EXPECT_EQ(grown, 300u * 100 * 2);
-  void* const same = g3->ImageBuf;
-  ASSERT_TRUE(GetImage(g3, 4, 4, 260, 20, n, buf.data()));
-  EXPECT_EQ(g3->ImageBufSize, grown);
-  EXPECT_EQ(g3->ImageBuf, same);
-
-  // 8-bit mode with 8-bit output also reads in place; with 16-bit output it widens.
-  tQusb::ByteCommand(*g3, 0x03, 0);
-  g3->ReadMode = 0;
-  ASSERT_TRUE(GetImage8b(g3, 0, 0, 600, 240, 600 * 240, buf.data()));
-  EXPECT_EQ(g3->ImageBufSize, grown);
-  ASSERT_TRUE(GetImage16b(g3, 0, 0, 600, 240, n, buf.data()));
-  EXPECT_EQ(g3->ImageBufSize, 600u * 240);
-
   // Generation 0 reads in one call whatever the limit.
   CCamera* g0 = OpenRecorded(17);
   g0->SingleReadLimit = 1000;

@@ -2,7 +2,6 @@
 // A minimal camera on a private virtual USB bus, served by a thread of the
 // test: it answers the information request, the word queries and every
 // single-byte command, as far as the connection tests need.
-#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -15,12 +14,9 @@
 namespace tqtest {
 
 struct BusCameraSpec {
-  int classNumber = 1;
   std::string name = "vid_0000&pid_0c26#test1";
   uint32_t id = 1;
-  bool packedInfo = false;                // 61-byte information reply
   std::vector<unsigned char> descriptor;  // empty: no descriptor file
-  uint8_t infoStatus = 0x80;
 };
 
 inline std::vector<unsigned char> Descriptor(uint16_t bcdUsb, uint16_t productId) {
@@ -37,7 +33,7 @@ inline std::vector<unsigned char> Descriptor(uint16_t bcdUsb, uint16_t productId
 class BusCamera {
  public:
   BusCamera(const std::string& root, BusCameraSpec spec) : spec_(std::move(spec)) {
-    const platform::TGuid* guid = platform::bus::InterfaceClass(spec_.classNumber);
+    const platform::TGuid* guid = platform::bus::InterfaceClass(1);
     device_ = std::make_unique<BusTestDevice>(
         root, *guid, spec_.name,
         [this](const std::vector<unsigned char>& command, platform::bus::DeviceEndpoints& ep) {
@@ -48,23 +44,15 @@ class BusCamera {
 
   void Stop() { device_->Stop(); }
   std::string DevicePath() const { return device_->DevicePath(); }
-  std::vector<std::vector<unsigned char>> Commands() const {
-    std::lock_guard<std::mutex> hold(lock_);
-    return commands_;
-  }
 
  private:
   void Answer(const std::vector<unsigned char>& command, platform::bus::DeviceEndpoints& ep) {
-    {
-      std::lock_guard<std::mutex> hold(lock_);
-      commands_.push_back(command);
-    }
     if (command.empty()) return;
     if (command[0] == 0x00) {
-      std::vector<unsigned char> reply(spec_.packedInfo ? 61 : 65, 0);
-      reply[0] = spec_.infoStatus;
+      std::vector<unsigned char> reply(65, 0);
+      reply[0] = 0x80;
       std::memcpy(&reply[1], &spec_.id, 4);
-      reply[spec_.packedInfo ? 8 : 10] = 0x10;  // width 4096 (high byte)
+      reply[10] = 0x10;  // width 4096 (high byte)
       ep.SendReply(reply.data(), static_cast<uint32_t>(reply.size()));
     } else if (command.size() == 2 && (command[0] == 0x0E || command[0] == 0x0F)) {
       const unsigned char reply[3] = {0x80, command[1], 0x01};  // word 0x01nn
@@ -77,8 +65,6 @@ class BusCamera {
 
   BusCameraSpec spec_;
   std::unique_ptr<BusTestDevice> device_;
-  mutable std::mutex lock_;
-  std::vector<std::vector<unsigned char>> commands_;
 };
 
 }  // namespace tqtest

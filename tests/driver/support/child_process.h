@@ -48,8 +48,6 @@ class ChildProcess {
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
-  bool Started() const { return pid_ > 0; }
-
   // One line of standard output (without line feed); empty after `timeoutMs`
   // or at the end of the output.
   std::string ReadLine(int timeoutMs = 20000) {
