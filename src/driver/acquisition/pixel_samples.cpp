@@ -42,19 +42,16 @@ TQ_PIXEL_KERNEL void SwapBytesRow(const uint8_t* __restrict in, unsigned n,
 }
 
 // Pixel k from the big-endian samples at in[4k], in[4k+1] and in[4k+2],
-// in[4k+3] (`in` points at byte 9 of the row).
+// in[4k+3] (`in` points at byte 9 of the row): the truncated mean of the two
+// samples. The four bytes of a pixel are one load; swapping all four puts the
+// first sample in the high half and the second in the low half.
 TQ_PIXEL_KERNEL void MeanOfBigEndianPairsRow(const uint8_t* __restrict in, unsigned n,
                                              uint16_t* __restrict out) {
-  // ((in[4k] + in[4k+2])·256 + in[4k+1] + in[4k+3]) / 2 in 32-bit lanes: the
-  // four bytes of a pixel are one little-endian load.
   for (size_t k = 0; k < n; ++k) {
     uint32_t v;
     std::memcpy(&v, in + 4 * k, sizeof v);
-    const uint32_t even = v & 0x00FF00FFu;        // in[4k], in[4k+2]
-    const uint32_t odd = (v >> 8) & 0x00FF00FFu;  // in[4k+1], in[4k+3]
-    const uint32_t high = (even & 0xFFFFu) + (even >> 16);
-    const uint32_t low = (odd & 0xFFFFu) + (odd >> 16);
-    out[k] = static_cast<uint16_t>((high * 256 + low) >> 1);
+    const uint32_t w = __builtin_bswap32(v);
+    out[k] = static_cast<uint16_t>(((w >> 16) + (w & 0xFFFFu)) >> 1);
   }
 }
 
