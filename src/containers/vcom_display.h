@@ -11,6 +11,8 @@ struct TDisplayDpi {
   int y;
 };
 
-inline TDisplayDpi DisplayDpi() { return {kBaseDpi, kBaseDpi}; }
+inline TDisplayDpi DisplayDpi() {
+  return {kBaseDpi, kBaseDpi};
+}
 
 }  // namespace vcom

@@ -3,8 +3,8 @@
 // ".so" suffixes ("libtqusb" finds libtqusb.so.1). An empty name is the program
 // itself. The library's own file comes from dladdr (platform::ModuleFileName),
 // so it is found also when it was loaded under another name.
-#include <link.h>
 #include <limits.h>
+#include <link.h>
 #include <stdlib.h>
 #include <unistd.h>
 

@@ -9,15 +9,25 @@ namespace vcom {
 
 namespace {
 
-long long Right(const CRect& r) { return static_cast<long long>(r.x) + r.width; }
-long long Bottom(const CRect& r) { return static_cast<long long>(r.y) + r.height; }
+long long Right(const CRect& r) {
+  return static_cast<long long>(r.x) + r.width;
+}
+long long Bottom(const CRect& r) {
+  return static_cast<long long>(r.y) + r.height;
+}
 
 // Conversion to int is modular since C++20.
-int Wrap(long long v) { return static_cast<int>(v); }
+int Wrap(long long v) {
+  return static_cast<int>(v);
+}
 
-void Add(int& field, long long d) { field = Wrap(field + d); }
+void Add(int& field, long long d) {
+  field = Wrap(field + d);
+}
 
-int Scale(int v, int dpi) { return Wrap(static_cast<long long>(v) * dpi / kBaseDpi); }
+int Scale(int v, int dpi) {
+  return Wrap(static_cast<long long>(v) * dpi / kBaseDpi);
+}
 
 }  // namespace
 
@@ -28,9 +38,13 @@ void CRect::Init(int nx, int ny, int w, int h) {
   height = h;
 }
 
-void CRect::Clear() { Init(0, 0, 0, 0); }
+void CRect::Clear() {
+  Init(0, 0, 0, 0);
+}
 
-unsigned char CRect::Empty() const { return width < 1 || height < 1; }
+unsigned char CRect::Empty() const {
+  return width < 1 || height < 1;
+}
 
 unsigned char CRect::Equals(const CRect* o) const {
   return o != nullptr && x == o->x && y == o->y && width == o->width && height == o->height;

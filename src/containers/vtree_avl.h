@@ -99,8 +99,10 @@ struct Core {
         if (P::Balance(node) == 0) {
           P::Balance(node) = -1;
         } else {
-          if (P::Balance(node) > 0) P::Balance(node) = 0;
-          else P::BalanceL(tree, p);
+          if (P::Balance(node) > 0)
+            P::Balance(node) = 0;
+          else
+            P::BalanceL(tree, p);
           grown = false;
         }
       }
@@ -110,8 +112,10 @@ struct Core {
         if (P::Balance(node) == 0) {
           P::Balance(node) = 1;
         } else {
-          if (P::Balance(node) < 0) P::Balance(node) = 0;
-          else P::BalanceR(tree, p);
+          if (P::Balance(node) < 0)
+            P::Balance(node) = 0;
+          else
+            P::BalanceR(tree, p);
           grown = false;
         }
       }

@@ -78,8 +78,12 @@ void CAVLTree::DisposeTree() {
   count = 0;
 }
 
-void CAVLTree::iBalanceL(CAVLTreeElem** node) { Core::RotateRight(node); }
+void CAVLTree::iBalanceL(CAVLTreeElem** node) {
+  Core::RotateRight(node);
+}
 
-void CAVLTree::iBalanceR(CAVLTreeElem** node) { Core::RotateLeft(node); }
+void CAVLTree::iBalanceR(CAVLTreeElem** node) {
+  Core::RotateLeft(node);
+}
 
 }  // namespace vtree

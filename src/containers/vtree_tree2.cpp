@@ -158,9 +158,17 @@ void CAVLTree2::DisposeTree() {
   count = 0;
 }
 
-void CAVLTree2::iBalanceL1(CAVLTreeElem2** node) { Core1::RotateRight(node); }
-void CAVLTree2::iBalanceR1(CAVLTreeElem2** node) { Core1::RotateLeft(node); }
-void CAVLTree2::iBalanceL2(CAVLTreeElem2** node) { Core2::RotateRight(node); }
-void CAVLTree2::iBalanceR2(CAVLTreeElem2** node) { Core2::RotateLeft(node); }
+void CAVLTree2::iBalanceL1(CAVLTreeElem2** node) {
+  Core1::RotateRight(node);
+}
+void CAVLTree2::iBalanceR1(CAVLTreeElem2** node) {
+  Core1::RotateLeft(node);
+}
+void CAVLTree2::iBalanceL2(CAVLTreeElem2** node) {
+  Core2::RotateRight(node);
+}
+void CAVLTree2::iBalanceR2(CAVLTreeElem2** node) {
+  Core2::RotateLeft(node);
+}
 
 }  // namespace vtree
