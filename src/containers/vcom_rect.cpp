@@ -1,13 +1,22 @@
 // The integer rectangle. Edges are computed in 64 bits and the results wrap to
 // 32 bits, so no combination of fields overflows.
 #include <algorithm>
+#include <type_traits>
 
-#include "containers/vcom_display.h"
+#include "platform/display.h"
 #include "tqusb/containers/vcom.h"
 
 namespace vcom {
 
+// Stored and read as four 32-bit integers in declared order (the registry keeps
+// a rectangle as 16 bytes).
+static_assert(sizeof(CRect) == 16 && std::is_standard_layout_v<CRect>);
+
 namespace {
+
+using platform::DisplayDpi;
+using platform::kBaseDpi;
+using platform::TDisplayDpi;
 
 long long Right(const CRect& r) {
   return static_cast<long long>(r.x) + r.width;
