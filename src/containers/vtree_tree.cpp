@@ -39,8 +39,8 @@ unsigned char CAVLTree::Remove(CAVLTreeElem* key, CAVLTreeElem** removed) {
 unsigned char CAVLTree::Insert(CAVLTreeElem* elem) {
   if (elem == nullptr) return 0;
   bool grown = false;
-  if (!Core::Insert(*this, &root, elem, grown)) {
-    DisposeElem(elem);
+  if (CAVLTreeElem* equal = Core::Insert(*this, &root, elem, grown)) {
+    if (equal != elem) DisposeElem(elem);  // an element inserted twice stays
     return 0;
   }
   ++count;

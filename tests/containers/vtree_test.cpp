@@ -84,6 +84,8 @@ TEST(AVLTree, AscendingKeysGiveAPerfectTree) {
   EXPECT_EQ(t.GetElemOfOrder(0, &e), 0);
   EXPECT_EQ(t.GetElemOfOrder(8, &e), 0);
   gDone = 0;
+  EXPECT_EQ(t.Insert(t.root), 0);  // already linked: it stays, nothing is disposed
+  EXPECT_EQ(t.count, 7u);
   t.DisposeTree();
   EXPECT_EQ(gDone, 7);
   EXPECT_EQ(t.count, 0u);
