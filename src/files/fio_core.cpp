@@ -91,7 +91,11 @@ void* FdHandle(int fd) {
 
 std::optional<std::string> NativeName(unsigned int high, const char* name) {
   char text[kNamePlaces];
-  if (name == nullptr || !Str::StrToCA(high, name, kNamePlaces - 1, text)) {
+  if (name == nullptr) {
+    t_error = FIO::ErrInvalidParameter;
+    return std::nullopt;
+  }
+  if (!Str::StrToCA(high, name, kNamePlaces - 1, text)) {
     t_error = FIO::ErrFilenameTooLong;
     return std::nullopt;
   }
@@ -101,7 +105,11 @@ std::optional<std::string> NativeName(unsigned int high, const char* name) {
 // The limit counts UTF-16 units; the UTF-8 form may be longer.
 std::optional<std::string> NativeName(unsigned int high, const char16_t* name) {
   char16_t wide[kNamePlaces];
-  if (name == nullptr || !Str::StrToCW(high, name, kNamePlaces - 1, wide)) {
+  if (name == nullptr) {
+    t_error = FIO::ErrInvalidParameter;
+    return std::nullopt;
+  }
+  if (!Str::StrToCW(high, name, kNamePlaces - 1, wide)) {
     t_error = FIO::ErrFilenameTooLong;
     return std::nullopt;
   }
