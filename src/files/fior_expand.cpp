@@ -43,8 +43,7 @@ std::string CurrentDirectory(std::string_view path) {
 
 }  // namespace
 
-std::string ExpandPathText(std::string_view source, std::string_view baseDir,
-                           bool useCurrentDir) {
+std::string ExpandPathText(std::string_view source, std::string_view baseDir, bool useCurrentDir) {
   const std::string_view src = Trimmed(source.substr(0, kPathChars));
   ResolvedPath resolved;
   std::string root;
@@ -94,9 +93,8 @@ namespace FIOR {
 
 void CRed1A::ExpandPath2(unsigned int srcHigh, const char* src, unsigned int dstHigh, char* dst,
                          unsigned char useCurrentDir) {
-  const std::string text = files::ExpandPathText(files::BoundedText(srcHigh, src),
-                                                 files::BoundedText(PathHigh, BaseDir),
-                                                 useCurrentDir != 0);
+  const std::string text = files::ExpandPathText(
+      files::BoundedText(srcHigh, src), files::BoundedText(PathHigh, BaseDir), useCurrentDir != 0);
   files::StoreText<char>(dstHigh, dst, text);
 }
 
@@ -104,17 +102,16 @@ void CRed1A::ExpandPath(unsigned int srcHigh, const char* src, unsigned int dstH
   ExpandPath2(srcHigh, src, dstHigh, dst, 1);
 }
 
-void CRed1A::MakePath2(unsigned int resultHigh, char* result, unsigned int dirHigh,
-                       const char* dir, unsigned int nameHigh, const char* name,
-                       unsigned char useCurrentDir) {
-  const std::string text = files::MakePathText(
-      files::BoundedText(dirHigh, dir), files::BoundedText(nameHigh, name),
-      files::BoundedText(PathHigh, BaseDir), useCurrentDir != 0);
+void CRed1A::MakePath2(unsigned int resultHigh, char* result, unsigned int dirHigh, const char* dir,
+                       unsigned int nameHigh, const char* name, unsigned char useCurrentDir) {
+  const std::string text =
+      files::MakePathText(files::BoundedText(dirHigh, dir), files::BoundedText(nameHigh, name),
+                          files::BoundedText(PathHigh, BaseDir), useCurrentDir != 0);
   files::StoreText<char>(resultHigh, result, text);
 }
 
-void CRed1A::MakePath(unsigned int resultHigh, char* result, unsigned int dirHigh,
-                      const char* dir, unsigned int nameHigh, const char* name) {
+void CRed1A::MakePath(unsigned int resultHigh, char* result, unsigned int dirHigh, const char* dir,
+                      unsigned int nameHigh, const char* name) {
   MakePath2(resultHigh, result, dirHigh, dir, nameHigh, name, 1);
 }
 

@@ -69,14 +69,16 @@ void CRed1A::GetExtension(unsigned int pathHigh, const char* path, unsigned int 
                           char* ext) {
   const std::string text = BoundedText(pathHigh, path);
   const std::size_t dot = NameDot(text);
-  StoreText<char>(extHigh, ext,
-                  dot == std::string::npos ? std::string_view() : std::string_view(text).substr(dot + 1));
+  StoreText<char>(
+      extHigh, ext,
+      dot == std::string::npos ? std::string_view() : std::string_view(text).substr(dot + 1));
 }
 
 void CRed1A::RemoveExtension(unsigned int pathHigh, char* path) {
   const std::string text = BoundedText(pathHigh, path);
   const std::size_t dot = NameDot(text);
-  if (path != nullptr && dot != std::string::npos) StoreText<char>(pathHigh, path, text.substr(0, dot));
+  if (path != nullptr && dot != std::string::npos)
+    StoreText<char>(pathHigh, path, text.substr(0, dot));
 }
 
 unsigned char CRed1A::IsExtension(unsigned int pathHigh, const char* path, unsigned int extHigh,

@@ -43,9 +43,9 @@ void SplitAllPathA(unsigned int pathHigh, const char* path, unsigned int driveHi
                        ext);
 }
 
-void MakeAllPathA(unsigned int resultHigh, char* result, unsigned int driveHigh,
-                  const char* drive, unsigned int dirHigh, const char* dir, unsigned int nameHigh,
-                  const char* name, unsigned int extHigh, const char* ext) {
+void MakeAllPathA(unsigned int resultHigh, char* result, unsigned int driveHigh, const char* drive,
+                  unsigned int dirHigh, const char* dir, unsigned int nameHigh, const char* name,
+                  unsigned int extHigh, const char* ext) {
   Table().MakeAllPath(resultHigh, result, driveHigh, drive, dirHigh, dir, nameHigh, name, extHigh,
                       ext);
 }

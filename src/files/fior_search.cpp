@@ -45,8 +45,8 @@ unsigned char CRed1A::FindPathInternal(unsigned char tryCurrent, unsigned int na
     if (!Matches(*rule, wanted)) continue;
     for (const TDirRecord* dir = rule->Dirs; dir != nullptr; dir = dir->Next) {
       const std::string candidate = files::MakePathText(
-          files::ExpandPathText(files::BoundedText(PathHigh, dir->Dir), base, false), wanted,
-          base, false);
+          files::ExpandPathText(files::BoundedText(PathHigh, dir->Dir), base, false), wanted, base,
+          false);
       if (IsFile(candidate)) return Found(resultHigh, result, candidate);
     }
   }
@@ -63,8 +63,8 @@ unsigned char CRed1A::FindPath(unsigned int nameHigh, const char* name, unsigned
   return FindPathInternal(1, nameHigh, name, resultHigh, result);
 }
 
-unsigned char CRed1A::FindNewPath(unsigned int nameHigh, const char* name,
-                                  unsigned int resultHigh, char* result) {
+unsigned char CRed1A::FindNewPath(unsigned int nameHigh, const char* name, unsigned int resultHigh,
+                                  char* result) {
   const std::string wanted = files::BoundedText(nameHigh, name);
   const std::string base = files::BoundedText(PathHigh, BaseDir);
   if (files::IsAbsoluteName(wanted))
@@ -72,14 +72,14 @@ unsigned char CRed1A::FindNewPath(unsigned int nameHigh, const char* name,
   for (const TPatternRecord* rule = Table; rule != nullptr; rule = rule->Next) {
     // A rule without directories never matches.
     if (rule->Dirs != nullptr && Matches(*rule, wanted))
-      return Found(resultHigh, result,
-                   files::MakePathText(files::BoundedText(PathHigh, rule->Dirs->Dir), wanted,
-                                       base, false));
+      return Found(
+          resultHigh, result,
+          files::MakePathText(files::BoundedText(PathHigh, rule->Dirs->Dir), wanted, base, false));
   }
   if (FallbackDir[0] != '\0')
-    return Found(resultHigh, result,
-                 files::MakePathText(files::BoundedText(PathHigh, FallbackDir), wanted, base,
-                                     false));
+    return Found(
+        resultHigh, result,
+        files::MakePathText(files::BoundedText(PathHigh, FallbackDir), wanted, base, false));
   return Found(resultHigh, result, files::ExpandPathText(wanted, base, false));
 }
 
@@ -100,19 +100,22 @@ unsigned int High(const std::string& path) {
 
 void* CRed1A::Open(unsigned int nameHigh, const char* name, unsigned int share) {
   char found[PathHigh + 1];
-  const std::string path = Located(FindPath(nameHigh, name, PathHigh, found), found, nameHigh, name);
+  const std::string path =
+      Located(FindPath(nameHigh, name, PathHigh, found), found, nameHigh, name);
   return FIO::OpenA(High(path), path.c_str(), share);
 }
 
 void* CRed1A::OpenRead(unsigned int nameHigh, const char* name, unsigned int share) {
   char found[PathHigh + 1];
-  const std::string path = Located(FindPath(nameHigh, name, PathHigh, found), found, nameHigh, name);
+  const std::string path =
+      Located(FindPath(nameHigh, name, PathHigh, found), found, nameHigh, name);
   return FIO::OpenReadA(High(path), path.c_str(), share);
 }
 
 unsigned char CRed1A::Delete(unsigned int nameHigh, const char* name) {
   char found[PathHigh + 1];
-  const std::string path = Located(FindPath(nameHigh, name, PathHigh, found), found, nameHigh, name);
+  const std::string path =
+      Located(FindPath(nameHigh, name, PathHigh, found), found, nameHigh, name);
   return FIO::DeleteA(High(path), path.c_str());
 }
 
@@ -142,26 +145,29 @@ unsigned char CRed2A::FindPath(unsigned int nameHigh, const char* name, unsigned
   return FindPath2(nameHigh, name, resultHigh, result);
 }
 
-unsigned char CRed2A::FindNewPath(unsigned int nameHigh, const char* name,
-                                  unsigned int resultHigh, char* result) {
+unsigned char CRed2A::FindNewPath(unsigned int nameHigh, const char* name, unsigned int resultHigh,
+                                  char* result) {
   return Red.FindNewPath(nameHigh, name, resultHigh, result);
 }
 
 void* CRed2A::Open(unsigned int nameHigh, const char* name, unsigned int share) {
   char found[PathHigh + 1];
-  const std::string path = Located(FindPath2(nameHigh, name, PathHigh, found), found, nameHigh, name);
+  const std::string path =
+      Located(FindPath2(nameHigh, name, PathHigh, found), found, nameHigh, name);
   return FIO::OpenA(High(path), path.c_str(), share);
 }
 
 void* CRed2A::OpenRead(unsigned int nameHigh, const char* name, unsigned int share) {
   char found[PathHigh + 1];
-  const std::string path = Located(FindPath2(nameHigh, name, PathHigh, found), found, nameHigh, name);
+  const std::string path =
+      Located(FindPath2(nameHigh, name, PathHigh, found), found, nameHigh, name);
   return FIO::OpenReadA(High(path), path.c_str(), share);
 }
 
 unsigned char CRed2A::Delete(unsigned int nameHigh, const char* name) {
   char found[PathHigh + 1];
-  const std::string path = Located(FindPath2(nameHigh, name, PathHigh, found), found, nameHigh, name);
+  const std::string path =
+      Located(FindPath2(nameHigh, name, PathHigh, found), found, nameHigh, name);
   return FIO::DeleteA(High(path), path.c_str());
 }
 

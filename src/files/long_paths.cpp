@@ -1,10 +1,11 @@
 // Space-separated path lists with double-quoted paths, as on command lines.
+#include "tqusb/files/long_paths.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "files/path_text.h"
-#include "tqusb/files/long_paths.h"
 
 namespace vcom {
 namespace {

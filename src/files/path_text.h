@@ -20,7 +20,8 @@ std::basic_string<Ch> BoundedText(unsigned int high, const Ch* s, std::size_t li
   std::basic_string<Ch> text;
   if (s == nullptr) return text;
   const unsigned long long places = static_cast<unsigned long long>(high) + 1;
-  for (unsigned long long i = 0; i < places && i < limit && s[i] != Ch(0); ++i) text.push_back(s[i]);
+  for (unsigned long long i = 0; i < places && i < limit && s[i] != Ch(0); ++i)
+    text.push_back(s[i]);
   return text;
 }
 

@@ -42,8 +42,8 @@ TEST(FioText, TypedWritesReadBack) {
   FIO::WrStrAdjA(f, 6, "abcdef", 3);
   EXPECT_EQ(FIO::IOresult(), 0u);
   FIO::Close(f);
-  EXPECT_EQ(dir.Read("values.txt"), "-7     42 ABC FALSE\r\n1.25" + std::string(200, '\t') +
-                                        "1.2345E+3 ???abcdef");
+  EXPECT_EQ(dir.Read("values.txt"),
+            "-7     42 ABC FALSE\r\n1.25" + std::string(200, '\t') + "1.2345E+3 ???abcdef");
 
   f = OpenRead(dir / "values.txt");
   unsigned char ok = 0;
@@ -87,7 +87,9 @@ TEST(FioText, ItemsLinesAndRanges) {
   FIO::Close(f);
 
   // Lines end at LF or 26, CR is dropped, a long line comes in pieces.
-  dir.Write("lines.txt", "one\r\ntwo\x1A" "abcdef\n\nlast");
+  dir.Write("lines.txt",
+            "one\r\ntwo\x1A"
+            "abcdef\n\nlast");
   f = OpenRead(dir / "lines.txt");
   char line[4];
   for (const char* expected : {"one", "two", "abcd", "ef", "", "last"}) {
@@ -106,7 +108,13 @@ TEST(FioText, UnicodeDetection) {
     unsigned char unicode;
     unsigned int pos;
   } cases[] = {
-      {"\xFF\xFE" "a\0"s, 1, 2}, {"a\0b\0"s, 1, 0}, {"ab", 0, 0}, {"a", 0, 0}, {"", 0, 0},
+      {"\xFF\xFE"
+       "a\0"s,
+       1, 2},
+      {"a\0b\0"s, 1, 0},
+      {"ab", 0, 0},
+      {"a", 0, 0},
+      {"", 0, 0},
   };
   for (const Case& c : cases) {
     dir.Write("u.txt", c.bytes);
@@ -120,8 +128,8 @@ TEST(FioText, UnicodeDetection) {
 
 TEST(FioText, WideFormsWithNonAsciiNames) {
   TempDir dir;
-  const std::u16string name =
-      std::u16string(dir.path().begin(), dir.path().end()) + u"/t\u00ebst_\u0444\u0430\u0439\u043b.txt";
+  const std::u16string name = std::u16string(dir.path().begin(), dir.path().end()) +
+                              u"/t\u00ebst_\u0444\u0430\u0439\u043b.txt";
   void* f = FIO::CreateW(kHigh, name.c_str(), 0);
   ASSERT_NE(f, FIO::InvalidHandle());
   FIO::WrStrW(f, 5, u"Gr\u00fc\u00dfe");
@@ -165,8 +173,9 @@ TEST(FioFiles, ErrorCodes) {
       {"delete missing", FIO::DeleteA(kHigh, (dir / "none.txt").c_str()) != 0, 2},
       {"existing directory", FIO::MkDirA(kHigh, (dir / "full").c_str()) != 0, 183},
       {"directory not empty", FIO::RmDirA(kHigh, (dir / "full").c_str()) != 0, 145},
-      {"rename onto a file", FIO::RenameA(kHigh, (dir / "closed.txt").c_str(), kHigh,
-                                          (dir / "ro.txt").c_str()) != 0, 183},
+      {"rename onto a file",
+       FIO::RenameA(kHigh, (dir / "closed.txt").c_str(), kHigh, (dir / "ro.txt").c_str()) != 0,
+       183},
       {"success", FIO::ExistsDirA(kHigh, (dir / "full").c_str()) != 0, 0},
   };
   for (const Case& c : cases) {
@@ -200,7 +209,8 @@ TEST(FioFiles, ListingAndTimes) {
     return names;
   };
   EXPECT_EQ(list("*.ini", 0xFF), (std::set<std::string>{"a.ini", "b.INI"}));
-  EXPECT_EQ(list("*.*", FIO::AttrNormal), (std::set<std::string>{"a.ini", "b.INI", "c.txt", "noext"}));
+  EXPECT_EQ(list("*.*", FIO::AttrNormal),
+            (std::set<std::string>{"a.ini", "b.INI", "c.txt", "noext"}));
   EXPECT_EQ(list("*", FIO::AttrDirectory), std::set<std::string>{"sub"});
   EXPECT_TRUE(list("*.none", 0xFF).empty());
   EXPECT_EQ(FIO::IOresult(), 2u);

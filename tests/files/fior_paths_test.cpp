@@ -22,12 +22,17 @@ TEST(FiorPaths, SplitPath) {
   struct Case {
     const char *path, *dir, *name;
   } cases[] = {
-      {"C:\\dir\\file.ini", "C:\\dir", "file.ini"}, {"C:\\file", "C:\\", "file"},
-      {"C:file", "C:", "file"},                     {"file", "", "file"},
-      {"\\\\srv\\share", "\\\\srv\\share", ""},     {"\\\\srv\\share\\f", "\\\\srv\\share\\", "f"},
+      {"C:\\dir\\file.ini", "C:\\dir", "file.ini"},
+      {"C:\\file", "C:\\", "file"},
+      {"C:file", "C:", "file"},
+      {"file", "", "file"},
+      {"\\\\srv\\share", "\\\\srv\\share", ""},
+      {"\\\\srv\\share\\f", "\\\\srv\\share\\", "f"},
       {"\\\\srv\\share\\d\\f", "\\\\srv\\share\\d", "f"},
-      {"/etc/xdg/tq.ini", "/etc/xdg", "tq.ini"},    {"/tq.ini", "/", "tq.ini"},
-      {"a/b", "a", "b"},                            {"", "", ""},
+      {"/etc/xdg/tq.ini", "/etc/xdg", "tq.ini"},
+      {"/tq.ini", "/", "tq.ini"},
+      {"a/b", "a", "b"},
+      {"", "", ""},
   };
   for (const Case& c : cases) {
     char dir[kHigh + 1], name[kHigh + 1];
@@ -155,8 +160,9 @@ TEST(FiorPaths, CommandLinePathLists) {
     unsigned char result;
     const char* out;
   } cases[] = {
-      {0, 40, 1, "first"}, {1, 40, 1, "C:\\Program Files\\x.ini"}, {2, 40, 1, "last"},
-      {3, 40, 0, ""},      {4, 40, 0, ""},  {1, 10, 1, ""},  // too long: empty, still found
+      {0, 40, 1, "first"}, {1, 40, 1, "C:\\Program Files\\x.ini"},
+      {2, 40, 1, "last"},  {3, 40, 0, ""},
+      {4, 40, 0, ""},      {1, 10, 1, ""},  // too long: empty, still found
   };
   for (const Case& c : cases) {
     char out[41];
