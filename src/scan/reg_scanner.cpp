@@ -1,6 +1,7 @@
 // CRegScannerA and CRegScannerW: each member hands over to the shared
 // implementation for its width.
 #include "scan/reg_scanner_impl.h"
+#include "tqusb/containers/vcom.h"
 
 namespace vscan {
 
@@ -103,6 +104,17 @@ using Ops = detail::RegOps<S, Char>;
   }                                                                                                \
   unsigned char S::SetKeyReal(unsigned int nameHigh, const Char* name, double value) {             \
     return Ops<S, Char>::Set(*this, nameHigh, name, &value, 8, REG_BINARY);                        \
+  }                                                                                                \
+  unsigned char S::GetKeyRect(unsigned int nameHigh, const Char* name, vcom::CRect* value) {      \
+    int v[4];                                                                                      \
+    if (value == nullptr || !Ops<S, Char>::GetFixed(*this, nameHigh, name, v, 16, REG_BINARY))     \
+      return 0;                                                                                    \
+    value->Init(v[0], v[1], v[2], v[3]);                                                           \
+    return 1;                                                                                      \
+  }                                                                                                \
+  unsigned char S::SetKeyRect(unsigned int nameHigh, const Char* name, vcom::CRect value) {        \
+    const int v[4] = {value.x, value.y, value.width, value.height};                                \
+    return Ops<S, Char>::Set(*this, nameHigh, name, v, 16, REG_BINARY);                            \
   }                                                                                                \
   unsigned char S::GetKeyIntS(unsigned int nameHigh, const Char* name, int* value,                 \
                               unsigned int base) {                                                 \
