@@ -19,6 +19,8 @@ namespace reg = platform::registry;
 inline constexpr unsigned kPathHigh = 255;
 // Texts of numbers (GetKeyIntS/SetKeyIntS) have at most 32 characters.
 inline constexpr unsigned kNumberHigh = 31;
+// String values are read into at most 1 MiB characters.
+inline constexpr unsigned kMaxStringHigh = (1u << 20) - 1;
 
 template <class S, class Char>
 struct RegOps {
@@ -196,12 +198,19 @@ struct RegOps {
   static unsigned char GetStr(S& s, unsigned nameHigh, const Char* name, unsigned valueHigh,
                               Char* value) {
     if (value == nullptr) return 0;
-    std::vector<Char> buffer(static_cast<size_t>(valueHigh) + 1);
+    // One place more than the caller's buffer, so that a string that fills
+    // the buffer exactly still fits with its terminator, which is then dropped.
+    const size_t places = static_cast<size_t>(std::min(valueHigh, kMaxStringHigh)) + 1;
+    std::vector<Char> buffer(places + 1);
     unsigned size = static_cast<unsigned>(buffer.size() * sizeof(Char)), type = 0;
     if (!s.GetKeyData(nameHigh, name, buffer.data(), &size, &type) || type != REG_SZ) return 0;
     size_t units = size / sizeof(Char);
+    if (units > places) {
+      if (buffer[places] != Char{}) return 0;
+      units = places;
+    }
     std::copy(buffer.begin(), buffer.begin() + static_cast<long>(units), value);
-    if (units <= valueHigh) value[units] = Char{};
+    if (units < places) value[units] = Char{};
     return 1;
   }
 
