@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <mutex>
 
 #include "platform/registry.h"
@@ -33,11 +35,19 @@ FileStamp StampOf(const struct stat& st) {
   return {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
 }
 
+// A parsed copy is reused only when it was made well after the file's last
+// change: file times are kept in coarse ticks and a replaced file may get the
+// old inode number back, so a file changed in the tick of its parse could look
+// unchanged later.
+constexpr long long kSettledNs = 100'000'000;
+
+long long Nanoseconds(const timespec& t) { return t.tv_sec * 1'000'000'000ll + t.tv_nsec; }
+
 struct Cache {
   std::mutex mutex;
   std::string file;
   FileStamp stamp;
-  std::shared_ptr<const Store> store;
+  std::shared_ptr<const Store> store;  // null when the last parse may not be reused
 };
 
 Cache& TheCache() {
@@ -158,11 +168,14 @@ std::shared_ptr<const Store> LoadStore(const std::string& file, long* error) {
   }
   std::shared_ptr<const Store> store = ParseFile(fd, error);
   close(fd);
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  bool settled = Nanoseconds(now) - std::max(Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim)) > kSettledNs;
   if (store != nullptr) {
     std::lock_guard lock(cache.mutex);
     cache.file = file;
     cache.stamp = stamp;
-    cache.store = store;
+    cache.store = settled ? store : nullptr;
   }
   return store;
 }
