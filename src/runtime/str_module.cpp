@@ -1,6 +1,8 @@
 // Module start-up and the two library-wide tables of SetTabs.
 #include <atomic>
 #include <cstring>
+#include <mutex>
+#include <vector>
 
 #include "runtime/str_module_locale.h"
 #include "runtime/str_tabs.h"
@@ -11,6 +13,14 @@ unsigned short gTab1[128];
 unsigned short gTab2[128];
 
 std::atomic<locale_t> gUserLocale{static_cast<locale_t>(0)};
+
+// Locales replaced by a later InitModule: another thread may still be using
+// one, so they are freed only at unload.
+std::mutex gRetiredLock;
+std::vector<locale_t>& Retired() {
+  static std::vector<locale_t> retired;
+  return retired;
+}
 
 locale_t CLocale() {
   static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
@@ -34,6 +44,9 @@ locale_t ModuleLocale() {
 void DoneModuleLocale() {
   const locale_t user = gUserLocale.exchange(static_cast<locale_t>(0));
   if (user != static_cast<locale_t>(0)) freelocale(user);
+  std::lock_guard<std::mutex> hold(gRetiredLock);
+  for (locale_t retired : Retired()) freelocale(retired);
+  Retired().clear();
 }
 }  // namespace detail
 
@@ -48,12 +61,11 @@ void SetTabs(const void* tab1, const void* tab2) {
 // with '.' as the decimal point, whatever the locale.
 void InitModule() {
   locale_t user = newlocale(LC_ALL_MASK, "", static_cast<locale_t>(0));
-  if (user == static_cast<locale_t>(0)) return;  // unknown locale: keep "C"
+  if (user == static_cast<locale_t>(0)) return;  // unknown locale: keep the last one
   const locale_t previous = gUserLocale.exchange(user);
-  // A repeated start-up keeps the first object: a caller may still use it.
   if (previous != static_cast<locale_t>(0)) {
-    gUserLocale.store(previous);
-    freelocale(user);
+    std::lock_guard<std::mutex> hold(gRetiredLock);
+    Retired().push_back(previous);
   }
 }
 
