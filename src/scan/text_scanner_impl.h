@@ -177,7 +177,8 @@ struct TextOps {
 
   // --- look-ups ----------------------------------------------------------------
 
-  static unsigned char GetStr(S& s, unsigned keyHigh, const Char* key, unsigned valueHigh, Char* value) {
+  static unsigned char GetStr(S& s, unsigned keyHigh, const Char* key, unsigned valueHigh,
+                              Char* value) {
     E* e = FindKey(s, keyHigh, key);
     if (e == nullptr || value == nullptr) return 0;
     T::Copy(valueHigh, value, TextValueHigh, e->Value);
@@ -290,7 +291,8 @@ struct TextOps {
     if (text != nullptr) text[0] = Char{};
   }
 
-  static unsigned char GetNextLine(S& s, unsigned keyHigh, Char* key, unsigned valueHigh, Char* value) {
+  static unsigned char GetNextLine(S& s, unsigned keyHigh, Char* key, unsigned valueHigh,
+                                   Char* value) {
     E* e = s.Cursor;
     if (e == nullptr || e->Section) return 0;
     if (key != nullptr) T::Copy(keyHigh, key, TextKeyHigh, e->Key);
@@ -299,7 +301,8 @@ struct TextOps {
     return 1;
   }
 
-  static unsigned char GetFirstLine(S& s, unsigned keyHigh, Char* key, unsigned valueHigh, Char* value) {
+  static unsigned char GetFirstLine(S& s, unsigned keyHigh, Char* key, unsigned valueHigh,
+                                    Char* value) {
     Clear(keyHigh, key);
     Clear(valueHigh, value);
     s.Cursor = SectionStart(s);
