@@ -62,6 +62,7 @@ TEST_F(TextScannerTest, RoundTripsThroughTheWrittenForm) {
        "G\r\n\r\n[Other]\r\nx\r\n"},
       {"CR LF, no final newline, Ctrl-Z", "[A] trailing\r\nName =  x y  \r\n[Broken\r\nk=v\x1Aw=2",
        "[A]\r\nName = x y\r\nk = v\r\nw = 2\r\n"},
+      {"UTF-8 byte-order mark dropped", "\xEF\xBB\xBF[S]\nk=v\n", "[S]\r\nk = v\r\n"},
       {"UTF-8 text", "[Fenêtre]\nNom=Ångström µm\n", "[Fenêtre]\r\nNom = Ångström µm\r\n"},
       {"bounds: key 80, line 256, plain 80", key85 + "=1\n" + value300 + "\n" + plain90 + "\n",
        std::string(80, 'k') + " = 1\r\n" + std::string(80, 'v') + "\r\n" + std::string(44, 'v') +
