@@ -2,9 +2,10 @@
 // Reads a file's characters (bytes, or 16-bit little-endian units) through a
 // small buffer and, when done, puts the file position right behind the last
 // character taken, so that text reads mix freely with Seek and RdBin.
-#include <cerrno>
 #include <sys/types.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include "files/fio_core.h"
 

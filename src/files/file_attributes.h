@@ -20,15 +20,15 @@ inline unsigned int AttributesOf(const struct stat& st) {
 inline constexpr long long kEpochDifference = 11644473600LL;
 
 inline FIO::FILETIME ToFileTime(const struct timespec& t) {
-  const long long ticks = (static_cast<long long>(t.tv_sec) + kEpochDifference) * 10000000LL +
-                          t.tv_nsec / 100;
+  const long long ticks =
+      (static_cast<long long>(t.tv_sec) + kEpochDifference) * 10000000LL + t.tv_nsec / 100;
   const auto u = static_cast<unsigned long long>(ticks < 0 ? 0 : ticks);
   return {static_cast<std::uint32_t>(u), static_cast<std::uint32_t>(u >> 32)};
 }
 
 inline struct timespec FromFileTime(FIO::FILETIME f) {
-  const unsigned long long u = (static_cast<unsigned long long>(f.dwHighDateTime) << 32) |
-                               f.dwLowDateTime;
+  const unsigned long long u =
+      (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
   struct timespec t {};
   t.tv_sec = static_cast<time_t>(static_cast<long long>(u / 10000000ULL) - kEpochDifference);
   t.tv_nsec = static_cast<long>((u % 10000000ULL) * 100);

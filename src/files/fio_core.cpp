@@ -1,12 +1,13 @@
 // The thread's FIO error code, the errno translation, handles and names.
 #include "files/fio_core.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "tqusb/files/fio.h"
 #include "tqusb/runtime/str.h"
@@ -23,18 +24,29 @@ struct ErrnoCode {
 
 // The Windows codes that callers of FIO test for, by errno.
 constexpr ErrnoCode kErrnoCodes[] = {
-    {ENOENT, FIO::ErrFileNotFound},     {ENOTDIR, FIO::ErrPathNotFound},
-    {EMFILE, FIO::ErrTooManyOpenFiles}, {ENFILE, FIO::ErrTooManyOpenFiles},
-    {EACCES, FIO::ErrAccessDenied},     {EPERM, FIO::ErrAccessDenied},
-    {EROFS, FIO::ErrAccessDenied},      {EISDIR, FIO::ErrAccessDenied},
-    {EBADF, FIO::ErrInvalidHandle},     {ENOMEM, FIO::ErrNotEnoughMemory},
-    {EXDEV, FIO::ErrNotSameDevice},     {ESPIPE, FIO::ErrSeek},
-    {ETXTBSY, FIO::ErrSharingViolation}, {EEXIST, FIO::ErrFileExists},
-    {EINVAL, FIO::ErrInvalidParameter}, {ENOSPC, FIO::ErrDiskFull},
-    {EDQUOT, FIO::ErrDiskFull},         {ENOTEMPTY, FIO::ErrDirNotEmpty},
-    {EBUSY, FIO::ErrBusy},              {ENAMETOOLONG, FIO::ErrFilenameTooLong},
-    {EFBIG, FIO::ErrFileTooLarge},      {ELOOP, 1921u},  // cannot resolve the name
-    {EIO, 1117u},                                        // device I/O error
+    {ENOENT, FIO::ErrFileNotFound},
+    {ENOTDIR, FIO::ErrPathNotFound},
+    {EMFILE, FIO::ErrTooManyOpenFiles},
+    {ENFILE, FIO::ErrTooManyOpenFiles},
+    {EACCES, FIO::ErrAccessDenied},
+    {EPERM, FIO::ErrAccessDenied},
+    {EROFS, FIO::ErrAccessDenied},
+    {EISDIR, FIO::ErrAccessDenied},
+    {EBADF, FIO::ErrInvalidHandle},
+    {ENOMEM, FIO::ErrNotEnoughMemory},
+    {EXDEV, FIO::ErrNotSameDevice},
+    {ESPIPE, FIO::ErrSeek},
+    {ETXTBSY, FIO::ErrSharingViolation},
+    {EEXIST, FIO::ErrFileExists},
+    {EINVAL, FIO::ErrInvalidParameter},
+    {ENOSPC, FIO::ErrDiskFull},
+    {EDQUOT, FIO::ErrDiskFull},
+    {ENOTEMPTY, FIO::ErrDirNotEmpty},
+    {EBUSY, FIO::ErrBusy},
+    {ENAMETOOLONG, FIO::ErrFilenameTooLong},
+    {EFBIG, FIO::ErrFileTooLarge},
+    {ELOOP, 1921u},  // cannot resolve the name
+    {EIO, 1117u},    // device I/O error
 };
 
 bool ParentMissing(const char* path) {
@@ -91,7 +103,11 @@ void* FdHandle(int fd) {
 
 std::optional<std::string> NativeName(unsigned int high, const char* name) {
   char text[kNamePlaces];
-  if (name == nullptr || !Str::StrToCA(high, name, kNamePlaces - 1, text)) {
+  if (name == nullptr) {
+    t_error = FIO::ErrInvalidParameter;
+    return std::nullopt;
+  }
+  if (!Str::StrToCA(high, name, kNamePlaces - 1, text)) {
     t_error = FIO::ErrFilenameTooLong;
     return std::nullopt;
   }
@@ -101,7 +117,11 @@ std::optional<std::string> NativeName(unsigned int high, const char* name) {
 // The limit counts UTF-16 units; the UTF-8 form may be longer.
 std::optional<std::string> NativeName(unsigned int high, const char16_t* name) {
   char16_t wide[kNamePlaces];
-  if (name == nullptr || !Str::StrToCW(high, name, kNamePlaces - 1, wide)) {
+  if (name == nullptr) {
+    t_error = FIO::ErrInvalidParameter;
+    return std::nullopt;
+  }
+  if (!Str::StrToCW(high, name, kNamePlaces - 1, wide)) {
     t_error = FIO::ErrFilenameTooLong;
     return std::nullopt;
   }

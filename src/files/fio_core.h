@@ -23,7 +23,8 @@ int HandleFd(void* handle);
 void* FdHandle(int fd);
 
 // The name as the system takes it: at most 259 characters, `\` turned into
-// `/`. Nothing (error 206 recorded) for a longer or unterminated name.
+// `/`. Nothing for a longer or unterminated name (error 206 recorded) or a
+// null one (error 87).
 std::optional<std::string> NativeName(unsigned int high, const char* name);
 std::optional<std::string> NativeName(unsigned int high, const char16_t* name);
 

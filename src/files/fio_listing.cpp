@@ -1,15 +1,16 @@
 // Directory listing: the entries of one directory whose names match the last
 // component of a pattern.
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <mutex>
 #include <set>
 #include <string>
-#include <sys/stat.h>
 
-#include "files/fio_core.h"
 #include "files/file_attributes.h"
+#include "files/fio_core.h"
 #include "tqusb/files/fio.h"
 #include "tqusb/runtime/str.h"
 
@@ -55,8 +56,8 @@ bool NameMatches(const std::string& name, const std::string& pattern) {
   };
   if (match(pattern)) return true;
   const std::size_t n = pattern.size();
-  return n >= 2 && pattern.compare(n - 2, 2, ".*") == 0 &&
-         name.find('.') == std::string::npos && match(pattern.substr(0, n - 2));
+  return n >= 2 && pattern.compare(n - 2, 2, ".*") == 0 && name.find('.') == std::string::npos &&
+         match(pattern.substr(0, n - 2));
 }
 
 void Fill(WIN32_FIND_DATAA* data, const std::string& name, const struct stat& st) {
@@ -90,8 +91,8 @@ bool Advance(Search* search, DirEntryA* entry) {
 
 }  // namespace
 
-unsigned char ReadFirstEntryA(unsigned int patternHigh, const char* pattern,
-                              unsigned int attrMask, DirEntryA* entry) {
+unsigned char ReadFirstEntryA(unsigned int patternHigh, const char* pattern, unsigned int attrMask,
+                              DirEntryA* entry) {
   files::BeginCall();
   if (entry == nullptr) {
     files::SetError(ErrInvalidParameter);

@@ -1,16 +1,17 @@
 // Names and directories: existence, attributes, deleting, renaming, the
 // current directory. There are no drives here.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include "files/fio_core.h"
 #include "files/file_attributes.h"
+#include "files/fio_core.h"
 #include "tqusb/files/fio.h"
 
 namespace FIO {
@@ -77,8 +78,7 @@ unsigned char RenameA(unsigned int oldHigh, const char* oldName, unsigned int ne
 
 unsigned int GetFileAttrA(unsigned int nameHigh, const char* name) {
   struct stat st {};
-  if (!OnName(nameHigh, name, [&](const char* n) { return stat(n, &st) == 0; }))
-    return 0xFFFFFFFFu;
+  if (!OnName(nameHigh, name, [&](const char* n) { return stat(n, &st) == 0; })) return 0xFFFFFFFFu;
   return files::AttributesOf(st);
 }
 

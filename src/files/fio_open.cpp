@@ -1,8 +1,9 @@
 // Opening, closing, positioning and sizing files by handle.
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include "files/fio_core.h"
 #include "tqusb/files/fio.h"

@@ -1,7 +1,8 @@
 // Text reading: characters, lines and separator-delimited items.
+#include "files/fio_text_read.h"
+
 #include "files/char_reader.h"
 #include "files/fio_core.h"
-#include "files/fio_text_read.h"
 #include "files/text_traits.h"
 #include "tqusb/files/fio.h"
 

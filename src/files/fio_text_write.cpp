@@ -52,8 +52,8 @@ unsigned char WriteAdjusted(void* handle, unsigned int high, const Ch* s, int wi
   unsigned long long length = LengthOf(high, s);
   if (length > kFieldLimit) length = kFieldLimit;
   const long long signedWidth = width;
-  unsigned long long field = static_cast<unsigned long long>(signedWidth < 0 ? -signedWidth
-                                                                             : signedWidth);
+  unsigned long long field =
+      static_cast<unsigned long long>(signedWidth < 0 ? -signedWidth : signedWidth);
   if (field > kFieldLimit) field = kFieldLimit;
   std::basic_string<Ch> out;
   if (width != 0 && length > field && FIO::ChopOff == 1) {
@@ -163,20 +163,42 @@ unsigned char WrStrAdjA(void* h, unsigned int high, const char* s, int width) {
 unsigned char WrStrA(void* h, unsigned int high, const char* s) {
   return files::WriteAdjusted(h, high, s, 0);
 }
-unsigned char WrCharA(void* h, char c) { return files::WriteRepeated(h, c, 1); }
+unsigned char WrCharA(void* h, char c) {
+  return files::WriteRepeated(h, c, 1);
+}
 unsigned char WrCharRepA(void* h, char c, unsigned int count) {
   return files::WriteRepeated(h, c, count);
 }
-unsigned char WrLnA(void* h) { return files::WriteLineEnd<char>(h); }
-unsigned char WrCard8A(void* h, unsigned char v, int width) { return WriteCard<char>(h, v, 10, width); }
-unsigned char WrCard16A(void* h, unsigned short v, int width) { return WriteCard<char>(h, v, 10, width); }
-unsigned char WrCard32A(void* h, unsigned int v, int width) { return WriteCard<char>(h, v, 10, width); }
-unsigned char WrInt8A(void* h, signed char v, int width) { return WriteInt<char>(h, v, width); }
-unsigned char WrInt16A(void* h, short v, int width) { return WriteInt<char>(h, v, width); }
-unsigned char WrInt32A(void* h, int v, int width) { return WriteInt<char>(h, v, width); }
-unsigned char WrHex8A(void* h, unsigned char v, int width) { return WriteCard<char>(h, v, 16, width); }
-unsigned char WrHex16A(void* h, unsigned short v, int width) { return WriteCard<char>(h, v, 16, width); }
-unsigned char WrHex32A(void* h, unsigned int v, int width) { return WriteCard<char>(h, v, 16, width); }
+unsigned char WrLnA(void* h) {
+  return files::WriteLineEnd<char>(h);
+}
+unsigned char WrCard8A(void* h, unsigned char v, int width) {
+  return WriteCard<char>(h, v, 10, width);
+}
+unsigned char WrCard16A(void* h, unsigned short v, int width) {
+  return WriteCard<char>(h, v, 10, width);
+}
+unsigned char WrCard32A(void* h, unsigned int v, int width) {
+  return WriteCard<char>(h, v, 10, width);
+}
+unsigned char WrInt8A(void* h, signed char v, int width) {
+  return WriteInt<char>(h, v, width);
+}
+unsigned char WrInt16A(void* h, short v, int width) {
+  return WriteInt<char>(h, v, width);
+}
+unsigned char WrInt32A(void* h, int v, int width) {
+  return WriteInt<char>(h, v, width);
+}
+unsigned char WrHex8A(void* h, unsigned char v, int width) {
+  return WriteCard<char>(h, v, 16, width);
+}
+unsigned char WrHex16A(void* h, unsigned short v, int width) {
+  return WriteCard<char>(h, v, 16, width);
+}
+unsigned char WrHex32A(void* h, unsigned int v, int width) {
+  return WriteCard<char>(h, v, 16, width);
+}
 unsigned char WrRealA(void* h, float v, unsigned int digits, int width) {
   return files::WriteReal<char>(h, v, digits, width);
 }
@@ -189,7 +211,9 @@ unsigned char WrFixRealA(void* h, float v, unsigned int decimals, int width) {
 unsigned char WrFixLngRealA(void* h, double v, unsigned int decimals, int width) {
   return files::WriteFixReal<char>(h, v, decimals, width);
 }
-unsigned char WrBoolA(void* h, unsigned char v, int width) { return files::WriteBool<char>(h, v, width); }
+unsigned char WrBoolA(void* h, unsigned char v, int width) {
+  return files::WriteBool<char>(h, v, width);
+}
 
 unsigned char WrStrAdjW(void* h, unsigned int high, const char16_t* s, int width) {
   return files::WriteAdjusted(h, high, s, width);
@@ -197,20 +221,42 @@ unsigned char WrStrAdjW(void* h, unsigned int high, const char16_t* s, int width
 unsigned char WrStrW(void* h, unsigned int high, const char16_t* s) {
   return files::WriteAdjusted(h, high, s, 0);
 }
-unsigned char WrCharW(void* h, char16_t c) { return files::WriteRepeated(h, c, 1); }
+unsigned char WrCharW(void* h, char16_t c) {
+  return files::WriteRepeated(h, c, 1);
+}
 unsigned char WrCharRepW(void* h, char16_t c, unsigned int count) {
   return files::WriteRepeated(h, c, count);
 }
-unsigned char WrLnW(void* h) { return files::WriteLineEnd<char16_t>(h); }
-unsigned char WrCard8W(void* h, unsigned char v, int width) { return WriteCard<char16_t>(h, v, 10, width); }
-unsigned char WrCard16W(void* h, unsigned short v, int width) { return WriteCard<char16_t>(h, v, 10, width); }
-unsigned char WrCard32W(void* h, unsigned int v, int width) { return WriteCard<char16_t>(h, v, 10, width); }
-unsigned char WrInt8W(void* h, signed char v, int width) { return WriteInt<char16_t>(h, v, width); }
-unsigned char WrInt16W(void* h, short v, int width) { return WriteInt<char16_t>(h, v, width); }
-unsigned char WrInt32W(void* h, int v, int width) { return WriteInt<char16_t>(h, v, width); }
-unsigned char WrHex8W(void* h, unsigned char v, int width) { return WriteCard<char16_t>(h, v, 16, width); }
-unsigned char WrHex16W(void* h, unsigned short v, int width) { return WriteCard<char16_t>(h, v, 16, width); }
-unsigned char WrHex32W(void* h, unsigned int v, int width) { return WriteCard<char16_t>(h, v, 16, width); }
+unsigned char WrLnW(void* h) {
+  return files::WriteLineEnd<char16_t>(h);
+}
+unsigned char WrCard8W(void* h, unsigned char v, int width) {
+  return WriteCard<char16_t>(h, v, 10, width);
+}
+unsigned char WrCard16W(void* h, unsigned short v, int width) {
+  return WriteCard<char16_t>(h, v, 10, width);
+}
+unsigned char WrCard32W(void* h, unsigned int v, int width) {
+  return WriteCard<char16_t>(h, v, 10, width);
+}
+unsigned char WrInt8W(void* h, signed char v, int width) {
+  return WriteInt<char16_t>(h, v, width);
+}
+unsigned char WrInt16W(void* h, short v, int width) {
+  return WriteInt<char16_t>(h, v, width);
+}
+unsigned char WrInt32W(void* h, int v, int width) {
+  return WriteInt<char16_t>(h, v, width);
+}
+unsigned char WrHex8W(void* h, unsigned char v, int width) {
+  return WriteCard<char16_t>(h, v, 16, width);
+}
+unsigned char WrHex16W(void* h, unsigned short v, int width) {
+  return WriteCard<char16_t>(h, v, 16, width);
+}
+unsigned char WrHex32W(void* h, unsigned int v, int width) {
+  return WriteCard<char16_t>(h, v, 16, width);
+}
 unsigned char WrRealW(void* h, float v, unsigned int digits, int width) {
   return files::WriteReal<char16_t>(h, v, digits, width);
 }
@@ -223,6 +269,8 @@ unsigned char WrFixRealW(void* h, float v, unsigned int decimals, int width) {
 unsigned char WrFixLngRealW(void* h, double v, unsigned int decimals, int width) {
   return files::WriteFixReal<char16_t>(h, v, decimals, width);
 }
-unsigned char WrBoolW(void* h, unsigned char v, int width) { return files::WriteBool<char16_t>(h, v, width); }
+unsigned char WrBoolW(void* h, unsigned char v, int width) {
+  return files::WriteBool<char16_t>(h, v, width);
+}
 
 }  // namespace FIO

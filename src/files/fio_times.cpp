@@ -1,10 +1,11 @@
 // File times: last-write time by handle, as FILETIME or UTC calendar fields.
-#include <cerrno>
 #include <sys/stat.h>
 #include <time.h>
 
-#include "files/fio_core.h"
+#include <cerrno>
+
 #include "files/file_attributes.h"
+#include "files/fio_core.h"
 #include "tqusb/files/fio.h"
 
 namespace FIO {
@@ -75,8 +76,8 @@ unsigned char GetFileTime2(void* handle, unsigned short* year, unsigned short* m
 unsigned char SetFileTime2(void* handle, unsigned short year, unsigned short month,
                            unsigned short day, unsigned short hour, unsigned short minute,
                            unsigned short second, unsigned short millisecond) {
-  if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 ||
-      second > 59 || millisecond > 999) {
+  if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 59 ||
+      millisecond > 999) {
     files::BeginCall();
     files::SetError(ErrInvalidParameter);
     return 0;

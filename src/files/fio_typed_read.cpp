@@ -111,30 +111,78 @@ using files::kAnyCard;
 using files::ReadCard;
 using files::ReadInt;
 
-unsigned int RdCard8A(void* h, unsigned char* ok) { return ReadCard<char>(h, 10, 255, ok); }
-unsigned int RdCard16A(void* h, unsigned char* ok) { return ReadCard<char>(h, 10, 65535, ok); }
-unsigned int RdCard32A(void* h, unsigned char* ok) { return ReadCard<char>(h, 10, kAnyCard, ok); }
-int RdInt8A(void* h, unsigned char* ok) { return ReadInt<char>(h, -128, 127, ok); }
-int RdInt16A(void* h, unsigned char* ok) { return ReadInt<char>(h, -32768, 32767, ok); }
-int RdInt32A(void* h, unsigned char* ok) { return ReadInt<char>(h, -2147483647 - 1, 2147483647, ok); }
-unsigned int RdHex8A(void* h, unsigned char* ok) { return ReadCard<char>(h, 16, 255, ok); }
-unsigned int RdHex16A(void* h, unsigned char* ok) { return ReadCard<char>(h, 16, 65535, ok); }
-unsigned int RdHex32A(void* h, unsigned char* ok) { return ReadCard<char>(h, 16, kAnyCard, ok); }
-float RdRealA(void* h, unsigned char* ok) { return files::ReadFloat<char>(h, ok); }
-double RdLngRealA(void* h, unsigned char* ok) { return files::ReadReal<char>(h, ok); }
-unsigned char RdBoolA(void* h, unsigned char* ok) { return files::ReadBool<char>(h, ok); }
+unsigned int RdCard8A(void* h, unsigned char* ok) {
+  return ReadCard<char>(h, 10, 255, ok);
+}
+unsigned int RdCard16A(void* h, unsigned char* ok) {
+  return ReadCard<char>(h, 10, 65535, ok);
+}
+unsigned int RdCard32A(void* h, unsigned char* ok) {
+  return ReadCard<char>(h, 10, kAnyCard, ok);
+}
+int RdInt8A(void* h, unsigned char* ok) {
+  return ReadInt<char>(h, -128, 127, ok);
+}
+int RdInt16A(void* h, unsigned char* ok) {
+  return ReadInt<char>(h, -32768, 32767, ok);
+}
+int RdInt32A(void* h, unsigned char* ok) {
+  return ReadInt<char>(h, -2147483647 - 1, 2147483647, ok);
+}
+unsigned int RdHex8A(void* h, unsigned char* ok) {
+  return ReadCard<char>(h, 16, 255, ok);
+}
+unsigned int RdHex16A(void* h, unsigned char* ok) {
+  return ReadCard<char>(h, 16, 65535, ok);
+}
+unsigned int RdHex32A(void* h, unsigned char* ok) {
+  return ReadCard<char>(h, 16, kAnyCard, ok);
+}
+float RdRealA(void* h, unsigned char* ok) {
+  return files::ReadFloat<char>(h, ok);
+}
+double RdLngRealA(void* h, unsigned char* ok) {
+  return files::ReadReal<char>(h, ok);
+}
+unsigned char RdBoolA(void* h, unsigned char* ok) {
+  return files::ReadBool<char>(h, ok);
+}
 
-unsigned int RdCard8W(void* h, unsigned char* ok) { return ReadCard<char16_t>(h, 10, 255, ok); }
-unsigned int RdCard16W(void* h, unsigned char* ok) { return ReadCard<char16_t>(h, 10, 65535, ok); }
-unsigned int RdCard32W(void* h, unsigned char* ok) { return ReadCard<char16_t>(h, 10, kAnyCard, ok); }
-int RdInt8W(void* h, unsigned char* ok) { return ReadInt<char16_t>(h, -128, 127, ok); }
-int RdInt16W(void* h, unsigned char* ok) { return ReadInt<char16_t>(h, -32768, 32767, ok); }
-int RdInt32W(void* h, unsigned char* ok) { return ReadInt<char16_t>(h, -2147483647 - 1, 2147483647, ok); }
-unsigned int RdHex8W(void* h, unsigned char* ok) { return ReadCard<char16_t>(h, 16, 255, ok); }
-unsigned int RdHex16W(void* h, unsigned char* ok) { return ReadCard<char16_t>(h, 16, 65535, ok); }
-unsigned int RdHex32W(void* h, unsigned char* ok) { return ReadCard<char16_t>(h, 16, kAnyCard, ok); }
-float RdRealW(void* h, unsigned char* ok) { return files::ReadFloat<char16_t>(h, ok); }
-double RdLngRealW(void* h, unsigned char* ok) { return files::ReadReal<char16_t>(h, ok); }
-unsigned char RdBoolW(void* h, unsigned char* ok) { return files::ReadBool<char16_t>(h, ok); }
+unsigned int RdCard8W(void* h, unsigned char* ok) {
+  return ReadCard<char16_t>(h, 10, 255, ok);
+}
+unsigned int RdCard16W(void* h, unsigned char* ok) {
+  return ReadCard<char16_t>(h, 10, 65535, ok);
+}
+unsigned int RdCard32W(void* h, unsigned char* ok) {
+  return ReadCard<char16_t>(h, 10, kAnyCard, ok);
+}
+int RdInt8W(void* h, unsigned char* ok) {
+  return ReadInt<char16_t>(h, -128, 127, ok);
+}
+int RdInt16W(void* h, unsigned char* ok) {
+  return ReadInt<char16_t>(h, -32768, 32767, ok);
+}
+int RdInt32W(void* h, unsigned char* ok) {
+  return ReadInt<char16_t>(h, -2147483647 - 1, 2147483647, ok);
+}
+unsigned int RdHex8W(void* h, unsigned char* ok) {
+  return ReadCard<char16_t>(h, 16, 255, ok);
+}
+unsigned int RdHex16W(void* h, unsigned char* ok) {
+  return ReadCard<char16_t>(h, 16, 65535, ok);
+}
+unsigned int RdHex32W(void* h, unsigned char* ok) {
+  return ReadCard<char16_t>(h, 16, kAnyCard, ok);
+}
+float RdRealW(void* h, unsigned char* ok) {
+  return files::ReadFloat<char16_t>(h, ok);
+}
+double RdLngRealW(void* h, unsigned char* ok) {
+  return files::ReadReal<char16_t>(h, ok);
+}
+unsigned char RdBoolW(void* h, unsigned char* ok) {
+  return files::ReadBool<char16_t>(h, ok);
+}
 
 }  // namespace FIO

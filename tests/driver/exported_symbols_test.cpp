@@ -80,6 +80,8 @@ TEST(ExportedSymbols, CameraInterfaceExtensionsAndRuntimeOnly) {
     EXPECT_TRUE(std::regex_match(name, runtime)) << "unexpected export: " << name;
   for (const std::string prefix : {"Str::CopyA(", "Str::CopyW(", "Lib::Move(", "Storage::Allocate(",
                                    "vlist::CList::Append(", "vtable for vlist::CListElem",
+                                   "FIO::OpenReadA(", "FIO::IOresult(", "FIOR::SplitPathA(",
+                                   "vtable for FIOR::CRed2A", "vcom::ParseLongPathNameA(",
                                    "vscan::CTextScanner::Init(", "vtable for vscan::CRegScannerA"}) {
     EXPECT_TRUE(std::any_of(exports.cxx.begin(), exports.cxx.end(), [&](const std::string& n) {
       return n.rfind(prefix, 0) == 0;

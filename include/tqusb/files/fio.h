@@ -182,9 +182,8 @@ TQ_API FILETIME GetFileTime(void* handle);
 TQ_API unsigned char SetFileTime(void* handle, FILETIME time);
 TQ_API FILETIME GetCurrentFileTime();
 TQ_API unsigned char GetFileTime2(void* handle, unsigned short* year, unsigned short* month,
-                                  unsigned short* day, unsigned short* hour,
-                                  unsigned short* minute, unsigned short* second,
-                                  unsigned short* millisecond);
+                                  unsigned short* day, unsigned short* hour, unsigned short* minute,
+                                  unsigned short* second, unsigned short* millisecond);
 TQ_API unsigned char SetFileTime2(void* handle, unsigned short year, unsigned short month,
                                   unsigned short day, unsigned short hour, unsigned short minute,
                                   unsigned short second, unsigned short millisecond);

@@ -65,10 +65,9 @@ class TQ_API CRed1A {
   void SplitAllPath(unsigned int pathHigh, const char* path, unsigned int driveHigh, char* drive,
                     unsigned int dirHigh, char* dir, unsigned int nameHigh, char* name,
                     unsigned int extHigh, char* ext);
-  void MakeAllPath(unsigned int resultHigh, char* result, unsigned int driveHigh,
-                   const char* drive, unsigned int dirHigh, const char* dir,
-                   unsigned int nameHigh, const char* name, unsigned int extHigh,
-                   const char* ext);
+  void MakeAllPath(unsigned int resultHigh, char* result, unsigned int driveHigh, const char* drive,
+                   unsigned int dirHigh, const char* dir, unsigned int nameHigh, const char* name,
+                   unsigned int extHigh, const char* ext);
   void JoinPath(unsigned int resultHigh, char* result, unsigned int baseHigh, const char* base,
                 unsigned int pathHigh, const char* path);
   void ChangeExtension(unsigned int pathHigh, char* path, unsigned int extHigh, const char* ext);
@@ -80,8 +79,8 @@ class TQ_API CRed1A {
   void WildcardTail(unsigned int pathHigh, char* path);
 
   // Searches: 1 with the found path in result, else 0.
-  unsigned char FindPathInternal(unsigned char tryCurrent, unsigned int nameHigh,
-                                 const char* name, unsigned int resultHigh, char* result);
+  unsigned char FindPathInternal(unsigned char tryCurrent, unsigned int nameHigh, const char* name,
+                                 unsigned int resultHigh, char* result);
   unsigned char FindPath(unsigned int nameHigh, const char* name, unsigned int resultHigh,
                          char* result);
   // Where a new file of this name belongs; always 1.
@@ -150,10 +149,8 @@ TQ_API void JoinPathA(unsigned int resultHigh, char* result, unsigned int baseHi
 // Extensions are given without their dot.
 TQ_API void ChangeExtensionA(unsigned int pathHigh, char* path, unsigned int extHigh,
                              const char* ext);
-TQ_API void AddExtensionA(unsigned int pathHigh, char* path, unsigned int extHigh,
-                          const char* ext);
-TQ_API void GetExtensionA(unsigned int pathHigh, const char* path, unsigned int extHigh,
-                          char* ext);
+TQ_API void AddExtensionA(unsigned int pathHigh, char* path, unsigned int extHigh, const char* ext);
+TQ_API void GetExtensionA(unsigned int pathHigh, const char* path, unsigned int extHigh, char* ext);
 TQ_API void RemoveExtensionA(unsigned int pathHigh, char* path);
 TQ_API unsigned char IsExtensionA(unsigned int pathHigh, const char* path, unsigned int extHigh,
                                   const char* ext);
@@ -162,8 +159,8 @@ TQ_API void WildcardTailA(unsigned int pathHigh, char* path);
 
 TQ_API unsigned char FindPathA(unsigned int nameHigh, const char* name, unsigned int resultHigh,
                                char* result);
-TQ_API unsigned char FindNewPathA(unsigned int nameHigh, const char* name,
-                                  unsigned int resultHigh, char* result);
+TQ_API unsigned char FindNewPathA(unsigned int nameHigh, const char* name, unsigned int resultHigh,
+                                  char* result);
 TQ_API void* OpenA(unsigned int nameHigh, const char* name, unsigned int share);
 TQ_API void* OpenReadA(unsigned int nameHigh, const char* name, unsigned int share);
 TQ_API void* CreateA(unsigned int nameHigh, const char* name, unsigned int share);
