@@ -1,23 +1,42 @@
 // The integer rectangle. Edges are computed in 64 bits and the results wrap to
 // 32 bits, so no combination of fields overflows.
 #include <algorithm>
+#include <type_traits>
 
-#include "containers/vcom_display.h"
+#include "platform/display.h"
 #include "tqusb/containers/vcom.h"
 
 namespace vcom {
 
+// Stored and read as four 32-bit integers in declared order (the registry keeps
+// a rectangle as 16 bytes).
+static_assert(sizeof(CRect) == 16 && std::is_standard_layout_v<CRect>);
+
 namespace {
 
-long long Right(const CRect& r) { return static_cast<long long>(r.x) + r.width; }
-long long Bottom(const CRect& r) { return static_cast<long long>(r.y) + r.height; }
+using platform::DisplayDpi;
+using platform::kBaseDpi;
+using platform::TDisplayDpi;
+
+long long Right(const CRect& r) {
+  return static_cast<long long>(r.x) + r.width;
+}
+long long Bottom(const CRect& r) {
+  return static_cast<long long>(r.y) + r.height;
+}
 
 // Conversion to int is modular since C++20.
-int Wrap(long long v) { return static_cast<int>(v); }
+int Wrap(long long v) {
+  return static_cast<int>(v);
+}
 
-void Add(int& field, long long d) { field = Wrap(field + d); }
+void Add(int& field, long long d) {
+  field = Wrap(field + d);
+}
 
-int Scale(int v, int dpi) { return Wrap(static_cast<long long>(v) * dpi / kBaseDpi); }
+int Scale(int v, int dpi) {
+  return Wrap(static_cast<long long>(v) * dpi / kBaseDpi);
+}
 
 }  // namespace
 
@@ -28,9 +47,13 @@ void CRect::Init(int nx, int ny, int w, int h) {
   height = h;
 }
 
-void CRect::Clear() { Init(0, 0, 0, 0); }
+void CRect::Clear() {
+  Init(0, 0, 0, 0);
+}
 
-unsigned char CRect::Empty() const { return width < 1 || height < 1; }
+unsigned char CRect::Empty() const {
+  return width < 1 || height < 1;
+}
 
 unsigned char CRect::Equals(const CRect* o) const {
   return o != nullptr && x == o->x && y == o->y && width == o->width && height == o->height;

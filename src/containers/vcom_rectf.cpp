@@ -8,8 +8,12 @@ namespace vcom {
 
 namespace {
 
-float Right(const CRectF& r) { return r.x + r.width; }
-float Bottom(const CRectF& r) { return r.y + r.height; }
+float Right(const CRectF& r) {
+  return r.x + r.width;
+}
+float Bottom(const CRectF& r) {
+  return r.y + r.height;
+}
 
 }  // namespace
 
@@ -20,10 +24,14 @@ void CRectF::Init(float nx, float ny, float w, float h) {
   height = h;
 }
 
-void CRectF::Clear() { Init(0, 0, 0, 0); }
+void CRectF::Clear() {
+  Init(0, 0, 0, 0);
+}
 
 // Written as "not positive" so that a NaN size counts as empty too.
-unsigned char CRectF::Empty() const { return !(width > 0) || !(height > 0); }
+unsigned char CRectF::Empty() const {
+  return !(width > 0) || !(height > 0);
+}
 
 unsigned char CRectF::Equals(const CRectF* o) const {
   return o != nullptr && x == o->x && y == o->y && width == o->width && height == o->height;

@@ -80,8 +80,10 @@ struct Core {
     return nullptr;
   }
 
-  // Links elem below *p; false (nothing linked) when an equal element exists.
-  static bool Insert(T& tree, E** p, E* elem, bool& grown) {
+  // Links elem below *p and returns null, or returns the equal element that
+  // is already linked (elem itself when it is linked already) and links
+  // nothing.
+  static E* Insert(T& tree, E** p, E* elem, bool& grown) {
     E* node = *p;
     if (node == nullptr) {
       P::Left(elem) = nullptr;
@@ -89,34 +91,41 @@ struct Core {
       P::Balance(elem) = 0;
       *p = elem;
       grown = true;
-      return true;
+      return nullptr;
     }
     const int c = P::Compare(elem, node);
-    if (c == 0) return grown = false;
+    if (c == 0) {
+      grown = false;
+      return node;
+    }
     if (c < 0) {
-      if (!Insert(tree, &P::Left(node), elem, grown)) return false;
+      if (E* equal = Insert(tree, &P::Left(node), elem, grown)) return equal;
       if (grown) {
         if (P::Balance(node) == 0) {
           P::Balance(node) = -1;
         } else {
-          if (P::Balance(node) > 0) P::Balance(node) = 0;
-          else P::BalanceL(tree, p);
+          if (P::Balance(node) > 0)
+            P::Balance(node) = 0;
+          else
+            P::BalanceL(tree, p);
           grown = false;
         }
       }
     } else {
-      if (!Insert(tree, &P::Right(node), elem, grown)) return false;
+      if (E* equal = Insert(tree, &P::Right(node), elem, grown)) return equal;
       if (grown) {
         if (P::Balance(node) == 0) {
           P::Balance(node) = 1;
         } else {
-          if (P::Balance(node) < 0) P::Balance(node) = 0;
-          else P::BalanceR(tree, p);
+          if (P::Balance(node) < 0)
+            P::Balance(node) = 0;
+          else
+            P::BalanceR(tree, p);
           grown = false;
         }
       }
     }
-    return true;
+    return nullptr;
   }
 
   // The subtree *p lost a level on its left; shrunk tells whether *p as a

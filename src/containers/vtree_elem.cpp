@@ -17,15 +17,29 @@ void* AllocateElement(std::size_t size) {
 
 }  // namespace
 
-int CAVLTreeElem::Compare(CAVLTreeElem*) { return 0; }
+int CAVLTreeElem::Compare(CAVLTreeElem*) {
+  return 0;
+}
 void CAVLTreeElem::Done() {}
-void* CAVLTreeElem::operator new(std::size_t size) { return AllocateElement(size); }
-void CAVLTreeElem::operator delete(void* block) noexcept { std::free(block); }
+void* CAVLTreeElem::operator new(std::size_t size) {
+  return AllocateElement(size);
+}
+void CAVLTreeElem::operator delete(void* block) noexcept {
+  std::free(block);
+}
 
-int CAVLTreeElem2::Compare1(CAVLTreeElem2*) { return 0; }
-int CAVLTreeElem2::Compare2(CAVLTreeElem2*) { return 0; }
+int CAVLTreeElem2::Compare1(CAVLTreeElem2*) {
+  return 0;
+}
+int CAVLTreeElem2::Compare2(CAVLTreeElem2*) {
+  return 0;
+}
 void CAVLTreeElem2::Done() {}
-void* CAVLTreeElem2::operator new(std::size_t size) { return AllocateElement(size); }
-void CAVLTreeElem2::operator delete(void* block) noexcept { std::free(block); }
+void* CAVLTreeElem2::operator new(std::size_t size) {
+  return AllocateElement(size);
+}
+void CAVLTreeElem2::operator delete(void* block) noexcept {
+  std::free(block);
+}
 
 }  // namespace vtree

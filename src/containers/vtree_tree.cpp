@@ -39,8 +39,8 @@ unsigned char CAVLTree::Remove(CAVLTreeElem* key, CAVLTreeElem** removed) {
 unsigned char CAVLTree::Insert(CAVLTreeElem* elem) {
   if (elem == nullptr) return 0;
   bool grown = false;
-  if (!Core::Insert(*this, &root, elem, grown)) {
-    DisposeElem(elem);
+  if (CAVLTreeElem* equal = Core::Insert(*this, &root, elem, grown)) {
+    if (equal != elem) DisposeElem(elem);  // an element inserted twice stays
     return 0;
   }
   ++count;
@@ -78,8 +78,12 @@ void CAVLTree::DisposeTree() {
   count = 0;
 }
 
-void CAVLTree::iBalanceL(CAVLTreeElem** node) { Core::RotateRight(node); }
+void CAVLTree::iBalanceL(CAVLTreeElem** node) {
+  Core::RotateRight(node);
+}
 
-void CAVLTree::iBalanceR(CAVLTreeElem** node) { Core::RotateLeft(node); }
+void CAVLTree::iBalanceR(CAVLTreeElem** node) {
+  Core::RotateLeft(node);
+}
 
 }  // namespace vtree

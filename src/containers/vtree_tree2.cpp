@@ -83,18 +83,19 @@ unsigned char CAVLTree2::Remove2(CAVLTreeElem2* key, CAVLTreeElem2** removed) {
 }
 
 // An element equal to one already linked in order 2 is unlinked from order 1
-// again before it is disposed of, so a freed element never stays linked.
+// again before it is disposed of, so a freed element never stays linked. An
+// element inserted a second time stays linked as it is.
 unsigned char CAVLTree2::Insert(CAVLTreeElem2* elem) {
   if (elem == nullptr) return 0;
   bool grown = false;
-  if (!Core1::Insert(*this, &root1, elem, grown)) {
-    DisposeElem(elem);
+  if (CAVLTreeElem2* equal = Core1::Insert(*this, &root1, elem, grown)) {
+    if (equal != elem) DisposeElem(elem);
     return 0;
   }
-  if (!Core2::Insert(*this, &root2, elem, grown)) {
+  if (CAVLTreeElem2* equal = Core2::Insert(*this, &root2, elem, grown)) {
     CAVLTreeElem2* unlinked = nullptr;
     Core1::Remove(*this, &root1, elem, &unlinked, grown);
-    DisposeElem(elem);
+    if (equal != elem) DisposeElem(elem);
     return 0;
   }
   ++count;
@@ -158,9 +159,17 @@ void CAVLTree2::DisposeTree() {
   count = 0;
 }
 
-void CAVLTree2::iBalanceL1(CAVLTreeElem2** node) { Core1::RotateRight(node); }
-void CAVLTree2::iBalanceR1(CAVLTreeElem2** node) { Core1::RotateLeft(node); }
-void CAVLTree2::iBalanceL2(CAVLTreeElem2** node) { Core2::RotateRight(node); }
-void CAVLTree2::iBalanceR2(CAVLTreeElem2** node) { Core2::RotateLeft(node); }
+void CAVLTree2::iBalanceL1(CAVLTreeElem2** node) {
+  Core1::RotateRight(node);
+}
+void CAVLTree2::iBalanceR1(CAVLTreeElem2** node) {
+  Core1::RotateLeft(node);
+}
+void CAVLTree2::iBalanceL2(CAVLTreeElem2** node) {
+  Core2::RotateRight(node);
+}
+void CAVLTree2::iBalanceR2(CAVLTreeElem2** node) {
+  Core2::RotateLeft(node);
+}
 
 }  // namespace vtree

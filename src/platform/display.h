@@ -2,7 +2,7 @@
 // The display's resolution in dots per inch, for scaling layout values. There
 // is no display device here: the resolution is the base one, 96 DPI, in both
 // directions.
-namespace vcom {
+namespace platform {
 
 inline constexpr int kBaseDpi = 96;
 
@@ -11,6 +11,8 @@ struct TDisplayDpi {
   int y;
 };
 
-inline TDisplayDpi DisplayDpi() { return {kBaseDpi, kBaseDpi}; }
+inline TDisplayDpi DisplayDpi() {
+  return {kBaseDpi, kBaseDpi};
+}
 
-}  // namespace vcom
+}  // namespace platform
