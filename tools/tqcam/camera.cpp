@@ -60,7 +60,10 @@ std::string Camera::LastError() const {
 void Camera::Check(bool ok, const std::string& what) const {
   if (ok) return;
   std::string why = LastError();
-  if (why.empty()) why = "the camera refused";
+  // A failed transfer disconnects the camera without a text of its own.
+  if (why.empty())
+    why = Boolean(kBoolConnected).value_or(false) ? "the camera refused"
+                                                   : "the camera was disconnected";
   throw Failure(what + ": " + why);
 }
 

@@ -27,6 +27,12 @@ struct CaptureSettings {
   bool filterSet = false;
 };
 
+std::string Printf(const char* format, double value) {
+  char text[80];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
 // Replaces {id}, {n} and {type} in the pattern; a pattern without {n} gets
 // "-{n}" before its extension when more than one frame is taken.
 std::string OutputName(std::string pattern, uint32_t id, unsigned n, unsigned count,
@@ -173,7 +179,7 @@ CaptureSettings SetUp(const Camera& camera, int generation, const CaptureOptions
 
 int Capture(const CaptureOptions& o) {
   if (!(o.exposure >= 0) || !std::isfinite(o.exposure))
-    throw Failure("exposure time: " + std::to_string(o.exposure) + " s; it must be 0 or more");
+    throw Failure(Printf("exposure time %g s: it must be 0 s or more", o.exposure));
   if (o.count == 0) throw Failure("count: at least one frame");
   const std::string type = o.dark ? "dark" : "light";
   CheckWritable(OutputName(o.output, o.id, 1, o.count, type));
