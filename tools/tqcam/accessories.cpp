@@ -15,8 +15,8 @@ namespace {
 
 void PrintCooling(const Camera& camera, double elapsed) {
   float sensor = 0, power = 0;
-  camera.Check(GetValue(camera.Handle(), 0, &sensor), "sensor temperature");
-  const bool hasPower = GetValue(camera.Handle(), 11, &power);
+  camera.Check(GetValue(camera.Handle(), TQ_VALUE_SENSOR_TEMPERATURE, &sensor), "sensor temperature");
+  const bool hasPower = GetValue(camera.Handle(), TQ_VALUE_POWER_UTILIZATION, &power);
   if (hasPower && power >= 0)
     std::printf("%7.1f s  sensor %6.2f C  cooler power %5.1f %%\n", elapsed, sensor, power * 100.0);
   else

@@ -38,7 +38,7 @@ std::vector<uint32_t> FreeCameraIds() {
 Camera::Camera(uint32_t id) : id_(id) {
   handle_ = Initialize(id);
   if (!handle_) throw Failure("camera " + std::to_string(id) + ": the library could not make a handle");
-  if (!Boolean(kBoolConnected).value_or(false)) {
+  if (!Boolean(TQ_BOOL_CONNECTED).value_or(false)) {
     std::string why = LastError();
     if (why.empty()) why = "no free camera with this id on the bus";
     Release(handle_);
@@ -62,7 +62,7 @@ void Camera::Check(bool ok, const std::string& what) const {
   std::string why = LastError();
   // A failed transfer disconnects the camera without a text of its own.
   if (why.empty())
-    why = Boolean(kBoolConnected).value_or(false) ? "the camera refused"
+    why = Boolean(TQ_BOOL_CONNECTED).value_or(false) ? "the camera refused"
                                                    : "the camera was disconnected";
   throw Failure(what + ": " + why);
 }
@@ -90,11 +90,11 @@ int Camera::Generation() const {
   // lacks boolean 10, only generation 1 lacks integer 11, only generation 5
   // gives integer 14 as 100, and of the rest generation 4 alone has boolean
   // 4 set and generation 3 alone boolean 5.
-  if (!Boolean(10)) return 0;
-  if (!Integer(11)) return 1;
-  if (Integer(14) == 100u) return 5;
-  if (Boolean(4).value_or(false)) return 4;
-  return Boolean(5).value_or(false) ? 3 : 2;
+  if (!Boolean(TQ_BOOL_MODEL_FLAG_10)) return 0;
+  if (!Integer(TQ_INT_CONSTANT_11)) return 1;
+  if (Integer(TQ_INT_CONSTANT_14) == 100u) return 5;
+  if (Boolean(TQ_BOOL_MODEL_FLAG_4).value_or(false)) return 4;
+  return Boolean(TQ_BOOL_MODEL_FLAG_5).value_or(false) ? 3 : 2;
 }
 
 std::vector<std::string> Camera::ReadModes() const {

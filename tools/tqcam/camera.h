@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tqusb/tqusb.h"
+#include "tqusb/tqusb_constants.h"
 
 namespace tqcam {
 
@@ -43,9 +44,9 @@ class Camera {
 
   // Protocol generation 0..5, told apart by which parameters it answers.
   int Generation() const;
-  uint32_t SensorWidth() const { return Integer(1).value_or(0); }
-  uint32_t SensorHeight() const { return Integer(2).value_or(0); }
-  std::string Model() const { return String(0).value_or(""); }
+  uint32_t SensorWidth() const { return Integer(TQ_INT_WIDTH).value_or(0); }
+  uint32_t SensorHeight() const { return Integer(TQ_INT_HEIGHT).value_or(0); }
+  std::string Model() const { return String(TQ_STRING_MODEL_TEXT).value_or(""); }
 
   std::vector<std::string> ReadModes() const;
   std::vector<FilterSlot> Filters() const;

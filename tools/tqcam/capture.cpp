@@ -118,7 +118,7 @@ std::vector<FitsKeyword> Keywords(const Camera& camera, const CaptureOptions& o,
       {"YORGSUBF", static_cast<long>(s.window.y), "sub-frame origin y in binned pixels"},
       {"READMODE", s.modeName.empty() ? std::string("default") : s.modeName, "camera read mode"},
   };
-  if (auto serial = camera.String(kStringSerial); serial && !serial->empty())
+  if (auto serial = camera.String(TQ_STRING_TEXT_2); serial && !serial->empty())
     keys.push_back({"SERIALNO", *serial, "camera serial text"});
   if (o.gain) {
     double decibels = 0, factor = 0;
@@ -129,7 +129,7 @@ std::vector<FitsKeyword> Keywords(const Camera& camera, const CaptureOptions& o,
   }
   if (s.filterSet) keys.push_back({"FILTER", s.filterName, "filter in the light path"});
   float temperature = 0;
-  if (GetValue(camera.Handle(), 0, &temperature))
+  if (GetValue(camera.Handle(), TQ_VALUE_SENSOR_TEMPERATURE, &temperature))
     keys.push_back({"CCD-TEMP", std::round(temperature * 100.0) / 100.0, "sensor temperature in C"});
   if (o.temperature) keys.push_back({"SET-TEMP", *o.temperature, "cooler set point in C"});
   keys.push_back({"SWCREATE", std::string("tqcam"), "acquisition program"});
@@ -169,7 +169,7 @@ CaptureSettings SetUp(const Camera& camera, int generation, const CaptureOptions
     s.window = ParseWindow(o.roi);
     CheckWindow(s.window, frameWidth, frameHeight);
     const bool whole = s.window.width == frameWidth && s.window.height == frameHeight;
-    if (!whole && !camera.Boolean(kBoolSubFrames).value_or(false))
+    if (!whole && !camera.Boolean(TQ_BOOL_SUB_FRAMES).value_or(false))
       throw Failure("window: camera " + std::to_string(camera.Id()) + " reads whole frames only");
   }
   return s;

@@ -111,7 +111,7 @@ void WaitForTemperature(const Camera& camera, double setPoint, double timeoutSec
   const auto start = std::chrono::steady_clock::now();
   for (;;) {
     float now = 0;
-    camera.Check(GetValue(camera.Handle(), 0, &now), "sensor temperature");
+    camera.Check(GetValue(camera.Handle(), TQ_VALUE_SENSOR_TEMPERATURE, &now), "sensor temperature");
     if (std::fabs(now - setPoint) <= kTolerance) return;
     const double waited =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -86,12 +86,12 @@ int ListCameras() {
       const Camera camera(id);
       const std::string sensor =
           std::to_string(camera.SensorWidth()) + "x" + std::to_string(camera.SensorHeight());
-      const std::string filters = camera.Boolean(kBoolFilterWheel).value_or(false)
-                                      ? std::to_string(camera.Integer(kIntFilterCount).value_or(0))
+      const std::string filters = camera.Boolean(TQ_BOOL_FILTER_WHEEL).value_or(false)
+                                      ? std::to_string(camera.Integer(TQ_INT_FILTERS).value_or(0))
                                       : "no";
       std::printf("%-8u %-16s %-11s %-4d %-8s %-7s %s\n", id, camera.Model().c_str(),
-                  sensor.c_str(), camera.Generation(), YesNo(camera, kBoolSetPoint).c_str(),
-                  filters.c_str(), YesNo(camera, kBoolGps).c_str());
+                  sensor.c_str(), camera.Generation(), YesNo(camera, kBoolSetsTemperature).c_str(),
+                  filters.c_str(), YesNo(camera, kBoolReceiver).c_str());
     } catch (const Failure& failure) {
       // Taken by another program between the listing and the opening.
       std::printf("%-8u (cannot be opened: %s)\n", id, failure.what());

@@ -18,9 +18,9 @@ constexpr ParameterName kIntegers[] = {
 
 constexpr ParameterName kBooleans[] = {
     {0, "connected"},      {1, "sub-frames"},    {2, "read-mode-model"}, {3, "window-heating"},
-    {4, "set-point"},      {5, "boolean-5"},     {6, "filter-wheel"},    {7, "guide-port"},
+    {4, "sets-temperature"},      {5, "boolean-5"},     {6, "filter-wheel"},    {7, "guide-port"},
     {8, "shutter"},        {9, "boolean-9"},     {10, "boolean-10"},     {11, "micrometer-offsets"},
-    {12, "boolean-12"},    {13, "gain"},         {14, "boolean-14"},     {16, "gps"},
+    {12, "boolean-12"},    {13, "gain"},         {14, "boolean-14"},     {16, "receiver"},
     {128, "boolean-128"},  {129, "boolean-129"}, {130, "boolean-130"},   {131, "boolean-131"},
     {132, "boolean-132"},  {256, "boolean-256"}, {65536, "power-reading"},
 };
@@ -30,9 +30,11 @@ constexpr ParameterName kStrings[] = {
 };
 
 constexpr ValueName kValues[] = {
-    {0, "sensor-temperature", "C"}, {1, "second-temperature", "C"},
-    {10, "analogue-reading", ""},   {11, "cooler-power", ""},
-    {20, "reading-thousandths", ""},
+    {TQ_VALUE_SENSOR_TEMPERATURE, "sensor-temperature", "C"},
+    {TQ_VALUE_SECOND_TEMPERATURE, "heat-sink-temperature", "C"},
+    {TQ_VALUE_SUPPLY_VOLTAGE, "supply-voltage", "V"},
+    {TQ_VALUE_POWER_UTILIZATION, "cooler-power", ""},
+    {TQ_VALUE_AUX_READING, "aux-reading", ""},
 };
 
 }  // namespace

@@ -1,40 +1,27 @@
-// Names for the parameter indices the tool reads, and the list of every
-// index `info` asks. The numbering is the library's; where an index has no
-// settled meaning the name only says what it is.
+// The names `info` prints for the parameter indices and measured values it
+// asks (the numbering is the library's, tqusb_constants.h), and the version
+// words written into FITS headers.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string>
 
+#include "tqusb/tqusb_constants.h"
+
 namespace tqcam {
 
-inline constexpr uint32_t kIntCameraId = 0;
-inline constexpr uint32_t kIntWidth = 1;
-inline constexpr uint32_t kIntHeight = 2;
-inline constexpr uint32_t kIntMaxBinX = 5;
-inline constexpr uint32_t kIntMaxBinY = 6;
-inline constexpr uint32_t kIntFilterCount = 8;
-inline constexpr uint32_t kIntMaxGain = 16;
-inline constexpr uint32_t kIntMaxPixel = 17;
-
-inline constexpr uint32_t kBoolConnected = 0;
-inline constexpr uint32_t kBoolSubFrames = 1;
-inline constexpr uint32_t kBoolWindowHeating = 3;
-inline constexpr uint32_t kBoolSetPoint = 4;
-inline constexpr uint32_t kBoolFilterWheel = 6;
-inline constexpr uint32_t kBoolGuidePort = 7;
-inline constexpr uint32_t kBoolGain = 13;
-inline constexpr uint32_t kBoolGps = 16;
-
-inline constexpr uint32_t kStringModel = 0;
-inline constexpr uint32_t kStringMaker = 1;
-inline constexpr uint32_t kStringSerial = 2;
-inline constexpr uint32_t kStringRevision = 3;
-
 // Firmware version words and library version parts.
-inline constexpr uint32_t kFirmwareWords[] = {128, 129, 130, 134, 135};
-inline constexpr uint32_t kLibraryVersion[] = {131, 132, 133};
+inline constexpr uint32_t kFirmwareWords[] = {TQ_INT_FIRMWARE_VERSION_1, TQ_INT_FIRMWARE_VERSION_2,
+                                              TQ_INT_FIRMWARE_VERSION_3, TQ_INT_FIRMWARE_VERSION_4,
+                                              TQ_INT_FIRMWARE_VERSION_5};
+inline constexpr uint32_t kLibraryVersion[] = {TQ_INT_LIBRARY_MAJOR, TQ_INT_LIBRARY_MINOR,
+                                               TQ_INT_LIBRARY_RELEASE};
+
+// Abilities `list` shows: the generations that take a cooler set point
+// (1, 4, 5) and the cameras with a time and position receiver.
+inline constexpr uint32_t kBoolSetsTemperature = TQ_BOOL_MODEL_FLAG_4;
+inline constexpr uint32_t kBoolReceiver = TQ_BOOL_MODEL_FLAG_16;
 
 struct ParameterName {
   uint32_t index;

@@ -52,7 +52,7 @@ void Pump(void* queue, Known& known, const std::atomic<bool>& stop) {
       TQCAMERA camera = Initialize(id);
       bool connected = false;
       if (!camera) continue;
-      if (!GetBooleanParameter(camera, kBoolConnected, &connected) || !connected) {
+      if (!GetBooleanParameter(camera, TQ_BOOL_CONNECTED, &connected) || !connected) {
         Release(camera);
         continue;
       }
