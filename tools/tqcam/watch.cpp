@@ -28,6 +28,7 @@ struct Known {
   std::mutex mutex;
   std::map<uint64_t, uint32_t> idOf;  // handle -> camera id
   std::set<uint32_t> ids;
+  std::set<uint32_t> connected;  // as last reported
 };
 
 void Say(const char* what, uint32_t id) {
@@ -61,6 +62,7 @@ void Pump(void* queue, Known& known, const std::atomic<bool>& stop) {
       std::lock_guard lock(known.mutex);
       known.idOf[reinterpret_cast<uint64_t>(camera)] = id;
       known.ids.insert(id);
+      known.connected.insert(id);
       Say("present", id);
     }
     tqPumpEvents(250);
@@ -82,15 +84,15 @@ int Watch(double seconds) {
     unsigned message = 0;
     uint64_t wparam = 0, lparam = 0;
     if (!tqGetNotifyMessage(queue, 200, &message, &wparam, &lparam)) continue;
-    uint32_t id = 0;
-    {
-      std::lock_guard lock(known.mutex);
-      const auto it = known.idOf.find(lparam);
-      if (it == known.idOf.end()) continue;
-      id = it->second;
-    }
-    if (message == TQ_MSG_CAMERA_CONNECTED) Say("connected", id);
-    if (message == TQ_MSG_CAMERA_NOT_CONNECTED) Say("disconnected", id);
+    std::lock_guard lock(known.mutex);
+    const auto it = known.idOf.find(lparam);
+    if (it == known.idOf.end()) continue;
+    const uint32_t id = it->second;
+    // Only changes are news: the first connection was reported as present.
+    if (message == TQ_MSG_CAMERA_CONNECTED && known.connected.insert(id).second)
+      Say("connected", id);
+    if (message == TQ_MSG_CAMERA_NOT_CONNECTED && known.connected.erase(id) == 1)
+      Say("disconnected", id);
   }
   stop.store(true);
   pump.join();
