@@ -78,7 +78,8 @@ class CCamera final : public CEventHandler {
   bool AdjustSubFrame(uint32_t* x, uint32_t* y, uint32_t* width, uint32_t* height);
   bool BeginExposure(uint8_t shutter);
   bool EndExposure(uint8_t shutter, uint8_t secondEnd);
-  bool ConvertGain(uint32_t gain, double* decibels, double* factor);
+  // Uses no camera data: the gain scale is the same for every model.
+  static bool ConvertGain(uint32_t gain, double* decibels, double* factor);
   bool EnumerateFilters(uint32_t index, uint32_t high, char* name, uint32_t* colour);
   bool EnumerateFilters2(uint32_t index, uint32_t high, char* name, uint32_t* colour,
                          uint32_t* offset);
@@ -99,6 +100,10 @@ class CCamera final : public CEventHandler {
                          uint32_t height, uint32_t size, void* buffer);
   bool GetImageTimeStamp(int32_t* year, int32_t* month, int32_t* day, uint32_t* hour,
                          uint32_t* minute, double* second);
+  // The date and time of the last image (`image`) or of now, from the GPS
+  // receiver's text advanced by the camera's counter.
+  bool GetTimeHelper(bool image, int32_t* year, int32_t* month, int32_t* day, uint32_t* hour,
+                     uint32_t* minute, double* second);
   bool GetValue(uint32_t index, float* value);
   bool MoveInProgress(bool* moving);
   bool MoveTelescope(uint16_t firstAxis, uint16_t secondAxis);
