@@ -257,4 +257,28 @@ TEST_F(TqcamTest, UnplugOrCtrlCDuringAnExposureLeavesNoFile) {
   }
 }
 
+TEST_F(TqcamTest, ListAndWatchFollowTheBus) {
+  const RunResult list = Tqcam({"list"});
+  ASSERT_EQ(list.status, 0) << list.err;
+  EXPECT_NE(list.out.find("\n1104     CMOS 752         752x480     2 "), std::string::npos) << list.out;
+  EXPECT_NE(list.out.find("\n12019    CCD 512          512x512     0 "), std::string::npos) << list.out;
+
+  // Each step waits for the line before it, so a slow machine only takes longer.
+  const std::string out = scratch_ + "/watch.out";
+  auto waitFor = [&out](const std::string& line) {
+    for (int i = 0; i < 200 && ReadFile(out).find(line) == std::string::npos; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return ReadFile(out).find(line) != std::string::npos;
+  };
+  const pid_t watch = Start({TQCAM_BINARY, "watch"}, out, scratch_ + "/watch.err");
+  EXPECT_TRUE(waitFor("camera 1104 present")) << ReadFile(out);
+  EXPECT_TRUE(waitFor("camera 12019 present")) << ReadFile(out);
+  Sim("unplug", "1104");
+  EXPECT_TRUE(waitFor("camera 1104 disconnected")) << ReadFile(out);
+  Sim("plug", "1104");
+  EXPECT_TRUE(waitFor("camera 1104 connected")) << ReadFile(out);
+  kill(watch, SIGINT);  // Ctrl-C is how a watch ends
+  EXPECT_EQ(Wait(watch), 0);
+}
+
 }  // namespace

@@ -117,6 +117,7 @@ std::vector<FitsKeyword> Keywords(const Camera& camera, const CaptureOptions& o,
       {"XORGSUBF", static_cast<long>(s.window.x), "sub-frame origin x in binned pixels"},
       {"YORGSUBF", static_cast<long>(s.window.y), "sub-frame origin y in binned pixels"},
       {"READMODE", s.modeName.empty() ? std::string("default") : s.modeName, "camera read mode"},
+      {"ROWORDER", std::string("TOP-DOWN"), "first row in the file is the top row"},
   };
   if (auto serial = camera.String(TQ_STRING_TEXT_2); serial && !serial->empty())
     keys.push_back({"SERIALNO", *serial, "camera serial text"});
