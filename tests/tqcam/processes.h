@@ -17,7 +17,7 @@ extern char** environ;
 namespace tqcam_test {
 
 struct RunResult {
-  int status = -1;         // exit status; -1 when ended by a signal
+  int status = -1;  // exit status; -1 when ended by a signal
   std::string out, err;
 };
 

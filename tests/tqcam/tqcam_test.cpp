@@ -61,8 +61,8 @@ struct FitsImage {
 double ParseFitsTime(const std::string& text) {
   std::tm t{};
   double seconds = 0;
-  if (std::sscanf(text.c_str(), "%d-%d-%dT%d:%d:%lf", &t.tm_year, &t.tm_mon, &t.tm_mday,
-                  &t.tm_hour, &t.tm_min, &seconds) != 6)
+  if (std::sscanf(text.c_str(), "%d-%d-%dT%d:%d:%lf", &t.tm_year, &t.tm_mon, &t.tm_mday, &t.tm_hour,
+                  &t.tm_min, &seconds) != 6)
     return 0;
   t.tm_year -= 1900;
   t.tm_mon -= 1;
@@ -82,7 +82,8 @@ class TqcamTest : public testing::Test {
     sim_ = Start({TQSIM_BINARY, "serve", "--bus", bus_, "--cached-frames"}, dir_ + "/sim.out",
                  dir_ + "/sim.err");
     ASSERT_GT(sim_, 0);
-    for (int i = 0; i < 200 && ReadFile(dir_ + "/sim.out").find("published") == std::string::npos; ++i)
+    for (int i = 0; i < 200 && ReadFile(dir_ + "/sim.out").find("published") == std::string::npos;
+         ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     ASSERT_NE(ReadFile(dir_ + "/sim.out").find("published"), std::string::npos);
   }
@@ -135,17 +136,17 @@ TEST_F(TqcamTest, CaptureWritesTheLibrarysPixelsAndTheHeader) {
     std::string roi;  // empty: the whole frame
   };
   const Case cases[] = {
-      {1104, 1, 0, 0, 752, 480, ""},          // generation 2, whole frame
-      {1104, 2, 10, 20, 100, 50, "10,20,100,50"},  // generation 2, binned window
-      {7001, 2, 0, 0, 680, 518, ""},          // generation 1 bins in the camera
-      {12019, 2, 5, 6, 40, 30, "5,6,40,30"},  // generation 0, exposed in one call
+      {1104, 1, 0, 0, 752, 480, ""},                   // generation 2, whole frame
+      {1104, 2, 10, 20, 100, 50, "10,20,100,50"},      // generation 2, binned window
+      {7001, 2, 0, 0, 680, 518, ""},                   // generation 1 bins in the camera
+      {12019, 2, 5, 6, 40, 30, "5,6,40,30"},           // generation 0, exposed in one call
       {1222, 1, 100, 200, 300, 40, "100,200,300,40"},  // generation 5
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("camera " + std::to_string(c.id) + " roi " + c.roi);
     const std::string path = out_ + "/" + std::to_string(c.id) + ".fits";
-    std::vector<std::string> args = {"capture", std::to_string(c.id), "-t", "1", "--bin",
-                                     std::to_string(c.bin), "-o", path};
+    std::vector<std::string> args = {"capture", std::to_string(c.id),  "-t", "1",
+                                     "--bin",   std::to_string(c.bin), "-o", path};
     if (!c.roi.empty()) args.insert(args.end(), {"--roi", c.roi});
     const double before = Now();
     const RunResult r = Tqcam(args);
@@ -178,8 +179,8 @@ TEST_F(TqcamTest, CaptureWritesTheLibrarysPixelsAndTheHeader) {
 
 TEST_F(TqcamTest, EightBitReadModeAndPreview) {
   const std::string path = out_ + "/eight.fits";
-  const RunResult r = Tqcam({"capture", "1103", "-t", "0.1", "--mode", "8-bit", "--8bit", "--png",
-                             "-o", path});
+  const RunResult r =
+      Tqcam({"capture", "1103", "-t", "0.1", "--mode", "8-bit", "--8bit", "--png", "-o", path});
   ASSERT_EQ(r.status, 0) << r.err;
   const FitsImage fits(path);
   EXPECT_EQ(fits.bitpix, BYTE_IMG);
@@ -239,9 +240,9 @@ TEST_F(TqcamTest, UnplugOrCtrlCDuringAnExposureLeavesNoFile) {
   for (const uint32_t id : {1104u, 12019u}) {  // timed by the tool; by the camera
     for (const bool unplug : {true, false}) {
       SCOPED_TRACE(std::to_string(id) + (unplug ? " unplugged" : " interrupted"));
-      const pid_t pid = Start({TQCAM_BINARY, "capture", std::to_string(id), "-t", "3", "-o",
-                               out_ + "/a.fits"},
-                              scratch_ + "/bg.out", scratch_ + "/bg.err");
+      const pid_t pid =
+          Start({TQCAM_BINARY, "capture", std::to_string(id), "-t", "3", "-o", out_ + "/a.fits"},
+                scratch_ + "/bg.out", scratch_ + "/bg.err");
       std::this_thread::sleep_for(std::chrono::milliseconds(1200));
       if (unplug)
         Sim("unplug", std::to_string(id));
@@ -260,8 +261,10 @@ TEST_F(TqcamTest, UnplugOrCtrlCDuringAnExposureLeavesNoFile) {
 TEST_F(TqcamTest, ListAndWatchFollowTheBus) {
   const RunResult list = Tqcam({"list"});
   ASSERT_EQ(list.status, 0) << list.err;
-  EXPECT_NE(list.out.find("\n1104     CMOS 752         752x480     2 "), std::string::npos) << list.out;
-  EXPECT_NE(list.out.find("\n12019    CCD 512          512x512     0 "), std::string::npos) << list.out;
+  EXPECT_NE(list.out.find("\n1104     CMOS 752         752x480     2 "), std::string::npos)
+      << list.out;
+  EXPECT_NE(list.out.find("\n12019    CCD 512          512x512     0 "), std::string::npos)
+      << list.out;
 
   // Each step waits for the line before it, so a slow machine only takes longer.
   const std::string out = scratch_ + "/watch.out";

@@ -15,7 +15,8 @@ namespace {
 
 void PrintCooling(const Camera& camera, double elapsed) {
   float sensor = 0, power = 0;
-  camera.Check(GetValue(camera.Handle(), TQ_VALUE_SENSOR_TEMPERATURE, &sensor), "sensor temperature");
+  camera.Check(GetValue(camera.Handle(), TQ_VALUE_SENSOR_TEMPERATURE, &sensor),
+               "sensor temperature");
   const bool hasPower = GetValue(camera.Handle(), TQ_VALUE_POWER_UTILIZATION, &power);
   if (hasPower && power >= 0)
     std::printf("%7.1f s  sensor %6.2f C  cooler power %5.1f %%\n", elapsed, sensor, power * 100.0);
@@ -71,13 +72,15 @@ int MoveFilter(uint32_t id, const std::string& filter) {
 }
 
 int Guide(uint32_t id, int firstAxis, int secondAxis) {
-  constexpr int kMin = std::numeric_limits<int16_t>::min(), kMax = std::numeric_limits<int16_t>::max();
+  constexpr int kMin = std::numeric_limits<int16_t>::min(),
+                kMax = std::numeric_limits<int16_t>::max();
   if (firstAxis < kMin || firstAxis > kMax || secondAxis < kMin || secondAxis > kMax)
     throw Failure("guide: axis values run from -32768 to 32767");
   const Camera camera(id);
   TQCAMERA h = camera.Handle();
-  camera.Check(MoveTelescope(h, static_cast<uint16_t>(firstAxis), static_cast<uint16_t>(secondAxis)),
-               "guide");
+  camera.Check(
+      MoveTelescope(h, static_cast<uint16_t>(firstAxis), static_cast<uint16_t>(secondAxis)),
+      "guide");
   for (;;) {
     bool moving = false;
     camera.Check(MoveInProgress(h, &moving), "guide state");

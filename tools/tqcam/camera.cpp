@@ -37,7 +37,8 @@ std::vector<uint32_t> FreeCameraIds() {
 
 Camera::Camera(uint32_t id) : id_(id) {
   handle_ = Initialize(id);
-  if (!handle_) throw Failure("camera " + std::to_string(id) + ": the library could not make a handle");
+  if (!handle_)
+    throw Failure("camera " + std::to_string(id) + ": the library could not make a handle");
   if (!Boolean(TQ_BOOL_CONNECTED).value_or(false)) {
     std::string why = LastError();
     if (why.empty()) why = "no free camera with this id on the bus";
@@ -63,7 +64,7 @@ void Camera::Check(bool ok, const std::string& what) const {
   // A failed transfer disconnects the camera without a text of its own.
   if (why.empty())
     why = Boolean(TQ_BOOL_CONNECTED).value_or(false) ? "the camera refused"
-                                                   : "the camera was disconnected";
+                                                     : "the camera was disconnected";
   throw Failure(what + ": " + why);
 }
 

@@ -47,9 +47,10 @@ std::string OutputName(std::string pattern, uint32_t id, unsigned n, unsigned co
   }
   char number[16];
   std::snprintf(number, sizeof number, "%03u", n);
-  for (const auto& [token, value] : {std::pair<std::string, std::string>{"{id}", std::to_string(id)},
-                                     {"{n}", number},
-                                     {"{type}", type}}) {
+  for (const auto& [token, value] :
+       {std::pair<std::string, std::string>{"{id}", std::to_string(id)},
+        {"{n}", number},
+        {"{type}", type}}) {
     for (size_t at; (at = pattern.find(token)) != std::string::npos;)
       pattern.replace(at, token.size(), value);
   }
@@ -76,7 +77,8 @@ std::string FitsTime(int year, int month, int day, unsigned hour, unsigned minut
 }
 
 std::string FitsTime(std::chrono::system_clock::time_point t) {
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count();
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count();
   const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
   std::tm utc{};
   gmtime_r(&seconds, &utc);
@@ -131,7 +133,8 @@ std::vector<FitsKeyword> Keywords(const Camera& camera, const CaptureOptions& o,
   if (s.filterSet) keys.push_back({"FILTER", s.filterName, "filter in the light path"});
   float temperature = 0;
   if (GetValue(camera.Handle(), TQ_VALUE_SENSOR_TEMPERATURE, &temperature))
-    keys.push_back({"CCD-TEMP", std::round(temperature * 100.0) / 100.0, "sensor temperature in C"});
+    keys.push_back(
+        {"CCD-TEMP", std::round(temperature * 100.0) / 100.0, "sensor temperature in C"});
   if (o.temperature) keys.push_back({"SET-TEMP", *o.temperature, "cooler set point in C"});
   keys.push_back({"SWCREATE", std::string("tqcam"), "acquisition program"});
   return keys;
@@ -214,8 +217,8 @@ int Capture(const CaptureOptions& o) {
     const FrameStats stats = Statistics(exposure.frame);
     std::printf("saved %s size=%ux%u bits=%d exptime=%g min=%u median=%u max=%u%s%s\n",
                 path.c_str(), exposure.frame.width, exposure.frame.height, exposure.frame.bitDepth,
-                o.exposure, stats.min, stats.median, stats.max, preview.empty() ? "" : " preview=",
-                preview.c_str());
+                o.exposure, stats.min, stats.median, stats.max,
+                preview.empty() ? "" : " preview=", preview.c_str());
     std::fflush(stdout);
   }
   return 0;

@@ -43,8 +43,9 @@ std::string Lower(std::string text) {
 Binning ParseBinning(const std::string& text) {
   const auto parts = Split(text, 'x');
   Binning b;
-  const bool ok = (parts.size() == 1 && ParseUnsigned(parts[0], &b.x) && (b.y = b.x, true)) ||
-                  (parts.size() == 2 && ParseUnsigned(parts[0], &b.x) && ParseUnsigned(parts[1], &b.y));
+  const bool ok =
+      (parts.size() == 1 && ParseUnsigned(parts[0], &b.x) && (b.y = b.x, true)) ||
+      (parts.size() == 2 && ParseUnsigned(parts[0], &b.x) && ParseUnsigned(parts[1], &b.y));
   if (!ok || b.x == 0 || b.y == 0)
     throw Failure("binning '" + text + "': expected N or NxM with factors of 1 or more");
   return b;
@@ -56,7 +57,8 @@ Window ParseWindow(const std::string& text) {
   if (parts.size() != 4 || !ParseUnsigned(parts[0], &w.x) || !ParseUnsigned(parts[1], &w.y) ||
       !ParseUnsigned(parts[2], &w.width) || !ParseUnsigned(parts[3], &w.height) || w.width == 0 ||
       w.height == 0)
-    throw Failure("window '" + text + "': expected X,Y,WIDTH,HEIGHT with a width and height above 0");
+    throw Failure("window '" + text +
+                  "': expected X,Y,WIDTH,HEIGHT with a width and height above 0");
   return w;
 }
 
@@ -71,7 +73,8 @@ void CheckWindow(const Window& w, uint32_t frameWidth, uint32_t frameHeight) {
 
 uint32_t ResolveReadMode(const Camera& camera, const std::string& mode, std::string* name) {
   const std::vector<std::string> modes = camera.ReadModes();
-  if (modes.empty()) throw Failure("read mode: camera " + std::to_string(camera.Id()) + " has no read modes");
+  if (modes.empty())
+    throw Failure("read mode: camera " + std::to_string(camera.Id()) + " has no read modes");
   uint32_t index = 0;
   if (!ParseUnsigned(mode, &index)) {
     const auto it = std::find_if(modes.begin(), modes.end(),
@@ -111,7 +114,8 @@ void WaitForTemperature(const Camera& camera, double setPoint, double timeoutSec
   const auto start = std::chrono::steady_clock::now();
   for (;;) {
     float now = 0;
-    camera.Check(GetValue(camera.Handle(), TQ_VALUE_SENSOR_TEMPERATURE, &now), "sensor temperature");
+    camera.Check(GetValue(camera.Handle(), TQ_VALUE_SENSOR_TEMPERATURE, &now),
+                 "sensor temperature");
     if (std::fabs(now - setPoint) <= kTolerance) return;
     const double waited =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -122,7 +126,8 @@ void WaitForTemperature(const Camera& camera, double setPoint, double timeoutSec
       throw Failure(text);
     }
     char line[80];
-    std::snprintf(line, sizeof line, "cooling: %.1f C, target %.1f C, %.0f s", now, setPoint, waited);
+    std::snprintf(line, sizeof line, "cooling: %.1f C, target %.1f C, %.0f s", now, setPoint,
+                  waited);
     progress.Show(line);
     if (interrupt::SleepFor(1.0)) throw Failure("interrupted", kInterruptedStatus);
   }

@@ -58,8 +58,8 @@ ExposureResult Expose(const Camera& camera, int generation, const ExposureReques
   if (generation == 0) {
     ok = RunBlocking(
         [&] {
-          return GetImageExposure16b(h, request.seconds, request.light, w.x, w.y, w.width,
-                                     w.height, static_cast<uint32_t>(bytes), buffer.data());
+          return GetImageExposure16b(h, request.seconds, request.light, w.x, w.y, w.width, w.height,
+                                     static_cast<uint32_t>(bytes), buffer.data());
         },
         [&](double t) {
           return t < request.seconds
@@ -87,8 +87,9 @@ ExposureResult Expose(const Camera& camera, int generation, const ExposureReques
     ok = RunBlocking(
         [&] {
           const uint32_t size = static_cast<uint32_t>(bytes);
-          return request.eightBit ? GetImage8b(h, w.x, w.y, w.width, w.height, size, buffer.data())
-                                  : GetImage16b(h, w.x, w.y, w.width, w.height, size, buffer.data());
+          return request.eightBit
+                     ? GetImage8b(h, w.x, w.y, w.width, w.height, size, buffer.data())
+                     : GetImage16b(h, w.x, w.y, w.width, w.height, size, buffer.data());
         },
         [&](double t) { return Format("reading %.1f MB: %.1f s", megabytes, t); });
     camera.Check(ok, "readout");

@@ -15,7 +15,8 @@ uint16_t Percentile(const Frame& frame, double fraction) {
   // A histogram is exact for 16-bit values and needs no sorted copy.
   std::vector<uint32_t> counts(65536, 0);
   for (uint16_t p : frame.pixels) ++counts[p];
-  const double target = std::clamp(fraction, 0.0, 1.0) * static_cast<double>(frame.pixels.size() - 1);
+  const double target =
+      std::clamp(fraction, 0.0, 1.0) * static_cast<double>(frame.pixels.size() - 1);
   uint64_t seen = 0;
   for (uint32_t v = 0; v < counts.size(); ++v) {
     seen += counts[v];

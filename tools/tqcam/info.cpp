@@ -46,7 +46,8 @@ nlohmann::ordered_json Describe(const Camera& camera) {
 }
 
 void PrintTable(const nlohmann::ordered_json& info) {
-  std::printf("camera %u, generation %d\n", info["id"].get<uint32_t>(), info["generation"].get<int>());
+  std::printf("camera %u, generation %d\n", info["id"].get<uint32_t>(),
+              info["generation"].get<int>());
   auto row = [](const std::string& name, const std::string& value) {
     std::printf("  %-26s %s\n", name.c_str(), value.c_str());
   };
@@ -94,7 +95,10 @@ int ListCameras() {
                   filters.c_str(), YesNo(camera, kBoolReceiver).c_str());
     } catch (const Failure& failure) {
       // Taken by another program between the listing and the opening.
-      std::printf("%-8u (cannot be opened: %s)\n", id, failure.what());
+      std::string why = failure.what();
+      const std::string prefix = "camera " + std::to_string(id) + ": ";
+      if (why.rfind(prefix, 0) == 0) why.erase(0, prefix.size());
+      std::printf("%-8u (cannot be opened: %s)\n", id, why.c_str());
     }
   }
   if (ids.empty()) std::fprintf(stderr, "tqcam: no free cameras on the bus\n");

@@ -43,12 +43,14 @@ void Install() {
   signal(SIGPIPE, SIG_IGN);
 }
 
-bool Requested() { return gRequested.load(); }
+bool Requested() {
+  return gRequested.load();
+}
 
 bool SleepFor(double seconds) {
   using Clock = std::chrono::steady_clock;
-  const Clock::time_point end =
-      Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+  const Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                                   std::chrono::duration<double>(seconds));
   while (!Requested()) {
     const Clock::duration left = end - Clock::now();
     if (left <= Clock::duration::zero()) return false;
@@ -61,7 +63,9 @@ Blocking::Blocking() {
   if (gBlocking.fetch_add(1) == 0 && gRequested.load()) EndNow();
 }
 
-Blocking::~Blocking() { gBlocking.fetch_sub(1); }
+Blocking::~Blocking() {
+  gBlocking.fetch_sub(1);
+}
 
 void SetPartialFile(const char* path) {
   gHasPartial.store(false);

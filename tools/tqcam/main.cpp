@@ -18,7 +18,8 @@ int main(int argc, char** argv) {
 
   uint32_t id = 0;
   bool json = false;
-  CLI::App* info = app.add_subcommand("info", "every parameter, read mode, filter and value of a camera");
+  CLI::App* info =
+      app.add_subcommand("info", "every parameter, read mode, filter and value of a camera");
   info->add_option("ID", id, "camera id")->required();
   info->add_flag("--json", json, "print JSON instead of a table");
 

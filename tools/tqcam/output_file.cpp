@@ -24,8 +24,7 @@ std::string DirectoryOf(const std::string& path) {
 }  // namespace
 
 void CheckWritable(const std::string& path) {
-  if (std::filesystem::is_directory(path))
-    throw Failure(path + ": is a directory");
+  if (std::filesystem::is_directory(path)) throw Failure(path + ": is a directory");
   const std::string dir = DirectoryOf(path);
   if (access(dir.c_str(), W_OK | X_OK) != 0)
     throw Failure(path + ": cannot write in " + dir + ": " + std::strerror(errno));
@@ -33,9 +32,9 @@ void CheckWritable(const std::string& path) {
 
 OutputFile::OutputFile(std::string target) : target_(std::move(target)) {
   const std::filesystem::path t(target_);
-  std::string pattern = (std::filesystem::path(DirectoryOf(target_)) /
-                         ("." + t.filename().string() + ".part-XXXXXX"))
-                            .string();
+  std::string pattern =
+      (std::filesystem::path(DirectoryOf(target_)) / ("." + t.filename().string() + ".part-XXXXXX"))
+          .string();
   const int fd = mkstemp(pattern.data());
   if (fd < 0) throw Failure(target_ + ": cannot create a file: " + std::strerror(errno));
   // mkstemp makes the file private; give it the mode a plain create would.

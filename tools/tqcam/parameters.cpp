@@ -78,9 +78,17 @@ constexpr ValueName kValues[] = {
 
 }  // namespace
 
-std::span<const ParameterName> IntegerParameters() { return kIntegers; }
-std::span<const ParameterName> BooleanParameters() { return kBooleans; }
-std::span<const ParameterName> StringParameters() { return kStrings; }
-std::span<const ValueName> MeasuredValues() { return kValues; }
+std::span<const ParameterName> IntegerParameters() {
+  return kIntegers;
+}
+std::span<const ParameterName> BooleanParameters() {
+  return kBooleans;
+}
+std::span<const ParameterName> StringParameters() {
+  return kStrings;
+}
+std::span<const ValueName> MeasuredValues() {
+  return kValues;
+}
 
 }  // namespace tqcam

@@ -11,18 +11,36 @@
 
 namespace tqcam {
 
+namespace {
+
+// The asinh softness k that shows the background level t (0..1 of the
+// range) at the display level `target`: asinh(k t) / asinh(k) = target.
+double SoftnessFor(double t, double target) {
+  double lo = 1e-3, hi = 1e6;
+  for (int i = 0; i < 60; ++i) {
+    const double k = std::sqrt(lo * hi);
+    (std::asinh(k * t) / std::asinh(k) < target ? lo : hi) = k;
+  }
+  return std::sqrt(lo * hi);
+}
+
+}  // namespace
+
 std::vector<uint8_t> StretchForDisplay(const Frame& frame) {
-  // Black a little below the background, white at the brightest thousandth.
+  // Black three noise widths below the background, white at the brightest
+  // thousandth; the curve puts the background at a dark grey so that the
+  // faintest stars stand out from it.
   const double median = Percentile(frame, 0.5);
-  const double low = Percentile(frame, 0.1);
-  const double black = std::max(0.0, median - 2.0 * (median - low));
-  const double white = std::max<double>(Percentile(frame, 0.999), black + 1.0);
-  constexpr double kSoftness = 12.0;  // larger: more of the faint end shown
-  const double scale = 255.0 / std::asinh(kSoftness);
+  const double sigma = std::max(1.0, median - Percentile(frame, 0.16));
+  const double black = std::max(0.0, median - 3.0 * sigma);
+  const double white = std::max<double>(Percentile(frame, 0.999), median + 1.0);
+  constexpr double kBackgroundLevel = 0.12;
+  const double softness = SoftnessFor((median - black) / (white - black), kBackgroundLevel);
+  const double scale = 255.0 / std::asinh(softness);
   std::vector<uint8_t> table(65536);
   for (uint32_t v = 0; v < table.size(); ++v) {
     const double t = std::clamp((v - black) / (white - black), 0.0, 1.0);
-    table[v] = static_cast<uint8_t>(std::lround(std::asinh(kSoftness * t) * scale));
+    table[v] = static_cast<uint8_t>(std::lround(std::asinh(softness * t) * scale));
   }
   std::vector<uint8_t> out(frame.pixels.size());
   std::transform(frame.pixels.begin(), frame.pixels.end(), out.begin(),

@@ -1,6 +1,6 @@
 // An 8-bit grey PNG of a frame with an automatic stretch: the sky background
-// goes to a dark grey, the brightest pixels to white, with an asinh curve in
-// between so that faint stars show next to bright ones.
+// goes to a dark grey, the brightest thousandth of the pixels to white, with
+// an asinh curve in between so that faint stars show next to bright ones.
 #pragma once
 
 #include <cstdint>

@@ -8,7 +8,9 @@ namespace tqcam {
 
 Progress::Progress() : terminal_(isatty(STDERR_FILENO) == 1) {}
 
-Progress::~Progress() { Clear(); }
+Progress::~Progress() {
+  Clear();
+}
 
 void Progress::Show(const std::string& text) {
   if (!terminal_) return;

@@ -80,7 +80,8 @@ int Watch(double seconds) {
   std::thread pump(Pump, queue, std::ref(known), std::cref(stop));
   const auto start = std::chrono::steady_clock::now();
   while (!interrupt::Requested() &&
-         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() < seconds) {
+         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() <
+             seconds) {
     unsigned message = 0;
     uint64_t wparam = 0, lparam = 0;
     if (!tqGetNotifyMessage(queue, 200, &message, &wparam, &lparam)) continue;
