@@ -77,6 +77,8 @@ class TqcamTest : public testing::Test {
     dir_ = pattern;
     bus_ = dir_ + "/bus";
     setenv("TQUSB_BUS_DIR", bus_.c_str(), 1);
+    // No filter names or settings of the user's own.
+    setenv("XDG_CONFIG_HOME", (dir_ + "/config").c_str(), 1);
     // Cached frames: every readout of a window gives the same pixels, so the
     // library's own readout in this process can be compared with the file.
     sim_ = Start({TQSIM_BINARY, "serve", "--bus", bus_, "--cached-frames"}, dir_ + "/sim.out",
@@ -188,7 +190,7 @@ TEST_F(TqcamTest, EightBitReadModeAndPreview) {
   EXPECT_TRUE(fs::exists(out_ + "/eight.png"));
 }
 
-TEST_F(TqcamTest, SetPointAndTemperatureKeywords) {
+TEST_F(TqcamTest, AccessoryKeywords) {
   auto temperature = [] {
     TQCAMERA camera = Initialize(1190);
     float now = 0;
@@ -198,12 +200,14 @@ TEST_F(TqcamTest, SetPointAndTemperatureKeywords) {
   };
   const std::string path = out_ + "/cool.fits";
   const double before = temperature();
-  const RunResult r =
-      Tqcam({"capture", "1190", "-t", "0", "--temp", "-5", "--roi", "0,0,600,8", "-o", path});
+  const RunResult r = Tqcam({"capture", "1190", "-t", "0", "--temp", "-5", "--filter", "2",
+                             "--gain", "100", "--roi", "0,0,600,8", "-o", path});
   const double after = temperature();
   ASSERT_EQ(r.status, 0) << r.err;
   const FitsImage fits(path);
   EXPECT_EQ(fits.Number("SET-TEMP"), -5.0);
+  EXPECT_EQ(fits.Number("GAIN"), 100.0);
+  EXPECT_EQ(fits.Text("FILTER"), "2");  // a position without a description
   // The sensor cools steadily towards the set point, so the reading taken
   // during the capture lies between the readings before and after it.
   ASSERT_TRUE(fits.Number("CCD-TEMP"));

@@ -95,8 +95,10 @@ uint32_t ResolveFilter(const Camera& camera, const std::string& filter, std::str
   const std::vector<FilterSlot> filters = camera.Filters();
   uint32_t index = 0;
   if (ParseUnsigned(filter, &index)) {
-    *name = index < filters.size() ? filters[index].name : "";
-    return index;  // the camera judges positions the list does not describe
+    // The camera judges positions the list does not describe.
+    *name =
+        index < filters.size() && filters[index].name != "<undefined>" ? filters[index].name : "";
+    return index;
   }
   for (size_t i = 0; i < filters.size(); ++i) {
     if (Lower(filters[i].name) == Lower(filter)) {
