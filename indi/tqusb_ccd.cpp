@@ -38,7 +38,7 @@ bool TqusbCcd::updateProperties() {
       INDI::FilterInterface::updateProperties();
       filtersDefined_ = true;
     }
-    SetTimer(getCurrentPollingPeriod());
+    if (pollTimer_ < 0) pollTimer_ = SetTimer(getCurrentPollingPeriod());
   } else {
     DeleteControls();
     if (filtersDefined_) INDI::FilterInterface::updateProperties();
@@ -73,6 +73,7 @@ bool TqusbCcd::ISNewText(const char* dev, const char* name, char* texts[], char*
 }
 
 bool TqusbCcd::Connect() {
+  unplugged_ = false;
   if (!AttachCamera()) {
     LOGF_ERROR("Camera %u is not on the bus: %s", id_, camera_.LastError().c_str());
     camera_.Close();
@@ -105,6 +106,7 @@ bool TqusbCcd::AttachCamera() {
   if (!camera_.Connected()) return false;
   RegisterNotifyHWND(camera_.Get(), NotifyWindow());
   ApplyTraits();
+  ApplyReadMode();
   return true;
 }
 
@@ -122,6 +124,7 @@ void TqusbCcd::ApplyTraits() {
   if (traits_.guidePort) interfaces |= GUIDER_INTERFACE;
   if (traits_.filterCount > 0) interfaces |= FILTER_INTERFACE;
   setDriverInterface(interfaces);
+  syncDriverInfo();
 
   eightBit_ = EightBitReadMode(camera_, 1, 1);
   SetCCDParams(traits_.width, traits_.height, eightBit_ ? 8 : 16, traits_.pixelSizeX,
@@ -141,10 +144,23 @@ void TqusbCcd::ApplyTraits() {
 // driver sends it what the client had chosen.
 void TqusbCcd::ReapplySettings() {
   SetBinning(camera_.Get(), PrimaryCCD.getBinX(), PrimaryCCD.getBinY());
-  const int mode = IUFindOnSwitchIndex(&ReadModeSP);
-  if (!ReadModeS.empty() && mode >= 0) SetReadMode(camera_.Get(), mode);
+  ApplyReadMode();
   if (traits_.gain) SetGain(camera_.Get(), static_cast<uint16_t>(GainN[0].value));
   if (traits_.setPoint && coolerOn_) ::SetTemperature(camera_.Get(), coolerTarget_);
+}
+
+// The camera starts in a read mode of its own; it is set to the one the
+// switch shows (the first one on a first connection).
+void TqusbCcd::ApplyReadMode() {
+  if (!traits_.readModes.empty()) {
+    const int shown = ReadModeS.size() == traits_.readModes.size()
+                          ? std::max(0, IUFindOnSwitchIndex(&ReadModeSP))
+                          : 0;
+    if (!SetReadMode(camera_.Get(), shown))
+      LOGF_WARN("Read mode not set: %s", camera_.LastError().c_str());
+  }
+  eightBit_ = EightBitReadMode(camera_, PrimaryCCD.getBinX(), PrimaryCCD.getBinY());
+  PrimaryCCD.setBPP(eightBit_ ? 8 : 16);
 }
 
 void TqusbCcd::OnCameraNotice(bool connected) {
@@ -176,16 +192,17 @@ void TqusbCcd::OnCameraNotice(bool connected) {
 void TqusbCcd::ShowUnplugged() {
   if (exposureTimer_ >= 0) IERmTimer(exposureTimer_);
   exposureTimer_ = -1;
-  if (phase_ == Phase::Integrating) {
-    phase_ = Phase::Idle;
+  // A running readout ends with a failed transfer; its result is dropped.
+  if (phase_ == Phase::Integrating || phase_ == Phase::Reading || phase_ == Phase::CameraTimed)
     PrimaryCCD.setExposureFailed();
-  }
+  if (phase_ == Phase::Integrating) phase_ = Phase::Idle;
   setConnected(false, IPS_ALERT);
   updateProperties();
   LOG_WARN("Camera unplugged; waiting for it to be plugged in again.");
 }
 
 void TqusbCcd::TimerHit() {
+  pollTimer_ = -1;
   if (!isConnected()) return;
   if (phase_ == Phase::Integrating || phase_ == Phase::CameraTimed) {
     const double elapsed =
@@ -193,7 +210,7 @@ void TqusbCcd::TimerHit() {
     PrimaryCCD.setExposureLeft(std::max(0.0, exposureSeconds_ - elapsed));
   }
   if (!worker_.Busy()) PollReadings();
-  SetTimer(getCurrentPollingPeriod());
+  pollTimer_ = SetTimer(getCurrentPollingPeriod());
 }
 
 bool TqusbCcd::saveConfigItems(FILE* fp) {

@@ -70,6 +70,7 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   bool AttachCamera();
   void ApplyTraits();
   void ReapplySettings();
+  void ApplyReadMode();
   void ShowUnplugged();
 
   // Exposure.
@@ -115,6 +116,7 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   int exposureTimer_ = -1;
   int jobPollTimer_ = -1;
   int guideTimer_ = -1;
+  int pollTimer_ = -1;
   int targetFilter_ = 1;
   double exposureSeconds_ = 0;
   std::chrono::steady_clock::time_point exposureStart_;
