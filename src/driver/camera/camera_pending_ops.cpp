@@ -5,9 +5,6 @@
 
 namespace tQusb {
 
-bool CCamera::ConvertGain(uint32_t, double*, double*) {
-  return Unsupported();
-}
 bool CCamera::EnumerateFilters(uint32_t, uint32_t, char*, uint32_t*) {
   return Unsupported();
 }
@@ -21,34 +18,10 @@ bool CCamera::GetGPSData(double*, double*, double*, int32_t*, int32_t*, int32_t*
 bool CCamera::GetImageTimeStamp(int32_t*, int32_t*, int32_t*, uint32_t*, uint32_t*, double*) {
   return Unsupported();
 }
-bool CCamera::GetValue(uint32_t, float*) {
-  return Unsupported();
-}
-bool CCamera::MoveInProgress(bool*) {
-  return Unsupported();
-}
-bool CCamera::MoveTelescope(uint16_t, uint16_t) {
-  return Unsupported();
-}
-bool CCamera::ReadPowerUtilization(float*) {
-  return Unsupported();
-}
 bool CCamera::ReinitFilterWheel() {
   return Unsupported();
 }
-bool CCamera::SetFan(uint8_t) {
-  return Unsupported();
-}
 bool CCamera::SetFilter(uint8_t) {
-  return Unsupported();
-}
-bool CCamera::SetGain(uint16_t) {
-  return Unsupported();
-}
-bool CCamera::SetTemperature(float) {
-  return Unsupported();
-}
-bool CCamera::SetWindowHeating(uint8_t) {
   return Unsupported();
 }
 
