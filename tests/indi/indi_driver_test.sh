@@ -59,6 +59,7 @@ server_pid=$!
 
 G4="CMOS 1600 #1190"   # generation 4: host-timed, cooler, gain, fan, guide port
 G0="CCD 768 #9017"     # generation 0: camera-timed exposures
+G5="CMOS 1200 #1226"   # generation 5: window heating, no fan
 
 getprop() { indi_getprop -p "$port" -t 3 -1 "$1"; }
 setprop() { indi_setprop -p "$port" -t 3 "$1" || fail "setting $1"; }
@@ -175,11 +176,32 @@ case "$case" in
     waitfor "\"$G4.CCD_EXPOSURE._STATE\"==2" 5
     setprop "$G4.CCD_ABORT_EXPOSURE.ABORT=On"
     waitfor "\"$G4.CCD_EXPOSURE._STATE\"==0" 5
-    sleep 4
+    grep -qx exposing=0 <<<"$("$tqsim" --bus "$work/bus" status g4-k11-c90)" ||
+      fail "the camera still exposes after the abort"
+    sleep 3
     [[ ! -e $(blob_of "$G4") ]] || fail "the aborted exposure delivered an image"
     # The camera takes the next exposure normally.
     setprop "$G4.CCD_EXPOSURE.CCD_EXPOSURE_VALUE=0.5"
     wait_blob "$G4" 5
+    ;;
+
+  controls)
+    # Gain, fan, read mode and window heating reach the camera; a camera
+    # without a fan shows none.
+    connect "$G4"
+    connect "$G5"
+    has "$G4.CCD_GAIN.GAIN" || skip "no gain"
+    setprop "$G4.CCD_GAIN.GAIN=120"
+    setprop "$G4.CCD_FAN.FAN_SPEED=2"
+    setprop "$G4.CCD_READ_MODE.MODE_3=On"
+    setprop "$G5.CCD_WINDOW_HEATING.HEATING_LEVEL=3"
+    waitfor "\"$G5.CCD_WINDOW_HEATING._STATE\"==1 && \"$G4.CCD_READ_MODE._STATE\"==1" 5
+    state=$("$tqsim" --bus "$work/bus" status g4-k11-c90)
+    grep -qx gain=120 <<<"$state" || fail "camera gain: $(grep gain= <<<"$state")"
+    grep -qx fan=2 <<<"$state" || fail "camera fan: $(grep fan= <<<"$state")"
+    grep -qx read_mode=3 <<<"$state" || fail "camera read mode: $(grep read_mode= <<<"$state")"
+    grep -qx heater=3 <<<"$("$tqsim" --bus "$work/bus" status g5-k14-c26)" || fail "heater"
+    ! has "$G5.CCD_FAN.FAN_SPEED" || fail "generation 5 shows a fan"
     ;;
 
   filter)
@@ -191,13 +213,18 @@ case "$case" in
     ;;
 
   guide)
+    # A pulse keeps the property busy for its length, then it goes idle.
     connect "$G4"
     has "$G4.TELESCOPE_TIMED_GUIDE_NS.TIMED_GUIDE_N" || skip "no guide port"
+    start=$(date +%s%N)
     setprop "$G4.TELESCOPE_TIMED_GUIDE_NS.TIMED_GUIDE_N;TIMED_GUIDE_S=1500;0"
     waitfor "\"$G4.TELESCOPE_TIMED_GUIDE_NS._STATE\"==2" 2
-    waitfor "\"$G4.TELESCOPE_TIMED_GUIDE_NS._STATE\"==1" 5
-    setprop "$G4.TELESCOPE_TIMED_GUIDE_WE.TIMED_GUIDE_W;TIMED_GUIDE_E=0;300"
-    waitfor "\"$G4.TELESCOPE_TIMED_GUIDE_WE._STATE\"==1" 5
+    waitfor "\"$G4.TELESCOPE_TIMED_GUIDE_NS._STATE\"==0" 5
+    took=$((($(date +%s%N) - start) / 1000000))
+    ((took >= 1400)) || fail "a 1500 ms pulse ended after $took ms"
+    setprop "$G4.TELESCOPE_TIMED_GUIDE_WE.TIMED_GUIDE_W;TIMED_GUIDE_E=0;1000"
+    waitfor "\"$G4.TELESCOPE_TIMED_GUIDE_WE._STATE\"==2" 2
+    waitfor "\"$G4.TELESCOPE_TIMED_GUIDE_WE._STATE\"==0" 5
     ;;
 
   unplug)
