@@ -32,6 +32,8 @@ bool TqusbCcd::initProperties() {
 bool TqusbCcd::updateProperties() {
   INDI::CCD::updateProperties();
   if (isConnected()) {
+    // A temperature without a set point cannot be ramped.
+    if (traits_.temperature && !traits_.setPoint) deleteProperty(TemperatureRampNP.getName());
     DefineControls();
     if (traits_.filterCount > 0) {
       BuildFilterNames();
