@@ -204,6 +204,19 @@ case "$case" in
     ! has "$G5.CCD_FAN.FAN_SPEED" || fail "generation 5 shows a fan"
     ;;
 
+  gps)
+    # The receiver's position (longitude east, 0..360) and the image's time
+    # stamp as DATE-OBS.
+    connect "$G5"
+    has "$G5.GEOGRAPHIC_COORD.LAT" || skip "no receiver"
+    waitfor "abs(\"$G5.GEOGRAPHIC_COORD.LAT\"+33.5)<0.001 && abs(\"$G5.GEOGRAPHIC_COORD.LONG\"-289.75)<0.001 && \"$G5.GEOGRAPHIC_COORD.ELEV\"==2400" 5
+    watch_blobs "$G5" 10
+    setprop "$G5.CCD_EXPOSURE.CCD_EXPOSURE_VALUE=0.2"
+    wait_blob "$G5" 8
+    head -c 28800 "$(blob_of "$G5")" | fold -w 80 | grep -aq "^DATE-OBS=.*time stamp of the camera" ||
+      fail "DATE-OBS is not the camera's time stamp"
+    ;;
+
   filter)
     connect "$G4"
     has "$G4.FILTER_SLOT.FILTER_SLOT_VALUE" || skip "no filter wheel"
