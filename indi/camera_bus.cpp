@@ -79,14 +79,22 @@ void StartPump() {
   IEAddPeriodicTimer(kNoticeCheckMs, OnNoticeTimer, nullptr);
 }
 
-// Opens each free camera briefly to name its device by model and id; the
-// camera is opened again on connect.
+bool Known(uint32_t id) {
+  for (const auto& d : TheBus().devices)
+    if (d->Id() == id) return true;
+  return false;
+}
+
+// Opens each free camera that has no device yet briefly, to name its device
+// by model and id; the camera is opened again on connect. Cameras this
+// driver has open are not free, so they are not listed twice.
 void ListCameras() {
   std::vector<uint32_t> ids;
   g_listed = &ids;
   Enumerate(CollectId);
   g_listed = nullptr;
   for (uint32_t id : ids) {
+    if (Known(id)) continue;
     CameraHandle probe;
     probe.Open(id);
     std::string model = probe.Text(0);
@@ -95,19 +103,24 @@ void ListCameras() {
     TheBus().devices.push_back(
         std::make_unique<TqusbCcd>(id, model + " #" + std::to_string(id)));
   }
-  if (ids.empty()) IDMessage(nullptr, "tQusb: no free camera on the bus.");
+  if (TheBus().devices.empty()) IDMessage(nullptr, "tQusb: no free camera on the bus.");
 }
+
+bool g_started = false;
 
 }  // namespace
 
 std::vector<std::unique_ptr<TqusbCcd>>& Devices() {
-  static bool listed = false;
-  if (!listed) {
-    listed = true;
-    StartPump();
-    ListCameras();
-  }
+  if (!g_started) FindNewCameras();
   return TheBus().devices;
+}
+
+void FindNewCameras() {
+  if (!g_started) {
+    g_started = true;
+    StartPump();
+  }
+  ListCameras();
 }
 
 void* NotifyWindow() { return TheBus().notify; }

@@ -11,6 +11,9 @@ class TqusbCcd;
 // Lists the free cameras once (first call) and makes one device for each.
 std::vector<std::unique_ptr<TqusbCcd>>& Devices();
 
+// Adds devices for cameras that came onto the bus since the last listing.
+void FindNewCameras();
+
 // The queue that receives the library's connected / not-connected messages.
 void* NotifyWindow();
 

@@ -15,7 +15,10 @@ bool Names(const char* dev, tqindi::TqusbCcd& ccd) {
 
 }  // namespace
 
+// A client asking for every device (a new client, a new server connection)
+// also sees cameras plugged in after the driver started.
 void ISGetProperties(const char* dev) {
+  if (dev == nullptr) tqindi::FindNewCameras();
   for (auto& ccd : tqindi::Devices())
     if (Names(dev, *ccd)) ccd->ISGetProperties(dev);
 }

@@ -234,6 +234,9 @@ void TqusbCcd::addFITSKeywords(INDI::CCDChip* chip) {
   const int mode = IUFindOnSwitchIndex(&ReadModeSP);
   if (!ReadModeS.empty() && mode >= 0)
     fits_update_key_str(fits, "READMODE", ReadModeS[mode].label, "Read mode", &status);
+  if (filtersDefined_ && CurrentFilter >= 1 && CurrentFilter <= FilterNameTP->ntp)
+    fits_update_key_str(fits, "FILTER", FilterNameT[CurrentFilter - 1].text, "Filter",
+                        &status);
   if (!imageTime_.empty())
     fits_update_key_str(fits, "DATE-OBS", imageTime_.c_str(), "UTC time stamp of the camera",
                         &status);

@@ -34,6 +34,7 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   // The bus holds back its event pump while any camera job runs.
   bool Busy() const { return worker_.Busy(); }
   TQCAMERA Camera() const { return camera_.Get(); }
+  uint32_t Id() const { return id_; }
   // A connection message of the library for this camera (unplug, plug).
   void OnCameraNotice(bool connected);
 
