@@ -4,8 +4,8 @@
 #include <indilogger.h>
 
 #include "camera_handle.h"
-#include "tqusb_ccd.h"
 #include "tqusb/tqusb_events.h"
+#include "tqusb_ccd.h"
 
 namespace tqindi {
 namespace {
@@ -25,7 +25,9 @@ Bus& TheBus() {
 }
 
 std::vector<uint32_t>* g_listed = nullptr;
-void CollectId(uint32_t id) { g_listed->push_back(id); }
+void CollectId(uint32_t id) {
+  g_listed->push_back(id);
+}
 
 bool AnyJobRunning() {
   for (const auto& d : TheBus().devices)
@@ -100,8 +102,7 @@ void ListCameras() {
     std::string model = probe.Text(0);
     probe.Close();
     if (model.empty()) model = "tQusb camera";
-    TheBus().devices.push_back(
-        std::make_unique<TqusbCcd>(id, model + " #" + std::to_string(id)));
+    TheBus().devices.push_back(std::make_unique<TqusbCcd>(id, model + " #" + std::to_string(id)));
   }
   if (TheBus().devices.empty()) IDMessage(nullptr, "tQusb: no free camera on the bus.");
 }
@@ -123,6 +124,8 @@ void FindNewCameras() {
   ListCameras();
 }
 
-void* NotifyWindow() { return TheBus().notify; }
+void* NotifyWindow() {
+  return TheBus().notify;
+}
 
 }  // namespace tqindi

@@ -45,7 +45,9 @@ int RevealGeneration(const CameraHandle& c) {
   return 2;
 }
 
-bool Flag(const CameraHandle& c, uint32_t index) { return c.Boolean(index).value_or(false); }
+bool Flag(const CameraHandle& c, uint32_t index) {
+  return c.Boolean(index).value_or(false);
+}
 
 // An operation is present unless the library says the camera cannot do it;
 // other failures (no fix yet, a busy wheel) still mean it exists.
@@ -99,8 +101,8 @@ CameraTraits ReadTraits(const CameraHandle& c) {
     int32_t year = 0, month = 0, day = 0;
     uint32_t hour = 0, minute = 0, satellites = 0;
     bool valid = false;
-    t.gps = Present(c, GetGPSData(h, &lat, &lon, &alt, &year, &month, &day, &hour, &minute,
-                                  &second, &satellites, &valid));
+    t.gps = Present(c, GetGPSData(h, &lat, &lon, &alt, &year, &month, &day, &hour, &minute, &second,
+                                  &satellites, &valid));
   }
 
   for (uint32_t i = 0;; ++i) {

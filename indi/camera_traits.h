@@ -10,7 +10,7 @@
 namespace tqindi {
 
 struct CameraTraits {
-  int generation = 0;        // protocol generation the parameters reveal (0..5)
+  int generation = 0;  // protocol generation the parameters reveal (0..5)
   uint32_t width = 0, height = 0;
   uint32_t maxBinX = 1, maxBinY = 1;
   double pixelSizeX = 0, pixelSizeY = 0;  // micrometres; 0 when not reported
@@ -18,15 +18,15 @@ struct CameraTraits {
   bool hostTimedExposure = false;  // BeginExposure/EndExposure, else one camera-timed call
   double maxExposure = 3600;       // seconds the exposure request can carry
   bool shutter = false;
-  bool temperature = false;        // GetValue(0) answers
-  bool setPoint = false;           // SetTemperature exists
+  bool temperature = false;  // GetValue(0) answers
+  bool setPoint = false;     // SetTemperature exists
   bool coolerPower = false;
   bool fan = false;
   bool windowHeating = false;
   bool gain = false;
-  uint32_t maxGain = 0;            // tenths of a decibel
+  uint32_t maxGain = 0;  // tenths of a decibel
   bool guidePort = false;
-  uint32_t filterCount = 0;        // 0: no wheel
+  uint32_t filterCount = 0;  // 0: no wheel
   bool gps = false;
   std::vector<std::string> readModes;
 };

@@ -1,8 +1,8 @@
 // indi_tqusb_ccd: the INDI driver entry points. indiserver runs one process;
 // every call is passed to the camera devices it names.
-#include <cstring>
-
 #include <indidevapi.h>
+
+#include <cstring>
 
 #include "camera_bus.h"
 #include "tqusb_ccd.h"

@@ -61,9 +61,16 @@ bool TqusbCcd::ISNewNumber(const char* dev, const char* name, double values[], c
 
 bool TqusbCcd::ISNewSwitch(const char* dev, const char* name, ISState* states, char* names[],
                            int n) {
-  if (dev != nullptr && std::strcmp(dev, getDeviceName()) == 0 &&
-      HandleControlSwitch(name, states, names, n))
-    return true;
+  if (dev != nullptr && std::strcmp(dev, getDeviceName()) == 0) {
+    // Disconnecting an unplugged camera stops waiting for it to come back.
+    if (unplugged_ && std::strcmp(name, "CONNECTION") == 0 &&
+        IUFindOnSwitchName(states, names, n) == std::string("DISCONNECT")) {
+      Disconnect();
+      setConnected(false, IPS_IDLE);
+      return true;
+    }
+    if (HandleControlSwitch(name, states, names, n)) return true;
+  }
   return INDI::CCD::ISNewSwitch(dev, name, states, names, n);
 }
 
@@ -109,6 +116,8 @@ bool TqusbCcd::AttachCamera() {
   RegisterNotifyHWND(camera_.Get(), NotifyWindow());
   ApplyTraits();
   ApplyReadMode();
+  // The gain the client sees is the gain the camera uses.
+  if (traits_.gain) SetGain(camera_.Get(), static_cast<uint16_t>(GainN[0].value));
   return true;
 }
 
@@ -149,6 +158,11 @@ void TqusbCcd::ReapplySettings() {
   ApplyReadMode();
   if (traits_.gain) SetGain(camera_.Get(), static_cast<uint16_t>(GainN[0].value));
   if (traits_.setPoint && coolerOn_) ::SetTemperature(camera_.Get(), coolerTarget_);
+  // Fan and heating only when the client had set them (their power-on values
+  // are the camera's own).
+  if (traits_.fan && FanNP.s == IPS_OK) SetFan(camera_.Get(), static_cast<uint8_t>(FanN[0].value));
+  if (traits_.windowHeating && HeaterNP.s == IPS_OK)
+    SetWindowHeating(camera_.Get(), static_cast<uint8_t>(HeaterN[0].value));
 }
 
 // The camera starts in a read mode of its own; it is set to the one the
@@ -228,15 +242,14 @@ void TqusbCcd::addFITSKeywords(INDI::CCDChip* chip) {
   fitsfile* fits = *chip->fitsFilePointer();
   int status = 0;
   if (traits_.gain) {
-    double gain = GainN[0].value / 10.0;
-    fits_update_key_dbl(fits, "GAIN", gain, 2, "Gain in dB", &status);
+    int gain = static_cast<int>(GainN[0].value);
+    fits_update_key_lng(fits, "GAIN", gain, "Gain, 0.1 dB steps", &status);
   }
   const int mode = IUFindOnSwitchIndex(&ReadModeSP);
   if (!ReadModeS.empty() && mode >= 0)
     fits_update_key_str(fits, "READMODE", ReadModeS[mode].label, "Read mode", &status);
   if (filtersDefined_ && CurrentFilter >= 1 && CurrentFilter <= FilterNameTP->ntp)
-    fits_update_key_str(fits, "FILTER", FilterNameT[CurrentFilter - 1].text, "Filter",
-                        &status);
+    fits_update_key_str(fits, "FILTER", FilterNameT[CurrentFilter - 1].text, "Filter", &status);
   if (!imageTime_.empty())
     fits_update_key_str(fits, "DATE-OBS", imageTime_.c_str(), "UTC time stamp of the camera",
                         &status);

@@ -3,13 +3,13 @@
 // binning and sub-frames, cooling, gain, read modes, fan, window heating, the
 // guide port, the filter wheel and the time and position receiver, each shown
 // only when the camera has it.
+#include <indiccd.h>
+#include <indifilterinterface.h>
+
 #include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include <indiccd.h>
-#include <indifilterinterface.h>
 
 #include "camera_handle.h"
 #include "camera_traits.h"
@@ -111,7 +111,7 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   CameraWorker worker_;
   Phase phase_ = Phase::Idle;
   bool aborted_ = false;
-  bool unplugged_ = false;   // connected in INDI terms, waiting for the camera to come back
+  bool unplugged_ = false;  // connected in INDI terms, waiting for the camera to come back
   bool eightBit_ = false;
   bool filtersDefined_ = false;
   int exposureTimer_ = -1;
@@ -145,7 +145,7 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   ISwitchVectorProperty ReadModeSP;
   INumber GpsN[3];
   INumberVectorProperty GpsNP;
-  IText GpsTimeT[1] {};
+  IText GpsTimeT[1]{};
   ITextVectorProperty GpsTimeTP;
   double coolerTarget_ = 0;
   bool coolerOn_ = false;

@@ -39,10 +39,18 @@ IPState TqusbCcd::Pulse(Axis axis, int32_t signedMs) {
   return IPS_BUSY;
 }
 
-IPState TqusbCcd::GuideNorth(uint32_t ms) { return Pulse(kDec, int32_t(std::min(ms, 32767u))); }
-IPState TqusbCcd::GuideSouth(uint32_t ms) { return Pulse(kDec, -int32_t(std::min(ms, 32767u))); }
-IPState TqusbCcd::GuideWest(uint32_t ms) { return Pulse(kRa, int32_t(std::min(ms, 32767u))); }
-IPState TqusbCcd::GuideEast(uint32_t ms) { return Pulse(kRa, -int32_t(std::min(ms, 32767u))); }
+IPState TqusbCcd::GuideNorth(uint32_t ms) {
+  return Pulse(kDec, int32_t(std::min(ms, 32767u)));
+}
+IPState TqusbCcd::GuideSouth(uint32_t ms) {
+  return Pulse(kDec, -int32_t(std::min(ms, 32767u)));
+}
+IPState TqusbCcd::GuideWest(uint32_t ms) {
+  return Pulse(kRa, int32_t(std::min(ms, 32767u)));
+}
+IPState TqusbCcd::GuideEast(uint32_t ms) {
+  return Pulse(kRa, -int32_t(std::min(ms, 32767u)));
+}
 
 void TqusbCcd::OnGuideDue(void* self) {
   auto* ccd = static_cast<TqusbCcd*>(self);

@@ -28,13 +28,12 @@ void TqusbCcd::InitControlProperties() {
   IUFillNumberVector(&GainNP, GainN, 1, dev, "CCD_GAIN", "Gain", MAIN_CONTROL_TAB, IP_RW, 60,
                      IPS_IDLE);
   IUFillNumber(&FanN[0], "FAN_SPEED", "Speed", "%.0f", 0, 255, 1, 0);
-  IUFillNumberVector(&FanNP, FanN, 1, dev, "CCD_FAN", "Fan", MAIN_CONTROL_TAB, IP_RW, 60,
-                     IPS_IDLE);
+  IUFillNumberVector(&FanNP, FanN, 1, dev, "CCD_FAN", "Fan", MAIN_CONTROL_TAB, IP_RW, 60, IPS_IDLE);
   IUFillNumber(&HeaterN[0], "HEATING_LEVEL", "Level", "%.0f", 0, 255, 1, 0);
   IUFillNumberVector(&HeaterNP, HeaterN, 1, dev, "CCD_WINDOW_HEATING", "Window heating",
                      MAIN_CONTROL_TAB, IP_RW, 60, IPS_IDLE);
-  IUFillSwitchVector(&ReadModeSP, nullptr, 0, dev, "CCD_READ_MODE", "Read mode",
-                     MAIN_CONTROL_TAB, IP_RW, ISR_1OFMANY, 60, IPS_IDLE);
+  IUFillSwitchVector(&ReadModeSP, nullptr, 0, dev, "CCD_READ_MODE", "Read mode", MAIN_CONTROL_TAB,
+                     IP_RW, ISR_1OFMANY, 60, IPS_IDLE);
   IUFillNumber(&GpsN[0], "LAT", "Latitude (deg)", "%010.6m", -90, 90, 0, 0);
   IUFillNumber(&GpsN[1], "LONG", "Longitude (deg)", "%010.6m", -180, 360, 0, 0);
   IUFillNumber(&GpsN[2], "ELEV", "Elevation (m)", "%.1f", -1000, 100000, 0, 0);
@@ -210,8 +209,8 @@ void TqusbCcd::PollReadings() {
       IDSetNumber(&GpsNP, nullptr);
       if (year > 0) {
         char text[40];
-        std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02u:%02u:%02.0f", year, month, day,
-                      hour, minute, second);
+        std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02u:%02u:%02.0f", year, month, day, hour,
+                      minute, second);
         IUSaveText(&GpsTimeT[0], text);
         GpsTimeTP.s = IPS_OK;
         IDSetText(&GpsTimeTP, nullptr);

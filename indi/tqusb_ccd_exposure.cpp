@@ -59,7 +59,9 @@ bool TqusbCcd::StartExposure(float duration) {
   return true;
 }
 
-void TqusbCcd::OnExposureDue(void* self) { static_cast<TqusbCcd*>(self)->ExposureDue(); }
+void TqusbCcd::OnExposureDue(void* self) {
+  static_cast<TqusbCcd*>(self)->ExposureDue();
+}
 
 void TqusbCcd::ExposureDue() {
   exposureTimer_ = -1;

@@ -249,6 +249,13 @@ case "$case" in
     watch_blobs "$G4" 10
     setprop "$G4.CCD_EXPOSURE.CCD_EXPOSURE_VALUE=0.2"
     wait_blob "$G4" 8
+    # Disconnected by the client while unplugged, it stays disconnected.
+    "$tqsim" --bus "$work/bus" unplug g4-k11-c90 >/dev/null
+    waitfor "\"$G4.CONNECTION._STATE\"==3" 10
+    setprop "$G4.CONNECTION.DISCONNECT=On"
+    "$tqsim" --bus "$work/bus" plug g4-k11-c90 >/dev/null
+    sleep 2
+    [[ $(getprop "$G4.CONNECTION.CONNECT") == Off ]] || fail "reconnected after the client disconnected"
     ;;
 
   two-cameras)
