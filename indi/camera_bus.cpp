@@ -1,7 +1,6 @@
 #include "camera_bus.h"
 
-#include <eventloop.h>
-#include <indilogger.h>
+#include <indidevapi.h>
 
 #include "camera_handle.h"
 #include "tqusb/tqusb_events.h"

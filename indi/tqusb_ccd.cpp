@@ -1,5 +1,6 @@
 #include "tqusb_ccd.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "camera_bus.h"

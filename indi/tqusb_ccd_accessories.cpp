@@ -1,5 +1,7 @@
 // The guide port (camera-timed pulses on two axes) and the filter wheel
 // (moves on the worker, names from the camera's filter list).
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "tqusb_ccd.h"

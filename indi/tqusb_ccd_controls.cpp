@@ -1,6 +1,9 @@
 // Cooling, gain, read modes, fan, window heating and the time and position
 // receiver: the properties INDI::CCD lacks, defined only for a camera that
 // has the function.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "tqusb_ccd.h"

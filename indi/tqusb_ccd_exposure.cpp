@@ -2,6 +2,7 @@
 // worker) where the camera allows it, else one camera-timed call on the
 // worker. The image is read into the driver's own buffer and handed to INDI's
 // FITS writer on the driver thread.
+#include <cstdio>
 #include <cstring>
 
 #include "tqusb_ccd.h"
