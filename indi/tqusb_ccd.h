@@ -88,6 +88,7 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   void ArmJobPoll();
   bool ShutterOpenFor() const;
   bool RefuseWhileBusy(const char* what);
+  bool RefuseDuringExposure(const char* what);
 
   // Controls.
   void InitControlProperties();

@@ -155,7 +155,7 @@ bool TqusbCcd::HandleControlSwitch(const char* name, ISState* states, char* name
     return true;
   }
   if (!ReadModeS.empty() && std::strcmp(name, ReadModeSP.name) == 0) {
-    if (RefuseWhileBusy("change the read mode")) return true;
+    if (RefuseDuringExposure("change the read mode")) return true;
     const int previous = IUFindOnSwitchIndex(&ReadModeSP);
     IUUpdateSwitch(&ReadModeSP, states, names, n);
     const int mode = IUFindOnSwitchIndex(&ReadModeSP);

@@ -43,6 +43,14 @@ bool TqusbCcd::RefuseWhileBusy(const char* what) {
   return true;
 }
 
+// Binning and read mode decide the image's size and depth: they stay as they
+// are from the start of an exposure to the end of its readout.
+bool TqusbCcd::RefuseDuringExposure(const char* what) {
+  if (phase_ == Phase::Idle || phase_ == Phase::FilterMove) return RefuseWhileBusy(what);
+  LOGF_ERROR("Cannot %s during an exposure.", what);
+  return true;
+}
+
 bool TqusbCcd::StartExposure(float duration) {
   if (RefuseWhileBusy("start an exposure") || phase_ != Phase::Idle) return false;
   aborted_ = false;
@@ -183,7 +191,7 @@ bool TqusbCcd::UpdateCCDFrame(int x, int y, int w, int h) {
 }
 
 bool TqusbCcd::UpdateCCDBin(int hor, int ver) {
-  if (RefuseWhileBusy("change the binning")) return false;
+  if (RefuseDuringExposure("change the binning")) return false;
   if (!SetBinning(camera_.Get(), hor, ver)) {
     LOGF_ERROR("Binning %dx%d refused: %s", hor, ver, camera_.LastError().c_str());
     return false;
