@@ -98,7 +98,7 @@ void ListCameras() {
     if (Known(id)) continue;
     CameraHandle probe;
     probe.Open(id);
-    std::string model = probe.Text(0);
+    std::string model = probe.Text(TQ_STRING_MODEL_TEXT);
     probe.Close();
     if (model.empty()) model = "tQusb camera";
     TheBus().devices.push_back(std::make_unique<TqusbCcd>(id, model + " #" + std::to_string(id)));

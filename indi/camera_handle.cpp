@@ -16,7 +16,8 @@ void CameraHandle::Close() {
 
 bool CameraHandle::Connected() const {
   bool connected = false;
-  return camera_ != nullptr && GetBooleanParameter(camera_, 0, &connected) && connected;
+  return camera_ != nullptr && GetBooleanParameter(camera_, TQ_BOOL_CONNECTED, &connected) &&
+         connected;
 }
 
 std::string CameraHandle::LastError() const {

@@ -3,45 +3,27 @@
 namespace tqindi {
 namespace {
 
-// Boolean parameters whose answers follow the operations of the protocol
-// generations: 1 windows can be read, 3 shutter (open/close commands),
-// 7 telescope guiding port, 8 window heating, 12 cooling set point,
-// 13 programmable gain, 16 time and position receiver.
+// The model flags whose answers follow the operations of the protocol
+// generations.
 enum : uint32_t {
-  kCanReadSubFrames = 1,
-  kHasShutter = 3,
-  kHasGuidePort = 7,
-  kHasWindowHeating = 8,
-  kHasSetPoint = 12,
-  kHasGain = 13,
-  kHasGps = 16,
-};
-
-// Integer parameters: 1, 2 image size; 3, 4 pixel pitch in hundredths of a
-// micrometre; 5, 6 largest binning; 8 filter positions; 16 largest gain;
-// 17 largest pixel value in the current read mode and binning.
-enum : uint32_t {
-  kWidth = 1,
-  kHeight = 2,
-  kPixelPitchX = 3,
-  kPixelPitchY = 4,
-  kMaxBinX = 5,
-  kMaxBinY = 6,
-  kFilterCount = 8,
-  kMaxGain = 16,
-  kMaxPixelValue = 17,
+  kHasShutter = TQ_BOOL_MODEL_FLAG_3,        // open/close commands
+  kHasGuidePort = TQ_BOOL_MODEL_FLAG_7,      // telescope guiding port
+  kHasWindowHeating = TQ_BOOL_MODEL_FLAG_8,  // window heating
+  kHasSetPoint = TQ_BOOL_MODEL_FLAG_12,      // cooling set point
+  kHasGain = TQ_BOOL_MODEL_FLAG_13,          // programmable gain
+  kHasReceiver = TQ_BOOL_MODEL_FLAG_16,      // time and position receiver
 };
 
 // The generations differ in which queries they define at all: only
-// generation 0 lacks the firmware word 134, only generation 1 the constant 11,
-// only generation 5 has the value 100 at 14; 4 and 3 are told apart from 2 by
-// boolean 4 and 5.
+// generation 0 lacks firmware word 4, only generation 1 constant 11, only
+// generation 5 has 100 as constant 14; 4 and 3 are told apart from 2 by the
+// model flags 4 and 5.
 int RevealGeneration(const CameraHandle& c) {
-  if (!c.Integer(134)) return 0;
-  if (!c.Integer(11)) return 1;
-  if (c.Integer(14).value_or(0) == 100) return 5;
-  if (c.Boolean(4).value_or(false)) return 4;
-  if (c.Boolean(5).value_or(false)) return 3;
+  if (!c.Integer(TQ_INT_FIRMWARE_VERSION_4)) return 0;
+  if (!c.Integer(TQ_INT_CONSTANT_11)) return 1;
+  if (c.Integer(TQ_INT_CONSTANT_14).value_or(0) == 100) return 5;
+  if (c.Boolean(TQ_BOOL_MODEL_FLAG_4).value_or(false)) return 4;
+  if (c.Boolean(TQ_BOOL_MODEL_FLAG_5).value_or(false)) return 3;
   return 2;
 }
 
@@ -61,13 +43,14 @@ CameraTraits ReadTraits(const CameraHandle& c) {
   CameraTraits t;
   TQCAMERA h = c.Get();
   t.generation = RevealGeneration(c);
-  t.width = c.Integer(kWidth).value_or(0);
-  t.height = c.Integer(kHeight).value_or(0);
-  t.maxBinX = c.Integer(kMaxBinX).value_or(1);
-  t.maxBinY = c.Integer(kMaxBinY).value_or(1);
-  t.pixelSizeX = c.Integer(kPixelPitchX).value_or(0) / 100.0;
-  t.pixelSizeY = c.Integer(kPixelPitchY).value_or(0) / 100.0;
-  t.subFrames = Flag(c, kCanReadSubFrames);
+  t.width = c.Integer(TQ_INT_WIDTH).value_or(0);
+  t.height = c.Integer(TQ_INT_HEIGHT).value_or(0);
+  t.maxBinX = c.Integer(TQ_INT_MAX_BINNING_X).value_or(1);
+  t.maxBinY = c.Integer(TQ_INT_MAX_BINNING_Y).value_or(1);
+  // Record words 3 and 4 hold the pixel pitch in hundredths of a micrometre.
+  t.pixelSizeX = c.Integer(TQ_INT_RECORD_WORD3).value_or(0) / 100.0;
+  t.pixelSizeY = c.Integer(TQ_INT_RECORD_WORD4).value_or(0) / 100.0;
+  t.subFrames = Flag(c, TQ_BOOL_SUB_FRAMES);
   t.shutter = Flag(c, kHasShutter);
   // Generation 0 only knows the exposing readout, whose time field holds at
   // most 65535/8000 s.
@@ -75,9 +58,10 @@ CameraTraits ReadTraits(const CameraHandle& c) {
   t.maxExposure = t.hostTimedExposure ? 3600.0 : 65535.0 / 8000.0;
 
   float value = 0;
-  t.temperature = Present(c, GetValue(h, 0, &value));
+  t.temperature = Present(c, GetValue(h, TQ_VALUE_SENSOR_TEMPERATURE, &value));
   t.setPoint = t.temperature && Flag(c, kHasSetPoint);
-  t.coolerPower = t.setPoint && (ReadPowerUtilization(h, &value) || GetValue(h, 11, &value) ||
+  t.coolerPower = t.setPoint && (ReadPowerUtilization(h, &value) ||
+                                 GetValue(h, TQ_VALUE_POWER_UTILIZATION, &value) ||
                                  !c.LastFailureIsUnsupported());
   // The fan command exists in generations 0, 2, 3 and 4; no query names it.
   t.fan = t.generation != 1 && t.generation != 5;
@@ -85,18 +69,18 @@ CameraTraits ReadTraits(const CameraHandle& c) {
 
   double decibels = 0, factor = 0;
   t.gain = Flag(c, kHasGain) && ConvertGain(h, 0, &decibels, &factor);
-  t.maxGain = c.Integer(kMaxGain).value_or(0);
+  t.maxGain = c.Integer(TQ_INT_MAX_GAIN).value_or(0);
 
   bool moving = false;
   t.guidePort = Flag(c, kHasGuidePort) && Present(c, MoveInProgress(h, &moving));
 
   char name[40] = {};
   uint32_t colour = 0;
-  const uint32_t positions = c.Integer(kFilterCount).value_or(0);
+  const uint32_t positions = c.Integer(TQ_INT_FILTERS).value_or(0);
   if (positions > 0 && EnumerateFilters(h, 0, sizeof name - 1, name, &colour))
     t.filterCount = positions;
 
-  if (Flag(c, kHasGps)) {
+  if (Flag(c, kHasReceiver)) {
     double lat = 0, lon = 0, alt = 0, second = 0;
     int32_t year = 0, month = 0, day = 0;
     uint32_t hour = 0, minute = 0, satellites = 0;
@@ -114,7 +98,7 @@ CameraTraits ReadTraits(const CameraHandle& c) {
 }
 
 bool EightBitReadMode(const CameraHandle& c, uint32_t binX, uint32_t binY) {
-  const uint32_t maxPixel = c.Integer(kMaxPixelValue).value_or(65535);
+  const uint32_t maxPixel = c.Integer(TQ_INT_MAX_PIXEL_VALUE).value_or(65535);
   return maxPixel <= 255u * binX * binY;
 }
 

@@ -124,6 +124,7 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   std::chrono::steady_clock::time_point exposureStart_;
   std::vector<uint8_t> image_;
   std::string imageTime_;  // DATE-OBS from the camera's time stamp, when it has one
+  std::string stampError_;
 
   struct GuidePulse {
     bool active = false;

@@ -179,7 +179,7 @@ void TqusbCcd::PollReadings() {
   TQCAMERA camera = camera_.Get();
   float value = 0;
   if (traits_.temperature) {
-    if (GetValue(camera, 0, &value)) {
+    if (GetValue(camera, TQ_VALUE_SENSOR_TEMPERATURE, &value)) {
       // INDI::CCD's own check turns the state to OK once the set point is reached.
       TemperatureN[0].value = value;
       IDSetNumber(&TemperatureNP, nullptr);
@@ -192,7 +192,8 @@ void TqusbCcd::PollReadings() {
     }
   }
   if (traits_.coolerPower) {
-    if (ReadPowerUtilization(camera, &value) || GetValue(camera, 11, &value)) {
+    if (ReadPowerUtilization(camera, &value) ||
+        GetValue(camera, TQ_VALUE_POWER_UTILIZATION, &value)) {
       CoolerPowerN[0].value = value < 0 ? 0 : value * 100.0;
       CoolerPowerNP.s = IPS_OK;
       IDSetNumber(&CoolerPowerNP, nullptr);

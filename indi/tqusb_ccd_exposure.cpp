@@ -97,6 +97,7 @@ bool TqusbCcd::StartReadout(bool exposeToo, double seconds) {
   uint8_t* buffer = image_.data();
   const auto size = static_cast<uint32_t>(image_.size());
   imageTime_.clear();
+  stampError_.clear();
   auto job = [=, this]() {
     bool ok;
     if (exposeToo)
@@ -108,7 +109,10 @@ bool TqusbCcd::StartReadout(bool exposeToo, double seconds) {
       ok = eightBit ? GetImage8b(camera, w.x, w.y, w.width, w.height, size, buffer)
                     : GetImage16b(camera, w.x, w.y, w.width, w.height, size, buffer);
     JobResult r{ok, ok ? std::string() : camera_.LastError()};
-    if (ok && stamp) imageTime_ = TimeStampText(camera);
+    if (ok && stamp) {
+      imageTime_ = TimeStampText(camera);
+      if (imageTime_.empty()) stampError_ = camera_.LastError();
+    }
     return r;
   };
   if (!worker_.Start(job)) return false;
@@ -151,6 +155,9 @@ void TqusbCcd::FinishExposure(const JobResult& result) {
     PrimaryCCD.setExposureFailed();
     return;
   }
+  if (!stampError_.empty())
+    LOGF_WARN("No time stamp from the camera (%s); DATE-OBS is the host's clock.",
+              stampError_.c_str());
   const Window w = ReadoutWindow();
   PrimaryCCD.setBPP(eightBit_ ? 8 : 16);
   PrimaryCCD.setFrameBufferSize(static_cast<uint32_t>(image_.size()));

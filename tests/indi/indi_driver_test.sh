@@ -213,7 +213,8 @@ case "$case" in
     watch_blobs "$G5" 10
     setprop "$G5.CCD_EXPOSURE.CCD_EXPOSURE_VALUE=0.2"
     wait_blob "$G5" 8
-    head -c 28800 "$(blob_of "$G5")" | fold -w 80 | grep -aq "^DATE-OBS=.*time stamp of the camera" ||
+    # (grep reads to the end: an early exit would break the pipe under pipefail)
+    head -c 28800 "$(blob_of "$G5")" | fold -w 80 | grep -a "^DATE-OBS=.*time stamp of the camera" >/dev/null ||
       fail "DATE-OBS is not the camera's time stamp"
     ;;
 
