@@ -12,7 +12,7 @@ PREFIX ?= /usr/local
 # The demo runs the simulator and, once it exists, the capture tool.
 DEMO_TARGETS := tqusb tqsim $(if $(wildcard tools/tqcam),tqcam)
 
-.PHONY: all deps configure build test test-asan demo install bench clean
+.PHONY: all deps configure build test test-asan test-fuzz demo install bench clean
 
 all: build
 
@@ -32,6 +32,12 @@ test-asan: deps
 	@cmake --preset asan $(CMAKE_ARGS) >/dev/null
 	@cmake --build --preset asan
 	@ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan
+
+# The fuzz targets, a few seconds each (needs clang).
+test-fuzz: deps
+	@cmake --preset fuzz $(CMAKE_ARGS) >/dev/null
+	@cmake --build --preset fuzz --target fuzz_targets
+	@ctest --preset fuzz
 
 demo: configure
 	@cmake --build --preset default --target $(DEMO_TARGETS)

@@ -83,7 +83,8 @@ TEST(ExportedSymbols, CameraInterfaceExtensionsAndRuntimeOnly) {
         "vtable for vlist::CListElem", "vtree::CAVLTree2::Insert(", "vtable for vtree::CAVLTree",
         "vcom::CRect::Init(", "vcom::ConvertBuffer(", "vcom::Dummy", "FIO::OpenReadA(",
         "FIO::IOresult(", "FIOR::SplitPathA(", "vtable for FIOR::CRed2A",
-        "vcom::ParseLongPathNameA("}) {
+        "vcom::ParseLongPathNameA(", "vscan::CTextScanner::Init(",
+        "vtable for vscan::CRegScannerA"}) {
     EXPECT_TRUE(std::any_of(exports.cxx.begin(), exports.cxx.end(), [&](const std::string& n) {
       return n.rfind(prefix, 0) == 0;
     })) << prefix;
