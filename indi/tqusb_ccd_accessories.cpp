@@ -103,7 +103,9 @@ void TqusbCcd::BuildFilterNames() {
   for (int i = 0; i < count; ++i) {
     char name[40] = {};
     uint32_t colour = 0;
-    if (!EnumerateFilters(camera_.Get(), i, sizeof name - 1, name, &colour))
+    // A position without a description gets a plain name clients can show.
+    if (!EnumerateFilters(camera_.Get(), i, sizeof name - 1, name, &colour) ||
+        std::strcmp(name, "<undefined>") == 0)
       std::snprintf(name, sizeof name, "Filter %d", i + 1);
     const std::string element = "FILTER_SLOT_NAME_" + std::to_string(i + 1);
     const std::string label = "Filter #" + std::to_string(i + 1);
@@ -142,6 +144,7 @@ void TqusbCcd::FinishFilterMove(const JobResult& result) {
     IDSetNumber(&FilterSlotNP, nullptr);
     return;
   }
+  CurrentFilter = targetFilter_;
   SelectFilterDone(targetFilter_);
 }
 

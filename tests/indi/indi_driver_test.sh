@@ -42,7 +42,7 @@ free_port() {
   done
 }
 port=$(free_port)
-export HOME="$work/home" TQUSB_BUS_DIR="$work/bus"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" TQUSB_BUS_DIR="$work/bus"
 
 # The simulated clock runs 30 times faster: cooling takes seconds, guide
 # pulses and filter moves end quickly; host-timed exposures stay real time.
@@ -219,11 +219,24 @@ case "$case" in
     ;;
 
   filter)
+    # Names from the camera's filter list (here from the registry file), a
+    # move to slot 3, and that slot's name in the image's FILTER keyword.
+    mkdir -p "$XDG_CONFIG_HOME/tqusb"
+    printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+      '[HKEY_CURRENT_USER\Software\Kestoral Instruments\Tq Camera Filters\1190]' \
+      '"1"="Luminance, WHITE"' '"2"="Red, RED"' '"3"="Halpha, RED, -40"' \
+      >"$XDG_CONFIG_HOME/tqusb/registry.reg"
     connect "$G4"
     has "$G4.FILTER_SLOT.FILTER_SLOT_VALUE" || skip "no filter wheel"
-    [[ $(getprop "$G4.FILTER_NAME.FILTER_SLOT_NAME_7") != "" ]] || fail "no name for slot 7"
-    setprop "$G4.FILTER_SLOT.FILTER_SLOT_VALUE=4"
-    waitfor "\"$G4.FILTER_SLOT.FILTER_SLOT_VALUE\"==4 && \"$G4.FILTER_SLOT._STATE\"==1" 10
+    [[ $(getprop "$G4.FILTER_NAME.FILTER_SLOT_NAME_1") == Luminance ]] || fail "slot 1 name"
+    [[ $(getprop "$G4.FILTER_NAME.FILTER_SLOT_NAME_7") == "Filter 7" ]] || fail "slot 7 name"
+    setprop "$G4.FILTER_SLOT.FILTER_SLOT_VALUE=3"
+    waitfor "\"$G4.FILTER_SLOT.FILTER_SLOT_VALUE\"==3 && \"$G4.FILTER_SLOT._STATE\"==1" 10
+    watch_blobs "$G4" 10
+    setprop "$G4.CCD_EXPOSURE.CCD_EXPOSURE_VALUE=0.2"
+    wait_blob "$G4" 8
+    [[ $(keyword "$(blob_of "$G4")" FILTER) == Halpha ]] ||
+      fail "FILTER keyword $(keyword "$(blob_of "$G4")" FILTER), want Halpha"
     ;;
 
   guide)
