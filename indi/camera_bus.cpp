@@ -67,8 +67,12 @@ void OnEventFd(int, void*) {
   DeliverNotices();
 }
 
+// Also pumps by itself where the library could make no descriptor.
 void OnNoticeTimer(void*) {
-  if (!AnyJobRunning()) ResumePump();
+  if (!AnyJobRunning()) {
+    if (TheBus().eventFd < 0) tqPumpEvents(0);
+    ResumePump();
+  }
   DeliverNotices();
 }
 
