@@ -44,6 +44,15 @@ float Value(TQCAMERA camera, uint32_t index) {
   return value;
 }
 
+// Kind 1 keeps its reading for the export ReadPowerUtilization; the others
+// answer value 11.
+float Power(TQCAMERA camera) {
+  float power = NAN;
+  if (camera->CameraKind != 1) return Value(camera, 11);
+  EXPECT_TRUE(ReadPowerUtilization(camera, &power));
+  return power;
+}
+
 // Waits (up to 30 s real time) until the sensor reads within 0.3 degrees of
 // `target`; the last reading.
 float SettledTemperature(TQCAMERA camera, float target) {
@@ -66,22 +75,11 @@ TEST_F(AccessoriesSimulator, CoolingFanHeatingAndPowerByGeneration) {
   for (const auto& c : cooled) {
     TQCAMERA camera = Camera(c.id);
     ASSERT_TRUE(camera->IsConnected()) << c.id;
-    const bool storedPower = c.id == 7001;  // kind 1: read through the export
-    float power = -2;
-    if (storedPower) {
-      EXPECT_TRUE(ReadPowerUtilization(camera, &power));
-    } else {
-      power = Value(camera, 11);
-    }
-    EXPECT_EQ(power, 0.0f) << c.id << ": cooler off";
+    EXPECT_EQ(Power(camera), 0.0f) << c.id << ": cooler off";
 
     ASSERT_TRUE(cameraSetTemperature(camera, -10.0f)) << LastError(camera);
     EXPECT_NEAR(SettledTemperature(camera, -10.0f), -10.0f, 0.3f) << c.id;
-    if (storedPower) {
-      EXPECT_TRUE(ReadPowerUtilization(camera, &power));
-    } else {
-      power = Value(camera, 11);
-    }
+    const float power = Power(camera);
     EXPECT_GT(power, 0.5f) << c.id << ": holding -10 takes power";
     EXPECT_LE(power, 1.0f) << c.id;
     EXPECT_GT(Value(camera, 1), 15.0f) << c.id << ": the heat sink warms";
