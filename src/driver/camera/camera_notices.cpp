@@ -45,6 +45,7 @@ void CCamera::Notify() {
 
 bool CCamera::HandleMessage(uint32_t message, uint64_t wparam, uint64_t lparam, uint64_t* result) {
   (void)result;
+  std::lock_guard hold(OperationLock);
   if (message == kMsgTimer) {
     if (wparam == 1) {
       float value = 0.0f;

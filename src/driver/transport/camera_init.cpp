@@ -1,5 +1,8 @@
 // Connecting a camera object to its device and reading what the camera says
 // about itself.
+#include <chrono>
+#include <thread>
+
 #include "driver/camera/camera.h"
 #include "driver/camera/camera_texts.h"
 #include "driver/transport/camera_classes.h"
@@ -13,6 +16,10 @@ namespace {
 constexpr uint32_t kPowerTimerId = 1;
 constexpr uint32_t kPowerTimerPeriodMs = 10000;
 constexpr uint32_t kUsb2SingleReadLimit = 0x400000;
+// Another program may hold a device's claim for a moment to read its id: a
+// search that passed over a claimed device looks again a few times.
+constexpr int kClaimTries = 5;
+constexpr auto kClaimRetryPause = std::chrono::milliseconds(40);
 
 struct TPipeOpen {
   unsigned Pipe;
@@ -59,12 +66,18 @@ void CCamera::CameraInit() {
   Disconnect(*this, false);
 
   const TClassKind* row = nullptr;
-  for (const TClassKind& candidate : CameraInitClassOrder()) {
-    hDevice = FindDevice(candidate.ClassNumber, nullptr, RequestedId, kDevicePathHigh, DevicePath);
-    if (hDevice != usb::kInvalidHandle) {
-      row = &candidate;
-      break;
+  for (int attempt = 1; row == nullptr; ++attempt) {
+    bool busy = false;
+    for (const TClassKind& candidate : CameraInitClassOrder()) {
+      hDevice = FindDevice(candidate.ClassNumber, nullptr, RequestedId, kDevicePathHigh,
+                           DevicePath, &busy);
+      if (hDevice != usb::kInvalidHandle) {
+        row = &candidate;
+        break;
+      }
     }
+    if (row != nullptr || !busy || attempt == kClaimTries) break;
+    std::this_thread::sleep_for(kClaimRetryPause);
   }
   if (row == nullptr) {
     CameraKind = 0;
