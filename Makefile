@@ -6,7 +6,7 @@
 WERROR := $(if $(CI),ON,OFF)
 CMAKE_ARGS := -DTQUSB_WERROR=$(WERROR)
 
-.PHONY: all deps configure build test test-asan demo bench clean
+.PHONY: all deps configure build test test-asan test-fuzz demo bench clean
 
 all: build
 
@@ -26,6 +26,12 @@ test-asan: deps
 	@cmake --preset asan $(CMAKE_ARGS) >/dev/null
 	@cmake --build --preset asan
 	@ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan
+
+# The fuzz targets, a few seconds each (needs clang).
+test-fuzz: deps
+	@cmake --preset fuzz $(CMAKE_ARGS) >/dev/null
+	@cmake --build --preset fuzz --target fuzz_targets
+	@ctest --preset fuzz
 
 demo: build
 	@scripts/demo build/default

@@ -20,11 +20,21 @@ namespace {
 // How often a waiting image read looks whether the device left the bus.
 constexpr int kImageWatchMs = 200;
 
-// The open pipes of each device directory, oldest first.
+// The open pipes of each device directory, oldest first, with their kind (so
+// that finding one never takes a strong reference to another: dropping the
+// last one under the lock would run a destructor that takes it again).
+struct PipeEntry {
+  bus::Pipe pipe;
+  std::weak_ptr<PipeFile> file;
+};
 struct PipeRegistry {
   std::mutex lock;
-  std::map<std::string, std::vector<std::weak_ptr<PipeFile>>> pipes;
+  std::map<std::string, std::vector<PipeEntry>> pipes;
 };
+
+bool Expired(const PipeEntry& entry) {
+  return entry.file.expired();
+}
 
 PipeRegistry& Registry() {
   static PipeRegistry* registry = new PipeRegistry;  // lives to the end of the process
@@ -43,7 +53,7 @@ std::shared_ptr<PipeFile> PipeFile::Sibling(const std::string& deviceDir, bus::P
   auto it = r.pipes.find(deviceDir);
   if (it == r.pipes.end()) return nullptr;
   for (auto p = it->second.rbegin(); p != it->second.rend(); ++p)
-    if (auto live = p->lock(); live && live->pipe_ == pipe) return live;
+    if (p->pipe == pipe && !p->file.expired()) return p->file.lock();
   return nullptr;
 }
 
@@ -52,8 +62,8 @@ std::shared_ptr<PipeFile> PipeFile::Open(int fd, bus::Pipe pipe, const std::stri
   PipeRegistry& r = Registry();
   std::lock_guard guard(r.lock);
   auto& list = r.pipes[deviceDir];
-  std::erase_if(list, [](const std::weak_ptr<PipeFile>& p) { return p.expired(); });
-  list.push_back(file);
+  std::erase_if(list, Expired);
+  list.push_back({pipe, file});
   return file;
 }
 
@@ -66,7 +76,7 @@ PipeFile::~PipeFile() {
   std::lock_guard guard(r.lock);
   auto it = r.pipes.find(deviceDir_);
   if (it == r.pipes.end()) return;
-  std::erase_if(it->second, [](const std::weak_ptr<PipeFile>& p) { return p.expired(); });
+  std::erase_if(it->second, Expired);
   if (it->second.empty()) r.pipes.erase(it);
 }
 
