@@ -174,6 +174,7 @@ void SimDevice::ProcessQueue() {
   while (!busy_ && !queue_.empty() && published_) {
     Bytes request = std::move(queue_.front());
     queue_.pop_front();
+    if (!request.empty()) ++requestCounts_[request[0]];
     if (faults_.closeReply) {
       // The host sees its reply connection fail instead of an answer.
       faults_.closeReply = false;
@@ -249,6 +250,18 @@ std::string SimDevice::Status() {
   text += "device=" + deviceName_ + "\n";
   text += std::string("plugged=") + (published_ ? "1" : "0") + "\n";
   text += "answered=" + std::to_string(answered_) + "\n";
+  // How often each opcode was asked, for hosts that must ask only once.
+  text += "opcodes=";
+  const char* separator = "";
+  for (std::size_t opcode = 0; opcode < requestCounts_.size(); ++opcode) {
+    if (requestCounts_[opcode] == 0) continue;
+    char entry[32];
+    std::snprintf(entry, sizeof entry, "%s%02zx:%llu", separator, opcode,
+                  static_cast<unsigned long long>(requestCounts_[opcode]));
+    text += entry;
+    separator = ",";
+  }
+  text += "\n";
   text += "faults=" + DescribeFaults(faults_) + "\n";
   return text;
 }

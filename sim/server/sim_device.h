@@ -2,6 +2,7 @@
 // One simulated camera on the bus: its firmware, its published device
 // directory with the three listening sockets, the open connections, the
 // queue of requests in arrival order, and the faults it is told to show.
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -72,6 +73,7 @@ class SimDevice {
   EventLoop::Token pendingTimer_ = 0;
   FaultPlan faults_;
   std::uint64_t answered_ = 0;
+  std::array<std::uint64_t, 256> requestCounts_{};
 };
 
 }  // namespace tqsim

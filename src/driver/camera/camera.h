@@ -100,6 +100,10 @@ class CCamera final : public CEventHandler {
                          uint32_t height, uint32_t size, void* buffer);
   bool GetImageTimeStamp(int32_t* year, int32_t* month, int32_t* day, uint32_t* hour,
                          uint32_t* minute, double* second);
+  // The date and time of the last image (`image`) or of now, from the GPS
+  // receiver's text advanced by the camera's counter.
+  bool GetTimeHelper(bool image, int32_t* year, int32_t* month, int32_t* day, uint32_t* hour,
+                     uint32_t* minute, double* second);
   bool GetValue(uint32_t index, float* value);
   bool MoveInProgress(bool* moving);
   bool MoveTelescope(uint16_t firstAxis, uint16_t secondAxis);

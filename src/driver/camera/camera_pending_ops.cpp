@@ -14,13 +14,6 @@ bool CCamera::EnumerateFilters(uint32_t, uint32_t, char*, uint32_t*) {
 bool CCamera::EnumerateFilters2(uint32_t, uint32_t, char*, uint32_t*, uint32_t*) {
   return Unsupported();
 }
-bool CCamera::GetGPSData(double*, double*, double*, int32_t*, int32_t*, int32_t*, uint32_t*,
-                         uint32_t*, double*, uint32_t*, bool*) {
-  return Unsupported();
-}
-bool CCamera::GetImageTimeStamp(int32_t*, int32_t*, int32_t*, uint32_t*, uint32_t*, double*) {
-  return Unsupported();
-}
 bool CCamera::GetValue(uint32_t, float*) {
   return Unsupported();
 }

@@ -117,16 +117,28 @@ void Disconnect(CCamera& camera, bool notify) {
 }
 
 bool WriteRequest(CCamera& camera, const void* request, uint32_t size, const char* failText) {
-  if (usb::Write(camera.hCommand, request, size)) return true;
-  DebugLine(failText);
+  if (TryWriteRequest(camera, request, size, failText)) return true;
   Disconnect(camera, true);
   return false;
 }
 
 bool ReadReply(CCamera& camera, void* reply, uint32_t size, const char* failText) {
-  if (usb::Read(camera.hReply, reply, size)) return true;
-  DebugLine(failText);
+  uint32_t received = 0;
+  if (TryReadReply(camera, reply, size, &received, failText)) return true;
   Disconnect(camera, true);
+  return false;
+}
+
+bool TryWriteRequest(CCamera& camera, const void* request, uint32_t size, const char* failText) {
+  if (usb::Write(camera.hCommand, request, size)) return true;
+  DebugLine(failText);
+  return false;
+}
+
+bool TryReadReply(CCamera& camera, void* reply, uint32_t size, uint32_t* received,
+                  const char* failText) {
+  if (usb::Read(camera.hReply, reply, size, received)) return true;
+  DebugLine(failText);
   return false;
 }
 

@@ -33,6 +33,11 @@ void Disconnect(CCamera& camera, bool notify);
 // failed transfer writes the plain debug line given and disconnects.
 bool WriteRequest(CCamera& camera, const void* request, uint32_t size, const char* failText);
 bool ReadReply(CCamera& camera, void* reply, uint32_t size, const char* failText);
+// The same transfers for the few requests whose failure keeps the camera
+// connected: the debug line is written, nothing else changes.
+bool TryWriteRequest(CCamera& camera, const void* request, uint32_t size, const char* failText);
+bool TryReadReply(CCamera& camera, void* reply, uint32_t size, uint32_t* received,
+                  const char* failText);
 // Status byte test: false with the instruction-failure text for anything but 0x80.
 bool CheckStatus(CCamera& camera, uint8_t status);
 

@@ -19,6 +19,7 @@ class SimulatorTest : public testing::Test {
   void SetUp() override {
     std::vector<std::string> argv = {TQSIM_PATH, "serve", "--bus", root_.Path()};
     if (!realTime_) argv.insert(argv.end(), {"--time-scale", "0"});
+    if (!config_.empty()) argv.insert(argv.end(), {"--config", config_});
     sim_ = std::make_unique<ChildProcess>(argv, root_.Path());
     const std::string ready = sim_->ReadLine();
     ASSERT_EQ(ready.rfind("tqsim: ", 0), 0u) << "simulator did not start: " << ready;
@@ -62,6 +63,7 @@ class SimulatorTest : public testing::Test {
   }
 
   bool realTime_ = false;  // exposures take their time
+  std::string config_;     // a camera file of the test's own instead of the default set
   TempBusRoot root_;
   std::unique_ptr<ChildProcess> sim_;
   std::vector<TQCAMERA> opened_;
