@@ -61,8 +61,11 @@ class Bounded {
 
 using BoundedA = Bounded<char>;
 using BoundedW = Bounded<char16_t>;
+// An output buffer with every place unwritten ('#', no terminator).
 template <typename Ch>
-using Buffer = Bounded<Ch>;
+struct Buffer : Bounded<Ch> {
+  explicit Buffer(unsigned high = kRoomy) : Bounded<Ch>(high) { this->p()[0] = Ch('#'); }
+};
 
 // A source buffer that holds exactly the text, without terminator.
 template <typename Ch>
