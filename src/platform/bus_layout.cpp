@@ -5,6 +5,9 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <mutex>
+
+#include "platform/debug_output.h"
 
 namespace platform::bus {
 
@@ -68,6 +71,57 @@ bool EnsureDirectory(const std::string& path) {
   if (mkdir(path.c_str(), 0700) == 0) return true;
   // Another process may have created it at the same moment.
   return errno == EEXIST && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+namespace {
+
+bool IsPrivate(bool statOk, const struct stat& st, std::string* why) {
+  if (!statOk || !S_ISDIR(st.st_mode)) {
+    *why = "not a directory";
+    return false;
+  }
+  if (st.st_uid != geteuid()) {
+    *why = "owned by another user";
+    return false;
+  }
+  if (st.st_mode & (S_IWGRP | S_IWOTH)) {
+    *why = "writable by group or others";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool IsPrivateDirectory(const std::string& path, std::string* why) {
+  struct stat st;
+  bool ok = stat(path.c_str(), &st) == 0;
+  return IsPrivate(ok, st, why);
+}
+
+bool IsPrivateDirectory(int fd, std::string* why) {
+  struct stat st;
+  bool ok = fstat(fd, &st) == 0;
+  return IsPrivate(ok, st, why);
+}
+
+std::string TrustedRoot() {
+  std::string root = ResolveRoot();
+  std::string why = "cannot be created";
+  bool trusted = EnsureDirectory(root) && IsPrivateDirectory(root, &why);
+  // One line each time a root becomes refused, not one per lookup.
+  static std::mutex lock;
+  static std::string reported;
+  std::lock_guard guard(lock);
+  if (trusted) {
+    if (reported == root) reported.clear();
+    return root;
+  }
+  if (reported != root) {
+    reported = root;
+    DebugOutput(("Bus root " + root + " refused: " + why + "\n").c_str());
+  }
+  return {};
 }
 
 bool IsValidDeviceName(std::string_view name) {

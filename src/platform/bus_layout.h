@@ -48,6 +48,18 @@ std::string ResolveRoot();
 // as a directory afterwards.
 bool EnsureDirectory(const std::string& path);
 
+// Whether a directory may serve as a bus root or the claims directory: a
+// directory owned by the calling user that neither group nor others can write.
+// Otherwise false with the reason in *why. The path form follows links; the
+// descriptor form checks what was opened.
+bool IsPrivateDirectory(const std::string& path, std::string* why);
+bool IsPrivateDirectory(int fd, std::string* why);
+
+// The bus root to use now: ResolveRoot(), created with mode 0700 when missing.
+// Empty when it cannot be created or is not private (another user could serve
+// fake cameras through it); one debug line says why.
+std::string TrustedRoot();
+
 // 1 to 100 characters of [a-z0-9_.&#-].
 bool IsValidDeviceName(std::string_view name);
 

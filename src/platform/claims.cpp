@@ -1,21 +1,18 @@
 #include "platform/claims.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
-#include <cstdio>
 
 #include "platform/bus_layout.h"
 
 namespace platform {
 
 namespace {
-
-constexpr size_t kMaxFileName = 200;  // below NAME_MAX with room to spare
-constexpr size_t kKeptPrefix = 160;
 
 class ClaimFile : public HandleObject {
  public:
@@ -26,51 +23,51 @@ class ClaimFile : public HandleObject {
   int fd_;
 };
 
-bool KeepsItself(char c, bool first) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-         c == '-' || (c == '.' && !first);
+bool IsFileName(std::string_view name) {
+  return !name.empty() && name.size() <= NAME_MAX && name != "." && name != ".." &&
+         name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
 }
 
-uint64_t Fnv1a(std::string_view text) {
-  uint64_t hash = 0xcbf29ce484222325ull;
-  for (unsigned char c : text) hash = (hash ^ c) * 0x100000001b3ull;
-  return hash;
+// The .claims directory, created when missing; -1 unless it is a private
+// directory (a planted link or a foreign directory is refused).
+int OpenClaimsDirectory(const std::string& root) {
+  std::string dir = root + "/" + std::string(bus::kClaimsDir);
+  if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return -1;
+  int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  std::string why;
+  if (fd >= 0 && !bus::IsPrivateDirectory(fd, &why)) {
+    close(fd);
+    return -1;
+  }
+  return fd;
 }
 
 }  // namespace
 
-std::string ClaimFileName(std::string_view name) {
-  std::string file;
-  for (size_t i = 0; i < name.size(); ++i) {
-    char c = name[i];
-    if (KeepsItself(c, i == 0)) {
-      file += c;
-    } else {
-      char escaped[4];
-      std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
-      file += escaped;
-    }
-  }
-  if (file.empty()) file = "%";  // the empty name is a name too
-  if (file.size() > kMaxFileName) {
-    char hash[20];
-    std::snprintf(hash, sizeof hash, "~%016llx", static_cast<unsigned long long>(Fnv1a(name)));
-    file = file.substr(0, kKeptPrefix) + hash;
-  }
-  return file;
-}
-
 ClaimResult CreateClaim(std::string_view name, THandle* handle) {
-  return CreateClaim(bus::ResolveRoot(), name, handle);
+  std::string root = bus::TrustedRoot();
+  if (root.empty()) {
+    *handle = kInvalidHandle;
+    return ClaimResult::Failed;
+  }
+  return CreateClaim(root, name, handle);
 }
 
 ClaimResult CreateClaim(const std::string& root, std::string_view name, THandle* handle) {
   *handle = kInvalidHandle;
-  std::string dir = root + "/" + std::string(bus::kClaimsDir);
-  if (!bus::EnsureDirectory(dir)) return ClaimResult::Failed;
-  std::string path = dir + "/" + ClaimFileName(name);
-  int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (!IsFileName(name)) return ClaimResult::Failed;
+  int dir = OpenClaimsDirectory(root);
+  if (dir < 0) return ClaimResult::Failed;
+  // O_NONBLOCK: a planted FIFO must not block the open.
+  int fd = openat(dir, std::string(name).c_str(),
+                  O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
+  close(dir);
   if (fd < 0) return ClaimResult::Failed;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return ClaimResult::Failed;
+  }
   int rc;
   do {
     rc = flock(fd, LOCK_EX | LOCK_NB);

@@ -57,8 +57,8 @@ std::set<std::string> ListDevices(const std::string& classDir) {
 TDeviceNotify RegisterDeviceNotification(PeerWindow* window, const TGuid& classGuid) {
   auto live = FindPeerWindow(window);
   if (!live) return 0;
-  std::string root = bus::ResolveRoot();
-  if (!bus::EnsureDirectory(root)) return 0;
+  std::string root = bus::TrustedRoot();
+  if (root.empty()) return 0;
   RegistrationIndex& index = Index();
   TDeviceNotify id;
   {

@@ -9,8 +9,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <mutex>
 
+#include "platform/pipe_file.h"
 #include "platform/socket_io.h"
 
 namespace platform::usb {
@@ -34,61 +34,10 @@ class DeviceFile : public HandleObject {
   std::string directory_;
 };
 
-// An opened pipe: one connection with the read-side frame state.
-class PipeFile : public HandleObject {
- public:
-  PipeFile(int fd, bus::Pipe pipe) : fd_(fd), pipe_(pipe) {}
-  ~PipeFile() override { sock::Close(fd_); }
-  void Wake() override { sock::Shutdown(fd_); }
-
-  bool Write(const void* data, uint32_t size) {
-    if (pipe_ != bus::Pipe::Command) return false;
-    std::lock_guard guard(writeLock_);
-    return sock::SendFrame(fd_, data, size);
-  }
-
-  bool Read(void* buffer, uint32_t size, uint32_t* done) {
-    if (pipe_ == bus::Pipe::Command) return false;
-    std::lock_guard guard(readLock_);
-    if (broken_) return false;
-    int idle = pipe_ == bus::Pipe::Reply
-                   ? static_cast<int>(std::min<unsigned>(g_replyTimeoutMs.load(), 0x7FFFFFFF))
-                   : -1;
-    if (!inFrame_) {
-      unsigned char header[bus::kFrameHeaderSize];
-      if (!Receive(header, sizeof header, idle)) return false;
-      frameLeft_ = bus::DecodeFrameHeader(header);
-      inFrame_ = true;
-    }
-    uint32_t k = std::min(size, frameLeft_);
-    if (k > 0 && !Receive(buffer, k, idle)) return false;
-    frameLeft_ -= k;
-    if (frameLeft_ == 0) inFrame_ = false;
-    *done = k;
-    return true;
-  }
-
- private:
-  // A failed receive leaves the stream at an unknown place in a frame: the
-  // connection is of no further use.
-  bool Receive(void* buffer, size_t size, int idleTimeoutMs) {
-    if (sock::RecvExact(fd_, buffer, size, idleTimeoutMs) == sock::RecvResult::Ok) return true;
-    broken_ = true;
-    return false;
-  }
-
-  int fd_;
-  bus::Pipe pipe_;
-  std::mutex readLock_;
-  std::mutex writeLock_;
-  bool inFrame_ = false;
-  bool broken_ = false;
-  uint32_t frameLeft_ = 0;
-};
-
 }  // namespace
 
 DeviceInterfaceSet::DeviceInterfaceSet(const TGuid& classGuid, const std::string& root) {
+  if (root.empty()) return;  // the bus root was refused
   std::string classDir = bus::ClassDirectory(root, classGuid);
   DIR* dir = opendir(classDir.c_str());
   if (!dir) return;  // no class directory yet: an empty class
@@ -113,7 +62,8 @@ DeviceInterfaceSet::Result DeviceInterfaceSet::Enum(unsigned index, std::string*
 THandle CreateFile(const char* path) {
   bus::TBusAddress address;
   if (!path || !bus::ParseDevicePath(path, &address)) return kInvalidHandle;
-  std::string root = bus::ResolveRoot();
+  std::string root = bus::TrustedRoot();
+  if (root.empty()) return kInvalidHandle;
   if (address.pipe < 0) {
     std::string directory = bus::DeviceDirectory(root, address);
     if (!IsDirectory(directory)) return kInvalidHandle;
@@ -121,7 +71,8 @@ THandle CreateFile(const char* path) {
   }
   int fd = sock::ConnectStream(bus::PipeSocketPath(root, address));
   if (fd < 0) return kInvalidHandle;
-  return RegisterHandle(std::make_shared<PipeFile>(fd, static_cast<bus::Pipe>(address.pipe)));
+  return RegisterHandle(
+      PipeFile::Open(fd, static_cast<bus::Pipe>(address.pipe), bus::DeviceDirectory(root, address)));
 }
 
 bool WriteFile(THandle handle, const void* data, uint32_t size, uint32_t* written) {
@@ -150,8 +101,16 @@ bool DeviceIoControl(THandle handle, uint32_t code, const void*, uint32_t, void*
   if (!device || code != bus::kDescriptorControlCode || !out || outSize < bus::kDescriptorSize)
     return false;
   std::string path = device->Directory() + "/" + std::string(bus::kDescriptorFile);
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Only a regular file counts: a FIFO or device planted there must neither
+  // block the open nor be read.
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
   if (fd < 0) return false;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      st.st_size != static_cast<off_t>(bus::kDescriptorSize)) {
+    close(fd);
+    return false;
+  }
   // One byte more than a descriptor tells a longer file from a correct one.
   unsigned char data[bus::kDescriptorSize + 1];
   size_t got = 0;

@@ -14,10 +14,10 @@
 namespace platform::usb {
 
 // The devices of one interface class present when the set was made, sorted
-// by name so that member indices are stable.
+// by name so that member indices are stable. Empty when the root is refused.
 class DeviceInterfaceSet {
  public:
-  explicit DeviceInterfaceSet(const TGuid& classGuid, const std::string& root = bus::ResolveRoot());
+  explicit DeviceInterfaceSet(const TGuid& classGuid, const std::string& root = bus::TrustedRoot());
 
   enum class Result { Found, NoMoreItems };
   // The device path of member `index`, or NoMoreItems past the last one.
@@ -43,7 +43,8 @@ bool WriteFile(THandle handle, const void* data, uint32_t size, uint32_t* writte
 bool ReadFile(THandle handle, void* buffer, uint32_t size, uint32_t* read);
 
 // Device handle, code 0x220000: the 18-byte device descriptor. Succeeds only
-// when the device has a descriptor of exactly 18 bytes and `outSize` >= 18.
+// when the device has a descriptor, a regular file of exactly 18 bytes, and
+// `outSize` >= 18.
 bool DeviceIoControl(THandle handle, uint32_t code, const void* in, uint32_t inSize, void* out,
                      uint32_t outSize, uint32_t* returned);
 

@@ -34,18 +34,18 @@ void RealToStr(double value, unsigned digits, bool engineering, unsigned high, C
 }
 
 // The plain decimal form for magnitudes between 1e-14 and 1 whose leading
-// zeros leave room for `digits` decimals; the shortest general form ("%G")
-// otherwise.
-void BuildCorrected(FormatBuffer& text, double value, unsigned digits) {
+// zeros leave room for `digits` decimals (result true); the shortest general
+// form ("%G") otherwise.
+bool BuildCorrected(FormatBuffer& text, double value, unsigned digits) {
   const double magnitude = std::fabs(value);
   if (magnitude > 1e-14 && magnitude < 1 &&
       static_cast<unsigned>(std::fabs(std::log10(magnitude)) + 0.2) < digits) {
     FormatFixed(text, value, digits);
     TrimFractionZeros(text);
-    return;
+    return true;
   }
   if (!text.Format("%*.*G", static_cast<int>(digits + 1), static_cast<int>(digits - 1), value))
-    return;
+    return false;
   std::size_t blanks = 0;
   while (blanks < text.Size() && text[blanks] == ' ') ++blanks;
   text.Erase(0, blanks);
@@ -54,6 +54,7 @@ void BuildCorrected(FormatBuffer& text, double value, unsigned digits) {
   // runtime printed it.
   if (text.Find('.') != FormatBuffer::npos && text.Find('E') != FormatBuffer::npos)
     RewriteExponent(text, false);
+  return false;
 }
 
 template <typename Ch>
@@ -66,10 +67,13 @@ void CorrectedRealToStr(double value, unsigned digits, bool engineering, unsigne
   unsigned d = digits >= 1 && digits <= kMaxCorrectedDigits ? digits : kMaxCorrectedDigits;
   if (high < d) d = high > 3 ? high - 2 : 1;
   FormatBuffer text;
-  if (engineering)
-    BuildScientific(text, value, d, true);
-  else
-    BuildCorrected(text, value, d);
+  if (!engineering && BuildCorrected(text, value, d)) {
+    // The fixed form stores as the fixed-point formatter does: what fits.
+    StoreCut(text, high, buffer);
+    SetOk(ok, text.Size() > 0);
+    return;
+  }
+  if (engineering) BuildScientific(text, value, d, true);
   SetOk(ok, text.Size() > 0 && StoreWhole(text, high, buffer));
 }
 

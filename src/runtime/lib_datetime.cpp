@@ -2,6 +2,7 @@
 #include <chrono>
 #include <ctime>
 
+#include "runtime/lib_datetime.h"
 #include "tqusb/runtime/lib.h"
 
 namespace Lib {
@@ -26,11 +27,6 @@ bool IsLeapYear(unsigned year) {
   return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
 
-unsigned DaysInMonth(unsigned year, unsigned month) {
-  static const unsigned char kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
-
 // Sets the system clock to the given local time; false when the time does not
 // exist locally or the system refuses (an unprivileged process, a container).
 bool SetLocal(std::tm fields, long nanoseconds) {
@@ -42,6 +38,13 @@ bool SetLocal(std::tm fields, long nanoseconds) {
 }
 
 }  // namespace
+
+bool IsValidDate(unsigned year, unsigned month, unsigned day) {
+  static const unsigned char kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  // The calendar range of the system time record: 1601 to 30827.
+  if (year < 1601 || year > 30827 || month < 1 || month > 12 || day < 1) return false;
+  return day <= (month == 2 && IsLeapYear(year) ? 29u : kDays[month - 1]);
+}
 
 void GetDate(unsigned short& year, unsigned short& month, unsigned short& day, DayType& dayOfWeek) {
   const LocalNow now = ReadLocalNow();
@@ -62,9 +65,7 @@ void GetTime(unsigned short& hour, unsigned short& minute, unsigned short& secon
 }
 
 unsigned char SetDate(unsigned short year, unsigned short month, unsigned short day) {
-  // The calendar range of the system time record: 1601 to 30827.
-  if (year < 1601 || year > 30827 || month < 1 || month > 12) return 0;
-  if (day < 1 || day > DaysInMonth(year, month)) return 0;
+  if (!IsValidDate(year, month, day)) return 0;
   LocalNow now = ReadLocalNow();
   now.fields.tm_year = year - 1900;
   now.fields.tm_mon = month - 1;

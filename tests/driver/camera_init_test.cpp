@@ -71,6 +71,31 @@ TEST(CameraInit, WantedIdSelectsTheDeviceAndClaimsKeepOthersAway) {
   Release(againSix);
 }
 
+// With the any-camera id the classes are searched in their fixed order, not
+// by number: the camera of the class that comes first there connects.
+TEST(CameraInit, AnyIdTakesTheFirstClassOfTheSearchOrder) {
+  const struct {
+    int earlier, later;
+    uint32_t kind;
+  } cases[] = {{2, 3, 3}, {3, 1, 6}, {14, 4, 21}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.earlier);
+    TempBusRoot root;
+    BusCameraSpec first, second;
+    first.name = "cam_a";
+    first.classNumber = c.later;
+    first.id = 2;
+    second.name = "cam_b";
+    second.classNumber = c.earlier;
+    BusCamera later(root.Path(), first), earlier(root.Path(), second);
+    CCamera* camera = Initialize(0xFFFFFFFF);
+    EXPECT_TRUE(camera->IsConnected());
+    EXPECT_EQ(camera->Info.CameraId, 1u);
+    EXPECT_EQ(camera->CameraKind, c.kind);
+    Release(camera);
+  }
+}
+
 TEST(CameraInit, MissingPipeLeavesItsTextAndReleasesTheClaim) {
   TempBusRoot root;
   BusCameraSpec spec;

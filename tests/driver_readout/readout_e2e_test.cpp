@@ -108,7 +108,8 @@ TEST_F(Readout, Generation1MatchesTheReferenceFrames) {
   };
   const TCase cases[] = {{103, 1, simtest::Gen1Format::OneLE, 1},
                          {101, 0, simtest::Gen1Format::OneBE, 1},
-                         {101, 1, simtest::Gen1Format::TwoBE, 2}};
+                         {101, 1, simtest::Gen1Format::TwoBE, 2},
+                         {102, 1, simtest::Gen1Format::TwoBE, 2}};
   std::map<uint32_t, CCamera*> opened;
   for (const TCase& c : cases) {
     CCamera*& cam = opened[c.id];

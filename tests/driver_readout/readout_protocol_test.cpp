@@ -139,6 +139,13 @@ TEST_F(Protocol, RequestsCarryWindowAndExposure) {
   // Row start from the bottom: 180 - 20 - 40.
   EXPECT_EQ(usb_.writes[0], Bytes({0x15, 120, 0, 40, 0, 10, 0, 30, 0, 0xDC, 0x05, 1}));
   EXPECT_EQ(usb_.writes[1], Bytes({0x0B, 120, 0, 40, 0, 10, 0, 30, 0}));
+  // A window at or past the sensor edge starts on its last column or row.
+  usb_.Clear();
+  GetImage(g1, 250, 20, 30, 40, size, buf.data());
+  GetImage(g1, 10, 180, 30, 40, size, buf.data());
+  ASSERT_EQ(usb_.writes.size(), 2u);
+  EXPECT_EQ(usb_.writes[0], Bytes({0x0B, 120, 0, 40, 0, 239, 0, 1, 0}));
+  EXPECT_EQ(usb_.writes[1], Bytes({0x0B, 0, 0, 1, 0, 10, 0, 30, 0}));
 
   CCamera* g0 = OpenRecorded(17);
   tQusb::ByteCommand(*g0, 0x02, 2);
@@ -152,6 +159,13 @@ TEST_F(Protocol, RequestsCarryWindowAndExposure) {
   EXPECT_EQ(usb_.writes[0], Bytes({0x08, 4, 0, 144, 0, 54, 0, 34, 0, 0xFF, 0xFF}));
   // Binned 2: frame 90 rows, row start 90 - 6 - 30 = 54, all doubled.
   EXPECT_EQ(usb_.writes[1], Bytes({0x07, 8, 0, 108, 0, 104, 0, 64, 0}));
+  ASSERT_TRUE(SetBinning(g0, 1, 1));
+  usb_.Clear();
+  GetImage(g0, 240, 6, 50, 30, size, buf.data());
+  GetImage(g0, 4, 200, 50, 30, size, buf.data());
+  ASSERT_EQ(usb_.writes.size(), 2u);
+  EXPECT_EQ(usb_.writes[0], Bytes({0x07, 239, 0, 144, 0, 5, 0, 34, 0}));
+  EXPECT_EQ(usb_.writes[1], Bytes({0x07, 4, 0, 0, 0, 54, 0, 5, 0}));
   CCamera* whole = OpenRecorded(18);
   ASSERT_TRUE(GetImageExposure(whole, 0.5, false, 0, 0, 120, 96, size, buf.data()));
   EXPECT_EQ(usb_.writes.back(), Bytes({0x05, 0xA0, 0x0F}));

@@ -37,6 +37,8 @@ inline constexpr const char* kCameras = R"({"cameras": [
    "width": 240, "height": 180, "versions": ["0x0103", 1, 1, 1]},
   {"name": "g1-k1", "class": 7, "camera_id": 101,
    "width": 240, "height": 180, "versions": ["0x0101", 1, 0, 0]},
+  {"name": "g1-k2", "class": 8, "camera_id": 102,
+   "width": 120, "height": 90, "versions": ["0x0101", 1, 0, 0]},
   {"name": "g1-k4", "class": 4, "camera_id": 104,
    "width": 96, "height": 64, "versions": ["0x0102", 1, 1, 1]},
   {"name": "g0-sub", "class": 9, "camera_id": 17, "sub_frames": true,

@@ -1,12 +1,15 @@
-// Named claims across handles, threads and processes.
+// Named claims across handles and processes, and a claims directory that
+// someone else prepared.
 #include "platform/claims.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <set>
+#include <filesystem>
+#include <functional>
 #include <string>
 
 #include "common/temp_bus_root.h"
@@ -21,32 +24,13 @@ using platform::THandle;
 const std::string kName =
     "Global\\TQ-____usb#vid_0000&pid_0c26#sim1#{ad8d593c-2b2d-4292-8a80-cd4da13fb16a}";
 
-TEST(ClaimFileName, SafeAndDistinct) {
-  struct Case {
-    std::string name;
-    std::string file;
-  } cases[] = {
-      {"Global\\TQ-a", "Global%5CTQ-a"},
-      {"a/b", "a%2Fb"},
-      {"..", "%2E."},
-      {"", "%"},
-      {"100%", "100%25"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(platform::ClaimFileName(c.name), c.file) << c.name;
-  std::string longA(300, '\\'), longB = longA;
-  longB.back() = '?';
-  std::string a = platform::ClaimFileName(longA), b = platform::ClaimFileName(longB);
-  EXPECT_LE(a.size(), 200u);
-  EXPECT_NE(a, b);
-  EXPECT_EQ(a, platform::ClaimFileName(longA));
-  EXPECT_EQ(a.find('/'), std::string::npos);
-}
-
-TEST(Claims, SecondClaimInTheSameProcessFailsUntilReleasedAndABadRootFails) {
+TEST(Claims, SecondClaimFailsUntilReleasedAndTheLockFileIsTheName) {
   TempBusRoot root;
   THandle first, second;
   ASSERT_EQ(CreateClaim(kName, &first), ClaimResult::Created);
   ASSERT_NE(first, kInvalidHandle);
+  // Other programs that follow the bus contract meet the same file.
+  EXPECT_TRUE(std::filesystem::is_regular_file(root.Path() + "/.claims/" + kName));
   EXPECT_EQ(CreateClaim(kName, &second), ClaimResult::AlreadyExists);
   EXPECT_EQ(second, kInvalidHandle);
   THandle other;
@@ -55,34 +39,12 @@ TEST(Claims, SecondClaimInTheSameProcessFailsUntilReleasedAndABadRootFails) {
   EXPECT_EQ(CreateClaim(kName, &second), ClaimResult::Created);
   platform::CloseHandle(second);
   platform::CloseHandle(other);
+  for (const char* bad : {"", ".", "..", "a/b"}) EXPECT_EQ(CreateClaim(bad, &second), ClaimResult::Failed) << bad;
   EXPECT_EQ(CreateClaim("/proc/version/x", kName, &second), ClaimResult::Failed);
   EXPECT_EQ(second, kInvalidHandle);
 }
 
-// Runs `body` in a child process and returns its exit status.
-template <typename Body>
-int InChild(Body body) {
-  pid_t pid = fork();
-  if (pid == 0) _exit(body());
-  int status = -1;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-TEST(Claims, HeldClaimIsRefusedInAChildProcess) {
-  TempBusRoot root;
-  THandle held;
-  ASSERT_EQ(CreateClaim(kName, &held), ClaimResult::Created);
-  auto tryClaim = [] {
-    THandle h;
-    return static_cast<int>(CreateClaim(kName, &h));
-  };
-  EXPECT_EQ(InChild(tryClaim), static_cast<int>(ClaimResult::AlreadyExists));
-  platform::CloseHandle(held);
-  EXPECT_EQ(InChild(tryClaim), static_cast<int>(ClaimResult::Created));
-}
-
-TEST(Claims, ClaimOfAKilledProcessReturns) {
+TEST(Claims, ClaimOfAnotherProcessHoldsUntilItIsKilled) {
   TempBusRoot root;
   int ready[2];
   ASSERT_EQ(pipe(ready), 0);
@@ -105,6 +67,42 @@ TEST(Claims, ClaimOfAKilledProcessReturns) {
   waitpid(pid, nullptr, 0);
   ASSERT_EQ(CreateClaim(kName, &h), ClaimResult::Created);
   platform::CloseHandle(h);
+}
+
+// What another user may have planted: links are never followed, a FIFO never
+// blocks, a claims directory that is not private is not used.
+TEST(Claims, PlantedLinksFifosAndForeignDirectoriesAreRefused) {
+  namespace fs = std::filesystem;
+  struct Case {
+    const char* name;
+    std::function<void(const std::string& claims, const std::string& outside)> plant;
+  } cases[] = {
+      {"file link", [](auto& claims, auto& outside) {
+         fs::create_directory(claims);
+         fs::create_symlink(outside + "/target", claims + "/" + kName);
+       }},
+      {"directory link", [](auto& claims, auto& outside) {
+         fs::create_directory_symlink(outside, claims);
+       }},
+      {"fifo", [](auto& claims, auto&) {
+         fs::create_directory(claims);
+         ASSERT_EQ(mkfifo((claims + "/" + kName).c_str(), 0600), 0);
+       }},
+      {"writable directory", [](auto& claims, auto&) {
+         fs::create_directory(claims);
+         ASSERT_EQ(chmod(claims.c_str(), 0777), 0);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempBusRoot root;
+    std::string outside = root.Path() + "/outside";
+    fs::create_directory(outside);
+    c.plant(root.Path() + "/.claims", outside);
+    THandle h;
+    EXPECT_EQ(CreateClaim(kName, &h), ClaimResult::Failed);
+    EXPECT_TRUE(fs::is_empty(outside));
+  }
 }
 
 }  // namespace

@@ -12,7 +12,10 @@
 #include <thread>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "common/bus_test_device.h"
+#include "common/debug_capture.h"
 #include "common/temp_bus_root.h"
 #include "platform/bus_layout.h"
 
@@ -118,21 +121,47 @@ class UsbBus : public ::testing::Test {
 // 64 bytes gives 3); what a short buffer leaves of a frame comes next.
 TEST_F(UsbBus, ReplyFramesAreReadOneAtATimeWithLeftovers) {
   THandle command = Open(Pipe::Command), reply = Open(Pipe::Reply);
-  Send(command, {'r', 0x80, 0x12, 0x34});
-  Send(command, {'r', 1, 2, 3, 4, 5});
-  Send(command, {'R', 2});
   struct Read {
+    std::vector<unsigned char> request;  // sent first when not empty
     uint32_t size;
     std::vector<unsigned char> bytes;
   };
-  const Read reads[] = {{64, {0x80, 0x12, 0x34}}, {2, {1, 2}}, {0, {}},  // frame in progress
-                        {64, {3, 4, 5}},          {64, {'1'}}, {64, {'2', '2'}}};
+  const Read reads[] = {{{'r', 0x80, 0x12, 0x34}, 64, {0x80, 0x12, 0x34}},
+                        {{'r', 1, 2, 3, 4, 5}, 2, {1, 2}},
+                        {{}, 0, {}},  // frame in progress
+                        {{}, 64, {3, 4, 5}},
+                        {{'R', 2}, 64, {'1'}},
+                        {{}, 64, {'2', '2'}}};
   for (const Read& r : reads) {
+    if (!r.request.empty()) Send(command, r.request);
     unsigned char buffer[64];
     uint32_t got = 99;
     ASSERT_TRUE(usb::ReadFile(reply, buffer, r.size, &got));
     EXPECT_EQ(std::vector<unsigned char>(buffer, buffer + got), r.bytes);
   }
+}
+
+// What a reader leaves of a longer frame must not become the answer to the
+// next request: it is dropped, with a debug line, before a request goes out.
+TEST_F(UsbBus, LeftoversOfLongFramesAreDroppedBeforeTheNextRequest) {
+  DebugCapture debug;
+  THandle command = Open(Pipe::Command), reply = Open(Pipe::Reply), image = Open(Pipe::Image);
+  unsigned char byte = 0;
+  uint32_t got = 0;
+  std::vector<unsigned char> buffer(100);
+  Send(command, {'r', 0x80, 1, 2, 3});  // four bytes where one is read
+  ASSERT_TRUE(usb::ReadFile(reply, &byte, 1, &got));
+  Send(command, Request('i', {100}));  // an image 40 bytes longer than read
+  ASSERT_TRUE(usb::ReadFile(image, buffer.data(), 60, &got));
+  Send(command, {'r', 0x81});
+  ASSERT_TRUE(usb::ReadFile(reply, &byte, 1, &got));
+  EXPECT_EQ(byte, 0x81);
+  Send(command, Request('i', {60}));
+  ASSERT_TRUE(usb::ReadFile(image, buffer.data(), 100, &got));
+  EXPECT_EQ(got, 60u);
+  EXPECT_EQ(std::memcmp(buffer.data(), Pattern(60).data(), 60), 0);
+  EXPECT_EQ(debug.Lines(), (std::vector<std::string>{"Discarded 3 unread bytes before a request\n",
+                                                     "Discarded 40 unread bytes before a request\n"}));
 }
 
 TEST_F(UsbBus, ImageFrameIsReadInLimitedPieces) {
@@ -188,6 +217,7 @@ TEST_F(UsbBus, RepliesGoToTheNewestReplyConnection) {
   uint32_t got = 0;
   ASSERT_TRUE(usb::ReadFile(newer, &byte, 1, &got));
   EXPECT_EQ(byte, 0x55);
+  EXPECT_EQ(usb::ReplyTimeoutMs(), 30000u);
   usb::SetReplyTimeoutMs(100);  // a reply read without data times out
   got = 7;
   EXPECT_FALSE(usb::ReadFile(older, &byte, 1, &got));
@@ -312,6 +342,16 @@ TEST(UsbBusDescriptor, ExactlyEighteenBytes) {
     }
     platform::CloseHandle(h);
   }
+  // A FIFO in its place must neither block the query nor count.
+  BusTestDevice fifo(root.Path(), Class(1), "fifo", Serve);
+  std::string path =
+      root.Path() + "/" + platform::FormatGuid(Class(1)) + "/fifo/" + std::string(platform::bus::kDescriptorFile);
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  THandle h = usb::CreateFile(fifo.DevicePath().c_str());
+  unsigned char out[18];
+  uint32_t returned = 0;
+  EXPECT_FALSE(usb::DeviceIoControl(h, 0x220000, nullptr, 0, out, 18, &returned));
+  platform::CloseHandle(h);
 }
 
 }  // namespace

@@ -4,11 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "runtime/conv_test_support.h"
+#include "runtime/bounded_buffer.h"
 #include "tqusb/runtime/str_convert.h"
 
-using conv_test::Buffer;
-using conv_test::Widen;
 
 namespace {
 
@@ -110,7 +108,7 @@ struct FormatCase {
   unsigned base;
   std::string text;
   int ok;
-  unsigned high = Buffer<char>::kSize - 2;
+  unsigned high = kRoomy;
   bool terminated = true;
 };
 
@@ -125,14 +123,12 @@ void CheckFormat(const std::vector<FormatCase<T>>& cases, FA formatA, FW formatW
     EXPECT_EQ(a.Text(), c.text) << "A " << c.value << " base " << c.base;
     EXPECT_EQ(ok, c.ok) << "A " << c.value;
     EXPECT_EQ(a.Terminated(), c.terminated) << "A " << c.value;
-    EXPECT_TRUE(a.Untouched()) << "A " << c.value;
 
     Buffer<char16_t> w(c.high);
     ok = 7;
     formatW(c.value, c.high, w.get(), c.base, &ok);
     EXPECT_EQ(w.Text(), c.text) << "W " << c.value;
     EXPECT_EQ(ok, c.ok) << "W " << c.value;
-    EXPECT_TRUE(w.Untouched()) << "W " << c.value;
   }
 }
 
@@ -175,29 +171,6 @@ TEST(ConvIntFormat, SixtyFourBit) {
   };
   CheckFormat(ints, Str::Int64ToStrA, Str::Int64ToStrW);
   CheckFormat(ints, Str::IntPtrToStrA, Str::IntPtrToStrW);
-}
-
-// Every base, extremes and a spread of values: the parser reads back exactly
-// what the formatter wrote (the signed W form refuses only LLONG_MIN).
-TEST(ConvIntRoundTrip, AllBasesBothWidths) {
-  std::vector<unsigned long long> values = {0, 15, 16, 4294967296ull, ULLONG_MAX, 1ull << 63};
-  std::uint64_t x = 0x9E3779B97F4A7C15ull;
-  for (int i = 0; i < 100; ++i)
-    values.push_back((x ^= x << 13, x ^= x >> 7, x ^= x << 17) >> (i % 64));
-  for (unsigned base = 2; base <= 16; ++base) {
-    for (unsigned long long v : values) {
-      Buffer<char> a;
-      Buffer<char16_t> w;
-      unsigned char ok = 0, wok = 0;
-      const long long s = static_cast<long long>(v);
-      Str::Card64ToStrA(v, a.high, a.get(), base, &ok);
-      Str::Int64ToStrW(s, w.high, w.get(), base, &wok);
-      EXPECT_EQ(Str::StrToCard64A(a.high, a.get(), base, &ok), v) << a.Text();
-      EXPECT_EQ(ok, 1);
-      EXPECT_EQ(Str::StrToInt64W(w.high, w.get(), base, &wok), s) << w.Text();
-      EXPECT_EQ(wok, s != LLONG_MIN ? 1 : 0) << w.Text();
-    }
-  }
 }
 
 }  // namespace

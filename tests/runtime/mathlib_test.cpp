@@ -49,21 +49,4 @@ TEST(MathlibBcd, PackAndUnpack) {
   }
 }
 
-// The integer part of every double below 10^18 comes back exactly, which
-// needs the digits summed without intermediate rounding.
-TEST(MathlibBcd, RoundTripsTheIntegerPartExactly) {
-  std::mt19937_64 rng(1234);
-  std::uniform_real_distribution<double> exponent(0.0, 18.0);
-  for (int i = 0; i < 50000; ++i) {
-    double v = std::pow(10.0, exponent(rng));
-    if (v >= 1e18) continue;
-    if (i % 2 != 0) v = -v;
-    const MATHLIB::PackedBcd b = MATHLIB::LongToBcd(v);
-    for (int k = 0; k < MATHLIB::kBcdDigitBytes; ++k) {
-      ASSERT_TRUE((b.Bytes[k] & 0x0F) <= 9 && (b.Bytes[k] >> 4) <= 9) << v;
-    }
-    ASSERT_EQ(MATHLIB::BcdToLong(b), std::trunc(v)) << std::fixed << v;
-  }
-}
-
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "str_test_buffer.h"
+#include "bounded_buffer.h"
 #include "tqusb/runtime/str.h"
 
 using namespace std::literals;
@@ -15,17 +15,17 @@ const char* const kEditNames[] = {"copy", "append", "prepend", "insert", "delete
 void RunEdit(Edit edit, BoundedA& d, BoundedA& s, unsigned pos, unsigned count) {
   switch (edit) {
     case Copy:
-      return Str::CopyA(d.high(), d.p(), s.high(), s.p());
+      return Str::CopyA(d.high, d.p(), s.high, s.p());
     case Append:
-      return Str::AppendA(d.high(), d.p(), s.high(), s.p());
+      return Str::AppendA(d.high, d.p(), s.high, s.p());
     case Prepend:
-      return Str::PrependA(d.high(), d.p(), s.high(), s.p());
+      return Str::PrependA(d.high, d.p(), s.high, s.p());
     case Insert:
-      return Str::InsertA(d.high(), d.p(), s.high(), s.p(), pos);
+      return Str::InsertA(d.high, d.p(), s.high, s.p(), pos);
     case Delete:
-      return Str::DeleteA(d.high(), d.p(), pos, count);
+      return Str::DeleteA(d.high, d.p(), pos, count);
     case Slice:
-      return Str::SliceA(d.high(), d.p(), s.high(), s.p(), pos, count);
+      return Str::SliceA(d.high, d.p(), s.high, s.p(), pos, count);
   }
 }
 
@@ -83,23 +83,23 @@ TEST(StrCopy, OverlappingSourcesMoveLikeMemmove) {
   EXPECT_EQ(back.str(), "cdef");
   BoundedA s(7, "ab");
   auto x = ExactA("xy");
-  Str::ConcatA(s.high(), s.p(), s.high(), s.p(), x.high(), x.p());
+  Str::ConcatA(s.high, s.p(), s.high, s.p(), x.high, x.p());
   EXPECT_EQ(s.str(), "abxy");
-  Str::ConcatA(s.high(), s.p(), x.high(), x.p(), s.high(), s.p());
+  Str::ConcatA(s.high, s.p(), x.high, x.p(), s.high, s.p());
   EXPECT_EQ(s.str(), "xyabxy");
 }
 
 TEST(StrCopy, WideFormsWorkUnitForUnitOnNonAsciiUnits) {
   BoundedW dst(2);
   auto src = ExactW(u"\u00e9\u20ac\xD83D\xDE00");
-  Str::CopyW(dst.high(), dst.p(), src.high(), src.p());
+  Str::CopyW(dst.high, dst.p(), src.high, src.p());
   EXPECT_EQ(dst.places(), u"\u00e9\u20ac\xD83D");
   BoundedW app(3, u"\u00e9\u00e8");
   auto tail = ExactW(u"\u20ac\u4e2d");
-  Str::AppendW(app.high(), app.p(), tail.high(), tail.p());
-  Str::DeleteW(app.high(), app.p(), 1, 1);
+  Str::AppendW(app.high, app.p(), tail.high, tail.p());
+  Str::DeleteW(app.high, app.p(), 1, 1);
   EXPECT_EQ(app.places(), u"\u00e9\u20ac\u4e2d\0"s);
-  Str::InsertW(app.high(), app.p(), tail.high(), tail.p(), 0);
+  Str::InsertW(app.high, app.p(), tail.high, tail.p(), 0);
   EXPECT_EQ(app.places(), u"\u20ac\u4e2d\u00e9\u20ac");
 }
 
@@ -123,14 +123,14 @@ TEST(StrCopy, ToCAndPascalReportWhetherTheResultFitted) {
   for (const auto& c : cases) {
     auto src = ExactA(c.src);  // a full source buffer without terminator
     BoundedA cs(c.high), pas(c.high, "####"sv);
-    EXPECT_EQ(Str::StrToCA(src.high(), src.p(), cs.high(), cs.p()), c.toC) << c.src;
+    EXPECT_EQ(Str::StrToCA(src.high, src.p(), cs.high, cs.p()), c.toC) << c.src;
     EXPECT_EQ(cs.places(), c.cPlaces) << c.src;
-    EXPECT_EQ(Str::StrToPasA(src.high(), src.p(), pas.high(), pas.p()), c.toPas) << c.src;
+    EXPECT_EQ(Str::StrToPasA(src.high, src.p(), pas.high, pas.p()), c.toPas) << c.src;
     EXPECT_EQ(pas.places(), c.pasPlaces) << c.src;
   }
   auto big = ExactA(std::string(300, 'x'));
   BoundedA dst(400);
-  EXPECT_EQ(Str::StrToPasA(big.high(), big.p(), dst.high(), dst.p()), 0);  // count > 255
+  EXPECT_EQ(Str::StrToPasA(big.high, big.p(), dst.high, dst.p()), 0);  // count > 255
 }
 
 }  // namespace

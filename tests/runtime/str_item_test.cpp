@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "str_test_buffer.h"
+#include "bounded_buffer.h"
 #include "tqusb/runtime/str.h"
 
 using namespace std::literals;
@@ -24,13 +24,13 @@ TEST(StrItem, SeparatorRunsCountAsOneAndLeadingOnesAreSkipped) {
     BoundedA dst(9, "#########"sv);
     auto src = ExactA(c.src);
     auto seps = ExactA(c.seps);
-    Str::ItemSA(dst.high(), dst.p(), src.high(), src.p(), seps.high(), seps.p(), c.n);
+    Str::ItemSA(dst.high, dst.p(), src.high, src.p(), seps.high, seps.p(), c.n);
     EXPECT_EQ(dst.str(), c.item) << c.src << " item " << c.n;
   }
   BoundedA small(2);
   auto src = ExactA("one,three");
   auto comma = ExactA(",");
-  Str::ItemSA(small.high(), small.p(), src.high(), src.p(), comma.high(), comma.p(), 1);
+  Str::ItemSA(small.high, small.p(), src.high, src.p(), comma.high, comma.p(), 1);
   EXPECT_EQ(small.places(), "thr");
 }
 
@@ -42,7 +42,7 @@ TEST(StrItem, BitmapSetsAndWideSeparators) {
   auto src = ExactA(
       "a/b\xff"
       "c");
-  Str::ItemA(dst.high(), dst.p(), src.high(), src.p(), set, 2);
+  Str::ItemA(dst.high, dst.p(), src.high, src.p(), set, 2);
   EXPECT_EQ(dst.str(), "c");
 
   // Units of 128 or more never belong to a W bitmap, but any unit may be listed.
@@ -50,10 +50,10 @@ TEST(StrItem, BitmapSetsAndWideSeparators) {
   wset[' ' >> 3] |= 1 << (' ' & 7);
   BoundedW wdst(9);
   auto wsrc = ExactW(u"\u00e9 x\u20acy");
-  Str::ItemW(wdst.high(), wdst.p(), wsrc.high(), wsrc.p(), wset, 1);
+  Str::ItemW(wdst.high, wdst.p(), wsrc.high, wsrc.p(), wset, 1);
   EXPECT_EQ(wdst.str(), u"x\u20acy");
   auto euro = ExactW(u"\u20ac");
-  Str::ItemSW(wdst.high(), wdst.p(), wsrc.high(), wsrc.p(), euro.high(), euro.p(), 1);
+  Str::ItemSW(wdst.high, wdst.p(), wsrc.high, wsrc.p(), euro.high, euro.p(), 1);
   EXPECT_EQ(wdst.str(), u"y");
 }
 

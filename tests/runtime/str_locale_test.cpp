@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "str_test_buffer.h"
+#include "bounded_buffer.h"
 #include "tqusb/runtime/str.h"
 
 namespace {
@@ -31,8 +31,8 @@ TEST(StrLocale, CollationAndCaseFolding) {
   for (const auto& c : cases) {
     auto a = ExactA(c.a);
     auto b = ExactA(c.b);
-    EXPECT_EQ(Str::LocaleCompareA(a.high(), a.p(), b.high(), b.p()), c.exact) << c.a;
-    EXPECT_EQ(Str::LocaleCompareCaseInsensitiveA(a.high(), a.p(), b.high(), b.p()), c.ignoringCase)
+    EXPECT_EQ(Str::LocaleCompareA(a.high, a.p(), b.high, b.p()), c.exact) << c.a;
+    EXPECT_EQ(Str::LocaleCompareCaseInsensitiveA(a.high, a.p(), b.high, b.p()), c.ignoringCase)
         << c.a;
   }
 }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "str_test_buffer.h"
+#include "bounded_buffer.h"
 #include "tqusb/runtime/str.h"
 
 namespace {
@@ -29,9 +29,9 @@ TEST(StrMatch, WildcardsWithBacktracking) {
   for (const auto& c : cases) {
     auto s = ExactA(c.s);
     auto pat = ExactA(c.pat);
-    EXPECT_EQ(Str::MatchA(s.high(), s.p(), pat.high(), pat.p()), c.ignoringCase)
+    EXPECT_EQ(Str::MatchA(s.high, s.p(), pat.high, pat.p()), c.ignoringCase)
         << c.s << " ~ " << c.pat;
-    EXPECT_EQ(Str::MatchCSA(s.high(), s.p(), pat.high(), pat.p()), c.exact)
+    EXPECT_EQ(Str::MatchCSA(s.high, s.p(), pat.high, pat.p()), c.exact)
         << c.s << " ~ " << c.pat;
   }
 }
@@ -42,7 +42,7 @@ TEST(StrMatch, ManyStarsDoNotBlowUp) {
   for (int i = 0; i < 2000; ++i) pattern += "*a";
   pattern += "b";
   auto pat = ExactA(pattern);
-  EXPECT_EQ(Str::MatchA(s.high(), s.p(), pat.high(), pat.p()), 0);
+  EXPECT_EQ(Str::MatchA(s.high, s.p(), pat.high, pat.p()), 0);
 }
 
 TEST(StrMatch, WideFormsFoldNonAsciiUnits) {
@@ -50,8 +50,8 @@ TEST(StrMatch, WideFormsFoldNonAsciiUnits) {
   ASSERT_TRUE(utf8.ok());
   auto s = ExactW(u"\u00c9cole");
   auto pat = ExactW(u"\u00e9*E");
-  EXPECT_EQ(Str::MatchW(s.high(), s.p(), pat.high(), pat.p()), 1);
-  EXPECT_EQ(Str::MatchCSW(s.high(), s.p(), pat.high(), pat.p()), 0);
+  EXPECT_EQ(Str::MatchW(s.high, s.p(), pat.high, pat.p()), 1);
+  EXPECT_EQ(Str::MatchCSW(s.high, s.p(), pat.high, pat.p()), 0);
 }
 
 struct FindCase {
@@ -76,7 +76,7 @@ TEST(StrMatch, FindSubStrCapturesWhatEachWildcardMatched) {
     auto s = ExactA(c.s);
     auto pat = ExactA(c.pat);
     Str::PosLen pl[3] = {{7, 7}, {7, 7}, {7, 7}};
-    EXPECT_EQ(Str::FindSubStrA(s.high(), s.p(), pat.high(), pat.p(), 2, pl), c.result)
+    EXPECT_EQ(Str::FindSubStrA(s.high, s.p(), pat.high, pat.p(), 2, pl), c.result)
         << c.s << " ~ " << c.pat;
     EXPECT_EQ(pl[0].Pos, c.first.Pos) << c.pat;
     EXPECT_EQ(pl[0].Len, c.first.Len) << c.pat;
@@ -88,7 +88,7 @@ TEST(StrMatch, FindSubStrCapturesWhatEachWildcardMatched) {
   auto s = ExactW(u"a\u00e9c");
   auto pat = ExactW(u"??*");
   Str::PosLen one[1];
-  EXPECT_EQ(Str::FindSubStrW(s.high(), s.p(), pat.high(), pat.p(), 0, one), 1);
+  EXPECT_EQ(Str::FindSubStrW(s.high, s.p(), pat.high, pat.p(), 0, one), 1);
   EXPECT_EQ(one[0].Pos, 0u);
   EXPECT_EQ(one[0].Len, 1u);
 }

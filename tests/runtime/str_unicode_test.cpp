@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "str_test_buffer.h"
+#include "bounded_buffer.h"
 #include "tqusb/runtime/str.h"
 
 using namespace std::literals;
@@ -31,7 +31,7 @@ TEST(StrUnicode, Utf8ToUtf16ReplacesEachIllFormedSequence) {
   for (const auto& c : cases) {
     auto a = ExactA(c.utf8);
     BoundedW w(15);
-    Str::A2U(a.high(), a.p(), w.high(), w.p());
+    Str::A2U(a.high, a.p(), w.high, w.p());
     EXPECT_EQ(w.str(), c.utf16) << c.utf8;
   }
 }
@@ -46,7 +46,7 @@ TEST(StrUnicode, Utf16ToUtf8ReplacesLoneSurrogates) {
   for (const auto& c : cases) {
     auto w = ExactW(c.utf16);
     BoundedA a(15);
-    Str::U2A(w.high(), w.p(), a.high(), a.p());
+    Str::U2A(w.high, w.p(), a.high, a.p());
     EXPECT_EQ(a.str(), c.utf8);
   }
 }
@@ -54,18 +54,18 @@ TEST(StrUnicode, Utf16ToUtf8ReplacesLoneSurrogates) {
 TEST(StrUnicode, ConversionsNeverSplitACharacterAtHigh) {
   auto a = ExactA("a\xf0\x9f\x98\x80");
   BoundedW w1(1), w2(2), w0(0);
-  Str::A2U(a.high(), a.p(), w1.high(), w1.p());
-  Str::C_A2U(w2.high(), w2.p(), a.high(), a.p());
-  Str::A2U(a.high(), a.p(), w0.high(), w0.p());
+  Str::A2U(a.high, a.p(), w1.high, w1.p());
+  Str::C_A2U(w2.high, w2.p(), a.high, a.p());
+  Str::A2U(a.high, a.p(), w0.high, w0.p());
   EXPECT_EQ(w1.places(), u"a\0"s);
   EXPECT_EQ(w2.places(), u"a\xD83D\xDE00");
   EXPECT_EQ(w0.places(), u"a");
 
   auto w = ExactW(u"\u00e9\u20ac");
   BoundedA a1(1), a3(3), a4(4);
-  Str::U2A(w.high(), w.p(), a1.high(), a1.p());
-  Str::U2A(w.high(), w.p(), a3.high(), a3.p());
-  Str::C_U2A(a4.high(), a4.p(), w.high(), w.p());
+  Str::U2A(w.high, w.p(), a1.high, a1.p());
+  Str::U2A(w.high, w.p(), a3.high, a3.p());
+  Str::C_U2A(a4.high, a4.p(), w.high, w.p());
   EXPECT_EQ(a1.places(), "\xc3\xa9");
   EXPECT_EQ(a3.places(), "\xc3\xa9\0#"s);
   EXPECT_EQ(a4.places(), "\xc3\xa9\xe2\x82\xac");  // exactly full: no terminator

@@ -213,22 +213,5 @@ TEST_F(SimBus, MalformedRequestsNeverStopTheServer) {
   EXPECT_EQ(other.Transact({0x00}).size(), 61u);
 }
 
-
-// The device endpoints are shared: a request on an older command connection is
-// answered on the newest reply connection, and on the older one once that closes.
-TEST_F(SimBus, RepliesGoToTheNewestReplyConnection) {
-  const Camera& c = Named("g1-k3");
-  HostPipes first;
-  ASSERT_TRUE(first.Open(c.devicePath));
-  HostPipes second;
-  ASSERT_TRUE(second.Open(c.devicePath));
-  std::uint8_t request[] = {0x0F, 0x80}, buffer[8];
-  std::uint32_t done = 0;
-  ASSERT_TRUE(usb::WriteFile(first.command, request, sizeof request, &done));
-  ASSERT_TRUE(usb::ReadFile(second.reply, buffer, sizeof buffer, &done));
-  EXPECT_EQ(done, 3u);
-  second.Close();
-  EXPECT_EQ(first.Transact({0x0F, 0x80}).size(), 3u);
-}
 }  // namespace
 }  // namespace tqsim

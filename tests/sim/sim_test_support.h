@@ -13,6 +13,7 @@
 #include "core/model_config.h"
 #include "core/wire.h"
 #include "platform/handles.h"
+#include "common/temp_bus_root.h"
 #include "platform/usb_bus.h"
 #include "server/device_server.h"
 
@@ -22,25 +23,10 @@ using platform::THandle;
 
 // A bus root in a fresh temporary directory, made the process's bus root
 // (the bus client resolves pipe paths below it) for its lifetime.
-class TempBus {
+class TempBus : public TempBusRoot {
  public:
-  TempBus() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tqsim-test-XXXXXX").string();
-    dir_ = mkdtemp(pattern.data()) ? pattern : std::string();
-    root_ = dir_ + "/bus";
-    setenv("TQUSB_BUS_DIR", root_.c_str(), 1);
-    platform::usb::SetReplyTimeoutMs(10000);
-  }
-  ~TempBus() {
-    unsetenv("TQUSB_BUS_DIR");
-    std::error_code ignored;
-    if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
-  }
-  const std::string& Root() const { return root_; }
-
- private:
-  std::string dir_;
-  std::string root_;
+  TempBus() { platform::usb::SetReplyTimeoutMs(10000); }
+  const std::string& Root() const { return Path(); }
 };
 
 // Starts a device server with `cameras` on `root`; returns the device path

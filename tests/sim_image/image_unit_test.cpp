@@ -49,9 +49,10 @@ TEST(ImageUnit, BeginAndEndExposureIntegrateTheTimeBetweenThem) {
   EXPECT_EQ(a.reply.status, 0x80);
   EXPECT_EQ(a.exposureSeconds, 0.0);
   EXPECT_DOUBLE_EQ(a.readoutSeconds, kW * kH * 2 / config.readoutRate);
+  // The camera sends the top 12 bits of each 16-bit level.
   Image img = DecodeGen2(*a.reply.image, kW, kH, false);
-  EXPECT_NEAR(MeanOf(img), FlatLevel(config, 2.0, 2.0, 0.0), 1.0);
-  EXPECT_GT(MeanOf(img), config.scene.biasAdu + 700.0);
+  EXPECT_NEAR(MeanOf(img) * 16 + 7.5, FlatLevel(config, 2.0, 2.0, 0.0), 16.0);
+  EXPECT_GT(MeanOf(img) * 16, config.scene.biasAdu + 700.0);
 }
 
 TEST(ImageUnit, Generation1ShutterCommandsBoundTheLight) {

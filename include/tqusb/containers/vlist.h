@@ -49,8 +49,10 @@ class TQ_API CBListElem {
 };
 
 // Stores a found element under the caller's derived type (typed cursor forms).
+// `found` is taken by reference: the call that fills it is another argument of
+// the same call, and arguments are evaluated in no fixed order.
 template <class T, class Base>
-unsigned char StoreTyped(T** out, Base* found, unsigned char ok) {
+unsigned char StoreTyped(T** out, Base* const& found, unsigned char ok) {
   if (ok && out != nullptr) *out = static_cast<T*>(found);
   return ok;
 }

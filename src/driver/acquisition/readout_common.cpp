@@ -94,6 +94,8 @@ bool Fail(CCamera& camera, const char* text) {
 
 bool GetImageHelper(CCamera& camera, double exposure, bool shutter, bool eightBit,
                     const TImageWindow& window, uint32_t bufferSize, void* buffer) {
+  // A missing buffer holds nothing: the protocols refuse it as too small.
+  if (buffer == nullptr) bufferSize = 0;
   switch (camera.Generation) {
     case 0:
       // Generation-0 cameras never receive the shutter flag; they have no 8-bit output.

@@ -9,14 +9,17 @@ using tQusb::CCamera;
 namespace {
 
 void RegisterNotify(CCamera* camera, TQHWND window) {
-  if (camera == nullptr) return;
-  camera->NotifyWindow = window;
-  camera->Notify();
+  tQusb::Locked(camera, [window](CCamera& c) {
+    c.NotifyWindow = window;
+    c.Notify();
+  });
 }
 
 void CopyLastError(CCamera* camera, uint32_t high, char* buffer) {
-  if (camera == nullptr || buffer == nullptr) return;
-  Str::CopyA(high, buffer, tQusb::kLastErrorHigh, camera->LastError);
+  if (buffer == nullptr) return;
+  tQusb::Locked(camera, [high, buffer](CCamera& c) {
+    Str::CopyA(high, buffer, tQusb::kLastErrorHigh, c.LastError);
+  });
 }
 
 }  // namespace

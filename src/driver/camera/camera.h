@@ -6,6 +6,7 @@
 // Done, and in CCamera Destroy. The library classes have no destructors:
 // Release calls Destroy and then frees the memory.
 #include <cstdint>
+#include <mutex>
 
 #include "driver/camera/peer_window.h"
 #include "driver/transport/camera_info.h"
@@ -156,6 +157,12 @@ class CCamera final : public CEventHandler {
   char LastError[kLastErrorHigh + 1] = {};
   uint8_t PowerTimer = 1;
   uint8_t ClockPeriodKnown = 0;
+
+  // Serialises the operations on this object: the interface allows one call
+  // at a time, but a host that breaks that rule must wait, not crash. Held by
+  // the export frame (Guarded, Unguarded, Locked) and by message dispatch;
+  // recursive because a debug-line sink may call back into an export.
+  std::recursive_mutex OperationLock;
 };
 
 // Initialize / Initialize2: a new camera connected to the camera with `id`

@@ -80,7 +80,11 @@ CCamera* CreateCamera(uint32_t id, bool powerTimer) {
 
 void ReleaseCamera(CCamera* camera) {
   if (camera == nullptr || camera == reinterpret_cast<CCamera*>(~std::uintptr_t{0})) return;
-  camera->Destroy();
+  {
+    // A call still running on another thread finishes first.
+    std::lock_guard hold(camera->OperationLock);
+    camera->Destroy();
+  }
   void* memory = camera;
   Storage::Free(&memory);
 }

@@ -46,6 +46,7 @@ void CCamera::Notify() {
 
 bool CCamera::HandleMessage(uint32_t message, uint64_t wparam, uint64_t lparam, uint64_t* result) {
   (void)result;
+  std::lock_guard hold(OperationLock);
   if (message == kMsgTimer) {
     // The outcome is not used: the exchange leaves its reading, or -1.0
     // where it has none, in PowerUtilization itself.

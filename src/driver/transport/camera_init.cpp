@@ -1,5 +1,8 @@
 // Connecting a camera object to its device and reading what the camera says
 // about itself.
+#include <chrono>
+#include <thread>
+
 #include "driver/accessories/power_utilization.h"
 #include "driver/camera/camera.h"
 #include "driver/camera/camera_texts.h"
@@ -12,6 +15,10 @@ namespace tQusb {
 namespace {
 
 constexpr uint32_t kUsb2SingleReadLimit = 0x400000;
+// Another program may hold a device's claim for a moment to read its id: a
+// search that passed over a claimed device looks again a few times.
+constexpr int kClaimTries = 5;
+constexpr auto kClaimRetryPause = std::chrono::milliseconds(40);
 
 struct TPipeOpen {
   unsigned Pipe;
@@ -58,12 +65,18 @@ void CCamera::CameraInit() {
   Disconnect(*this, false);
 
   const TClassKind* row = nullptr;
-  for (const TClassKind& candidate : CameraInitClassOrder()) {
-    hDevice = FindDevice(candidate.ClassNumber, nullptr, RequestedId, kDevicePathHigh, DevicePath);
-    if (hDevice != usb::kInvalidHandle) {
-      row = &candidate;
-      break;
+  for (int attempt = 1; row == nullptr; ++attempt) {
+    bool busy = false;
+    for (const TClassKind& candidate : CameraInitClassOrder()) {
+      hDevice = FindDevice(candidate.ClassNumber, nullptr, RequestedId, kDevicePathHigh,
+                           DevicePath, &busy);
+      if (hDevice != usb::kInvalidHandle) {
+        row = &candidate;
+        break;
+      }
     }
+    if (row != nullptr || !busy || attempt == kClaimTries) break;
+    std::this_thread::sleep_for(kClaimRetryPause);
   }
   if (row == nullptr) {
     CameraKind = 0;

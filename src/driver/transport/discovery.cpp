@@ -41,7 +41,7 @@ int32_t GetDeviceId(unsigned high, const char* path, int classNumber) {
 }
 
 usb::Handle FindDevice(int classNumber, TEnumCallback callback, int32_t wantedId, unsigned high,
-                       char* path) {
+                       char* path, bool* busy) {
   TClaimList& claims = ClaimList();
   // The members present when the walk starts, in member order.
   for (const std::string& found : usb::InterfacePaths(classNumber)) {
@@ -57,6 +57,8 @@ usb::Handle FindDevice(int classNumber, TEnumCallback callback, int32_t wantedId
       if (ClaimDevice(claims, high, path)) {
         if (wantedId == -1 || GetDeviceId(high, path, classNumber) == wantedId) return device;
         ReleaseDevice(claims, high, path);
+      } else if (busy != nullptr) {
+        *busy = true;
       }
     } else if (ClaimDevice(claims, high, path)) {
       const int32_t id = GetDeviceId(high, path, classNumber);

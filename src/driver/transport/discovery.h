@@ -16,9 +16,11 @@ int32_t GetDeviceId(unsigned high, const char* path, int classNumber);
 // claim and that has the wanted id (-1: any); its open handle is returned and
 // the claim and `path` stay with the caller. With callback: every free device
 // of the class is reported by its id and left unclaimed; the result is then
-// the invalid handle. `path` is empty when nothing was found.
+// the invalid handle. `path` is empty when nothing was found. `busy`, when
+// given, is set when a device was passed over only because another holder had
+// its claim (perhaps just for a moment, to read its id).
 usb::Handle FindDevice(int classNumber, TEnumCallback callback, int32_t wantedId, unsigned high,
-                       char* path);
+                       char* path, bool* busy = nullptr);
 
 // Reports the id of every attached camera that no process has claimed,
 // class 1 to 14 in order.

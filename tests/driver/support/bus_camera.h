@@ -16,6 +16,7 @@ namespace tqtest {
 struct BusCameraSpec {
   std::string name = "vid_0000&pid_0c26#test1";
   uint32_t id = 1;
+  int classNumber = 1;
   std::vector<unsigned char> descriptor;  // empty: no descriptor file
 };
 
@@ -33,7 +34,7 @@ inline std::vector<unsigned char> Descriptor(uint16_t bcdUsb, uint16_t productId
 class BusCamera {
  public:
   BusCamera(const std::string& root, BusCameraSpec spec) : spec_(std::move(spec)) {
-    const platform::TGuid* guid = platform::bus::InterfaceClass(1);
+    const platform::TGuid* guid = platform::bus::InterfaceClass(spec_.classNumber);
     device_ = std::make_unique<BusTestDevice>(
         root, *guid, spec_.name,
         [this](const std::vector<unsigned char>& command, platform::bus::DeviceEndpoints& ep) {

@@ -2,34 +2,15 @@
 // Captures of what the library sends outside: the debug lines and the
 // messages posted to a host window.
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <vector>
 
+#include "common/debug_capture.h"
 #include "tqusb/tqusb.h"
 
 namespace tqtest {
 
-// Collects the debug lines while it lives.
-class DebugCapture {
- public:
-  DebugCapture() { tqSetDebugOutput(&DebugCapture::Sink, this); }
-  ~DebugCapture() { tqSetDebugOutput(nullptr, nullptr); }
-
-  std::vector<std::string> Lines() {
-    std::lock_guard<std::mutex> hold(lock_);
-    return lines_;
-  }
-
- private:
-  static void Sink(const char* line, void* context) {
-    auto* self = static_cast<DebugCapture*>(context);
-    std::lock_guard<std::mutex> hold(self->lock_);
-    self->lines_.emplace_back(line);
-  }
-  std::mutex lock_;
-  std::vector<std::string> lines_;
-};
+using DebugCapture = ::DebugCapture;
 
 // A host notify window and the messages taken from it.
 class NotifyCapture {

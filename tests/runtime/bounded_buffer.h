@@ -1,6 +1,7 @@
 #pragma once
-// A bounded-string buffer for tests: exactly high + 1 places on the heap, so a
-// read or write past high is caught by the address sanitizer.
+// Bounded-string buffers for the runtime tests: exactly high + 1 places on the
+// heap, so a read or write past high is caught by the address sanitizer; ASCII
+// text in both string widths; and a locale switched for one test.
 #include <clocale>
 #include <cstdlib>
 #include <memory>
@@ -9,35 +10,65 @@
 
 #include "tqusb/runtime/str.h"
 
+inline std::u16string Widen(std::string_view s) {
+  std::u16string w;
+  for (char c : s) w.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
+  return w;
+}
+
+inline std::string Narrow(std::u16string_view w) {
+  std::string s;
+  for (char16_t c : w) s.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+  return s;
+}
+
+// High index of a buffer roomy enough for any number text.
+inline constexpr unsigned kRoomy = 78;
+
 template <typename Ch>
 class Bounded {
  public:
   // Places start as '#'; init is stored from index 0 with the writing rule.
-  Bounded(unsigned high, std::basic_string_view<Ch> init = {})
-      : high_(high), data_(new Ch[high + 1]) {
+  explicit Bounded(unsigned high = kRoomy, std::basic_string_view<Ch> init = {})
+      : high(high), data_(new Ch[high + 1]) {
     for (unsigned i = 0; i <= high; ++i) data_[i] = Ch('#');
     for (unsigned i = 0; i < init.size() && i <= high; ++i) data_[i] = init[i];
     if (init.size() <= high) data_[init.size()] = Ch(0);
   }
-  unsigned high() const { return high_; }
   Ch* p() { return data_.get(); }
   const Ch* p() const { return data_.get(); }
+  Ch* get() { return data_.get(); }
   // Every place, terminators and untouched places included.
-  std::basic_string<Ch> places() const { return {data_.get(), high_ + 1u}; }
+  std::basic_string<Ch> places() const { return {data_.get(), high + 1u}; }
   // The string by the length rule.
   std::basic_string<Ch> str() const {
     unsigned n = 0;
-    while (n <= high_ && data_[n] != Ch(0)) ++n;
+    while (n <= high && data_[n] != Ch(0)) ++n;
     return {data_.get(), n};
   }
+  std::basic_string<Ch> Raw() const { return str(); }
+  // The string as 8-bit text.
+  std::string Text() const {
+    if constexpr (sizeof(Ch) == 1)
+      return str();
+    else
+      return Narrow(str());
+  }
+  bool Terminated() const { return str().size() <= high; }
+
+  const unsigned high;
 
  private:
-  unsigned high_;
   std::unique_ptr<Ch[]> data_;
 };
 
 using BoundedA = Bounded<char>;
 using BoundedW = Bounded<char16_t>;
+// An output buffer with every place unwritten ('#', no terminator).
+template <typename Ch>
+struct Buffer : Bounded<Ch> {
+  explicit Buffer(unsigned high = kRoomy) : Bounded<Ch>(high) { this->p()[0] = Ch('#'); }
+};
 
 // A source buffer that holds exactly the text, without terminator.
 template <typename Ch>
@@ -51,9 +82,6 @@ inline BoundedW ExactW(std::u16string_view text) {
   return Exact<char16_t>(text);
 }
 
-#include <clocale>
-#include <cstdlib>
-
 // Switches one locale category for the length of a test (the W case mappings and
 // the collation depend on it) and restores the previous setting.
 // Sets a locale for the length of a test: the process's own (for the C
@@ -64,7 +92,10 @@ class ScopedLocale {
     const char* old = std::setlocale(category, nullptr);
     saved_ = old != nullptr ? old : "C";
     ok_ = std::setlocale(category, name) != nullptr;
-    if (name != nullptr) SetLibraryLocale(name);
+    if (name != nullptr) {
+      setenv("LC_ALL", name, 1);
+      Str::InitModule();
+    }
   }
   ~ScopedLocale() {
     std::setlocale(category_, saved_.c_str());
@@ -74,10 +105,6 @@ class ScopedLocale {
   bool ok() const { return ok_; }
 
  private:
-  static void SetLibraryLocale(const char* name) {
-    setenv("LC_ALL", name, 1);
-    Str::InitModule();
-  }
   int category_;
   std::string saved_;
   bool ok_;

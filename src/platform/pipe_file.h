@@ -1,0 +1,52 @@
+#pragma once
+// One opened pipe of a bus device: a connection with the read-side frame
+// state. The pipes this process opened on one device know each other, so
+// that
+//  - a request written to the command pipe first discards what is left
+//    unread of earlier frames on the reply and image pipes (one malformed
+//    frame never becomes the answer to a later request), and
+//  - an image read, which has no timeout, still fails when the device's reply
+//    or command connection hangs up or the device leaves the bus.
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "platform/bus_layout.h"
+#include "platform/handles.h"
+
+namespace platform::usb {
+
+class PipeFile : public HandleObject {
+ public:
+  // Takes over `fd`, a connection to pipe `pipe` of the device whose
+  // directory is `deviceDir`.
+  static std::shared_ptr<PipeFile> Open(int fd, bus::Pipe pipe, const std::string& deviceDir);
+  PipeFile(int fd, bus::Pipe pipe, std::string deviceDir);
+  ~PipeFile() override;
+  void Wake() override;
+
+  // Command pipe: one frame, after discarding the leftovers of the siblings.
+  bool Write(const void* data, uint32_t size);
+  // Reply and image pipes: up to `size` bytes of the current or next frame.
+  bool Read(void* buffer, uint32_t size, uint32_t* done);
+
+ private:
+  bool Receive(void* buffer, size_t size);
+  bool ReceiveImage(void* buffer, size_t size);
+  // The newest open pipe of kind `pipe` on `deviceDir`; null when none.
+  static std::shared_ptr<PipeFile> Sibling(const std::string& deviceDir, bus::Pipe pipe);
+  bool SiblingHungUp() const;
+  uint64_t DiscardUnread();
+
+  int fd_;
+  bus::Pipe pipe_;
+  std::string deviceDir_;
+  std::mutex readLock_;
+  std::mutex writeLock_;
+  bool inFrame_ = false;
+  bool broken_ = false;
+  uint32_t frameLeft_ = 0;
+};
+
+}  // namespace platform::usb
