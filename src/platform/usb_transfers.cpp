@@ -69,20 +69,20 @@ bool TransferRun::SubmitLocked(unsigned char* data, size_t index) {
 TransferResult TransferRun::Run(unsigned char* data, uint32_t size, uint32_t* done) {
   *done = 0;
   if (size == 0) return TransferResult::Complete;
-  const size_t count = (size + plan_.pieceSize - 1) / plan_.pieceSize;
+  const size_t count = (uint64_t{size} + plan_.pieceSize - 1) / plan_.pieceSize;
   std::unique_lock guard(lock_);
   // Reserved up front: the completion callback keeps pointers into it.
   pieces_.assign(count, Piece{});
   for (size_t i = 0; i < count; ++i) {
     pieces_[i].run = this;
-    pieces_[i].length = std::min<uint32_t>(plan_.pieceSize, size - static_cast<uint32_t>(
-                                                                    i * plan_.pieceSize));
+    pieces_[i].length =
+        static_cast<uint32_t>(std::min<uint64_t>(plan_.pieceSize, size - i * plan_.pieceSize));
   }
   bool submitFailed = false;
   for (size_t next = 0; next < count || !inFlight_.empty();) {
     while (!stop_ && next < count &&
            (inFlight_.empty() || bytesInFlight_ + pieces_[next].length <= plan_.windowSize)) {
-      if (!SubmitLocked(data + next * plan_.pieceSize, next)) {
+      if (!SubmitLocked(data + uint64_t{next} * plan_.pieceSize, next)) {
         submitFailed = true;
         stop_ = true;
         CancelAllLocked();
