@@ -320,7 +320,9 @@ bool MockUsbCamera::Plug(const std::string& deviceDirectory, std::string* error)
     return false;
   }
   descriptors.insert(descriptors.end(), std::begin(kConfiguration), std::end(kConfiguration));
-  for (int pipe = 0; pipe < 3; ++pipe) {
+  // The bridge to the bus device stays across unplugging and plugging again.
+  const bool bridged = state_->sockets[0] >= 0;
+  for (int pipe = 0; pipe < 3 && !bridged; ++pipe) {
     state_->sockets[pipe] = platform::sock::ConnectStream(deviceDirectory + "/" + std::to_string(pipe));
     if (state_->sockets[pipe] < 0) {
       *error = "cannot connect to pipe " + std::to_string(pipe);
@@ -341,7 +343,13 @@ bool MockUsbCamera::Plug(const std::string& deviceDirectory, std::string* error)
     g_clear_error(&failure);
     return false;
   }
-  for (int i = 0; i < 2; ++i) state_->readers[i] = std::thread([this, i] { state_->ReadFrames(i); });
+  {
+    std::lock_guard guard(state_->lock);
+    state_->gone = false;
+  }
+  if (!bridged)
+    for (int i = 0; i < 2; ++i)
+      state_->readers[i] = std::thread([this, i] { state_->ReadFrames(i); });
   state_->plugged = true;
   umockdev_testbed_uevent(state_->testbed, kSysPath, "add");
   return true;
@@ -360,6 +368,9 @@ void MockUsbCamera::Unplug() {
     }
   }
   umockdev_testbed_uevent(state_->testbed, kSysPath, "remove");
+  GError* ignored = nullptr;
+  umockdev_testbed_detach_ioctl(state_->testbed, kDevNode, &ignored);
+  g_clear_error(&ignored);
   umockdev_testbed_remove_device(state_->testbed, kSysPath);
   state_->plugged = false;
 }

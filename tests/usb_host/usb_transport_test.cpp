@@ -1,6 +1,7 @@
 // The exports over the libusb transport: a USB camera mocked with umockdev,
 // bridged to a simulated camera, is found through the device table,
-// initialised, read out and disconnected when it is unplugged.
+// initialised, read out, disconnected when it is unplugged and reconnected
+// when it is plugged into the same port again.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -31,7 +32,7 @@ constexpr char kCamera[] = R"({"cameras": [{
 constexpr char kExpectedPath[] =
     "\\\\?\\usb#vid_f1e2&pid_0c04#1-3#{ad8d593c-2b2d-4292-8a80-cd4da13fb16a}";
 
-TEST(UsbTransport, InitializeReadOutAndUnplug) {
+TEST(UsbTransport, InitializeReadOutUnplugAndReplug) {
   if (!usbmock::Available())
     GTEST_SKIP() << "umockdev preload not active (umockdev-wrapper missing or not working): "
                     "the libusb transport is not exercised";
@@ -79,6 +80,16 @@ TEST(UsbTransport, InitializeReadOutAndUnplug) {
   while (camera->IsConnected() && std::chrono::steady_clock::now() < deadline) tqPumpEvents(200);
   EXPECT_FALSE(camera->IsConnected());
   EXPECT_FALSE(GetImage16b(camera, 0, 0, 64, 32, uint32_t(pixels.size() * 2), pixels.data()));
+
+  // Plugged into the same port again: the arrival notice reconnects the
+  // camera under the same path.
+  ASSERT_TRUE(usb.Plug(platform::bus::DeviceDirectory(root.Path(), address), &error)) << error;
+  const auto replugged = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!camera->IsConnected() && std::chrono::steady_clock::now() < replugged) tqPumpEvents(200);
+  ASSERT_TRUE(camera->IsConnected()) << camera->LastError;
+  EXPECT_STREQ(camera->DevicePath, kExpectedPath);
+  EXPECT_TRUE(GetImage16b(camera, 0, 0, 64, 32, uint32_t(pixels.size() * 2), pixels.data()))
+      << camera->LastError;
   Release(camera);
 }
 
