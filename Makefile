@@ -1,12 +1,18 @@
 # The two commands that do everything on a fresh Debian machine:
-#   make demo   installs what is missing, builds, runs the demo against the simulator
+#   make demo   installs what is missing, builds what the demo needs, runs it against the simulator
 #   make test   installs what is missing, builds, runs every test
+# make install PREFIX=DIR installs the library, headers, pkg-config file, CMake
+# package and programs into DIR (default /usr/local).
 # CI (CI=true in the environment) also treats warnings as errors.
 
 WERROR := $(if $(CI),ON,OFF)
 CMAKE_ARGS := -DTQUSB_WERROR=$(WERROR)
 
-.PHONY: all deps configure build test test-asan demo bench clean
+PREFIX ?= /usr/local
+# The demo runs the simulator and, once it exists, the capture tool.
+DEMO_TARGETS := tqusb tqsim $(if $(wildcard tools/tqcam),tqcam)
+
+.PHONY: all deps configure build test test-asan test-fuzz demo install bench clean
 
 all: build
 
@@ -27,8 +33,18 @@ test-asan: deps
 	@cmake --build --preset asan
 	@ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan
 
-demo: build
+# The fuzz targets, a few seconds each (needs clang).
+test-fuzz: deps
+	@cmake --preset fuzz $(CMAKE_ARGS) >/dev/null
+	@cmake --build --preset fuzz --target fuzz_targets
+	@ctest --preset fuzz
+
+demo: configure
+	@cmake --build --preset default --target $(DEMO_TARGETS)
 	@scripts/demo build/default
+
+install: build
+	@cmake --install build/default --prefix "$(PREFIX)"
 
 bench: configure
 	@cmake --build --preset default --target benchmarks

@@ -4,10 +4,13 @@
 //   tqsim [--bus DIR] list | plug DEVICE | unplug DEVICE | status DEVICE | fault DEVICE ...
 #include <signal.h>
 
+#include <CLI/CLI.hpp>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/model_config.h"
@@ -16,27 +19,35 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: tqsim serve [--bus DIR] [--config FILE] [--time-scale X] [--cached-frames]\n"
-    "       tqsim [--bus DIR] list\n"
-    "       tqsim [--bus DIR] plug DEVICE | unplug DEVICE | status DEVICE\n"
-    "       tqsim [--bus DIR] fault DEVICE status CODE [COUNT] | delay MS [COUNT] |\n"
-    "                                 close-reply | close-image | unplug-after N |\n"
-    "                                 image-short K | image-cut K | image-status CODE | clear\n"
-    "DEVICE is a camera name, a device name or a camera id.\n";
+constexpr const char* kFaults =
+    "Faults (tqsim fault DEVICE ...): status CODE [COUNT] | delay MS [COUNT] | close-reply |\n"
+    "  close-image | unplug-after N | image-short K | image-cut K | image-status CODE | clear\n"
+    "DEVICE is a camera name, a device name or a camera id. The bus root is --bus, else\n"
+    "$TQUSB_BUS_DIR, else $XDG_RUNTIME_DIR/tqusb-bus, else /tmp/tqusb-bus-<uid>.\n";
 
-// The default configuration: the source tree's, else the copy beside the
-// program (a build tree moved elsewhere).
+// The default configuration: the copy beside the program (build tree), the
+// installed one (bin/../share/tqusb), else the source tree's.
 std::string DefaultConfig() {
   std::error_code ec;
-  if (std::filesystem::exists(TQSIM_DEFAULT_CONFIG, ec)) return TQSIM_DEFAULT_CONFIG;
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? std::string(TQSIM_DEFAULT_CONFIG) : (self.parent_path() / "cameras.json").string();
+  if (!ec) {
+    for (const char* relative : {"cameras.json", TQSIM_INSTALLED_CONFIG}) {
+      const std::filesystem::path candidate = self.parent_path() / relative;
+      if (std::filesystem::is_regular_file(candidate, ec)) return candidate.lexically_normal();
+    }
+  }
+  return TQSIM_DEFAULT_CONFIG;
 }
 
-int Usage() {
-  std::fputs(kUsage, stderr);
-  return 2;
+// The simulated clock runs at X times real time; 0 completes every timed
+// action at once. Negative, infinite or non-numeric rates make no clock.
+std::string CheckTimeScale(std::string& text) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (end == text.c_str() || *end != '\0') return "'" + text + "' is not a number";
+  if (!std::isfinite(value) || value < 0)
+    return "the time scale must be a finite number of 0 or more, not " + text;
+  return {};
 }
 
 int Serve(const std::string& root, const std::string& config, double timeScale, bool cachedFrames) {
@@ -86,7 +97,8 @@ int Command(const std::string& root, const std::vector<std::string>& words) {
   const std::string head = answer.substr(0, eol);
   const std::string body = eol == std::string::npos ? std::string() : answer.substr(eol + 1);
   if (head != "ok") {
-    std::fprintf(stderr, "tqsim: %s\n", head.rfind("error ", 0) == 0 ? head.c_str() + 6 : head.c_str());
+    std::fprintf(stderr, "tqsim: %s\n",
+                 head.rfind("error ", 0) == 0 ? head.c_str() + 6 : head.c_str());
     return 1;
   }
   std::fputs(body.c_str(), stdout);
@@ -96,34 +108,58 @@ int Command(const std::string& root, const std::vector<std::string>& words) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string root, config = DefaultConfig();
+  CLI::App app{"tqsim: simulated cameras on the virtual USB bus of libtqusb"};
+  app.footer(kFaults);
+  app.require_subcommand(1);
+  std::string root;
+  app.add_option("--bus", root, "Bus root directory");
+
+  std::string config = DefaultConfig();
   double timeScale = 1.0;
   bool cachedFrames = false;
-  std::vector<std::string> words;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (arg == "--bus" && hasValue) {
-      root = argv[++i];
-    } else if (arg == "--config" && hasValue) {
-      config = argv[++i];
-    } else if (arg == "--time-scale" && hasValue) {
-      char* end = nullptr;
-      timeScale = std::strtod(argv[++i], &end);
-      if (end == argv[i] || *end != '\0' || !(timeScale >= 0)) return Usage();
-    } else if (arg == "--cached-frames") {
-      cachedFrames = true;
-    } else if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    } else {
-      words.push_back(arg);
-    }
+  CLI::App* serve =
+      app.add_subcommand("serve", "Publish the cameras and play them until SIGINT/SIGTERM");
+  serve->fallthrough();  // --bus may follow the command name
+  serve->add_option("--config", config, "Camera file")->capture_default_str();
+  serve->add_option("--time-scale", timeScale, "Simulated seconds per real second (0: at once)")
+      ->check(CLI::Validator(CheckTimeScale, "X >= 0", "TimeScale"));
+  serve->add_flag("--cached-frames", cachedFrames, "Serve precomputed frames");
+
+  // The commands for a running server go to it as one control line.
+  std::string device;
+  const std::pair<const char*, const char*> commands[] = {
+      {"list", "List the devices and their state"},
+      {"plug", "Plug DEVICE back in"},
+      {"unplug", "Unplug DEVICE"},
+      {"status", "Show the state of DEVICE"}};
+  for (const auto& [name, help] : commands) {
+    CLI::App* command = app.add_subcommand(name, help);
+    command->fallthrough();  // --bus may follow the command name
+    if (name != std::string("list"))
+      command->add_option("DEVICE", device, "The device")->required();
   }
-  if (words.empty()) return Usage();
-  if (words[0] == "serve") return words.size() == 1 ? Serve(root, config, timeScale, cachedFrames) : Usage();
-  if (words[0] == "list" || words[0] == "plug" || words[0] == "unplug" || words[0] == "status" ||
-      words[0] == "fault")
-    return Command(root, words);
-  return Usage();
+  CLI::App* fault = app.add_subcommand("fault", "Inject a fault: DEVICE KIND [VALUES] (below)");
+  fault->prefix_command();  // the fault words are the server's to judge
+  fault->callback([fault] {
+    if (fault->remaining_size() < 2)
+      throw CLI::ValidationError("fault", "needs a DEVICE and a fault kind");
+  });
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    if (e.get_exit_code() == 0) return app.exit(e);  // --help
+    const std::vector<std::string> extra = app.remaining();
+    const std::string reason = app.get_subcommands().empty() && !extra.empty()
+                                   ? "unknown command: " + extra.front()
+                                   : std::string(e.what());
+    std::fprintf(stderr, "tqsim: %s\nRun 'tqsim --help' for the commands.\n", reason.c_str());
+    return 2;
+  }
+  if (serve->parsed()) return Serve(root, config, timeScale, cachedFrames);
+  const CLI::App* command = app.get_subcommands().front();
+  std::vector<std::string> words = {command->get_name()};
+  if (!device.empty()) words.push_back(device);
+  for (const std::string& w : command->remaining()) words.push_back(w);
+  return Command(root, words);
 }

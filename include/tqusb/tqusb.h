@@ -1,14 +1,68 @@
 #ifndef TQUSB_TQUSB_H
 #define TQUSB_TQUSB_H
 /*
- * The camera interface of libtqusb: a flat set of functions with C linkage.
+ * tqusb.h - the camera interface of libtqusb: flat functions with C linkage.
  *
- * Every function but Enumerate, Initialize and Initialize2 takes the handle
- * that Initialize or Initialize2 returned. Functions with a bool result give
- * true on success; on failure the reason is left in the camera's last-error
- * text, which GetLastErrorString copies out. Text outputs take the buffer's
- * high index (size - 1): up to high + 1 characters are written, the
- * terminator only when the text is shorter.
+ * Link with `pkg-config --cflags --libs tqusb` or, in CMake,
+ * find_package(tqusb) and target_link_libraries(... tqusb::tqusb).
+ *
+ * HANDLES. Initialize(id) (or Initialize2, which leaves the periodic power
+ * reading off) returns a handle even when no camera with that id is attached
+ * or free; GetBooleanParameter(h, TQ_BOOL_CONNECTED, &b) tells. Every other
+ * function but Enumerate takes that handle until Release(h). Enumerate calls
+ * its callback once for each attached camera that no process has opened.
+ *
+ * RESULTS AND ERRORS. Functions returning bool give true on success. On
+ * failure the reason is in the camera's last-error text: copy it out with
+ * GetLastErrorString(h, sizeof text - 1, text). Typical texts:
+ * "CCD camera not connected to USB", "Camera does not support this feature",
+ * "Instruction failed: " followed by the camera's reason, "Buffer too small".
+ * A failed USB transfer leaves the text unchanged, writes a debug line (see
+ * tqSetDebugOutput) and disconnects the camera. The parameter queries fail
+ * without a text for an index the camera does not define. The last-error
+ * text stays readable while the camera is disconnected.
+ *
+ * TEXT OUTPUTS take a high index, the highest index that may be written
+ * (buffer size - 1): up to high + 1 characters are stored, and the
+ * terminating zero only when the text is shorter. Pass size - 1 and set
+ * buffer[size - 1] = 0 yourself if you need a terminated string.
+ *
+ * COORDINATES. The GetImage family takes its window (x, y, width, height)
+ * in output pixels, that is in binned pixels when SetBinning set a factor
+ * above 1, counted from the top-left corner. AdjustSubFrame works in
+ * unbinned sensor pixels and rounds a window to what the camera can read.
+ * TQ_INT_WIDTH and TQ_INT_HEIGHT are unbinned: the full frame at binning
+ * b x b is TQ_INT_WIDTH / b by TQ_INT_HEIGHT / b.
+ *
+ * IMAGE BUFFERS. bufferSize is in bytes and must be at least
+ * 2 * width * height for 16-bit pixels (GetImage, GetImage16b,
+ * GetImageExposure, GetImageExposure16b, and the 8b functions on
+ * generation 0 and 1 cameras, which always deliver 16 bits), or
+ * width * height for GetImage8b and GetImageExposure8b on other cameras
+ * (8-bit read modes only). A smaller buffer fails with "Buffer too small"
+ * before anything is sent. Pixels are unsigned, in host byte order, rows top
+ * to bottom, packed without padding.
+ *
+ * BLOCKING AND TIMEOUTS. Every function runs on the calling thread and
+ * returns when the camera has answered. GetImageExposure* blocks for the
+ * exposure time plus the readout; GetImage* for the readout. A reply the
+ * camera does not send within 30 s fails the call and disconnects the camera;
+ * image data is waited for as long as the connection lives. For long
+ * exposures use BeginExposure, wait in your own loop, EndExposure, GetImage.
+ * Camera objects take no lock: drive one camera from one thread at a time.
+ *
+ * EVENTS AND THREADS. The library starts no thread. A camera's device
+ * notices (unplug, plug back in) and its 10-second power timer are delivered
+ * to the thread that called Initialize, and only while that thread calls
+ * tqPumpEvents (or polls tqEventFd and then calls tqPumpEvents). Without
+ * pumping, an unplugged camera does not reconnect by itself. To be told of
+ * connection changes, create a queue with tqCreateNotifyWindow, pass it to
+ * RegisterNotifyHWND and read TQ_MSG_CAMERA_CONNECTED /
+ * TQ_MSG_CAMERA_NOT_CONNECTED from it with tqGetNotifyMessage on any thread.
+ *
+ * THE BUS. Cameras are found on the virtual USB bus under $TQUSB_BUS_DIR,
+ * else $XDG_RUNTIME_DIR/tqusb-bus, else /tmp/tqusb-bus-<uid>; the simulator
+ * tqsim serves the same root.
  *
  * Every plain function has a twin with the prefix "camera" that does the same
  * work, except ClearCCD, Initialize2 and ReadPowerUtilization.
@@ -19,7 +73,9 @@
 #endif
 
 #include "tqusb/export.h"
+#include "tqusb/tqusb_constants.h"
 #include "tqusb/tqusb_events.h"
+#include "tqusb/version.h"
 
 #ifdef __cplusplus
 namespace tQusb {
@@ -42,25 +98,40 @@ typedef void (*TQENUMPROC)(uint32_t id);
 extern "C" {
 #endif
 
-/* Plain family (41). */
-TQ_API bool AdjustSubFrame(TQCAMERA camera, uint32_t* x, uint32_t* y, uint32_t* width,
-                           uint32_t* height);
-TQ_API bool BeginExposure(TQCAMERA camera, bool shutter);
+/* ---- Plain family (41) ---------------------------------------------- */
+
+/* Lifecycle. Initialize never fails for a missing camera (see HANDLES);
+ * Release disconnects, frees the handle and ignores (TQCAMERA)-1. */
+TQ_API void Enumerate(TQENUMPROC callback);
+TQ_API TQCAMERA Initialize(uint32_t id);
+TQ_API TQCAMERA Initialize2(uint32_t id);
+TQ_API void Release(TQCAMERA camera);
+/* Copies the last-error text; high = buffer size - 1. */
+TQ_API void GetLastErrorString(TQCAMERA camera, uint32_t high, char* buffer);
+/* Sets the notify queue for connection messages (null: none); posts the
+ * current state at once. */
+TQ_API void RegisterNotifyHWND(TQCAMERA camera, TQHWND window);
+
+/* Queries: answered from what the library holds, without USB traffic, also
+ * while disconnected. index: TQ_INT_*, TQ_BOOL_*, TQ_STRING_*. */
+TQ_API bool GetIntegerParameter(TQCAMERA camera, uint32_t index, uint32_t* value);
+TQ_API bool GetBooleanParameter(TQCAMERA camera, uint32_t index, bool* value);
+TQ_API bool GetStringParameter(TQCAMERA camera, uint32_t index, uint32_t high, char* buffer);
+/* Names read mode index (0 .. TQ_INT_READ_MODES - 1). */
+TQ_API bool EnumerateReadModes(TQCAMERA camera, uint32_t index, uint32_t high, char* name);
+
+/* Exposure. shutter: open the shutter (where the camera has one).
+ * exposure: seconds, longer times are shortened to the camera's limit. */
 TQ_API bool ClearCCD(TQCAMERA camera);
 TQ_API bool ClearSensor(TQCAMERA camera);
+TQ_API bool Open(TQCAMERA camera);
 TQ_API bool Close(TQCAMERA camera);
-TQ_API bool ConvertGain(TQCAMERA camera, uint32_t gain, double* decibels, double* factor);
+TQ_API bool BeginExposure(TQCAMERA camera, bool shutter);
 TQ_API bool EndExposure(TQCAMERA camera, bool shutter, bool secondEnd);
-TQ_API void Enumerate(TQENUMPROC callback);
-TQ_API bool EnumerateFilters(TQCAMERA camera, uint32_t index, uint32_t high, char* name,
-                             uint32_t* colour);
-TQ_API bool EnumerateFilters2(TQCAMERA camera, uint32_t index, uint32_t high, char* name,
-                              uint32_t* colour, uint32_t* offset);
-TQ_API bool EnumerateReadModes(TQCAMERA camera, uint32_t index, uint32_t high, char* name);
-TQ_API bool GetBooleanParameter(TQCAMERA camera, uint32_t index, bool* value);
-TQ_API bool GetGPSData(TQCAMERA camera, double* latitude, double* longitude, double* altitude,
-                       int32_t* year, int32_t* month, int32_t* day, uint32_t* hour,
-                       uint32_t* minute, double* second, uint32_t* satellites, bool* valid);
+
+/* Readout. Windows in binned pixels, bufferSize in bytes (see COORDINATES
+ * and IMAGE BUFFERS). GetImage* read the last exposure; GetImageExposure*
+ * expose for the given seconds and read in one call. */
 TQ_API bool GetImage(TQCAMERA camera, uint32_t x, uint32_t y, uint32_t width, uint32_t height,
                      uint32_t bufferSize, void* buffer);
 TQ_API bool GetImage16b(TQCAMERA camera, uint32_t x, uint32_t y, uint32_t width, uint32_t height,
@@ -75,31 +146,50 @@ TQ_API bool GetImageExposure16b(TQCAMERA camera, double exposure, bool shutter, 
 TQ_API bool GetImageExposure8b(TQCAMERA camera, double exposure, bool shutter, uint32_t x,
                                uint32_t y, uint32_t width, uint32_t height, uint32_t bufferSize,
                                void* buffer);
+/* Binning factors for both axes (1 = none). */
+TQ_API bool SetBinning(TQCAMERA camera, uint32_t x, uint32_t y);
+/* Fits a window, in unbinned sensor pixels, to what the camera can read;
+ * false (without a text) when the camera cannot read windows. */
+TQ_API bool AdjustSubFrame(TQCAMERA camera, uint32_t* x, uint32_t* y, uint32_t* width,
+                           uint32_t* height);
+/* Selects read mode index (EnumerateReadModes). */
+TQ_API bool SetReadMode(TQCAMERA camera, uint32_t mode);
+/* Pre-flash before each exposure: seconds and count. */
+TQ_API bool SetPreflash(TQCAMERA camera, double seconds, uint32_t count);
 TQ_API bool GetImageTimeStamp(TQCAMERA camera, int32_t* year, int32_t* month, int32_t* day,
                               uint32_t* hour, uint32_t* minute, double* second);
-TQ_API bool GetIntegerParameter(TQCAMERA camera, uint32_t index, uint32_t* value);
-TQ_API void GetLastErrorString(TQCAMERA camera, uint32_t high, char* buffer);
-TQ_API bool GetStringParameter(TQCAMERA camera, uint32_t index, uint32_t high, char* buffer);
-TQ_API bool GetValue(TQCAMERA camera, uint32_t index, float* value);
-TQ_API TQCAMERA Initialize(uint32_t id);
-TQ_API TQCAMERA Initialize2(uint32_t id);
-TQ_API bool MoveInProgress(TQCAMERA camera, bool* moving);
-TQ_API bool MoveTelescope(TQCAMERA camera, uint16_t firstAxis, uint16_t secondAxis);
-TQ_API bool Open(TQCAMERA camera);
-TQ_API bool ReadPowerUtilization(TQCAMERA camera, float* value);
-TQ_API void RegisterNotifyHWND(TQCAMERA camera, TQHWND window);
-TQ_API bool ReinitFilterWheel(TQCAMERA camera);
-TQ_API void Release(TQCAMERA camera);
-TQ_API bool SetBinning(TQCAMERA camera, uint32_t x, uint32_t y);
-TQ_API bool SetFan(TQCAMERA camera, uint8_t value);
-TQ_API bool SetFilter(TQCAMERA camera, uint8_t index);
-TQ_API bool SetGain(TQCAMERA camera, uint16_t gain);
-TQ_API bool SetPreflash(TQCAMERA camera, double seconds, uint32_t count);
-TQ_API bool SetReadMode(TQCAMERA camera, uint32_t mode);
-TQ_API bool SetTemperature(TQCAMERA camera, float temperature);
-TQ_API bool SetWindowHeating(TQCAMERA camera, uint8_t level);
+/* Latitude and longitude in degrees (north and east positive), altitude in
+ * the receiver's unit, the receiver's time. */
+TQ_API bool GetGPSData(TQCAMERA camera, double* latitude, double* longitude, double* altitude,
+                       int32_t* year, int32_t* month, int32_t* day, uint32_t* hour,
+                       uint32_t* minute, double* second, uint32_t* satellites, bool* valid);
 
-/* The "camera" family (38). */
+/* Cooling and readings. temperature: set point in degrees Celsius. */
+TQ_API bool SetTemperature(TQCAMERA camera, float temperature);
+TQ_API bool SetFan(TQCAMERA camera, uint8_t value);
+TQ_API bool SetWindowHeating(TQCAMERA camera, uint8_t level);
+/* index: TQ_VALUE_*. */
+TQ_API bool GetValue(TQCAMERA camera, uint32_t index, float* value);
+/* Cooler power as a fraction 0..1. */
+TQ_API bool ReadPowerUtilization(TQCAMERA camera, float* value);
+/* gain: 0 .. TQ_INT_MAX_GAIN. ConvertGain needs no connection. */
+TQ_API bool SetGain(TQCAMERA camera, uint16_t gain);
+TQ_API bool ConvertGain(TQCAMERA camera, uint32_t gain, double* decibels, double* factor);
+
+/* Filter wheel: positions 0 .. TQ_INT_FILTERS - 1. */
+TQ_API bool SetFilter(TQCAMERA camera, uint8_t index);
+TQ_API bool ReinitFilterWheel(TQCAMERA camera);
+TQ_API bool EnumerateFilters(TQCAMERA camera, uint32_t index, uint32_t high, char* name,
+                             uint32_t* colour);
+TQ_API bool EnumerateFilters2(TQCAMERA camera, uint32_t index, uint32_t high, char* name,
+                              uint32_t* colour, uint32_t* offset);
+
+/* Guiding port: one value per axis, passed to the camera unchanged; neither
+ * call waits: poll MoveInProgress until the movement has ended. */
+TQ_API bool MoveTelescope(TQCAMERA camera, uint16_t firstAxis, uint16_t secondAxis);
+TQ_API bool MoveInProgress(TQCAMERA camera, bool* moving);
+
+/* ---- The "camera" family (38): the same work under other names ------- */
 TQ_API bool cameraAdjustSubFrame(TQCAMERA camera, uint32_t* x, uint32_t* y, uint32_t* width,
                                  uint32_t* height);
 TQ_API bool cameraBeginExposure(TQCAMERA camera, bool shutter);

@@ -9,13 +9,10 @@
 #endif
 
 #include "tqusb/export.h"
+#include "tqusb/tqusb_constants.h"
 
 /* A timeout that never ends. */
 #define TQ_INFINITE 0xFFFFFFFFu
-
-/* Messages posted to a notify queue; lparam is the camera handle. */
-#define TQ_MSG_CAMERA_CONNECTED 0x40Au
-#define TQ_MSG_CAMERA_NOT_CONNECTED 0x40Bu
 
 /* Dispatches the calling thread's pending device notices, timer ticks and
  * posted messages, waiting up to timeoutMs (TQ_INFINITE: without limit) for

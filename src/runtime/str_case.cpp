@@ -1,9 +1,11 @@
 // Upper and lower case. The 8-bit text is UTF-8 here, so the A forms change the
 // ASCII letters only and never split a multi-byte sequence; the W forms map each
-// UTF-16 unit with the C library in the current locale.
+// UTF-16 unit with the C library in the library's locale (Str::InitModule).
 #include <cwctype>
+#include <wctype.h>
 
 #include "runtime/str_core.h"
+#include "runtime/str_module_locale.h"
 
 namespace Str {
 namespace {
@@ -12,8 +14,8 @@ using detail::Size;
 
 // A unit whose mapping lies outside the 16-bit range (none does in practice) is
 // left as it is rather than truncated.
-char16_t MapUnit(char16_t c, wint_t (*map)(wint_t)) {
-  wint_t mapped = map(c);
+char16_t MapUnit(char16_t c, wint_t (*map)(wint_t, locale_t)) {
+  wint_t mapped = map(c, detail::ModuleLocale());
   return mapped <= 0xFFFF ? static_cast<char16_t>(mapped) : c;
 }
 
@@ -32,10 +34,10 @@ char LowA(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 char16_t CapW(char16_t c) {
-  return MapUnit(c, std::towupper);
+  return MapUnit(c, towupper_l);
 }
 char16_t LowW(char16_t c) {
-  return MapUnit(c, std::towlower);
+  return MapUnit(c, towlower_l);
 }
 
 void CapsA(unsigned int high, char* s) {

@@ -1,9 +1,12 @@
 // Comparisons by the collation of the current locale (set from the
-// environment by Str::InitModule).
+// environment by Str::InitModule into a locale object of the library's own).
 #include <cstring>
+#include <string.h>
 #include <cwctype>
+#include <wctype.h>
 
 #include "runtime/str_core.h"
+#include "runtime/str_module_locale.h"
 #include "runtime/str_utf.h"
 #include "tqusb/runtime/storage.h"
 
@@ -57,7 +60,7 @@ void CopyFolded(CollationText& out, const char* s, Size len) {
       dst += i - start;
       continue;
     }
-    auto folded = static_cast<char32_t>(std::towlower(static_cast<wint_t>(d.cp)));
+    auto folded = static_cast<char32_t>(towlower_l(static_cast<wint_t>(d.cp), detail::ModuleLocale()));
     if (folded > 0x10FFFF || (folded >= 0xD800 && folded <= 0xDFFF)) folded = d.cp;
     unsigned char enc[4];
     unsigned k = detail::EncodeUtf8(folded, enc);
@@ -85,7 +88,7 @@ int LocaleCompare(unsigned int aHigh, const char* a, unsigned int bHigh, const c
     CopyTerminated(aText, a, aLen);
     CopyTerminated(bText, b, bLen);
   }
-  int r = std::strcoll(aText.text(), bText.text());
+  int r = strcoll_l(aText.text(), bText.text(), detail::ModuleLocale());
   return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 

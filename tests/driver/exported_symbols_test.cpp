@@ -78,8 +78,13 @@ TEST(ExportedSymbols, CameraInterfaceExtensionsAndRuntimeOnly) {
       "(Str|Lib|Storage|os|MATHLIB|vlist|vtree|vcom|vscan|FIO|FIOR)::.*");
   for (const std::string& name : exports.cxx)
     EXPECT_TRUE(std::regex_match(name, runtime)) << "unexpected export: " << name;
-  for (const std::string prefix : {"Str::CopyA(", "Str::CopyW(", "Lib::Move(", "Storage::Allocate(",
-                                   "vlist::CList::Append(", "vtable for vlist::CListElem"}) {
+  for (const std::string prefix :
+       {"Str::CopyA(", "Str::CopyW(", "Lib::Move(", "Storage::Allocate(", "vlist::CList::Append(",
+        "vtable for vlist::CListElem", "vtree::CAVLTree2::Insert(", "vtable for vtree::CAVLTree",
+        "vcom::CRect::Init(", "vcom::ConvertBuffer(", "vcom::Dummy", "FIO::OpenReadA(",
+        "FIO::IOresult(", "FIOR::SplitPathA(", "vtable for FIOR::CRed2A",
+        "vcom::ParseLongPathNameA(", "vscan::CTextScanner::Init(",
+        "vtable for vscan::CRegScannerA"}) {
     EXPECT_TRUE(std::any_of(exports.cxx.begin(), exports.cxx.end(), [&](const std::string& n) {
       return n.rfind(prefix, 0) == 0;
     })) << prefix;

@@ -2,7 +2,9 @@
 #include <new>
 #include <utility>
 
+#include "driver/accessories/filter_list.h"
 #include "driver/camera/camera.h"
+#include "driver/config/config_file.h"
 #include "driver/camera/camera_texts.h"
 #include "driver/transport/command_channel.h"
 #include "driver/transport/text_high.h"
@@ -57,6 +59,13 @@ bool CCamera::Setup(int32_t id) {
   Attach();
   BinningX = BinningY = 1;
   HostBinningX = HostBinningY = 1;
+  // Generation-0 cameras (and a camera that was not found) take no settings.
+  if (Generation < 1 || Generation > 5) return IsConnected();
+  CropX = CropY = CropW = CropH = 0xFFFFFFFF;
+  Offset1 = Offset2 = Offset3 = Offset4 = OffsetCL = 0;
+  LoadFilterList(*this);
+  ReadConfigurationFile(*this);
+  SendConfiguredTiming(*this);
   return IsConnected();
 }
 

@@ -8,12 +8,6 @@ namespace tQusb {
 bool CCamera::ConvertGain(uint32_t, double*, double*) {
   return Unsupported();
 }
-bool CCamera::EnumerateFilters(uint32_t, uint32_t, char*, uint32_t*) {
-  return Unsupported();
-}
-bool CCamera::EnumerateFilters2(uint32_t, uint32_t, char*, uint32_t*, uint32_t*) {
-  return Unsupported();
-}
 bool CCamera::GetValue(uint32_t, float*) {
   return Unsupported();
 }
@@ -26,13 +20,7 @@ bool CCamera::MoveTelescope(uint16_t, uint16_t) {
 bool CCamera::ReadPowerUtilization(float*) {
   return Unsupported();
 }
-bool CCamera::ReinitFilterWheel() {
-  return Unsupported();
-}
 bool CCamera::SetFan(uint8_t) {
-  return Unsupported();
-}
-bool CCamera::SetFilter(uint8_t) {
   return Unsupported();
 }
 bool CCamera::SetGain(uint16_t) {

@@ -66,4 +66,12 @@ void ReleaseDevice(TClaimList& list, unsigned high, const char* path) {
   delete elem;
 }
 
+void ReleaseAllDevices(TClaimList& list) {
+  std::lock_guard<std::mutex> hold(list.Lock);
+  CDeviceListElem* elem = nullptr;
+  for (unsigned char ok = list.List.GetFirst(&elem); ok; ok = list.List.GetNext(&elem))
+    CloseSystemClaim(elem->Event);
+  list.List.DisposeList();
+}
+
 }  // namespace tQusb

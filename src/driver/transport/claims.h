@@ -35,5 +35,7 @@ void ClaimEventName(unsigned pathHigh, const char* path, unsigned high, char* na
 bool ClaimDevice(TClaimList& list, unsigned high, const char* path);
 // Drops this process's claim of the path; a path not in the list changes nothing.
 void ReleaseDevice(TClaimList& list, unsigned high, const char* path);
+// Drops every claim of the list (library unload with cameras still open).
+void ReleaseAllDevices(TClaimList& list);
 
 }  // namespace tQusb

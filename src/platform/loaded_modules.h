@@ -1,0 +1,14 @@
+#pragma once
+// The file of a loaded module, found by name.
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// A module is named as a loaded shared object: by its full path, by its file
+// name, or by its file name without the ".so" suffixes ("libtqusb" finds
+// libtqusb.so.1). An empty name is the program itself. The full path of the
+// file, or empty when no such module is loaded.
+std::string LoadedModuleFile(std::string_view name);
+
+}  // namespace platform

@@ -1,0 +1,136 @@
+// The settings a person writes for a camera, end to end against the simulator
+// as its own process: the settings file in the document folders (precedence,
+// timing, crop, transfer size), and the filter descriptions in the registry.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "driver/transport/usb_driver.h"
+#include "support/simulator.h"
+#include "tqusb/tqusb.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Records the largest read, so a test sees the size of the image pieces.
+class ReadSizeRecorder final : public tQusb::usb::Backend {
+ public:
+  explicit ReadSizeRecorder(tQusb::usb::Backend& inner) : inner_(inner) {}
+  std::vector<std::string> InterfacePaths(int c) override { return inner_.InterfacePaths(c); }
+  tQusb::usb::Handle Open(const char* path) override { return inner_.Open(path); }
+  bool Write(tQusb::usb::Handle h, const void* d, uint32_t n) override {
+    return inner_.Write(h, d, n);
+  }
+  bool Read(tQusb::usb::Handle h, void* d, uint32_t n, uint32_t* got) override {
+    largest = std::max(largest, n);
+    return inner_.Read(h, d, n, got);
+  }
+  void Close(tQusb::usb::Handle h) override { inner_.Close(h); }
+  bool QueryDescriptor(tQusb::usb::Handle h, uint8_t* d, uint32_t* n) override {
+    return inner_.QueryDescriptor(h, d, n);
+  }
+  uint32_t largest = 0;
+
+ private:
+  tQusb::usb::Backend& inner_;
+};
+
+class Settings : public tqtest::SimulatorTest {
+ protected:
+  Settings() : home_(root_.Path() + "-home") {
+    for (const char* dir : {"Documents/QUIL/ini", "public/QUIL/ini", "config/tqusb"})
+      fs::create_directories(home_ / dir);
+    setenv("HOME", home_.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home_ / "config").c_str(), 1);
+    setenv("XDG_CONFIG_DIRS", (home_ / "public").c_str(), 1);
+  }
+  ~Settings() override { fs::remove_all(home_); }
+
+  void Write(const std::string& relative, const std::string& text) {
+    std::ofstream(home_ / relative) << text;
+  }
+  static uint32_t Integer(TQCAMERA c, uint32_t index) {
+    uint32_t value = 0;
+    EXPECT_TRUE(GetIntegerParameter(c, index, &value)) << LastError(c);
+    return value;
+  }
+
+  fs::path home_;
+};
+
+TEST_F(Settings, PerCameraFileFirstThenTheGeneralOneAndTheTimingTheyAskFor) {
+  Write("Documents/QUIL/ini/tqusb.5005.ini", "[driver]\nClockDelay=11\n");
+  Write("Documents/QUIL/ini/tqusb.ini", "[driver]\nClockDelay=22\n[crop]\nx=0\ny=0\nw=300\nd=200\n");
+  Write("public/QUIL/ini/tqusb.5005.ini", "[driver]\nClockDelay=33\n");
+  Write("public/QUIL/ini/tqusb.2003.ini", "[driver]\nClockOverlapDelay=5\n");
+
+  Open(5005);  // kind 5: the delay alone, from the per-camera file in Documents
+  EXPECT_EQ(State("g1-k5", "timing"), "0,11");
+  TQCAMERA k3 = Open(2003);  // kind 3: its own file in Public Documents has no delay
+  EXPECT_EQ(State("g1-k3", "timing"), "0,0") << "no timing without a delay";
+  EXPECT_EQ(Integer(k3, 1), 1536u) << "the per-camera file wins, with no crop";
+  TQCAMERA k6 = Open(3006);  // kind 6: the general file
+  EXPECT_EQ(State("g1-k6", "timing"), "0,22");
+  EXPECT_EQ(Integer(k6, 1), 300u);
+  EXPECT_EQ(Integer(k6, 2), 200u) << "\"d\" stands in for a missing \"h\"";
+  Open(9017);  // generation 0 reads no file and gets no timing
+  EXPECT_EQ(State("g0-k17", "opcodes").find("19:"), std::string::npos);
+}
+
+TEST_F(Settings, SingleReadLimitSetsTheSizeOfImageReads) {
+  Write("Documents/QUIL/ini/tqusb.6008.ini", "[driver]\nSingleReadLimitMB=1\n");
+  TQCAMERA c = Open(6008);
+  ReadSizeRecorder recorder(tQusb::usb::Current());
+  tQusb::usb::SetBackend(&recorder);
+  std::vector<uint16_t> image(1024 * 1024);
+  const bool read = GetImageExposure16b(c, 0.0, false, 0, 0, 1024, 1024,
+                                        static_cast<uint32_t>(image.size() * 2), image.data());
+  tQusb::usb::SetBackend(nullptr);
+  ASSERT_TRUE(read) << LastError(c);
+  EXPECT_EQ(recorder.largest, 1048576u);
+}
+
+TEST_F(Settings, FiltersFromTheRegistryAndTheWheelCommands) {
+  Write("config/tqusb/registry.reg",
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Kestoral Instruments\\Tq Camera Filters\\2003]\r\n"
+        "\"MicrometerFilterOffset\"=dword:00000001\r\n"
+        "\"1\"=\"Red, RED, 120\"\r\n\"2\"=\"\"\r\n\"3\"=\"Luminance\"\r\n");
+  TQCAMERA c = Open(2003);
+  std::vector<std::string> names;
+  std::vector<uint32_t> colours;
+  std::vector<int32_t> offsets;
+  char name[32];
+  uint32_t colour = 0, offset = 0;
+  for (uint32_t i = 0; EnumerateFilters2(c, i, 31, name, &colour, &offset); ++i) {
+    names.emplace_back(name);
+    colours.push_back(colour);
+    offsets.push_back(static_cast<int32_t>(offset));
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"Red", "Luminance", "<undefined>", "<undefined>",
+                                             "<undefined>"}));
+  EXPECT_EQ(colours, (std::vector<uint32_t>{0x7F, 0, 0, 0, 0}));
+  EXPECT_EQ(offsets, (std::vector<int32_t>{120, 0, 0, 0, 0}));
+  bool micrometres = false;
+  EXPECT_TRUE(GetBooleanParameter(c, 11, &micrometres) && micrometres);
+
+  EXPECT_TRUE(SetFilter(c, 3)) << LastError(c);
+  EXPECT_EQ(State("g1-k3", "filter_position"), "3");
+  EXPECT_TRUE(cameraReinitFilterWheel(c)) << LastError(c);
+  EXPECT_EQ(State("g1-k3", "filter_position"), "0");
+  EXPECT_NE(State("g1-k3", "opcodes").find("1b:1"), std::string::npos);
+  EXPECT_TRUE(EnumerateFilters(c, 4, 31, name, &colour));
+  EXPECT_FALSE(EnumerateFilters(c, 5, 31, name, &colour));
+
+  TQCAMERA g2 = Open(1103);
+  EXPECT_FALSE(EnumerateFilters(g2, 0, 31, name, &colour));
+  EXPECT_EQ(LastError(g2), "Camera does not support this feature");
+}
+
+}  // namespace
