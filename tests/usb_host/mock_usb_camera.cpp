@@ -74,6 +74,7 @@ struct MockUsbCamera::State {
   std::deque<Urb*> completed;
   bool gone = false;
   bool stopping = false;
+  bool broken[2] = {false, false};  // the bus connection behind the endpoint closed
   std::thread readers[2];
   std::atomic<uint64_t> imageBytes{0};
 
@@ -81,6 +82,7 @@ struct MockUsbCamera::State {
   void Reap(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
   void Discard(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
   void ReadFrames(int index);
+  void BreakLocked(int index);
   void Stop();
 };
 
@@ -184,6 +186,9 @@ void MockUsbCamera::State::Submit(UMockdevIoctlClient* client, UMockdevIoctlData
     urb->status = sent ? 0 : -EPIPE;
     urb->actual = sent ? length : 0;
     completed.push_back(urb.release());
+  } else if (broken[index]) {
+    urb->status = -EPIPE;  // a stalled endpoint
+    completed.push_back(urb.release());
   } else {
     pending[index].push_back(urb.release());
     changed.notify_all();
@@ -249,16 +254,21 @@ void MockUsbCamera::State::ReadFrames(int index) {
       if (stopping) return;
       want = static_cast<uint32_t>(pending[index].front()->length);
     }
+    bool ok = true;
     if (left == 0) {
       unsigned char header[platform::bus::kFrameHeaderSize];
-      if (platform::sock::RecvExact(fd, header, sizeof header, -1) != platform::sock::RecvResult::Ok)
-        return;
-      left = platform::bus::DecodeFrameHeader(header);
+      ok = platform::sock::RecvExact(fd, header, sizeof header, -1) == platform::sock::RecvResult::Ok;
+      if (ok) left = platform::bus::DecodeFrameHeader(header);
     }
-    std::vector<unsigned char> bytes(std::min(want, left));
-    if (!bytes.empty() && platform::sock::RecvExact(fd, bytes.data(), bytes.size(), -1) !=
-                              platform::sock::RecvResult::Ok)
+    std::vector<unsigned char> bytes(ok ? std::min(want, left) : 0);
+    if (ok && !bytes.empty())
+      ok = platform::sock::RecvExact(fd, bytes.data(), bytes.size(), -1) ==
+           platform::sock::RecvResult::Ok;
+    if (!ok) {
+      std::lock_guard guard(lock);
+      BreakLocked(index);
       return;
+    }
     left -= static_cast<uint32_t>(bytes.size());
     if (index == 1) imageBytes += bytes.size();
     std::lock_guard guard(lock);
@@ -269,6 +279,16 @@ void MockUsbCamera::State::ReadFrames(int index) {
     urb->in = std::move(bytes);
     completed.push_back(urb);
   }
+}
+
+// The device stalls the endpoint: what is queued and what comes fails.
+void MockUsbCamera::State::BreakLocked(int index) {
+  broken[index] = true;
+  for (Urb* urb : pending[index]) {
+    urb->status = -EPIPE;
+    completed.push_back(urb);
+  }
+  pending[index].clear();
 }
 
 void MockUsbCamera::State::Stop() {

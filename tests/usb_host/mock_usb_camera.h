@@ -4,7 +4,8 @@
 // usbfs ioctls here. Bulk OUT transfers on endpoint 0x01 go to the command
 // socket of a camera served on the virtual bus; IN transfers on 0x81 and 0x82
 // are filled from its reply and image sockets, a frame ending a transfer
-// early as a short packet would. Works only inside umockdev-wrapper.
+// early as a short packet would; when a socket closes, the endpoint stalls.
+// Works only inside umockdev-wrapper.
 #include <cstdint>
 #include <memory>
 #include <string>

@@ -90,6 +90,19 @@ TEST(UsbTransport, InitializeReadOutUnplugAndReplug) {
   EXPECT_STREQ(camera->DevicePath, kExpectedPath);
   EXPECT_TRUE(GetImage16b(camera, 0, 0, 64, 32, uint32_t(pixels.size() * 2), pixels.data()))
       << camera->LastError;
+
+  // A short image transfer fails the readout only; a stalled endpoint (the
+  // connection behind it closed mid-frame) disconnects the camera.
+  struct Fault {
+    const char* command;
+    bool staysConnected;
+  };
+  for (const Fault& f : {Fault{"image-short 64", true}, Fault{"image-cut 100", false}}) {
+    SCOPED_TRACE(f.command);
+    ASSERT_EQ(server.Control(std::string("fault 1104 ") + f.command).rfind("ok", 0), 0u);
+    EXPECT_FALSE(GetImage16b(camera, 0, 0, 64, 32, uint32_t(pixels.size() * 2), pixels.data()));
+    EXPECT_EQ(camera->IsConnected(), f.staysConnected);
+  }
   Release(camera);
 }
 
