@@ -16,10 +16,21 @@ std::string TempName(const char* tag) {
   return "/tmp/tqusb-ini-fuzz-" + std::to_string(getpid()) + "-" + tag + ".ini";
 }
 
+// The two files of this process, removed when it ends.
+struct TempFiles {
+  std::string in = TempName("in"), out = TempName("out");
+  ~TempFiles() {
+    std::remove(in.c_str());
+    std::remove(out.c_str());
+  }
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string in = TempName("in"), out = TempName("out");
+  static const TempFiles files;
+  const std::string& in = files.in;
+  const std::string& out = files.out;
   FILE* f = std::fopen(in.c_str(), "wb");
   if (f == nullptr) return 0;
   std::fwrite(data, 1, size, f);

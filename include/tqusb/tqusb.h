@@ -164,15 +164,24 @@ TQ_API bool GetGPSData(TQCAMERA camera, double* latitude, double* longitude, dou
                        int32_t* year, int32_t* month, int32_t* day, uint32_t* hour,
                        uint32_t* minute, double* second, uint32_t* satellites, bool* valid);
 
-/* Cooling and readings. temperature: set point in degrees Celsius. */
+/* Cooling and readings. A generation without the function fails with
+ * "Camera does not support this feature".
+ * SetTemperature: set point in degrees Celsius; generations 1, 4, 5.
+ * SetFan: speed byte, passed unchanged; generations 0, 2, 3, 4.
+ * SetWindowHeating: level byte, passed unchanged; generations 1, 5. */
 TQ_API bool SetTemperature(TQCAMERA camera, float temperature);
 TQ_API bool SetFan(TQCAMERA camera, uint8_t value);
 TQ_API bool SetWindowHeating(TQCAMERA camera, uint8_t level);
-/* index: TQ_VALUE_*. */
+/* index: TQ_VALUE_*. Generation 0 knows 0 and 10, generations 2 and 3 know
+ * 0 and 20, the others 0..3, 10, 11, 20; any other index fails with
+ * "Unsupported value index". */
 TQ_API bool GetValue(TQCAMERA camera, uint32_t index, float* value);
-/* Cooler power as a fraction 0..1. */
+/* Cooler power as a fraction 0..1, -1 when the camera reports none; camera
+ * kinds 1 and 2 only (false without a text for the others, which give the
+ * power as GetValue TQ_VALUE_POWER_UTILIZATION). */
 TQ_API bool ReadPowerUtilization(TQCAMERA camera, float* value);
-/* gain: 0 .. TQ_INT_MAX_GAIN. ConvertGain needs no connection. */
+/* gain: 0 .. TQ_INT_MAX_GAIN in steps of 0.1 dB; generations 2 to 5.
+ * ConvertGain ignores the handle (null is fine) and always succeeds. */
 TQ_API bool SetGain(TQCAMERA camera, uint16_t gain);
 TQ_API bool ConvertGain(TQCAMERA camera, uint32_t gain, double* decibels, double* factor);
 
@@ -184,8 +193,10 @@ TQ_API bool EnumerateFilters(TQCAMERA camera, uint32_t index, uint32_t high, cha
 TQ_API bool EnumerateFilters2(TQCAMERA camera, uint32_t index, uint32_t high, char* name,
                               uint32_t* colour, uint32_t* offset);
 
-/* Guiding port: one value per axis, passed to the camera unchanged; neither
- * call waits: poll MoveInProgress until the movement has ended. */
+/* Guiding port (generations 0, 2, 3, 4): one value per axis, passed to the
+ * camera unchanged; neither call waits: poll MoveInProgress until the
+ * movement has ended. Generation 0 stores the camera's state byte as it
+ * arrives (it may be above 1), so test the byte for non-zero. */
 TQ_API bool MoveTelescope(TQCAMERA camera, uint16_t firstAxis, uint16_t secondAxis);
 TQ_API bool MoveInProgress(TQCAMERA camera, bool* moving);
 

@@ -45,7 +45,9 @@ bool IsPredefined(HKey key) {
 
 bool Lookup(HKey key, OpenedKey* out) {
   if (IsPredefined(key)) {
-    *out = {RegistryFilePath(), static_cast<uint32_t>(reinterpret_cast<uintptr_t>(key)), {},
+    *out = {RegistryFilePath(),
+            static_cast<uint32_t>(reinterpret_cast<uintptr_t>(key)),
+            {},
             kKeyRead | kKeyWrite};
     return true;
   }
@@ -70,8 +72,9 @@ HKey Register(OpenedKey key) {
 long ChildPath(const OpenedKey& parent, std::string_view path, OpenedKey* child) {
   *child = parent;
   for (std::string& n : SplitPath(path)) {
-    bool bad = n.size() > kMaxKeyName ||
-               std::any_of(n.begin(), n.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    bool bad = n.size() > kMaxKeyName || std::any_of(n.begin(), n.end(), [](char c) {
+                 return static_cast<unsigned char>(c) < 0x20;
+               });
     if (bad) return kInvalidParameter;
     child->path.push_back(std::move(n));
   }
@@ -260,8 +263,9 @@ long SetValue(HKey key, std::string_view name, bool wide, uint32_t type, const v
   if ((k.access & kKeySetValue) == 0) return kAccessDenied;
   if ((data == nullptr && size > 0) || name.size() > kMaxValueName) return kInvalidParameter;
   const auto* bytes = static_cast<const uint8_t*>(data);
-  std::vector<uint8_t> stored = IsStringType(type) && !wide ? Utf8ToUtf16Bytes(bytes, size)
-                                                            : std::vector<uint8_t>(bytes, bytes + size);
+  std::vector<uint8_t> stored = IsStringType(type) && !wide
+                                    ? Utf8ToUtf16Bytes(bytes, size)
+                                    : std::vector<uint8_t>(bytes, bytes + size);
   return Update(k, [&](Key& at, bool* changed) {
     at.SetValue(name, type, std::move(stored));
     *changed = true;
@@ -279,7 +283,9 @@ long DeleteValue(HKey key, std::string_view name) {
   });
 }
 
-long EnumKey(HKey key, uint32_t index, std::string* name) { return EnumItem(key, index, true, name); }
+long EnumKey(HKey key, uint32_t index, std::string* name) {
+  return EnumItem(key, index, true, name);
+}
 
 long EnumValue(HKey key, uint32_t index, std::string* name) {
   return EnumItem(key, index, false, name);

@@ -41,7 +41,9 @@ FileStamp StampOf(const struct stat& st) {
 // unchanged later.
 constexpr long long kSettledNs = 100'000'000;
 
-long long Nanoseconds(const timespec& t) { return t.tv_sec * 1'000'000'000ll + t.tv_nsec; }
+long long Nanoseconds(const timespec& t) {
+  return t.tv_sec * 1'000'000'000ll + t.tv_nsec;
+}
 
 struct Cache {
   std::mutex mutex;
@@ -170,7 +172,8 @@ std::shared_ptr<const Store> LoadStore(const std::string& file, long* error) {
   close(fd);
   timespec now{};
   clock_gettime(CLOCK_REALTIME, &now);
-  bool settled = Nanoseconds(now) - std::max(Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim)) > kSettledNs;
+  bool settled =
+      Nanoseconds(now) - std::max(Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim)) > kSettledNs;
   if (store != nullptr) {
     std::lock_guard lock(cache.mutex);
     cache.file = file;

@@ -18,16 +18,18 @@ struct RootEntry {
   std::string_view shortName;
 };
 constexpr RootEntry kRoots[] = {
-    {kClassesRoot, "HKEY_CLASSES_ROOT", "HKCR"},
-    {kCurrentUser, "HKEY_CURRENT_USER", "HKCU"},
-    {kLocalMachine, "HKEY_LOCAL_MACHINE", "HKLM"},
-    {kUsers, "HKEY_USERS", "HKU"},
+    {kClassesRoot, "HKEY_CLASSES_ROOT", "HKCR"},     {kCurrentUser, "HKEY_CURRENT_USER", "HKCU"},
+    {kLocalMachine, "HKEY_LOCAL_MACHINE", "HKLM"},   {kUsers, "HKEY_USERS", "HKU"},
     {kCurrentConfig, "HKEY_CURRENT_CONFIG", "HKCC"},
 };
 
-char Fold(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char Fold(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r';
+}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -57,7 +59,8 @@ bool ParseHex(std::string_view s, size_t maxDigits, uint32_t* out) {
 
 bool ValidKeyName(std::string_view n) {
   if (n.empty() || n.size() > kMaxKeyName) return false;
-  return std::none_of(n.begin(), n.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+  return std::none_of(n.begin(), n.end(),
+                      [](char c) { return static_cast<unsigned char>(c) < 0x20; });
 }
 
 const RootEntry* FindRoot(std::string_view name) {
@@ -91,7 +94,11 @@ bool ParseQuoted(std::string_view& s, std::string* out) {
     }
     if (c == '\\' && i < s.size()) {
       char e = s[i];
-      const char* mapped = e == '\\' ? "\\" : e == '"' ? "\"" : e == 'n' ? "\n" : e == 'r' ? "\r" : nullptr;
+      const char* mapped = e == '\\'  ? "\\"
+                           : e == '"' ? "\""
+                           : e == 'n' ? "\n"
+                           : e == 'r' ? "\r"
+                                      : nullptr;
       if (mapped != nullptr) {
         *out += *mapped;
         ++i;
@@ -256,12 +263,23 @@ void AppendQuoted(std::string* out, std::string_view text) {
   *out += '"';
   for (char c : text) {
     switch (c) {
-      case '\\': *out += "\\\\"; break;
-      case '"': *out += "\\\""; break;
-      case '\n': *out += "\\n"; break;
-      case '\r': *out += "\\r"; break;
-      case '\0': *out += "\\0"; break;
-      default: *out += c;
+      case '\\':
+        *out += "\\\\";
+        break;
+      case '"':
+        *out += "\\\"";
+        break;
+      case '\n':
+        *out += "\\n";
+        break;
+      case '\r':
+        *out += "\\r";
+        break;
+      case '\0':
+        *out += "\\0";
+        break;
+      default:
+        *out += c;
     }
   }
   *out += '"';
@@ -397,7 +415,8 @@ void Key::SetValue(std::string_view n, uint32_t type, std::vector<uint8_t> data)
 }
 
 bool Key::DeleteValue(std::string_view n) {
-  auto it = std::find_if(values.begin(), values.end(), [&](const Value& v) { return SameName(v.name, n); });
+  auto it = std::find_if(values.begin(), values.end(),
+                         [&](const Value& v) { return SameName(v.name, n); });
   if (it == values.end()) return false;
   values.erase(it);
   return true;
@@ -433,7 +452,8 @@ Key* Store::Walk(Key* from, const std::vector<std::string>& path) {
 bool ParseStore(std::string_view text, Store* store, size_t* errorLine) {
   if (errorLine != nullptr) *errorLine = 0;
   std::string converted;
-  if (text.size() >= 2 && static_cast<uint8_t>(text[0]) == 0xFF && static_cast<uint8_t>(text[1]) == 0xFE) {
+  if (text.size() >= 2 && static_cast<uint8_t>(text[0]) == 0xFF &&
+      static_cast<uint8_t>(text[1]) == 0xFE) {
     // UTF-16LE with its mark, as some editors save the file
     if (text.size() % 2 != 0) return false;
     std::vector<char16_t> w((text.size() - 2) / 2);

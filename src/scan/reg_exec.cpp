@@ -29,9 +29,9 @@ unsigned char ExecStrByExt(unsigned extHigh, const Char* ext, unsigned cmdHigh, 
   if (T::Length(kTextHigh, type) > 0 && scanner.Init(0, none, kTextHigh, type, HKEY_CLASSES_ROOT))
     base.assign(type, T::Length(kTextHigh, type));
   std::basic_string<Char> path = base + T::Literal("\\shell\\Open\\command");
-  unsigned char ok = scanner.Init(0, none, static_cast<unsigned>(path.size()), path.c_str(),
-                                  HKEY_CLASSES_ROOT) &&
-                     scanner.GetKeyStr(0, none, cmdHigh, cmd);
+  unsigned char ok =
+      scanner.Init(0, none, static_cast<unsigned>(path.size()), path.c_str(), HKEY_CLASSES_ROOT) &&
+      scanner.GetKeyStr(0, none, cmdHigh, cmd);
   scanner.Done();
   return ok;
 }
@@ -78,7 +78,8 @@ std::vector<const Char*> CollectArgs(va_list args) {
 
 }  // namespace
 
-unsigned char GetExecStrByExtA(unsigned int extHigh, const char* ext, unsigned int cmdHigh, char* cmd) {
+unsigned char GetExecStrByExtA(unsigned int extHigh, const char* ext, unsigned int cmdHigh,
+                               char* cmd) {
   return ExecStrByExt<CRegScannerA>(extHigh, ext, cmdHigh, cmd);
 }
 

@@ -21,7 +21,9 @@ using Ops = detail::RegOps<S, Char>;
                             const Char* path, HKEY rootKey) {                                      \
     return Ops<S, Char>::Init(*this, machineHigh, machine, pathHigh, path, rootKey, true);         \
   }                                                                                                \
-  void S::vfDone() { Ops<S, Char>::Done(*this); }                                                  \
+  void S::vfDone() {                                                                               \
+    Ops<S, Char>::Done(*this);                                                                     \
+  }                                                                                                \
   unsigned char S::SetRootSection() {                                                              \
     Ops<S, Char>::CloseSection(*this);                                                             \
     return 1;                                                                                      \
@@ -66,7 +68,9 @@ using Ops = detail::RegOps<S, Char>;
                           const Char* path, HKEY rootKey) {                                        \
     return vfCreate(machineHigh, machine, pathHigh, path, rootKey);                                \
   }                                                                                                \
-  void S::Done() { vfDone(); }                                                                     \
+  void S::Done() {                                                                                 \
+    vfDone();                                                                                      \
+  }                                                                                                \
   unsigned char S::GetKeyBool(unsigned int nameHigh, const Char* name, unsigned char* value) {     \
     unsigned int v = 0;                                                                            \
     if (value == nullptr || !Ops<S, Char>::GetFixed(*this, nameHigh, name, &v, 4, REG_DWORD))      \
@@ -105,7 +109,7 @@ using Ops = detail::RegOps<S, Char>;
   unsigned char S::SetKeyReal(unsigned int nameHigh, const Char* name, double value) {             \
     return Ops<S, Char>::Set(*this, nameHigh, name, &value, 8, REG_BINARY);                        \
   }                                                                                                \
-  unsigned char S::GetKeyRect(unsigned int nameHigh, const Char* name, vcom::CRect* value) {      \
+  unsigned char S::GetKeyRect(unsigned int nameHigh, const Char* name, vcom::CRect* value) {       \
     int v[4];                                                                                      \
     if (value == nullptr || !Ops<S, Char>::GetFixed(*this, nameHigh, name, v, 16, REG_BINARY))     \
       return 0;                                                                                    \

@@ -56,7 +56,8 @@ struct RegOps {
     std::string p = Name(std::min(pathHigh, kPathHigh), path);
     HKEY key = nullptr;
     if (!OpenReadWriteOrRead(root, p, &key)) {
-      if (!create || reg::CreateKey(root, p, reg::kKeyRead | reg::kKeyWrite, &key) != reg::kSuccess) {
+      if (!create ||
+          reg::CreateKey(root, p, reg::kKeyRead | reg::kKeyWrite, &key) != reg::kSuccess) {
         s.vfDone();
         return 0;
       }
@@ -70,8 +71,9 @@ struct RegOps {
     std::string n = Name(nameHigh, name);
     if (n.empty()) return s.RootKey != nullptr;
     HKEY key = nullptr;
-    bool ok = create ? reg::CreateKey(s.RootKey, n, reg::kKeyRead | reg::kKeyWrite, &key) == reg::kSuccess
-                     : OpenReadWriteOrRead(s.RootKey, n, &key);
+    bool ok =
+        create ? reg::CreateKey(s.RootKey, n, reg::kKeyRead | reg::kKeyWrite, &key) == reg::kSuccess
+               : OpenReadWriteOrRead(s.RootKey, n, &key);
     if (!ok) return 0;
     s.SectionKey = key;
     return 1;
@@ -92,7 +94,8 @@ struct RegOps {
       if (!emptied || reg::DeleteKey(key, name) != reg::kSuccess) return false;
     }
     while (reg::EnumValue(key, 0, &name) == reg::kSuccess) {
-      if (reg::DeleteValue(key, name) != reg::kSuccess) return false;  // never loop on a stuck value
+      if (reg::DeleteValue(key, name) != reg::kSuccess)
+        return false;  // never loop on a stuck value
     }
     return true;
   }
@@ -139,7 +142,8 @@ struct RegOps {
   // (unreadable, longer than the backup limit, backup not writable) gives 0.
   static unsigned char TryBackupKey(S& s, unsigned nameHigh, const Char* name) {
     unsigned size = 0;
-    long rc = reg::QueryValue(s.SectionKey, Name(nameHigh, name), T::kWide, nullptr, &size, nullptr);
+    long rc =
+        reg::QueryValue(s.SectionKey, Name(nameHigh, name), T::kWide, nullptr, &size, nullptr);
     if (rc == reg::kFileNotFound) return 1;
     if (rc != reg::kSuccess) return 0;
     std::basic_string<Char> backup = BackupName(nameHigh, name);
@@ -165,7 +169,8 @@ struct RegOps {
            reg::kSuccess;
   }
 
-  static unsigned char EnumKey(S& s, unsigned nameHigh, Char* name, unsigned char subkeys, int index) {
+  static unsigned char EnumKey(S& s, unsigned nameHigh, Char* name, unsigned char subkeys,
+                               int index) {
     if (name == nullptr) return 0;
     std::string item;
     long rc = index < 0 ? reg::kNoMoreItems
@@ -219,10 +224,12 @@ struct RegOps {
     unsigned n = T::Length(valueHigh, value);
     std::vector<Char> text(value, value + n);
     text.push_back(Char{});
-    return Set(s, nameHigh, name, text.data(), static_cast<unsigned>(text.size() * sizeof(Char)), REG_SZ);
+    return Set(s, nameHigh, name, text.data(), static_cast<unsigned>(text.size() * sizeof(Char)),
+               REG_SZ);
   }
 
-  static unsigned char GetIntS(S& s, unsigned nameHigh, const Char* name, int* value, unsigned base) {
+  static unsigned char GetIntS(S& s, unsigned nameHigh, const Char* name, int* value,
+                               unsigned base) {
     Char text[kNumberHigh + 1];
     unsigned char ok = 0;
     if (value == nullptr || !GetStr(s, nameHigh, name, kNumberHigh, text)) return 0;
@@ -231,14 +238,16 @@ struct RegOps {
     return ok;
   }
 
-  static unsigned char SetIntS(S& s, unsigned nameHigh, const Char* name, int value, unsigned base) {
+  static unsigned char SetIntS(S& s, unsigned nameHigh, const Char* name, int value,
+                               unsigned base) {
     Char text[kNumberHigh + 1] = {};
     unsigned char ok = 0;
     T::IntToStr(value, kNumberHigh, text, base, &ok);
     return ok && SetStr(s, nameHigh, name, kNumberHigh, text);
   }
 
-  static unsigned char GetBin(S& s, unsigned nameHigh, const Char* name, void* data, unsigned* size) {
+  static unsigned char GetBin(S& s, unsigned nameHigh, const Char* name, void* data,
+                              unsigned* size) {
     if (size == nullptr || (data == nullptr && *size > 0)) return 0;
     std::vector<unsigned char> buffer(std::max(*size, 1u));  // never null: null asks the size
     unsigned got = *size, type = 0;

@@ -16,7 +16,9 @@ struct Text;
 template <>
 struct Text<char> {
   static constexpr bool kWide = false;
-  static unsigned Length(unsigned high, const char* s) { return s == nullptr ? 0 : Str::LengthA(high, s); }
+  static unsigned Length(unsigned high, const char* s) {
+    return s == nullptr ? 0 : Str::LengthA(high, s);
+  }
   static std::string ToUtf8(unsigned high, const char* s) {
     return s == nullptr ? std::string() : std::string(s, Length(high, s));
   }
@@ -32,7 +34,9 @@ struct Text<char> {
   static void Concat(unsigned dh, char* d, unsigned ah, const char* a, unsigned bh, const char* b) {
     Str::ConcatA(dh, d, ah, a, bh, b);
   }
-  static void Append(unsigned dh, char* d, unsigned sh, const char* s) { Str::AppendA(dh, d, sh, s); }
+  static void Append(unsigned dh, char* d, unsigned sh, const char* s) {
+    Str::AppendA(dh, d, sh, s);
+  }
   static void Trim(unsigned h, char* s) { Str::TrimA(h, s); }
   static void Caps(unsigned h, char* s) { Str::CapsA(h, s); }
   static int Compare(unsigned ah, const char* a, unsigned bh, const char* b) {
@@ -77,7 +81,9 @@ struct Text<char16_t> {
     for (; *s != '\0'; ++s) w += static_cast<char16_t>(*s);  // ASCII literals only
     return w;
   }
-  static void Copy(unsigned dh, char16_t* d, unsigned sh, const char16_t* s) { Str::CopyW(dh, d, sh, s); }
+  static void Copy(unsigned dh, char16_t* d, unsigned sh, const char16_t* s) {
+    Str::CopyW(dh, d, sh, s);
+  }
   static void Concat(unsigned dh, char16_t* d, unsigned ah, const char16_t* a, unsigned bh,
                      const char16_t* b) {
     Str::ConcatW(dh, d, ah, a, bh, b);
@@ -90,7 +96,9 @@ struct Text<char16_t> {
   static int Compare(unsigned ah, const char16_t* a, unsigned bh, const char16_t* b) {
     return Str::CompareW(ah, a, bh, b);
   }
-  static unsigned CharPos(unsigned h, const char16_t* s, char16_t c) { return Str::CharPosW(h, s, c); }
+  static unsigned CharPos(unsigned h, const char16_t* s, char16_t c) {
+    return Str::CharPosW(h, s, c);
+  }
   static void Slice(unsigned dh, char16_t* d, unsigned sh, const char16_t* s, unsigned pos,
                     unsigned n) {
     Str::SliceW(dh, d, sh, s, pos, n);

@@ -35,7 +35,8 @@ struct FileIO {
            e = static_cast<CDataListElem*>(e->next)) {
         if (e->Section) {
           if (e != s.Lines.first) ok = FIO::WrLnA(h) && ok;
-          ok = FIO::WrStrA(h, 0, "[") && FIO::WrStrA(h, TextKeyHigh, e->Key) && FIO::WrStrA(h, 0, "]") && ok;
+          ok = FIO::WrStrA(h, 0, "[") && FIO::WrStrA(h, TextKeyHigh, e->Key) &&
+               FIO::WrStrA(h, 0, "]") && ok;
         } else if (e->Plain) {
           ok = FIO::WrStrA(h, TextKeyHigh, e->Key) && ok;
         } else {
@@ -56,11 +57,13 @@ CDataListElem::~CDataListElem() = default;
 unsigned char CTextScanner::Init(unsigned int fileHigh, const char* fileName) {
   return Ops::Init<FileIO>(*this, fileHigh, fileName);
 }
-unsigned char CTextScanner::Create(unsigned int sectionHigh, const char* section, unsigned int fileHigh,
-                                   const char* fileName) {
+unsigned char CTextScanner::Create(unsigned int sectionHigh, const char* section,
+                                   unsigned int fileHigh, const char* fileName) {
   return Ops::Create(*this, sectionHigh, section, fileHigh, fileName);
 }
-void CTextScanner::Done() { Ops::Done(*this); }
+void CTextScanner::Done() {
+  Ops::Done(*this);
+}
 
 unsigned char CTextScanner::SetSection(unsigned int nameHigh, const char* name) {
   return Ops::SetSection(*this, nameHigh, name);
@@ -79,7 +82,8 @@ unsigned char CTextScanner::GetKeyStr(unsigned int keyHigh, const char* key, uns
                                       char* value) {
   return Ops::GetStr(*this, keyHigh, key, valueHigh, value);
 }
-unsigned char CTextScanner::GetKeyBool(unsigned int keyHigh, const char* key, unsigned char* value) {
+unsigned char CTextScanner::GetKeyBool(unsigned int keyHigh, const char* key,
+                                       unsigned char* value) {
   return Ops::GetBool(*this, keyHigh, key, value);
 }
 unsigned char CTextScanner::GetKeyCard(unsigned int keyHigh, const char* key, unsigned int* value) {
@@ -92,7 +96,8 @@ unsigned char CTextScanner::GetKeyInt(unsigned int keyHigh, const char* key, int
     return Str::StrToIntA(detail::kNumberText, t, 10, ok);
   });
 }
-unsigned char CTextScanner::GetKeyCard64(unsigned int keyHigh, const char* key, unsigned long long* value) {
+unsigned char CTextScanner::GetKeyCard64(unsigned int keyHigh, const char* key,
+                                         unsigned long long* value) {
   return Ops::GetNumber(*this, keyHigh, key, value, [](const char* t, unsigned char* ok) {
     return Str::StrToCard64A(detail::kNumberText, t, 10, ok);
   });
@@ -102,7 +107,8 @@ unsigned char CTextScanner::GetKeyInt64(unsigned int keyHigh, const char* key, l
     return Str::StrToInt64A(detail::kNumberText, t, 10, ok);
   });
 }
-unsigned char CTextScanner::GetKeyCardPtr(unsigned int keyHigh, const char* key, unsigned long long* value) {
+unsigned char CTextScanner::GetKeyCardPtr(unsigned int keyHigh, const char* key,
+                                          unsigned long long* value) {
   return Ops::GetNumber(*this, keyHigh, key, value, [](const char* t, unsigned char* ok) {
     return Str::StrToCardPtrA(detail::kNumberText, t, 10, ok);
   });
@@ -133,7 +139,8 @@ unsigned char CTextScanner::SetKeyInt(unsigned int keyHigh, const char* key, int
     Str::IntToStrA(value, detail::kNumberText, t, 10, ok);
   });
 }
-unsigned char CTextScanner::SetKeyCard64(unsigned int keyHigh, const char* key, unsigned long long value) {
+unsigned char CTextScanner::SetKeyCard64(unsigned int keyHigh, const char* key,
+                                         unsigned long long value) {
   return Ops::SetNumber(*this, keyHigh, key, [&](char* t, unsigned char* ok) {
     Str::Card64ToStrA(value, detail::kNumberText, t, 10, ok);
   });
@@ -143,7 +150,8 @@ unsigned char CTextScanner::SetKeyInt64(unsigned int keyHigh, const char* key, l
     Str::Int64ToStrA(value, detail::kNumberText, t, 10, ok);
   });
 }
-unsigned char CTextScanner::SetKeyCardPtr(unsigned int keyHigh, const char* key, unsigned long long value) {
+unsigned char CTextScanner::SetKeyCardPtr(unsigned int keyHigh, const char* key,
+                                          unsigned long long value) {
   return Ops::SetNumber(*this, keyHigh, key, [&](char* t, unsigned char* ok) {
     Str::CardPtrToStrA(value, detail::kNumberText, t, 10, ok);
   });
@@ -161,22 +169,26 @@ unsigned char CTextScanner::AddLine(unsigned int keyHigh, const char* key, unsig
   return Ops::AddLine(*this, keyHigh, key, valueHigh, value);
 }
 
-unsigned char CTextScanner::GetFirstLine(unsigned int keyHigh, char* key, unsigned int valueHigh, char* value) {
+unsigned char CTextScanner::GetFirstLine(unsigned int keyHigh, char* key, unsigned int valueHigh,
+                                         char* value) {
   return Ops::GetFirstLine(*this, keyHigh, key, valueHigh, value);
 }
-unsigned char CTextScanner::GetNextLine(unsigned int keyHigh, char* key, unsigned int valueHigh, char* value) {
+unsigned char CTextScanner::GetNextLine(unsigned int keyHigh, char* key, unsigned int valueHigh,
+                                        char* value) {
   return Ops::GetNextLine(*this, keyHigh, key, valueHigh, value);
 }
-unsigned char CTextScanner::GetFirstKeyStr(unsigned int keyHigh, const char* key, unsigned int valueHigh,
-                                           char* value) {
+unsigned char CTextScanner::GetFirstKeyStr(unsigned int keyHigh, const char* key,
+                                           unsigned int valueHigh, char* value) {
   return Ops::GetFirstKeyStr(*this, keyHigh, key, valueHigh, value);
 }
-unsigned char CTextScanner::GetNextKeyStr(unsigned int keyHigh, const char* key, unsigned int valueHigh,
-                                          char* value) {
+unsigned char CTextScanner::GetNextKeyStr(unsigned int keyHigh, const char* key,
+                                          unsigned int valueHigh, char* value) {
   return Ops::GetNextKeyStr(*this, keyHigh, key, valueHigh, value);
 }
 
-unsigned char CTextScanner::SaveModified() { return Ops::SaveModified<FileIO>(*this); }
+unsigned char CTextScanner::SaveModified() {
+  return Ops::SaveModified<FileIO>(*this);
+}
 unsigned char CTextScanner::SaveAs(unsigned int fileHigh, const char* fileName) {
   return Ops::SaveAs<FileIO>(*this, fileHigh, fileName);
 }

@@ -64,6 +64,16 @@ struct TextOps {
     return e;
   }
 
+  // Editors often put a UTF-8 byte-order mark in front of an 8-bit file; it
+  // would hide a section header on the first line.
+  static void SkipUtf8Mark(Char* line) {
+    const bool mark = sizeof(Char) == 1 ? (static_cast<unsigned char>(line[0]) == 0xEF &&
+                                           static_cast<unsigned char>(line[1]) == 0xBB &&
+                                           static_cast<unsigned char>(line[2]) == 0xBF)
+                                        : line[0] == static_cast<Char>(0xFEFF);
+    if (mark) T::Slice(kLineHigh, line, kLineHigh, line, sizeof(Char) == 1 ? 3 : 1, kLineHigh);
+  }
+
   static void Dispose(S& s) {
     s.Lines.DisposeList();
     s.Section = s.Cursor = nullptr;
@@ -106,7 +116,10 @@ struct TextOps {
     s.Modified = 0;
     s.FileName[0] = Char{};
     if (fileName != nullptr) T::Copy(TextFileNameHigh, s.FileName, fileHigh, fileName);
+    bool first = true;
     bool opened = IO::Open(s, [&](Char* line) {
+      if (first) SkipUtf8Mark(line);
+      first = false;
       if (E* e = ParseLine(line)) s.Lines.Append(e);
     });
     s.Section = First(s);
@@ -177,7 +190,8 @@ struct TextOps {
 
   // --- look-ups ----------------------------------------------------------------
 
-  static unsigned char GetStr(S& s, unsigned keyHigh, const Char* key, unsigned valueHigh, Char* value) {
+  static unsigned char GetStr(S& s, unsigned keyHigh, const Char* key, unsigned valueHigh,
+                              Char* value) {
     E* e = FindKey(s, keyHigh, key);
     if (e == nullptr || value == nullptr) return 0;
     T::Copy(valueHigh, value, TextValueHigh, e->Value);
@@ -290,7 +304,8 @@ struct TextOps {
     if (text != nullptr) text[0] = Char{};
   }
 
-  static unsigned char GetNextLine(S& s, unsigned keyHigh, Char* key, unsigned valueHigh, Char* value) {
+  static unsigned char GetNextLine(S& s, unsigned keyHigh, Char* key, unsigned valueHigh,
+                                   Char* value) {
     E* e = s.Cursor;
     if (e == nullptr || e->Section) return 0;
     if (key != nullptr) T::Copy(keyHigh, key, TextKeyHigh, e->Key);
@@ -299,7 +314,8 @@ struct TextOps {
     return 1;
   }
 
-  static unsigned char GetFirstLine(S& s, unsigned keyHigh, Char* key, unsigned valueHigh, Char* value) {
+  static unsigned char GetFirstLine(S& s, unsigned keyHigh, Char* key, unsigned valueHigh,
+                                    Char* value) {
     Clear(keyHigh, key);
     Clear(valueHigh, value);
     s.Cursor = SectionStart(s);

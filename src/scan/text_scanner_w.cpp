@@ -76,11 +76,13 @@ CDataListElemW::~CDataListElemW() = default;
 unsigned char CTextScannerW::Init(unsigned int fileHigh, const char16_t* fileName) {
   return Ops::Init<FileIO>(*this, fileHigh, fileName);
 }
-unsigned char CTextScannerW::Create(unsigned int sectionHigh, const char16_t* section, unsigned int fileHigh,
-                                   const char16_t* fileName) {
+unsigned char CTextScannerW::Create(unsigned int sectionHigh, const char16_t* section,
+                                    unsigned int fileHigh, const char16_t* fileName) {
   return Ops::Create(*this, sectionHigh, section, fileHigh, fileName);
 }
-void CTextScannerW::Done() { Ops::Done(*this); }
+void CTextScannerW::Done() {
+  Ops::Done(*this);
+}
 
 unsigned char CTextScannerW::SetSection(unsigned int nameHigh, const char16_t* name) {
   return Ops::SetSection(*this, nameHigh, name);
@@ -95,14 +97,16 @@ unsigned char CTextScannerW::DeleteSection(unsigned int nameHigh, const char16_t
   return Ops::DeleteSection(*this, nameHigh, name);
 }
 
-unsigned char CTextScannerW::GetKeyStr(unsigned int keyHigh, const char16_t* key, unsigned int valueHigh,
-                                      char16_t* value) {
+unsigned char CTextScannerW::GetKeyStr(unsigned int keyHigh, const char16_t* key,
+                                       unsigned int valueHigh, char16_t* value) {
   return Ops::GetStr(*this, keyHigh, key, valueHigh, value);
 }
-unsigned char CTextScannerW::GetKeyBool(unsigned int keyHigh, const char16_t* key, unsigned char* value) {
+unsigned char CTextScannerW::GetKeyBool(unsigned int keyHigh, const char16_t* key,
+                                        unsigned char* value) {
   return Ops::GetBool(*this, keyHigh, key, value);
 }
-unsigned char CTextScannerW::GetKeyCard(unsigned int keyHigh, const char16_t* key, unsigned int* value) {
+unsigned char CTextScannerW::GetKeyCard(unsigned int keyHigh, const char16_t* key,
+                                        unsigned int* value) {
   return Ops::GetNumber(*this, keyHigh, key, value, [](const char16_t* t, unsigned char* ok) {
     return Str::StrToCardW(detail::kNumberText, t, 10, ok);
   });
@@ -112,17 +116,20 @@ unsigned char CTextScannerW::GetKeyInt(unsigned int keyHigh, const char16_t* key
     return Str::StrToIntW(detail::kNumberText, t, 10, ok);
   });
 }
-unsigned char CTextScannerW::GetKeyCard64(unsigned int keyHigh, const char16_t* key, unsigned long long* value) {
+unsigned char CTextScannerW::GetKeyCard64(unsigned int keyHigh, const char16_t* key,
+                                          unsigned long long* value) {
   return Ops::GetNumber(*this, keyHigh, key, value, [](const char16_t* t, unsigned char* ok) {
     return Str::StrToCard64W(detail::kNumberText, t, 10, ok);
   });
 }
-unsigned char CTextScannerW::GetKeyInt64(unsigned int keyHigh, const char16_t* key, long long* value) {
+unsigned char CTextScannerW::GetKeyInt64(unsigned int keyHigh, const char16_t* key,
+                                         long long* value) {
   return Ops::GetNumber(*this, keyHigh, key, value, [](const char16_t* t, unsigned char* ok) {
     return Str::StrToInt64W(detail::kNumberText, t, 10, ok);
   });
 }
-unsigned char CTextScannerW::GetKeyCardPtr(unsigned int keyHigh, const char16_t* key, unsigned long long* value) {
+unsigned char CTextScannerW::GetKeyCardPtr(unsigned int keyHigh, const char16_t* key,
+                                           unsigned long long* value) {
   return Ops::GetNumber(*this, keyHigh, key, value, [](const char16_t* t, unsigned char* ok) {
     return Str::StrToCardPtrW(detail::kNumberText, t, 10, ok);
   });
@@ -132,18 +139,21 @@ unsigned char CTextScannerW::GetKeyReal(unsigned int keyHigh, const char16_t* ke
     return Str::StrToRealW(detail::kNumberText, t, ok);
   });
 }
-unsigned char CTextScannerW::GetKeyRect(unsigned int keyHigh, const char16_t* key, vcom::CRect* value) {
+unsigned char CTextScannerW::GetKeyRect(unsigned int keyHigh, const char16_t* key,
+                                        vcom::CRect* value) {
   return Ops::GetRect(*this, keyHigh, key, value);
 }
 
-unsigned char CTextScannerW::SetKeyStr(unsigned int keyHigh, const char16_t* key, unsigned int valueHigh,
-                                      const char16_t* value) {
+unsigned char CTextScannerW::SetKeyStr(unsigned int keyHigh, const char16_t* key,
+                                       unsigned int valueHigh, const char16_t* value) {
   return Ops::SetStr(*this, keyHigh, key, valueHigh, value);
 }
-unsigned char CTextScannerW::SetKeyBool(unsigned int keyHigh, const char16_t* key, unsigned char value) {
+unsigned char CTextScannerW::SetKeyBool(unsigned int keyHigh, const char16_t* key,
+                                        unsigned char value) {
   return Ops::SetBool(*this, keyHigh, key, value);
 }
-unsigned char CTextScannerW::SetKeyCard(unsigned int keyHigh, const char16_t* key, unsigned int value) {
+unsigned char CTextScannerW::SetKeyCard(unsigned int keyHigh, const char16_t* key,
+                                        unsigned int value) {
   return Ops::SetNumber(*this, keyHigh, key, [&](char16_t* t, unsigned char* ok) {
     Str::CardToStrW(value, detail::kNumberText, t, 10, ok);
   });
@@ -153,17 +163,20 @@ unsigned char CTextScannerW::SetKeyInt(unsigned int keyHigh, const char16_t* key
     Str::IntToStrW(value, detail::kNumberText, t, 10, ok);
   });
 }
-unsigned char CTextScannerW::SetKeyCard64(unsigned int keyHigh, const char16_t* key, unsigned long long value) {
+unsigned char CTextScannerW::SetKeyCard64(unsigned int keyHigh, const char16_t* key,
+                                          unsigned long long value) {
   return Ops::SetNumber(*this, keyHigh, key, [&](char16_t* t, unsigned char* ok) {
     Str::Card64ToStrW(value, detail::kNumberText, t, 10, ok);
   });
 }
-unsigned char CTextScannerW::SetKeyInt64(unsigned int keyHigh, const char16_t* key, long long value) {
+unsigned char CTextScannerW::SetKeyInt64(unsigned int keyHigh, const char16_t* key,
+                                         long long value) {
   return Ops::SetNumber(*this, keyHigh, key, [&](char16_t* t, unsigned char* ok) {
     Str::Int64ToStrW(value, detail::kNumberText, t, 10, ok);
   });
 }
-unsigned char CTextScannerW::SetKeyCardPtr(unsigned int keyHigh, const char16_t* key, unsigned long long value) {
+unsigned char CTextScannerW::SetKeyCardPtr(unsigned int keyHigh, const char16_t* key,
+                                           unsigned long long value) {
   return Ops::SetNumber(*this, keyHigh, key, [&](char16_t* t, unsigned char* ok) {
     Str::CardPtrToStrW(value, detail::kNumberText, t, 10, ok);
   });
@@ -173,34 +186,43 @@ unsigned char CTextScannerW::SetKeyReal(unsigned int keyHigh, const char16_t* ke
     Str::RealToStrW(value, 17, 0, detail::kNumberText, t, ok);
   });
 }
-unsigned char CTextScannerW::SetKeyRect(unsigned int keyHigh, const char16_t* key, vcom::CRect value) {
+unsigned char CTextScannerW::SetKeyRect(unsigned int keyHigh, const char16_t* key,
+                                        vcom::CRect value) {
   return Ops::SetRect(*this, keyHigh, key, value);
 }
-unsigned char CTextScannerW::AddLine(unsigned int keyHigh, const char16_t* key, unsigned int valueHigh,
-                                    const char16_t* value) {
+unsigned char CTextScannerW::AddLine(unsigned int keyHigh, const char16_t* key,
+                                     unsigned int valueHigh, const char16_t* value) {
   return Ops::AddLine(*this, keyHigh, key, valueHigh, value);
 }
 
-unsigned char CTextScannerW::GetFirstLine(unsigned int keyHigh, char16_t* key, unsigned int valueHigh, char16_t* value) {
+unsigned char CTextScannerW::GetFirstLine(unsigned int keyHigh, char16_t* key,
+                                          unsigned int valueHigh, char16_t* value) {
   return Ops::GetFirstLine(*this, keyHigh, key, valueHigh, value);
 }
-unsigned char CTextScannerW::GetNextLine(unsigned int keyHigh, char16_t* key, unsigned int valueHigh, char16_t* value) {
+unsigned char CTextScannerW::GetNextLine(unsigned int keyHigh, char16_t* key,
+                                         unsigned int valueHigh, char16_t* value) {
   return Ops::GetNextLine(*this, keyHigh, key, valueHigh, value);
 }
-unsigned char CTextScannerW::GetFirstKeyStr(unsigned int keyHigh, const char16_t* key, unsigned int valueHigh,
-                                           char16_t* value) {
+unsigned char CTextScannerW::GetFirstKeyStr(unsigned int keyHigh, const char16_t* key,
+                                            unsigned int valueHigh, char16_t* value) {
   return Ops::GetFirstKeyStr(*this, keyHigh, key, valueHigh, value);
 }
-unsigned char CTextScannerW::GetNextKeyStr(unsigned int keyHigh, const char16_t* key, unsigned int valueHigh,
-                                          char16_t* value) {
+unsigned char CTextScannerW::GetNextKeyStr(unsigned int keyHigh, const char16_t* key,
+                                           unsigned int valueHigh, char16_t* value) {
   return Ops::GetNextKeyStr(*this, keyHigh, key, valueHigh, value);
 }
 
-unsigned char CTextScannerW::SaveModified() { return Ops::SaveModified<FileIO>(*this); }
+unsigned char CTextScannerW::SaveModified() {
+  return Ops::SaveModified<FileIO>(*this);
+}
 unsigned char CTextScannerW::SaveAs(unsigned int fileHigh, const char16_t* fileName) {
   return Ops::SaveAs<FileIO>(*this, fileHigh, fileName);
 }
-void CTextScannerW::SetSaveUnicode(unsigned char value) { SaveUnicode = value; }
-void CTextScannerW::SetUTF8Xlat(unsigned char value) { UTF8Xlat = value; }
+void CTextScannerW::SetSaveUnicode(unsigned char value) {
+  SaveUnicode = value;
+}
+void CTextScannerW::SetUTF8Xlat(unsigned char value) {
+  UTF8Xlat = value;
+}
 
 }  // namespace vscan

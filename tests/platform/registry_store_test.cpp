@@ -30,20 +30,23 @@ TEST(RegistryStore, ParsesAndWritesTheExportFormat) {
        "@=\"d\"\r\n\"s\"=\"q\\\"\\\\\"\r\n\"d\" = dword:0000002A\r\n\"b\"=hex:01,ff\r\n"
        "\"q\"=hex(b):01,00,00,00,00,00,00,00\r\n\"e\"=hex(2):41,00,00,00\r\n\"n\"=hex(0):\r\n",
        kHeader +
-           "[HKEY_CURRENT_USER\\A]\n@=\"d\"\n\"s\"=\"q\\\"\\\\\"\n\"d\"=dword:0000002a\n\"b\"=hex:01,ff\n"
+           "[HKEY_CURRENT_USER\\A]\n@=\"d\"\n\"s\"=\"q\\\"\\\\\"\n\"d\"=dword:0000002a\n\"b\"=hex:"
+           "01,ff\n"
            "\"q\"=hex(b):01,00,00,00,00,00,00,00\n\"e\"=hex(2):41,00,00,00\n\"n\"=hex(0):\n\n"},
       {"continued hex, long data wrapped",
        "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\K]\n\"x\"=hex:00,01,\\\n  02\n"
-       "\"long\"=hex:" + ZeroBytes(40) + "\n",
-       kHeader + "[HKEY_LOCAL_MACHINE\\K]\n\"x\"=hex:00,01,02\n\"long\"=hex:" + ZeroBytes(22) + ",\\\n  " +
-           ZeroBytes(18) + "\n\n"},
+       "\"long\"=hex:" +
+           ZeroBytes(40) + "\n",
+       kHeader + "[HKEY_LOCAL_MACHINE\\K]\n\"x\"=hex:00,01,02\n\"long\"=hex:" + ZeroBytes(22) +
+           ",\\\n  " + ZeroBytes(18) + "\n\n"},
       {"case-insensitive names merge, later value wins, deletions",
        "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A\\B]\n\"v\"=\"1\"\n\"w\"=\"2\"\n"
        "[HKEY_CURRENT_USER\\a\\b]\n\"V\"=\"3\"\n\"w\"=-\n[HKEY_CURRENT_USER\\A\\Gone]\n"
        "[-HKEY_CURRENT_USER\\A\\gone]\n",
        kHeader + "[HKEY_CURRENT_USER\\A\\B]\n\"v\"=\"3\"\n\n"},
       {"strings that are not plain text are kept as hex(1)",
-       "Windows Registry Editor Version 5.00\n[HKEY_USERS\\U]\n\"nl\"=\"a\\nb\"\n\"odd\"=hex(1):41\n",
+       "Windows Registry Editor Version "
+       "5.00\n[HKEY_USERS\\U]\n\"nl\"=\"a\\nb\"\n\"odd\"=hex(1):41\n",
        kHeader + "[HKEY_USERS\\U]\n\"nl\"=hex(1):61,00,0a,00,62,00,00,00\n\"odd\"=hex(1):41\n\n"},
   };
   for (const Case& c : cases) {
@@ -73,7 +76,9 @@ TEST(RegistryStore, RefusesWhatIsNotARegistryFile) {
       {h + "[HKEY_CURRENT_USER\\a]\n\"a=\"open\n", 3},
       {h + "[HKEY_CURRENT_USER\\a]\n\"a\"=\"x\" tail\n", 3},
       {h + "[HKEY_CURRENT_USER\\" + std::string(256, 'k') + "]\n", 2},
-      {"\xFF\xFE" "W", 0},
+      {"\xFF\xFE"
+       "W",
+       0},
   };
   for (const Case& c : cases) {
     Store store;

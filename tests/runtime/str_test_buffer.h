@@ -1,9 +1,13 @@
 #pragma once
 // A bounded-string buffer for tests: exactly high + 1 places on the heap, so a
 // read or write past high is caught by the address sanitizer.
+#include <clocale>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
+
+#include "tqusb/runtime/str.h"
 
 template <typename Ch>
 class Bounded {
@@ -48,20 +52,32 @@ inline BoundedW ExactW(std::u16string_view text) {
 }
 
 #include <clocale>
+#include <cstdlib>
 
 // Switches one locale category for the length of a test (the W case mappings and
 // the collation depend on it) and restores the previous setting.
+// Sets a locale for the length of a test: the process's own (for the C
+// library) and the library's, which Str::InitModule takes from the environment.
 class ScopedLocale {
  public:
   ScopedLocale(int category, const char* name) : category_(category) {
     const char* old = std::setlocale(category, nullptr);
     saved_ = old != nullptr ? old : "C";
     ok_ = std::setlocale(category, name) != nullptr;
+    if (name != nullptr) SetLibraryLocale(name);
   }
-  ~ScopedLocale() { std::setlocale(category_, saved_.c_str()); }
+  ~ScopedLocale() {
+    std::setlocale(category_, saved_.c_str());
+    unsetenv("LC_ALL");
+    Str::InitModule();
+  }
   bool ok() const { return ok_; }
 
  private:
+  static void SetLibraryLocale(const char* name) {
+    setenv("LC_ALL", name, 1);
+    Str::InitModule();
+  }
   int category_;
   std::string saved_;
   bool ok_;

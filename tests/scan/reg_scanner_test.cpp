@@ -37,8 +37,10 @@ class RegScannerTest : public ::testing::Test {
     file_ = dir_ + "/tqusb/registry.reg";
   }
   void TearDown() override {
-    if (previous_.empty()) unsetenv("XDG_CONFIG_HOME");
-    else setenv("XDG_CONFIG_HOME", previous_.c_str(), 1);
+    if (previous_.empty())
+      unsetenv("XDG_CONFIG_HOME");
+    else
+      setenv("XDG_CONFIG_HOME", previous_.c_str(), 1);
     std::filesystem::remove_all(dir_);
   }
 
@@ -65,27 +67,61 @@ TEST_F(RegScannerTest, TypedValuesRoundTripThroughTheFile) {
     std::function<unsigned char(CRegScannerA&)> set, check;
   } cases[] = {
       {"\"B\"=dword:00000001", [](CRegScannerA& s) { return s.SetKeyBool(0, "B", 7); },
-       [](CRegScannerA& s) { unsigned char v = 0; return s.GetKeyBool(0, "B", &v) && v == 1; }},
+       [](CRegScannerA& s) {
+         unsigned char v = 0;
+         return s.GetKeyBool(0, "B", &v) && v == 1;
+       }},
       {"\"C\"=dword:fffffffe", [](CRegScannerA& s) { return s.SetKeyCard(0, "C", 0xFFFFFFFE); },
-       [](CRegScannerA& s) { unsigned v = 0; return s.GetKeyCard(0, "C", &v) && v == 0xFFFFFFFE; }},
+       [](CRegScannerA& s) {
+         unsigned v = 0;
+         return s.GetKeyCard(0, "C", &v) && v == 0xFFFFFFFE;
+       }},
       {"\"I\"=dword:fffffff9", [](CRegScannerA& s) { return s.SetKeyInt(0, "I", -7); },
-       [](CRegScannerA& s) { int v = 0; return s.GetKeyInt(0, "I", &v) && v == -7; }},
+       [](CRegScannerA& s) {
+         int v = 0;
+         return s.GetKeyInt(0, "I", &v) && v == -7;
+       }},
       {"\"P\"=hex(b):08,07,06,05,04,03,02,01",
        [](CRegScannerA& s) { return s.SetKeyCardPtr(0, "P", 0x0102030405060708ull); },
-       [](CRegScannerA& s) { unsigned long long v = 0; return s.GetKeyCardPtr(0, "P", &v) && v == 0x0102030405060708ull; }},
-      {"\"R\"=hex:00,00,00,00,00,00,f8,3f", [](CRegScannerA& s) { return s.SetKeyReal(0, "R", 1.5); },
-       [](CRegScannerA& s) { double v = 0; return s.GetKeyReal(0, "R", &v) && v == 1.5; }},
+       [](CRegScannerA& s) {
+         unsigned long long v = 0;
+         return s.GetKeyCardPtr(0, "P", &v) && v == 0x0102030405060708ull;
+       }},
+      {"\"R\"=hex:00,00,00,00,00,00,f8,3f",
+       [](CRegScannerA& s) { return s.SetKeyReal(0, "R", 1.5); },
+       [](CRegScannerA& s) {
+         double v = 0;
+         return s.GetKeyReal(0, "R", &v) && v == 1.5;
+       }},
       {"\"Q\"=hex:01,00,00,00,fe,ff,ff,ff,80,02,00,00,e0,01,00,00",
        [&](CRegScannerA& s) { return s.SetKeyRect(0, "Q", rect); },
-       [](CRegScannerA& s) { vcom::CRect v; return s.GetKeyRect(0, "Q", &v) && v.x == 1 && v.y == -2 && v.width == 640 && v.height == 480; }},
+       [](CRegScannerA& s) {
+         vcom::CRect v;
+         return s.GetKeyRect(0, "Q", &v) && v.x == 1 && v.y == -2 && v.width == 640 &&
+                v.height == 480;
+       }},
       {"\"S\"=\"-FF\"", [](CRegScannerA& s) { return s.SetKeyIntS(0, "S", -255, 16); },
-       [](CRegScannerA& s) { int v = 0; return s.GetKeyIntS(0, "S", &v, 16) && v == -255; }},
-      {"\"T\"=\"C:\\\\a \\\"b\\\" \xc3\xa9\"", [](CRegScannerA& s) { return s.SetKeyStr(9, "T", 99, "C:\\a \"b\" \xc3\xa9"); },
-       [](CRegScannerA& s) { char v[16]; return s.GetKeyStr(0, "T", 15, v) && std::strcmp(v, "C:\\a \"b\" \xc3\xa9") == 0; }},
+       [](CRegScannerA& s) {
+         int v = 0;
+         return s.GetKeyIntS(0, "S", &v, 16) && v == -255;
+       }},
+      {"\"T\"=\"C:\\\\a \\\"b\\\" \xc3\xa9\"",
+       [](CRegScannerA& s) { return s.SetKeyStr(9, "T", 99, "C:\\a \"b\" \xc3\xa9"); },
+       [](CRegScannerA& s) {
+         char v[16];
+         return s.GetKeyStr(0, "T", 15, v) && std::strcmp(v, "C:\\a \"b\" \xc3\xa9") == 0;
+       }},
       {"@=\"default\"", [](CRegScannerA& s) { return s.SetKeyStr(0, "", 99, "default"); },
-       [](CRegScannerA& s) { char v[7]; return s.GetKeyStr(0, "", 6, v) && std::memcmp(v, "default", 7) == 0; }},
+       [](CRegScannerA& s) {
+         char v[7];
+         return s.GetKeyStr(0, "", 6, v) && std::memcmp(v, "default", 7) == 0;
+       }},
       {"\"N\"=hex:", [](CRegScannerA& s) { return s.SetKeyBin(0, "N", nullptr, 0); },
-       [](CRegScannerA& s) { unsigned size = 4; char v[4]; return s.GetKeyBin(0, "N", v, &size) && size == 0; }},
+       [](CRegScannerA& s) {
+         unsigned size = 4;
+         char v[4];
+         return s.GetKeyBin(0, "N", v, &size) && size == 0;
+       }},
   };
   CRegScannerA writer;
   ASSERT_TRUE(writer.Create(0, "", kPathHigh, kPath, HKEY_CURRENT_USER));
@@ -95,7 +131,8 @@ TEST_F(RegScannerTest, TypedValuesRoundTripThroughTheFile) {
   CRegScannerA reader;
   ASSERT_TRUE(reader.Init(0, "", kPathHigh, kPath, HKEY_CURRENT_USER));
   for (const Case& c : cases) {
-    EXPECT_NE(text.find(std::string("\n") + c.line + "\n"), std::string::npos) << c.line << "\n" << text;
+    EXPECT_NE(text.find(std::string("\n") + c.line + "\n"), std::string::npos) << c.line << "\n"
+                                                                               << text;
     EXPECT_TRUE(c.check(reader)) << c.line;
   }
   unsigned card = 42;
@@ -108,7 +145,8 @@ TEST_F(RegScannerTest, TypedValuesRoundTripThroughTheFile) {
   reader.Done();
 
   CRegScannerW wide;
-  ASSERT_TRUE(wide.Init(0, u"", kPathHigh, u"Software\\Kestoral Instruments\\Test", HKEY_CURRENT_USER));
+  ASSERT_TRUE(
+      wide.Init(0, u"", kPathHigh, u"Software\\Kestoral Instruments\\Test", HKEY_CURRENT_USER));
   char16_t w[16];
   EXPECT_TRUE(wide.GetKeyStr(0, u"T", 15, w));
   EXPECT_EQ(std::u16string(w), u"C:\\a \"b\" \u00e9");
@@ -135,7 +173,8 @@ TEST_F(RegScannerTest, SectionsAreSubkeys) {
   EXPECT_FALSE(s.SetSection(0, "5"));
   EXPECT_TRUE(s.ClearSection(0, ""));
   s.Done();
-  EXPECT_EQ(Read(), std::string(kHeader) + "[HKEY_CURRENT_USER\\Software\\Kestoral Instruments\\Test]\n\n");
+  EXPECT_EQ(Read(),
+            std::string(kHeader) + "[HKEY_CURRENT_USER\\Software\\Kestoral Instruments\\Test]\n\n");
 }
 
 TEST_F(RegScannerTest, BackupKeepsThePreviousValue) {
@@ -167,15 +206,18 @@ TEST_F(RegScannerTest, FailuresLeaveTheFileAndTheScannerAlone) {
   EXPECT_FALSE(s.Create(5, "server", kPathHigh, kPath, HKEY_CURRENT_USER)) << "remote registry";
   EXPECT_EQ(s.RootKey, nullptr);
 
-  const std::string broken = "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=bogus\n";
+  const std::string broken =
+      "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=bogus\n";
   Write(broken);
   EXPECT_FALSE(s.Create(0, "", kPathHigh, kPath, HKEY_CURRENT_USER));
   EXPECT_EQ(Read(), broken) << "a file that does not parse is never written";
 
-  const std::string good = std::string(kHeader) + "[HKEY_CURRENT_USER\\" + kPath + "]\n\"a\"=dword:00000005\n\n";
+  const std::string good =
+      std::string(kHeader) + "[HKEY_CURRENT_USER\\" + kPath + "]\n\"a\"=dword:00000005\n\n";
   Write(good);
   chmod(file_.c_str(), 0444);
-  ASSERT_TRUE(s.Init(0, "", kPathHigh, kPath, HKEY_CURRENT_USER)) << "read-only file opens for reading";
+  ASSERT_TRUE(s.Init(0, "", kPathHigh, kPath, HKEY_CURRENT_USER))
+      << "read-only file opens for reading";
   unsigned a = 0;
   EXPECT_TRUE(s.GetKeyCard(0, "a", &a));
   EXPECT_EQ(a, 5u);
@@ -237,7 +279,8 @@ TEST_F(RegScannerTest, ExecStrByExtension) {
   char result[256];
   EXPECT_EQ(vscan::CompleteExecStrA(result, cmd, "C:\\a.txt", nullptr), 2u);
   EXPECT_STREQ(result, "viewer C:\\a.txt");
-  EXPECT_EQ(vscan::CompleteExecStrA(result, "a %s b %s", "x", nullptr), 2u) << "stops at the null argument";
+  EXPECT_EQ(vscan::CompleteExecStrA(result, "a %s b %s", "x", nullptr), 2u)
+      << "stops at the null argument";
   EXPECT_STREQ(result, "a x b ");
   EXPECT_EQ(vscan::CompleteExecStrA(result, "", nullptr), 0xFFFFFFFFu);
 }

@@ -39,7 +39,9 @@ class TextScannerTest : public ::testing::Test {
   std::string dir_, file_;
 };
 
-std::u16string U16(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+std::u16string U16(const std::string& ascii) {
+  return std::u16string(ascii.begin(), ascii.end());
+}
 
 std::string Utf16Le(const std::u16string& text, bool mark) {
   std::string bytes = mark ? "\xFF\xFE" : "";
@@ -56,15 +58,17 @@ TEST_F(TextScannerTest, RoundTripsThroughTheWrittenForm) {
   } cases[] = {
       {"sections, plain lines, duplicates and blanks",
        "top=1\n\n[Camera]\nGain = 3\n; note\nFilter=R\nFilter = G\n  [Other]  \nx\n",
-       "top = 1\r\n\r\n[Camera]\r\nGain = 3\r\n; note\r\nFilter = R\r\nFilter = G\r\n\r\n[Other]\r\nx\r\n"},
+       "top = 1\r\n\r\n[Camera]\r\nGain = 3\r\n; note\r\nFilter = R\r\nFilter = "
+       "G\r\n\r\n[Other]\r\nx\r\n"},
       {"CR LF, no final newline, Ctrl-Z", "[A] trailing\r\nName =  x y  \r\n[Broken\r\nk=v\x1Aw=2",
        "[A]\r\nName = x y\r\nk = v\r\nw = 2\r\n"},
+      {"UTF-8 byte-order mark dropped", "\xEF\xBB\xBF[S]\nk=v\n", "[S]\r\nk = v\r\n"},
       {"UTF-8 text", "[Fenêtre]\nNom=Ångström µm\n", "[Fenêtre]\r\nNom = Ångström µm\r\n"},
-      {"bounds: key 80, line 256, plain 80",
-       key85 + "=1\n" + value300 + "\n" + plain90 + "\n",
+      {"bounds: key 80, line 256, plain 80", key85 + "=1\n" + value300 + "\n" + plain90 + "\n",
        std::string(80, 'k') + " = 1\r\n" + std::string(80, 'v') + "\r\n" + std::string(44, 'v') +
            "\r\n" + std::string(80, 'p') + "\r\n"},
-      {"UTF-16 with mark read into 8-bit", Utf16Le(u"[S]\r\nk=\u00e9\r\n", true), "[S]\r\nk = \u00e9\r\n"},
+      {"UTF-16 with mark read into 8-bit", Utf16Le(u"[S]\r\nk=\u00e9\r\n", true),
+       "[S]\r\nk = \u00e9\r\n"},
       {"UTF-16 without mark", Utf16Le(u"[S]\nk=v\n", false), "[S]\r\nk = v\r\n"},
   };
   for (const Case& c : cases) {
@@ -82,8 +86,10 @@ TEST_F(TextScannerTest, RoundTripsThroughTheWrittenForm) {
 }
 
 TEST_F(TextScannerTest, TypedLookUpsInTheCurrentSection) {
-  Write("first=0\nGain=9\n[Camera]\nGain = 3\nFast=True\nSlow=yes\nT=-2.5e1\nBig=18446744073709551615\n"
-        "R=1, 2;3  4\nBad=12x\nF=a\nF=b\nF=c\n[Other]\nOnly=1\n");
+  Write(
+      "first=0\nGain=9\n[Camera]\nGain = "
+      "3\nFast=True\nSlow=yes\nT=-2.5e1\nBig=18446744073709551615\n"
+      "R=1, 2;3  4\nBad=12x\nF=a\nF=b\nF=c\n[Other]\nOnly=1\n");
   CTextScanner s;
   ASSERT_TRUE(s.Init(High(), file_.c_str()));
   EXPECT_EQ(s.SetSection(5, "camera"), 0) << "names are case-sensitive";
@@ -114,12 +120,14 @@ TEST_F(TextScannerTest, TypedLookUpsInTheCurrentSection) {
 
   char value[8];
   std::string seen;
-  for (bool more = s.GetFirstKeyStr(0, "F", 7, value); more; more = s.GetNextKeyStr(0, "F", 7, value))
+  for (bool more = s.GetFirstKeyStr(0, "F", 7, value); more;
+       more = s.GetNextKeyStr(0, "F", 7, value))
     seen += value;
   EXPECT_EQ(seen, "abc");
   char key[80];
   int lines = 0;
-  for (bool more = s.GetFirstLine(79, key, 7, value); more; more = s.GetNextLine(79, key, 7, value)) ++lines;
+  for (bool more = s.GetFirstLine(79, key, 7, value); more; more = s.GetNextLine(79, key, 7, value))
+    ++lines;
   EXPECT_EQ(lines, 10);
   s.Done();
 }
@@ -143,9 +151,10 @@ TEST_F(TextScannerTest, EditsLandAtTheEndOfTheirSection) {
   s.SetKeyCard(0, "d", 4000000000u);
   s.DeleteSection(0, "C");
   ASSERT_TRUE(s.SaveModified());
-  EXPECT_EQ(Read(),
-            "[A]\r\nk = 2\r\nnew1 = v1\r\nk = 3\r\non = TRUE\r\ni = -7\r\nr = 1.0000000000000001E-1\r\n"
-            "q = 1, -2, 3, 4\r\n\r\n[B]\r\n\r\n[D]\r\nd = 4000000000\r\n");
+  EXPECT_EQ(
+      Read(),
+      "[A]\r\nk = 2\r\nnew1 = v1\r\nk = 3\r\non = TRUE\r\ni = -7\r\nr = 1.0000000000000001E-1\r\n"
+      "q = 1, -2, 3, 4\r\n\r\n[B]\r\n\r\n[D]\r\nd = 4000000000\r\n");
   s.Done();
   EXPECT_FALSE(s.SetKeyStr(0, "k", 0, "v")) << "no current section element after Done";
 }

@@ -81,7 +81,8 @@ class TQ_API CRegScannerA {
                                    unsigned int size, unsigned int type);
   // Item `index` of the section's subkeys (subkeys = 1) or value names; at the
   // end, or when the name does not fit nameHigh characters, 0 and an empty name.
-  virtual unsigned char EnumKey(unsigned int nameHigh, char* name, unsigned char subkeys, int index);
+  virtual unsigned char EnumKey(unsigned int nameHigh, char* name, unsigned char subkeys,
+                                int index);
 
   unsigned char Init(unsigned int machineHigh, const char* machine, unsigned int pathHigh,
                      const char* path, HKEY rootKey);

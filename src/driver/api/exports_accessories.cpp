@@ -8,8 +8,9 @@ using tQusb::Unguarded;
 
 namespace {
 
-bool DoConvertGain(TQCAMERA camera, uint32_t gain, double* decibels, double* factor) {
-  return Unguarded(camera, [&](CCamera& c) { return c.ConvertGain(gain, decibels, factor); });
+// Unguarded and independent of the handle: it works without an open camera.
+bool DoConvertGain(TQCAMERA, uint32_t gain, double* decibels, double* factor) {
+  return CCamera::ConvertGain(gain, decibels, factor);
 }
 
 bool DoEnumerateFilters(TQCAMERA camera, uint32_t index, uint32_t high, char* name,

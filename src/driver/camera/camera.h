@@ -78,7 +78,8 @@ class CCamera final : public CEventHandler {
   bool AdjustSubFrame(uint32_t* x, uint32_t* y, uint32_t* width, uint32_t* height);
   bool BeginExposure(uint8_t shutter);
   bool EndExposure(uint8_t shutter, uint8_t secondEnd);
-  bool ConvertGain(uint32_t gain, double* decibels, double* factor);
+  // Uses no camera data: the gain scale is the same for every model.
+  static bool ConvertGain(uint32_t gain, double* decibels, double* factor);
   bool EnumerateFilters(uint32_t index, uint32_t high, char* name, uint32_t* colour);
   bool EnumerateFilters2(uint32_t index, uint32_t high, char* name, uint32_t* colour,
                          uint32_t* offset);

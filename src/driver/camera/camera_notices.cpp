@@ -1,5 +1,6 @@
 // What the peer window delivers to a camera: device arrivals and removals,
 // the power-reading tick; and what the camera tells the host window.
+#include "driver/accessories/power_utilization.h"
 #include "driver/camera/camera.h"
 #include "driver/transport/command_channel.h"
 #include "tqusb/runtime/str.h"
@@ -46,10 +47,9 @@ void CCamera::Notify() {
 bool CCamera::HandleMessage(uint32_t message, uint64_t wparam, uint64_t lparam, uint64_t* result) {
   (void)result;
   if (message == kMsgTimer) {
-    if (wparam == 1) {
-      float value = 0.0f;
-      if (ReadPowerUtilization(&value)) PowerUtilization = value;
-    }
+    // The outcome is not used: the exchange leaves its reading, or -1.0
+    // where it has none, in PowerUtilization itself.
+    if (wparam == kPowerTimerId) ReadPowerUtilization(&PowerUtilization);
     return false;
   }
   if (message != kMsgDeviceChange || lparam == 0) return false;

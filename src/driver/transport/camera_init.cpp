@@ -1,5 +1,6 @@
 // Connecting a camera object to its device and reading what the camera says
 // about itself.
+#include "driver/accessories/power_utilization.h"
 #include "driver/camera/camera.h"
 #include "driver/camera/camera_texts.h"
 #include "driver/transport/camera_classes.h"
@@ -10,8 +11,6 @@
 namespace tQusb {
 namespace {
 
-constexpr uint32_t kPowerTimerId = 1;
-constexpr uint32_t kPowerTimerPeriodMs = 10000;
 constexpr uint32_t kUsb2SingleReadLimit = 0x400000;
 
 struct TPipeOpen {
@@ -101,7 +100,7 @@ void CCamera::CameraInit() {
     ReadMode = mode;
 
   if (PowerTimer && (CameraKind == 1 || CameraKind == 2))
-    StartTimer(Window, kPowerTimerId, kPowerTimerPeriodMs);
+    StartTimer(Window, kPowerTimerId, PowerTimerPeriodMs);
   if (Generation == 0) CanReadSubFrames();
 }
 

@@ -1,0 +1,134 @@
+#include "camera_bus.h"
+
+#include <indidevapi.h>
+
+#include "camera_handle.h"
+#include "tqusb/tqusb_events.h"
+#include "tqusb_ccd.h"
+
+namespace tqindi {
+namespace {
+
+constexpr int kNoticeCheckMs = 250;
+
+struct Bus {
+  std::vector<std::unique_ptr<TqusbCcd>> devices;
+  void* notify = nullptr;
+  int eventFd = -1;
+  int eventCallback = -1;  // -1 while the pump is held back
+};
+
+Bus& TheBus() {
+  static Bus bus;
+  return bus;
+}
+
+std::vector<uint32_t>* g_listed = nullptr;
+void CollectId(uint32_t id) {
+  g_listed->push_back(id);
+}
+
+bool AnyJobRunning() {
+  for (const auto& d : TheBus().devices)
+    if (d->Busy()) return true;
+  return false;
+}
+
+// Hands the library's connection messages to the devices they name.
+void DeliverNotices() {
+  unsigned message = 0;
+  uint64_t wparam = 0, lparam = 0;
+  while (tqGetNotifyMessage(TheBus().notify, 0, &message, &wparam, &lparam)) {
+    for (const auto& d : TheBus().devices) {
+      if (reinterpret_cast<uint64_t>(d->Camera()) == lparam && d->Camera() != nullptr)
+        d->OnCameraNotice(message == TQ_MSG_CAMERA_CONNECTED);
+    }
+  }
+}
+
+void OnEventFd(int, void*);
+
+void ResumePump() {
+  Bus& bus = TheBus();
+  if (bus.eventCallback < 0 && bus.eventFd >= 0)
+    bus.eventCallback = IEAddCallback(bus.eventFd, OnEventFd, nullptr);
+}
+
+// Device notices can close a camera's pipes; while a worker reads from them
+// the pump waits (the fd stays readable, so the callback is taken away).
+void OnEventFd(int, void*) {
+  Bus& bus = TheBus();
+  if (AnyJobRunning()) {
+    IERmCallback(bus.eventCallback);
+    bus.eventCallback = -1;
+    return;
+  }
+  tqPumpEvents(0);
+  DeliverNotices();
+}
+
+// Also pumps by itself where the library could make no descriptor.
+void OnNoticeTimer(void*) {
+  if (!AnyJobRunning()) {
+    if (TheBus().eventFd < 0) tqPumpEvents(0);
+    ResumePump();
+  }
+  DeliverNotices();
+}
+
+void StartPump() {
+  Bus& bus = TheBus();
+  bus.notify = tqCreateNotifyWindow();
+  bus.eventFd = tqEventFd();
+  ResumePump();
+  IEAddPeriodicTimer(kNoticeCheckMs, OnNoticeTimer, nullptr);
+}
+
+bool Known(uint32_t id) {
+  for (const auto& d : TheBus().devices)
+    if (d->Id() == id) return true;
+  return false;
+}
+
+// Opens each free camera that has no device yet briefly, to name its device
+// by model and id; the camera is opened again on connect. Cameras this
+// driver has open are not free, so they are not listed twice.
+void ListCameras() {
+  std::vector<uint32_t> ids;
+  g_listed = &ids;
+  Enumerate(CollectId);
+  g_listed = nullptr;
+  for (uint32_t id : ids) {
+    if (Known(id)) continue;
+    CameraHandle probe;
+    probe.Open(id);
+    std::string model = probe.Text(TQ_STRING_MODEL_TEXT);
+    probe.Close();
+    if (model.empty()) model = "tQusb camera";
+    TheBus().devices.push_back(std::make_unique<TqusbCcd>(id, model + " #" + std::to_string(id)));
+  }
+  if (TheBus().devices.empty()) IDMessage(nullptr, "tQusb: no free camera on the bus.");
+}
+
+bool g_started = false;
+
+}  // namespace
+
+std::vector<std::unique_ptr<TqusbCcd>>& Devices() {
+  if (!g_started) FindNewCameras();
+  return TheBus().devices;
+}
+
+void FindNewCameras() {
+  if (!g_started) {
+    g_started = true;
+    StartPump();
+  }
+  ListCameras();
+}
+
+void* NotifyWindow() {
+  return TheBus().notify;
+}
+
+}  // namespace tqindi

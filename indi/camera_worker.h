@@ -1,0 +1,37 @@
+#pragma once
+// Runs one long camera call at a time (a readout, a camera-timed exposure, a
+// filter move) on its own thread, so the driver's event loop never blocks.
+// The driver thread starts a job and later collects its result; while a job
+// runs, only the job touches the camera.
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace tqindi {
+
+struct JobResult {
+  bool ok = false;
+  std::string error;  // the camera's last-error text on failure
+};
+
+class CameraWorker {
+ public:
+  ~CameraWorker() { Wait(); }
+
+  // False when a job is still running.
+  bool Start(std::function<JobResult()> job);
+  bool Busy() const { return running_; }
+  // True once, when the job has ended; its result goes to `result`.
+  bool Collect(JobResult& result);
+  // Blocks until the running job ends (driver shutdown, disconnect).
+  void Wait();
+
+ private:
+  std::thread thread_;
+  std::atomic<bool> running_{false};
+  std::atomic<bool> finished_{false};
+  JobResult result_;
+};
+
+}  // namespace tqindi

@@ -1,0 +1,259 @@
+#include "tqusb_ccd.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "camera_bus.h"
+
+namespace tqindi {
+
+TqusbCcd::TqusbCcd(uint32_t id, const std::string& deviceName)
+    : INDI::FilterInterface(this), id_(id) {
+  setDeviceName(deviceName.c_str());
+  setVersion(1, 0);
+}
+
+TqusbCcd::~TqusbCcd() {
+  worker_.Wait();
+  camera_.Close();
+}
+
+bool TqusbCcd::initProperties() {
+  INDI::CCD::initProperties();
+  INDI::FilterInterface::initProperties(FILTER_TAB);
+  InitControlProperties();
+  addCaptureFormat({"INDI_MONO", "Mono", 16, true});
+  addDebugControl();
+  addConfigurationControl();
+  addPollPeriodControl();
+  setDefaultPollingPeriod(1000);
+  return true;
+}
+
+bool TqusbCcd::updateProperties() {
+  INDI::CCD::updateProperties();
+  if (isConnected()) {
+    // A temperature without a set point cannot be ramped.
+    if (traits_.temperature && !traits_.setPoint) deleteProperty(TemperatureRampNP.getName());
+    DefineControls();
+    if (traits_.filterCount > 0) {
+      BuildFilterNames();
+      INDI::FilterInterface::updateProperties();
+      filtersDefined_ = true;
+    }
+    if (pollTimer_ < 0) pollTimer_ = SetTimer(getCurrentPollingPeriod());
+  } else {
+    DeleteControls();
+    if (filtersDefined_) INDI::FilterInterface::updateProperties();
+    filtersDefined_ = false;
+  }
+  return true;
+}
+
+bool TqusbCcd::ISNewNumber(const char* dev, const char* name, double values[], char* names[],
+                           int n) {
+  if (dev != nullptr && std::strcmp(dev, getDeviceName()) == 0) {
+    if (filtersDefined_ && std::strcmp(name, FilterSlotNP.name) == 0)
+      return INDI::FilterInterface::processNumber(dev, name, values, names, n);
+    if (HandleControlNumber(name, values, names, n)) return true;
+  }
+  return INDI::CCD::ISNewNumber(dev, name, values, names, n);
+}
+
+bool TqusbCcd::ISNewSwitch(const char* dev, const char* name, ISState* states, char* names[],
+                           int n) {
+  if (dev != nullptr && std::strcmp(dev, getDeviceName()) == 0) {
+    // Disconnecting an unplugged camera stops waiting for it to come back.
+    if (unplugged_ && std::strcmp(name, "CONNECTION") == 0 &&
+        IUFindOnSwitchName(states, names, n) == std::string("DISCONNECT")) {
+      Disconnect();
+      setConnected(false, IPS_IDLE);
+      return true;
+    }
+    if (HandleControlSwitch(name, states, names, n)) return true;
+  }
+  return INDI::CCD::ISNewSwitch(dev, name, states, names, n);
+}
+
+bool TqusbCcd::ISNewText(const char* dev, const char* name, char* texts[], char* names[], int n) {
+  if (dev != nullptr && std::strcmp(dev, getDeviceName()) == 0 && filtersDefined_ &&
+      std::strcmp(name, FilterNameTP->name) == 0)
+    return INDI::FilterInterface::processText(dev, name, texts, names, n);
+  return INDI::CCD::ISNewText(dev, name, texts, names, n);
+}
+
+bool TqusbCcd::Connect() {
+  unplugged_ = false;
+  if (!AttachCamera()) {
+    LOGF_ERROR("Camera %u is not on the bus: %s", id_, camera_.LastError().c_str());
+    camera_.Close();
+    return false;
+  }
+  LOGF_INFO("Connected: %u x %u pixels, generation %d protocol", traits_.width, traits_.height,
+            traits_.generation);
+  return true;
+}
+
+bool TqusbCcd::Disconnect() {
+  // A running readout or filter move has to end before the handle goes away.
+  aborted_ = true;
+  worker_.Wait();
+  for (int* timer : {&exposureTimer_, &jobPollTimer_, &guideTimer_}) {
+    if (*timer >= 0) IERmTimer(*timer);
+    *timer = -1;
+  }
+  phase_ = Phase::Idle;
+  unplugged_ = false;
+  camera_.Close();
+  return true;
+}
+
+// Opens the camera and reads what it can do; the handle stays open for as
+// long as the device is connected, so the library brings it back after an
+// unplug.
+bool TqusbCcd::AttachCamera() {
+  camera_.Open(id_);
+  if (!camera_.Connected()) return false;
+  RegisterNotifyHWND(camera_.Get(), NotifyWindow());
+  ApplyTraits();
+  ApplyReadMode();
+  // The gain the client sees is the gain the camera uses.
+  if (traits_.gain) SetGain(camera_.Get(), static_cast<uint16_t>(GainN[0].value));
+  return true;
+}
+
+void TqusbCcd::ApplyTraits() {
+  traits_ = ReadTraits(camera_);
+  uint32_t caps = CCD_CAN_ABORT;
+  if (traits_.maxBinX > 1 || traits_.maxBinY > 1) caps |= CCD_CAN_BIN;
+  if (traits_.subFrames) caps |= CCD_CAN_SUBFRAME;
+  if (traits_.temperature) caps |= CCD_HAS_COOLER;
+  if (traits_.shutter) caps |= CCD_HAS_SHUTTER;
+  if (traits_.guidePort) caps |= CCD_HAS_ST4_PORT;
+  SetCCDCapability(caps);
+
+  uint16_t interfaces = CCD_INTERFACE;
+  if (traits_.guidePort) interfaces |= GUIDER_INTERFACE;
+  if (traits_.filterCount > 0) interfaces |= FILTER_INTERFACE;
+  setDriverInterface(interfaces);
+  syncDriverInfo();
+
+  eightBit_ = EightBitReadMode(camera_, 1, 1);
+  SetCCDParams(traits_.width, traits_.height, eightBit_ ? 8 : 16, traits_.pixelSizeX,
+               traits_.pixelSizeY);
+  PrimaryCCD.setMinMaxStep("CCD_EXPOSURE", "CCD_EXPOSURE_VALUE", 0, traits_.maxExposure, 0.001,
+                           false);
+  PrimaryCCD.setMinMaxStep("CCD_BINNING", "HOR_BIN", 1, traits_.maxBinX, 1, false);
+  PrimaryCCD.setMinMaxStep("CCD_BINNING", "VER_BIN", 1, traits_.maxBinY, 1, false);
+  if (!traits_.setPoint) TemperatureNP.p = IP_RO;
+  if (traits_.filterCount > 0) {
+    FilterSlotN[0].min = 1;
+    FilterSlotN[0].max = traits_.filterCount;
+  }
+}
+
+// A camera that was plugged in again starts from its power-on state; the
+// driver sends it what the client had chosen.
+void TqusbCcd::ReapplySettings() {
+  SetBinning(camera_.Get(), PrimaryCCD.getBinX(), PrimaryCCD.getBinY());
+  ApplyReadMode();
+  if (traits_.gain) SetGain(camera_.Get(), static_cast<uint16_t>(GainN[0].value));
+  if (traits_.setPoint && coolerOn_) ::SetTemperature(camera_.Get(), coolerTarget_);
+  // Fan and heating only when the client had set them (their power-on values
+  // are the camera's own).
+  if (traits_.fan && FanNP.s == IPS_OK) SetFan(camera_.Get(), static_cast<uint8_t>(FanN[0].value));
+  if (traits_.windowHeating && HeaterNP.s == IPS_OK)
+    SetWindowHeating(camera_.Get(), static_cast<uint8_t>(HeaterN[0].value));
+}
+
+// The camera starts in a read mode of its own; it is set to the one the
+// switch shows (the first one on a first connection).
+void TqusbCcd::ApplyReadMode() {
+  if (!traits_.readModes.empty()) {
+    const int shown = ReadModeS.size() == traits_.readModes.size()
+                          ? std::max(0, IUFindOnSwitchIndex(&ReadModeSP))
+                          : 0;
+    if (!SetReadMode(camera_.Get(), shown))
+      LOGF_WARN("Read mode not set: %s", camera_.LastError().c_str());
+  }
+  eightBit_ = EightBitReadMode(camera_, PrimaryCCD.getBinX(), PrimaryCCD.getBinY());
+  PrimaryCCD.setBPP(eightBit_ ? 8 : 16);
+}
+
+void TqusbCcd::OnCameraNotice(bool connected) {
+  if (!isConnected() && !unplugged_) return;
+  if (!connected) {
+    if (unplugged_) return;
+    unplugged_ = true;
+    aborted_ = true;
+    ShowUnplugged();
+    return;
+  }
+  if (!unplugged_ || !camera_.Connected()) return;
+  if (worker_.Busy()) return;  // handled when the job has been collected
+  unplugged_ = false;
+  aborted_ = false;
+  // Reading the traits again resets INDI's frame; the client's choice stays.
+  const int bx = PrimaryCCD.getBinX(), by = PrimaryCCD.getBinY();
+  const int x = PrimaryCCD.getSubX(), y = PrimaryCCD.getSubY();
+  const int w = PrimaryCCD.getSubW(), h = PrimaryCCD.getSubH();
+  ApplyTraits();
+  PrimaryCCD.setBin(bx, by);
+  PrimaryCCD.setFrame(x, y, w, h);
+  ReapplySettings();
+  setConnected(true, IPS_OK);
+  updateProperties();
+  LOG_INFO("Camera plugged in again; connected.");
+}
+
+void TqusbCcd::ShowUnplugged() {
+  if (exposureTimer_ >= 0) IERmTimer(exposureTimer_);
+  exposureTimer_ = -1;
+  // A running readout ends with a failed transfer; its result is dropped.
+  if (phase_ == Phase::Integrating || phase_ == Phase::Reading || phase_ == Phase::CameraTimed)
+    PrimaryCCD.setExposureFailed();
+  if (phase_ == Phase::Integrating) phase_ = Phase::Idle;
+  setConnected(false, IPS_ALERT);
+  updateProperties();
+  LOG_WARN("Camera unplugged; waiting for it to be plugged in again.");
+}
+
+void TqusbCcd::TimerHit() {
+  pollTimer_ = -1;
+  if (!isConnected()) return;
+  if (phase_ == Phase::Integrating || phase_ == Phase::CameraTimed) {
+    const double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - exposureStart_).count();
+    PrimaryCCD.setExposureLeft(std::max(0.0, exposureSeconds_ - elapsed));
+  }
+  if (!worker_.Busy()) PollReadings();
+  pollTimer_ = SetTimer(getCurrentPollingPeriod());
+}
+
+bool TqusbCcd::saveConfigItems(FILE* fp) {
+  INDI::CCD::saveConfigItems(fp);
+  if (filtersDefined_) INDI::FilterInterface::saveConfigItems(fp);
+  if (traits_.gain) IUSaveConfigNumber(fp, &GainNP);
+  if (!ReadModeS.empty()) IUSaveConfigSwitch(fp, &ReadModeSP);
+  return true;
+}
+
+void TqusbCcd::addFITSKeywords(INDI::CCDChip* chip) {
+  INDI::CCD::addFITSKeywords(chip);
+  fitsfile* fits = *chip->fitsFilePointer();
+  int status = 0;
+  if (traits_.gain) {
+    int gain = static_cast<int>(GainN[0].value);
+    fits_update_key_lng(fits, "GAIN", gain, "Gain, 0.1 dB steps", &status);
+  }
+  const int mode = IUFindOnSwitchIndex(&ReadModeSP);
+  if (!ReadModeS.empty() && mode >= 0)
+    fits_update_key_str(fits, "READMODE", ReadModeS[mode].label, "Read mode", &status);
+  if (filtersDefined_ && CurrentFilter >= 1 && CurrentFilter <= FilterNameTP->ntp)
+    fits_update_key_str(fits, "FILTER", FilterNameT[CurrentFilter - 1].text, "Filter", &status);
+  if (!imageTime_.empty())
+    fits_update_key_str(fits, "DATE-OBS", imageTime_.c_str(), "UTC time stamp of the camera",
+                        &status);
+}
+
+}  // namespace tqindi

@@ -1,0 +1,156 @@
+#pragma once
+// One INDI camera device per tqusb camera on the bus: exposures with abort,
+// binning and sub-frames, cooling, gain, read modes, fan, window heating, the
+// guide port, the filter wheel and the time and position receiver, each shown
+// only when the camera has it.
+#include <indiccd.h>
+#include <indifilterinterface.h>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "camera_handle.h"
+#include "camera_traits.h"
+#include "camera_worker.h"
+
+namespace tqindi {
+
+class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
+ public:
+  TqusbCcd(uint32_t id, const std::string& deviceName);
+  ~TqusbCcd() override;
+
+  const char* getDefaultName() override { return "tQusb CCD"; }
+  bool initProperties() override;
+  bool updateProperties() override;
+  bool ISNewNumber(const char* dev, const char* name, double values[], char* names[],
+                   int n) override;
+  bool ISNewSwitch(const char* dev, const char* name, ISState* states, char* names[],
+                   int n) override;
+  bool ISNewText(const char* dev, const char* name, char* texts[], char* names[], int n) override;
+
+  // The bus holds back its event pump while any camera job runs.
+  bool Busy() const { return worker_.Busy(); }
+  TQCAMERA Camera() const { return camera_.Get(); }
+  uint32_t Id() const { return id_; }
+  // A connection message of the library for this camera (unplug, plug).
+  void OnCameraNotice(bool connected);
+
+ protected:
+  bool Connect() override;
+  bool Disconnect() override;
+  void TimerHit() override;
+  bool saveConfigItems(FILE* fp) override;
+  void addFITSKeywords(INDI::CCDChip* chip) override;
+
+  // Exposure (tqusb_ccd_exposure.cpp).
+  bool StartExposure(float duration) override;
+  bool AbortExposure() override;
+  bool UpdateCCDFrame(int x, int y, int w, int h) override;
+  bool UpdateCCDBin(int hor, int ver) override;
+
+  // Cooling, gain, read modes, fan, heating, receiver (tqusb_ccd_controls.cpp).
+  int SetTemperature(double temperature) override;
+
+  // Guide port and filter wheel (tqusb_ccd_accessories.cpp).
+  IPState GuideNorth(uint32_t ms) override;
+  IPState GuideSouth(uint32_t ms) override;
+  IPState GuideEast(uint32_t ms) override;
+  IPState GuideWest(uint32_t ms) override;
+  int QueryFilter() override { return CurrentFilter; }
+  bool SelectFilter(int position) override;
+  bool GetFilterNames() override;
+
+ private:
+  enum class Phase { Idle, Integrating, Reading, CameraTimed, FilterMove };
+  enum Axis { kRa = 0, kDec = 1 };
+
+  // Connection.
+  bool AttachCamera();
+  void ApplyTraits();
+  void ReapplySettings();
+  void ApplyReadMode();
+  void ShowUnplugged();
+
+  // Exposure.
+  struct Window {
+    uint32_t x, y, width, height;
+  };
+  Window ReadoutWindow() const;
+  bool StartReadout(bool exposeToo, double seconds);
+  static void OnExposureDue(void* self);
+  void ExposureDue();
+  static void OnJobPoll(void* self);
+  void FinishJob(const JobResult& result);
+  void FinishExposure(const JobResult& result);
+  void ArmJobPoll();
+  bool ShutterOpenFor() const;
+  bool RefuseWhileBusy(const char* what);
+  bool RefuseDuringExposure(const char* what);
+
+  // Controls.
+  void InitControlProperties();
+  void DefineControls();
+  void DeleteControls();
+  bool HandleControlNumber(const char* name, double values[], char* names[], int n);
+  bool HandleControlSwitch(const char* name, ISState* states, char* names[], int n);
+  void PollReadings();
+  void DropCapability(bool& flag, const char* propertyName, const char* what);
+
+  // Accessories.
+  IPState Pulse(Axis axis, int32_t signedMs);
+  static void OnGuideDue(void* self);
+  void CheckGuidePulses();
+  void BuildFilterNames();
+  void FinishFilterMove(const JobResult& result);
+
+  uint32_t id_;
+  CameraHandle camera_;
+  CameraTraits traits_;
+  CameraWorker worker_;
+  Phase phase_ = Phase::Idle;
+  bool aborted_ = false;
+  bool unplugged_ = false;  // connected in INDI terms, waiting for the camera to come back
+  bool eightBit_ = false;
+  bool filtersDefined_ = false;
+  int exposureTimer_ = -1;
+  int jobPollTimer_ = -1;
+  int guideTimer_ = -1;
+  int pollTimer_ = -1;
+  int targetFilter_ = 1;
+  double exposureSeconds_ = 0;
+  std::chrono::steady_clock::time_point exposureStart_;
+  std::vector<uint8_t> image_;
+  std::string imageTime_;  // DATE-OBS from the camera's time stamp, when it has one
+  std::string stampError_;
+
+  struct GuidePulse {
+    bool active = false;
+    int32_t signedMs = 0;
+    std::chrono::steady_clock::time_point end;
+  } pulses_[2];
+
+  // Properties INDI::CCD does not have.
+  ISwitch CoolerS[2];
+  ISwitchVectorProperty CoolerSP;
+  INumber CoolerPowerN[1];
+  INumberVectorProperty CoolerPowerNP;
+  INumber GainN[1];
+  INumberVectorProperty GainNP;
+  INumber FanN[1];
+  INumberVectorProperty FanNP;
+  INumber HeaterN[1];
+  INumberVectorProperty HeaterNP;
+  std::vector<ISwitch> ReadModeS;
+  ISwitchVectorProperty ReadModeSP;
+  INumber GpsN[3];
+  INumberVectorProperty GpsNP;
+  IText GpsTimeT[1]{};
+  ITextVectorProperty GpsTimeTP;
+  double coolerTarget_ = 0;
+  bool coolerOn_ = false;
+};
+
+}  // namespace tqindi

@@ -1,0 +1,292 @@
+#!/usr/bin/env bash
+# End-to-end tests of indi_tqusb_ccd with real processes: the camera simulator
+# on a private bus, indiserver on a free port and its own socket running the
+# driver, and INDI's command-line clients.
+#
+#   indi_driver_test.sh TQSIM DRIVER CAMERAS_JSON CASE
+#
+# Exit 0 pass, 1 fail, 77 skipped (the camera does not offer the function in
+# this library build).
+set -euo pipefail
+tqsim=$1 driver=$2 cameras=$3 case=$4
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tqusb-indi.XXXXXX")
+mkdir "$work/bus" "$work/home" "$work/blobs"
+sim_pid="" server_pid=""
+cleanup() {
+  local status=$?
+  if [[ -n "$server_pid" ]]; then
+    local drivers
+    drivers=$(pgrep -P "$server_pid" || true)
+    kill "$server_pid" $drivers 2>/dev/null || true
+    wait "$server_pid" 2>/dev/null || true
+  fi
+  [[ -n "$sim_pid" ]] && { kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; }
+  if [[ $status -ne 0 && $status -ne 77 ]]; then
+    echo "--- indiserver log"; cat "$work/server.log" 2>/dev/null || true
+    echo "--- tqsim log"; cat "$work/sim.log" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+skip() { echo "SKIP: $*"; exit 77; }
+
+# A port nothing listens on (nothing answers a connect there).
+free_port() {
+  local p
+  while :; do
+    p=$((20000 + RANDOM % 40000))
+    (exec 3<>"/dev/tcp/127.0.0.1/$p") 2>/dev/null || { echo "$p"; return; }
+  done
+}
+port=$(free_port)
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" TQUSB_BUS_DIR="$work/bus"
+
+# The simulated clock runs 30 times faster: cooling takes seconds, guide
+# pulses and filter moves end quickly; host-timed exposures stay real time.
+"$tqsim" serve --bus "$work/bus" --config "$cameras" --time-scale 30 >"$work/sim.log" 2>&1 &
+sim_pid=$!
+for _ in $(seq 200); do
+  grep -q published "$work/sim.log" && break
+  kill -0 "$sim_pid" 2>/dev/null || fail "tqsim did not start"
+  sleep 0.05
+done
+
+indiserver -p "$port" -u "$work/indi.sock" "$driver" >"$work/server.log" 2>&1 &
+server_pid=$!
+
+G4="CMOS 1600 #1190"   # generation 4: host-timed, cooler, gain, fan, guide port
+G0="CCD 768 #9017"     # generation 0: camera-timed exposures
+G5="CMOS 1200 #1226"   # generation 5: window heating, no fan
+
+getprop() { indi_getprop -p "$port" -t 3 -1 "$1"; }
+setprop() { indi_setprop -p "$port" -t 3 "$1" || fail "setting $1"; }
+waitfor() { # expression, seconds
+  indi_eval -p "$port" -t "$2" -w "$1" >/dev/null 2>&1 || fail "waited ${2}s for: $1"
+}
+has() { indi_getprop -p "$port" -t 2 "$1" >/dev/null 2>&1; }
+
+for _ in $(seq 100); do
+  has "$G4.CONNECTION.CONNECT" && break
+  kill -0 "$server_pid" 2>/dev/null || fail "indiserver did not start"
+  sleep 0.1
+done
+connect() {
+  setprop "$1.CONNECTION.CONNECT=On"
+  waitfor "\"$1.CONNECTION.CONNECT\"==1" 10
+}
+
+# Keeps receiving the camera's image BLOBs into $work/blobs (indi_getprop
+# saves each one as DEVICE.CCD1.CCD1.fits).
+watch_blobs() { # device, seconds
+  (cd "$work/blobs" && exec indi_getprop -p "$port" -m -t "$2" "$1.CCD1.CCD1" >/dev/null 2>&1) &
+  sleep 0.5
+}
+blob_of() { echo "$work/blobs/$1.CCD1.CCD1.fits"; }
+wait_blob() { # device, seconds
+  local f
+  f=$(blob_of "$1")
+  for _ in $(seq $(($2 * 10))); do
+    [[ -s "$f" ]] && { sleep 0.3; return 0; }
+    sleep 0.1
+  done
+  fail "no image from $1 within $2 s"
+}
+# The value of a FITS header keyword, blanks and quotes removed.
+keyword() { # file, key
+  head -c 28800 "$1" | fold -w 80 | awk -v k="$2" 'substr($0,1,8)==sprintf("%-8s",k) {
+      v=substr($0,11); sub(/\/.*/,"",v); gsub(/[ \x27]/,"",v); print v; exit }'
+}
+fits_size() { # data bytes -> whole file bytes (header blocks plus padded data)
+  local header=$1 data=$2
+  echo $((header + (data + 2879) / 2880 * 2880))
+}
+check_image() { # device, width, height, bitpix, binning
+  local f
+  f=$(blob_of "$1")
+  [[ $(keyword "$f" NAXIS1) == "$2" ]] || fail "$1: NAXIS1 $(keyword "$f" NAXIS1), want $2"
+  [[ $(keyword "$f" NAXIS2) == "$3" ]] || fail "$1: NAXIS2 $(keyword "$f" NAXIS2), want $3"
+  [[ $(keyword "$f" BITPIX) == "$4" ]] || fail "$1: BITPIX $(keyword "$f" BITPIX), want $4"
+  [[ $(keyword "$f" XBINNING) == "$5" && $(keyword "$f" YBINNING) == "$5" ]] ||
+    fail "$1: binning $(keyword "$f" XBINNING)x$(keyword "$f" YBINNING), want $5"
+  [[ $(keyword "$f" INSTRUME) == "${1// /}" ]] || fail "$1: INSTRUME $(keyword "$f" INSTRUME)"
+  local header
+  header=$(head -c 28800 "$f" | fold -w 80 | grep -a -n '^END ' | head -1 | cut -d: -f1)
+  header=$(( (header * 80 + 2879) / 2880 * 2880 ))
+  local want
+  want=$(fits_size "$header" $(($2 * $3 * $4 / 8)))
+  [[ $(stat -c %s "$f") == "$want" ]] || fail "$1: file of $(stat -c %s "$f") bytes, want $want"
+}
+
+case "$case" in
+  cooling)
+    connect "$G4"
+    has "$G4.CCD_TEMPERATURE.CCD_TEMPERATURE_VALUE" || skip "no temperature reading"
+    has "$G4.CCD_COOLER.COOLER_ON" || skip "no cooler"
+    start=$(getprop "$G4.CCD_TEMPERATURE.CCD_TEMPERATURE_VALUE")
+    setprop "$G4.CCD_TEMPERATURE.CCD_TEMPERATURE_VALUE=-10"
+    waitfor "\"$G4.CCD_COOLER.COOLER_ON\"==1" 5
+    waitfor "abs(\"$G4.CCD_TEMPERATURE.CCD_TEMPERATURE_VALUE\"+10)<1" 40
+    echo "cooled from $start to $(getprop "$G4.CCD_TEMPERATURE.CCD_TEMPERATURE_VALUE")"
+    if has "$G4.CCD_COOLER_POWER.CCD_COOLER_VALUE"; then
+      power=$(getprop "$G4.CCD_COOLER_POWER.CCD_COOLER_VALUE")
+      awk -v p="$power" 'BEGIN { exit !(p > 0 && p <= 100) }' ||
+        fail "cooler power $power % while holding -10"
+    fi
+    ;;
+
+  exposure)
+    # 1 s at binning 2 on a 400 x 300 sub-frame, 12-bit read mode: a 200 x 150
+    # 16-bit FITS image.
+    connect "$G4"
+    setprop "$G4.CCD_READ_MODE.MODE_1=On"
+    setprop "$G4.CCD_BINNING.HOR_BIN;VER_BIN=2;2"
+    setprop "$G4.CCD_FRAME.X;Y;WIDTH;HEIGHT=100;50;400;300"
+    watch_blobs "$G4" 15
+    setprop "$G4.CCD_EXPOSURE.CCD_EXPOSURE_VALUE=1"
+    wait_blob "$G4" 10
+    check_image "$G4" 200 150 16 2
+    [[ $(keyword "$(blob_of "$G4")" EXPTIME) == 1.000000E+00 ]] || fail "EXPTIME"
+    [[ $(keyword "$(blob_of "$G4")" READMODE) == 12-bitslow ]] || fail "READMODE"
+    # The 8-bit read mode gives an 8-bit image of the same window.
+    rm -f "$(blob_of "$G4")"
+    setprop "$G4.CCD_READ_MODE.MODE_0=On"
+    setprop "$G4.CCD_EXPOSURE.CCD_EXPOSURE_VALUE=0.2"
+    wait_blob "$G4" 10
+    check_image "$G4" 200 150 8 2
+    ;;
+
+  camera-timed)
+    # Generation 0 has no begin/end: the camera times the exposure itself.
+    connect "$G0"
+    watch_blobs "$G0" 15
+    setprop "$G0.CCD_BINNING.HOR_BIN;VER_BIN=2;2"
+    setprop "$G0.CCD_FRAME.X;Y;WIDTH;HEIGHT=0;0;400;200"
+    setprop "$G0.CCD_EXPOSURE.CCD_EXPOSURE_VALUE=1"
+    wait_blob "$G0" 10
+    check_image "$G0" 200 100 16 2
+    ;;
+
+  abort)
+    connect "$G4"
+    watch_blobs "$G4" 12
+    setprop "$G4.CCD_EXPOSURE.CCD_EXPOSURE_VALUE=3"
+    waitfor "\"$G4.CCD_EXPOSURE._STATE\"==2" 5
+    setprop "$G4.CCD_ABORT_EXPOSURE.ABORT=On"
+    waitfor "\"$G4.CCD_EXPOSURE._STATE\"==0" 5
+    grep -qx exposing=0 <<<"$("$tqsim" --bus "$work/bus" status g4-k11-c90)" ||
+      fail "the camera still exposes after the abort"
+    sleep 3
+    [[ ! -e $(blob_of "$G4") ]] || fail "the aborted exposure delivered an image"
+    # The camera takes the next exposure normally.
+    setprop "$G4.CCD_EXPOSURE.CCD_EXPOSURE_VALUE=0.5"
+    wait_blob "$G4" 5
+    ;;
+
+  controls)
+    # Gain, fan, read mode and window heating reach the camera; a camera
+    # without a fan shows none.
+    connect "$G4"
+    connect "$G5"
+    has "$G4.CCD_GAIN.GAIN" || skip "no gain"
+    setprop "$G4.CCD_GAIN.GAIN=120"
+    setprop "$G4.CCD_FAN.FAN_SPEED=2"
+    setprop "$G4.CCD_READ_MODE.MODE_3=On"
+    setprop "$G5.CCD_WINDOW_HEATING.HEATING_LEVEL=3"
+    waitfor "\"$G5.CCD_WINDOW_HEATING._STATE\"==1 && \"$G4.CCD_READ_MODE._STATE\"==1" 5
+    state=$("$tqsim" --bus "$work/bus" status g4-k11-c90)
+    grep -qx gain=120 <<<"$state" || fail "camera gain: $(grep gain= <<<"$state")"
+    grep -qx fan=2 <<<"$state" || fail "camera fan: $(grep fan= <<<"$state")"
+    grep -qx read_mode=3 <<<"$state" || fail "camera read mode: $(grep read_mode= <<<"$state")"
+    grep -qx heater=3 <<<"$("$tqsim" --bus "$work/bus" status g5-k14-c26)" || fail "heater"
+    ! has "$G5.CCD_FAN.FAN_SPEED" || fail "generation 5 shows a fan"
+    ;;
+
+  gps)
+    # The receiver's position (longitude east, 0..360) and the image's time
+    # stamp as DATE-OBS.
+    connect "$G5"
+    has "$G5.GEOGRAPHIC_COORD.LAT" || skip "no receiver"
+    waitfor "abs(\"$G5.GEOGRAPHIC_COORD.LAT\"+33.5)<0.001 && abs(\"$G5.GEOGRAPHIC_COORD.LONG\"-289.75)<0.001 && \"$G5.GEOGRAPHIC_COORD.ELEV\"==2400" 5
+    watch_blobs "$G5" 10
+    setprop "$G5.CCD_EXPOSURE.CCD_EXPOSURE_VALUE=0.2"
+    wait_blob "$G5" 8
+    # (grep reads to the end: an early exit would break the pipe under pipefail)
+    head -c 28800 "$(blob_of "$G5")" | fold -w 80 | grep -a "^DATE-OBS=.*time stamp of the camera" >/dev/null ||
+      fail "DATE-OBS is not the camera's time stamp"
+    ;;
+
+  filter)
+    # Names from the camera's filter list (here from the registry file), a
+    # move to slot 3, and that slot's name in the image's FILTER keyword.
+    mkdir -p "$XDG_CONFIG_HOME/tqusb"
+    printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+      '[HKEY_CURRENT_USER\Software\Kestoral Instruments\Tq Camera Filters\1190]' \
+      '"1"="Luminance, WHITE"' '"2"="Red, RED"' '"3"="Halpha, RED, -40"' \
+      >"$XDG_CONFIG_HOME/tqusb/registry.reg"
+    connect "$G4"
+    has "$G4.FILTER_SLOT.FILTER_SLOT_VALUE" || skip "no filter wheel"
+    [[ $(getprop "$G4.FILTER_NAME.FILTER_SLOT_NAME_1") == Luminance ]] || fail "slot 1 name"
+    [[ $(getprop "$G4.FILTER_NAME.FILTER_SLOT_NAME_7") == "Filter 7" ]] || fail "slot 7 name"
+    setprop "$G4.FILTER_SLOT.FILTER_SLOT_VALUE=3"
+    waitfor "\"$G4.FILTER_SLOT.FILTER_SLOT_VALUE\"==3 && \"$G4.FILTER_SLOT._STATE\"==1" 10
+    watch_blobs "$G4" 10
+    setprop "$G4.CCD_EXPOSURE.CCD_EXPOSURE_VALUE=0.2"
+    wait_blob "$G4" 8
+    [[ $(keyword "$(blob_of "$G4")" FILTER) == Halpha ]] ||
+      fail "FILTER keyword $(keyword "$(blob_of "$G4")" FILTER), want Halpha"
+    ;;
+
+  guide)
+    # A pulse keeps the property busy for its length, then it goes idle.
+    connect "$G4"
+    has "$G4.TELESCOPE_TIMED_GUIDE_NS.TIMED_GUIDE_N" || skip "no guide port"
+    start=$(date +%s%N)
+    setprop "$G4.TELESCOPE_TIMED_GUIDE_NS.TIMED_GUIDE_N;TIMED_GUIDE_S=1500;0"
+    waitfor "\"$G4.TELESCOPE_TIMED_GUIDE_NS._STATE\"==2" 2
+    waitfor "\"$G4.TELESCOPE_TIMED_GUIDE_NS._STATE\"==0" 5
+    took=$((($(date +%s%N) - start) / 1000000))
+    ((took >= 1400)) || fail "a 1500 ms pulse ended after $took ms"
+    setprop "$G4.TELESCOPE_TIMED_GUIDE_WE.TIMED_GUIDE_W;TIMED_GUIDE_E=0;1000"
+    waitfor "\"$G4.TELESCOPE_TIMED_GUIDE_WE._STATE\"==2" 2
+    waitfor "\"$G4.TELESCOPE_TIMED_GUIDE_WE._STATE\"==0" 5
+    ;;
+
+  unplug)
+    connect "$G4"
+    "$tqsim" --bus "$work/bus" unplug g4-k11-c90 >/dev/null
+    waitfor "\"$G4.CONNECTION.CONNECT\"==0 && \"$G4.CONNECTION._STATE\"==3" 10
+    "$tqsim" --bus "$work/bus" plug g4-k11-c90 >/dev/null
+    waitfor "\"$G4.CONNECTION.CONNECT\"==1 && \"$G4.CONNECTION._STATE\"==1" 10
+    watch_blobs "$G4" 10
+    setprop "$G4.CCD_EXPOSURE.CCD_EXPOSURE_VALUE=0.2"
+    wait_blob "$G4" 8
+    # Disconnected by the client while unplugged, it stays disconnected.
+    "$tqsim" --bus "$work/bus" unplug g4-k11-c90 >/dev/null
+    waitfor "\"$G4.CONNECTION._STATE\"==3" 10
+    setprop "$G4.CONNECTION.DISCONNECT=On"
+    "$tqsim" --bus "$work/bus" plug g4-k11-c90 >/dev/null
+    sleep 2
+    [[ $(getprop "$G4.CONNECTION.CONNECT") == Off ]] || fail "reconnected after the client disconnected"
+    ;;
+
+  two-cameras)
+    # One indiserver, one driver process, two cameras exposing at once.
+    connect "$G4"
+    connect "$G0"
+    watch_blobs "$G4" 15
+    watch_blobs "$G0" 15
+    setprop "$G4.CCD_READ_MODE.MODE_1=On"
+    setprop "$G4.CCD_EXPOSURE.CCD_EXPOSURE_VALUE=2"
+    setprop "$G0.CCD_EXPOSURE.CCD_EXPOSURE_VALUE=1"
+    wait_blob "$G0" 10
+    wait_blob "$G4" 10
+    check_image "$G4" 1600 1200 16 1
+    check_image "$G0" 768 512 16 1
+    ;;
+
+  *) fail "unknown case $case" ;;
+esac
+echo "PASS: $case"

@@ -1,0 +1,114 @@
+// tqcam cool, filter, guide and gps: the camera's accessories, one command each.
+#include <chrono>
+#include <cstdio>
+#include <limits>
+
+#include "camera.h"
+#include "capture_setup.h"
+#include "commands.h"
+#include "failure.h"
+#include "interrupt.h"
+
+namespace tqcam {
+
+namespace {
+
+void PrintCooling(const Camera& camera, double elapsed) {
+  float sensor = 0, power = 0;
+  camera.Check(GetValue(camera.Handle(), TQ_VALUE_SENSOR_TEMPERATURE, &sensor),
+               "sensor temperature");
+  const bool hasPower = GetValue(camera.Handle(), TQ_VALUE_POWER_UTILIZATION, &power);
+  if (hasPower && power >= 0)
+    std::printf("%7.1f s  sensor %6.2f C  cooler power %5.1f %%\n", elapsed, sensor, power * 100.0);
+  else
+    std::printf("%7.1f s  sensor %6.2f C\n", elapsed, sensor);
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int Cool(uint32_t id, std::optional<double> setPoint, bool watch, double seconds) {
+  const Camera camera(id);
+  if (setPoint) {
+    camera.Check(SetTemperature(camera.Handle(), static_cast<float>(*setPoint)), "set point");
+    std::printf("camera %u: set point %.1f C\n", id, *setPoint);
+  }
+  const auto start = std::chrono::steady_clock::now();
+  for (;;) {
+    const double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    PrintCooling(camera, elapsed);
+    if (!watch || elapsed >= seconds) return 0;
+    if (interrupt::SleepFor(2.0)) return 0;  // Ctrl-C is how a watch normally ends
+  }
+}
+
+int MoveFilter(uint32_t id, const std::string& filter) {
+  const Camera camera(id);
+  if (filter.empty()) {
+    const std::vector<FilterSlot> filters = camera.Filters();
+    if (filters.empty()) {
+      // The generation test of the library gives the reason, if any.
+      char name[8];
+      uint32_t colour = 0;
+      camera.Check(EnumerateFilters(camera.Handle(), 0, sizeof name - 1, name, &colour), "filters");
+      throw Failure("filters: camera " + std::to_string(id) + " describes no filters");
+    }
+    for (size_t i = 0; i < filters.size(); ++i)
+      std::printf("%2zu  %-24s colour 0x%06X  offset %d\n", i, filters[i].name.c_str(),
+                  filters[i].colour, filters[i].offset);
+    return 0;
+  }
+  std::string name;
+  const uint32_t position = ResolveFilter(camera, filter, &name);
+  if (position > 255) throw Failure("filter " + filter + ": no such position");
+  {
+    interrupt::Blocking blocking;
+    camera.Check(SetFilter(camera.Handle(), static_cast<uint8_t>(position)), "filter " + filter);
+  }
+  std::printf("camera %u: filter position %u%s%s\n", id, position, name.empty() ? "" : " ",
+              name.c_str());
+  return 0;
+}
+
+int Guide(uint32_t id, int firstAxis, int secondAxis) {
+  constexpr int kMin = std::numeric_limits<int16_t>::min(),
+                kMax = std::numeric_limits<int16_t>::max();
+  if (firstAxis < kMin || firstAxis > kMax || secondAxis < kMin || secondAxis > kMax)
+    throw Failure("guide: axis values run from -32768 to 32767");
+  const Camera camera(id);
+  TQCAMERA h = camera.Handle();
+  camera.Check(
+      MoveTelescope(h, static_cast<uint16_t>(firstAxis), static_cast<uint16_t>(secondAxis)),
+      "guide");
+  for (;;) {
+    bool moving = false;
+    camera.Check(MoveInProgress(h, &moving), "guide state");
+    if (!moving) break;
+    if (interrupt::SleepFor(0.05)) throw Failure("interrupted", kInterruptedStatus);
+  }
+  std::printf("camera %u: guide move %d, %d done\n", id, firstAxis, secondAxis);
+  return 0;
+}
+
+int ShowGps(uint32_t id) {
+  const Camera camera(id);
+  double latitude = 0, longitude = 0, altitude = 0, second = 0;
+  int32_t year = 0, month = 0, day = 0;
+  uint32_t hour = 0, minute = 0, satellites = 0;
+  bool valid = false;
+  camera.Check(GetGPSData(camera.Handle(), &latitude, &longitude, &altitude, &year, &month, &day,
+                          &hour, &minute, &second, &satellites, &valid),
+               "GPS");
+  std::printf("position   %s\n", valid ? "valid" : "not valid");
+  std::printf("latitude   %.6f\nlongitude  %.6f\naltitude   %.1f\nsatellites %u\n", latitude,
+              longitude, altitude, satellites);
+  if (year != 0)
+    std::printf("time       %04d-%02d-%02dT%02u:%02u:%06.3f UTC\n", year, month, day, hour, minute,
+                second);
+  else
+    std::printf("time       not available (%s)\n", camera.LastError().c_str());
+  return 0;
+}
+
+}  // namespace tqcam

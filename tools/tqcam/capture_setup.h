@@ -1,0 +1,38 @@
+// What a capture asks of the camera before it exposes: parsing the binning,
+// window, read mode and filter arguments against what the camera offers, and
+// waiting for the cooler.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "camera.h"
+
+namespace tqcam {
+
+struct Binning {
+  uint32_t x = 1, y = 1;
+};
+
+struct Window {
+  uint32_t x = 0, y = 0, width = 0, height = 0;
+};
+
+// "2" or "2x3".
+Binning ParseBinning(const std::string& text);
+// "X,Y,W,H".
+Window ParseWindow(const std::string& text);
+// The window within a frame of frameWidth x frameHeight; Failure when it
+// does not lie wholly on it.
+void CheckWindow(const Window& window, uint32_t frameWidth, uint32_t frameHeight);
+
+// The list number of a read mode given by number or (case-insensitive) name.
+uint32_t ResolveReadMode(const Camera& camera, const std::string& mode, std::string* name);
+// The wheel position of a filter given by position number or name.
+uint32_t ResolveFilter(const Camera& camera, const std::string& filter, std::string* name);
+
+// Polls the sensor temperature until it is within half a degree of the set
+// point; Failure on timeout or Ctrl-C.
+void WaitForTemperature(const Camera& camera, double setPoint, double timeoutSeconds);
+
+}  // namespace tqcam

@@ -1,0 +1,30 @@
+// One exposure and its readout. Generations 1 to 5 are exposed under the
+// tool's own clock (BeginExposure, wait, EndExposure, GetImage), so Ctrl-C
+// can end the exposure cleanly; generation 0 has no exposure control and is
+// exposed and read in one library call.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "camera.h"
+#include "capture_setup.h"
+#include "frame.h"
+
+namespace tqcam {
+
+struct ExposureRequest {
+  double seconds = 0.0;
+  bool light = true;  // shutter open
+  bool eightBit = false;
+  Window window;
+};
+
+struct ExposureResult {
+  Frame frame;
+  std::chrono::system_clock::time_point hostStart;  // host clock just before the start
+};
+
+ExposureResult Expose(const Camera& camera, int generation, const ExposureRequest& request);
+
+}  // namespace tqcam

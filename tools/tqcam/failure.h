@@ -1,0 +1,23 @@
+// A failure that ends the command: main prints its text as one line on
+// standard error and exits with its status.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace tqcam {
+
+class Failure : public std::runtime_error {
+ public:
+  explicit Failure(const std::string& text, int status = 1)
+      : std::runtime_error(text), status_(status) {}
+  int Status() const { return status_; }
+
+ private:
+  int status_;
+};
+
+// Exit status of a command ended by Ctrl-C (128 + SIGINT, as shells report it).
+inline constexpr int kInterruptedStatus = 130;
+
+}  // namespace tqcam

@@ -1,0 +1,118 @@
+// tqcam list and tqcam info: what the cameras on the bus are and can do,
+// read from the parameter queries.
+#include <algorithm>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "camera.h"
+#include "commands.h"
+#include "failure.h"
+#include "parameters.h"
+
+namespace tqcam {
+
+namespace {
+
+std::string YesNo(const Camera& camera, uint32_t index) {
+  return camera.Boolean(index).value_or(false) ? "yes" : "no";
+}
+
+nlohmann::ordered_json Describe(const Camera& camera) {
+  nlohmann::ordered_json info;
+  info["id"] = camera.Id();
+  info["generation"] = camera.Generation();
+  auto& strings = info["strings"] = nlohmann::ordered_json::object();
+  for (const ParameterName& p : StringParameters())
+    if (auto v = camera.String(p.index)) strings[p.name] = *v;
+  auto& integers = info["integers"] = nlohmann::ordered_json::object();
+  for (const ParameterName& p : IntegerParameters())
+    if (auto v = camera.Integer(p.index)) integers[p.name] = *v;
+  auto& booleans = info["booleans"] = nlohmann::ordered_json::object();
+  for (const ParameterName& p : BooleanParameters())
+    if (auto v = camera.Boolean(p.index)) booleans[p.name] = *v;
+  info["read_modes"] = camera.ReadModes();
+  auto& filters = info["filters"] = nlohmann::ordered_json::array();
+  for (const FilterSlot& f : camera.Filters())
+    filters.push_back({{"name", f.name}, {"colour", f.colour}, {"offset", f.offset}});
+  auto& values = info["values"] = nlohmann::ordered_json::object();
+  for (const ValueName& v : MeasuredValues()) {
+    float value = 0;
+    if (GetValue(camera.Handle(), v.index, &value))
+      values[v.name] = value;
+    else
+      values[v.name] = nullptr;
+  }
+  return info;
+}
+
+void PrintTable(const nlohmann::ordered_json& info) {
+  std::printf("camera %u, generation %d\n", info["id"].get<uint32_t>(),
+              info["generation"].get<int>());
+  auto row = [](const std::string& name, const std::string& value) {
+    std::printf("  %-26s %s\n", name.c_str(), value.c_str());
+  };
+  for (const char* section : {"strings", "integers", "booleans"}) {
+    std::printf("%s:\n", section);
+    for (const auto& [name, value] : info[section].items())
+      row(name, value.is_string() ? value.get<std::string>() : value.dump());
+  }
+  std::printf("read modes:\n");
+  int n = 0;
+  for (const auto& mode : info["read_modes"]) row(std::to_string(n++), mode.get<std::string>());
+  if (n == 0) row("none", "");
+  std::printf("filters:\n");
+  n = 0;
+  for (const auto& f : info["filters"]) {
+    char text[120];
+    std::snprintf(text, sizeof text, "%s (colour 0x%06X, offset %d)",
+                  f["name"].get<std::string>().c_str(), f["colour"].get<uint32_t>(),
+                  f["offset"].get<int32_t>());
+    row(std::to_string(n++), text);
+  }
+  if (n == 0) row("none", "");
+  std::printf("measured values:\n");
+  for (const auto& [name, value] : info["values"].items())
+    row(name, value.is_null() ? "not available" : value.dump());
+}
+
+}  // namespace
+
+int ListCameras() {
+  std::vector<uint32_t> ids = FreeCameraIds();
+  std::sort(ids.begin(), ids.end());
+  std::printf("%-8s %-16s %-11s %-4s %-8s %-7s %s\n", "ID", "MODEL", "SENSOR", "GEN", "COOLING",
+              "FILTERS", "GPS");
+  for (uint32_t id : ids) {
+    try {
+      const Camera camera(id);
+      const std::string sensor =
+          std::to_string(camera.SensorWidth()) + "x" + std::to_string(camera.SensorHeight());
+      const std::string filters = camera.Boolean(TQ_BOOL_FILTER_WHEEL).value_or(false)
+                                      ? std::to_string(camera.Integer(TQ_INT_FILTERS).value_or(0))
+                                      : "no";
+      std::printf("%-8u %-16s %-11s %-4d %-8s %-7s %s\n", id, camera.Model().c_str(),
+                  sensor.c_str(), camera.Generation(), YesNo(camera, kBoolSetsTemperature).c_str(),
+                  filters.c_str(), YesNo(camera, kBoolReceiver).c_str());
+    } catch (const Failure& failure) {
+      // Taken by another program between the listing and the opening.
+      std::string why = failure.what();
+      const std::string prefix = "camera " + std::to_string(id) + ": ";
+      if (why.rfind(prefix, 0) == 0) why.erase(0, prefix.size());
+      std::printf("%-8u (cannot be opened: %s)\n", id, why.c_str());
+    }
+  }
+  if (ids.empty()) std::fprintf(stderr, "tqcam: no free cameras on the bus\n");
+  return 0;
+}
+
+int ShowInfo(uint32_t id, bool json) {
+  const Camera camera(id);
+  const nlohmann::ordered_json info = Describe(camera);
+  if (json)
+    std::printf("%s\n", info.dump(2).c_str());
+  else
+    PrintTable(info);
+  return 0;
+}
+
+}  // namespace tqcam

@@ -1,0 +1,109 @@
+// tqcam: list, inspect and drive the cameras on the bus through libtqusb.
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <limits>
+
+#include "commands.h"
+#include "failure.h"
+#include "interrupt.h"
+
+using namespace tqcam;
+
+int main(int argc, char** argv) {
+  CLI::App app{"tqcam: capture images and drive cameras through libtqusb"};
+  app.require_subcommand(1);
+  app.set_help_all_flag("--help-all", "help of every command");
+
+  app.add_subcommand("list", "list the free cameras on the bus");
+
+  uint32_t id = 0;
+  bool json = false;
+  CLI::App* info =
+      app.add_subcommand("info", "every parameter, read mode, filter and value of a camera");
+  info->add_option("ID", id, "camera id")->required();
+  info->add_flag("--json", json, "print JSON instead of a table");
+
+  CaptureOptions capture;
+  std::optional<double> temperature;
+  std::optional<unsigned> gain;
+  CLI::App* cap = app.add_subcommand("capture", "expose and save FITS files");
+  cap->add_option("ID", capture.id, "camera id")->required();
+  cap->add_option("-t,--exposure", capture.exposure, "exposure time in seconds")->required();
+  cap->add_option("--bin", capture.binning, "binning N or NxM")->capture_default_str();
+  cap->add_option("--roi", capture.roi, "window X,Y,WIDTH,HEIGHT in binned pixels");
+  cap->add_option("--mode", capture.mode, "read mode, by number or name");
+  cap->add_flag("--8bit", capture.eightBit, "read 8 bits per pixel");
+  cap->add_flag("--dark", capture.dark, "keep the shutter closed (dark frame)");
+  cap->add_option("--count", capture.count, "number of frames")->capture_default_str();
+  cap->add_option("--filter", capture.filter, "filter position (from 0) or name");
+  cap->add_option("--temp", temperature, "cooler set point in degrees C");
+  cap->add_flag("--wait-temp", capture.waitTemperature, "wait until the sensor reaches --temp");
+  cap->add_option("--wait-timeout", capture.waitTimeout, "longest wait for --wait-temp, seconds")
+      ->capture_default_str();
+  cap->add_option("--gain", gain, "gain in 0.1 dB steps");
+  cap->add_option("-o,--output", capture.output,
+                  "file name pattern; {id}, {n} (frame number) and {type} are replaced")
+      ->capture_default_str();
+  cap->add_flag("--png", capture.png, "also write an 8-bit PNG preview");
+
+  std::optional<double> setPoint;
+  bool watchCooling = false;
+  double watchSeconds = std::numeric_limits<double>::infinity();
+  CLI::App* cool = app.add_subcommand("cool", "set the cooler and read the sensor temperature");
+  cool->add_option("ID", id, "camera id")->required();
+  cool->add_option("--set", setPoint, "set point in degrees C");
+  cool->add_flag("--watch", watchCooling, "keep reading until Ctrl-C");
+  cool->add_option("--for", watchSeconds, "stop watching after this many seconds");
+
+  std::string filterArg;
+  CLI::App* filter = app.add_subcommand("filter", "list the filters or move the wheel");
+  filter->add_option("ID", id, "camera id")->required();
+  filter->add_option("FILTER", filterArg, "position (from 0) or name; none: list the filters");
+
+  int axes[2] = {0, 0};
+  CLI::App* guide = app.add_subcommand("guide", "send a guiding move and wait for its end");
+  guide->add_option("ID", id, "camera id")->required();
+  guide->add_option("AXIS1", axes[0], "first axis value (firmware units)")->required();
+  guide->add_option("AXIS2", axes[1], "second axis value (firmware units)")->required();
+
+  CLI::App* gps = app.add_subcommand("gps", "position and time of the camera's receiver");
+  gps->add_option("ID", id, "camera id")->required();
+
+  double watchFor = std::numeric_limits<double>::infinity();
+  CLI::App* watch = app.add_subcommand("watch", "report cameras as they come and go");
+  watch->add_option("--for", watchFor, "stop after this many seconds");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    std::fprintf(stderr, "tqcam: %s\n", e.what());
+    return e.get_exit_code() != 0 ? e.get_exit_code() : 2;
+  }
+
+  interrupt::Install();
+  try {
+    if (app.got_subcommand("list")) return ListCameras();
+    if (app.got_subcommand(info)) return ShowInfo(id, json);
+    if (app.got_subcommand(cap)) {
+      capture.temperature = temperature;
+      capture.gain = gain;
+      return Capture(capture);
+    }
+    if (app.got_subcommand(cool)) return Cool(id, setPoint, watchCooling, watchSeconds);
+    if (app.got_subcommand(filter)) return MoveFilter(id, filterArg);
+    if (app.got_subcommand(guide)) return Guide(id, axes[0], axes[1]);
+    if (app.got_subcommand(gps)) return ShowGps(id);
+    if (app.got_subcommand(watch)) return Watch(watchFor);
+  } catch (const Failure& failure) {
+    std::fprintf(stderr, "tqcam: %s\n", failure.what());
+    return failure.Status();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tqcam: %s\n", e.what());
+    return 1;
+  }
+  return 2;
+}
