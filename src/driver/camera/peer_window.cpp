@@ -2,6 +2,7 @@
 
 #include "driver/camera/camera.h"
 #include "platform/bus_layout.h"
+#include "platform/transport_notices.h"
 #include "platform/window_registry.h"
 
 namespace tQusb {
@@ -43,12 +44,12 @@ void StopTimer(PeerWindow* window, unsigned id) {
 void* RegisterDeviceNotices(PeerWindow* window, int classNumber) {
   const platform::TGuid* guid = platform::bus::InterfaceClass(classNumber);
   if (window == nullptr || guid == nullptr) return nullptr;
-  return reinterpret_cast<void*>(platform::RegisterDeviceNotification(window, *guid));
+  return reinterpret_cast<void*>(platform::RegisterTransportNotices(window, *guid));
 }
 
 void UnregisterDeviceNotices(void* registration) {
   if (registration != nullptr)
-    platform::UnregisterDeviceNotification(reinterpret_cast<platform::TDeviceNotify>(registration));
+    platform::UnregisterTransportNotices(reinterpret_cast<platform::TDeviceNotify>(registration));
 }
 
 void PostHostMessage(void* hostWindow, uint32_t message, uint64_t wparam, uint64_t lparam) {

@@ -4,7 +4,9 @@
 
 #include "platform/bus_layout.h"
 #include "platform/handles.h"
+#include "platform/transport_choice.h"
 #include "platform/usb_bus.h"
+#include "platform/usb_host.h"
 #include "tqusb/runtime/str.h"
 
 namespace tQusb::usb {
@@ -14,13 +16,16 @@ static_assert(kInvalidHandle == platform::kInvalidHandle);
 
 constexpr uint32_t kDescriptorControlCode = 0x220000;
 
-// The cameras on the virtual USB bus of the platform.
+// The cameras of the transports in use: the virtual USB bus of the
+// platform, real USB devices through libusb, or both. Paths and handles tell
+// which transport a call belongs to.
 class BusBackend final : public Backend {
  public:
   std::vector<std::string> InterfacePaths(int classNumber) override {
     std::vector<std::string> paths;
+    if (Use().usb) paths = platform::usbhost::InterfacePaths(classNumber);
     const platform::TGuid* guid = platform::bus::InterfaceClass(classNumber);
-    if (guid == nullptr) return paths;
+    if (guid == nullptr || !Use().virtualBus) return paths;
     const platform::usb::DeviceInterfaceSet set(*guid);
     std::string path;
     for (unsigned index = 0;
@@ -29,23 +34,38 @@ class BusBackend final : public Backend {
     return paths;
   }
 
-  Handle Open(const char* path) override { return platform::usb::CreateFile(path); }
+  Handle Open(const char* path) override {
+    if (Use().usb) {
+      const Handle handle = platform::usbhost::Open(path);
+      if (handle != kInvalidHandle) return handle;
+    }
+    return Use().virtualBus ? platform::usb::CreateFile(path) : kInvalidHandle;
+  }
 
   bool Write(Handle handle, const void* data, uint32_t size) override {
+    if (Use().usb && platform::usbhost::Owns(handle))
+      return platform::usbhost::Write(handle, data, size);
     uint32_t written = 0;
     return platform::usb::WriteFile(handle, data, size, &written);
   }
 
   bool Read(Handle handle, void* data, uint32_t size, uint32_t* transferred) override {
+    if (Use().usb && platform::usbhost::Owns(handle))
+      return platform::usbhost::Read(handle, data, size, transferred);
     return platform::usb::ReadFile(handle, data, size, transferred);
   }
 
   void Close(Handle handle) override { platform::CloseHandle(handle); }
 
   bool QueryDescriptor(Handle device, uint8_t* descriptor, uint32_t* returned) override {
+    if (Use().usb && platform::usbhost::Owns(device))
+      return platform::usbhost::QueryDescriptor(device, descriptor, returned);
     return platform::usb::DeviceIoControl(device, kDescriptorControlCode, nullptr, 0, descriptor,
                                           kDescriptorSize, returned);
   }
+
+ private:
+  static const platform::TTransportChoice& Use() { return platform::ActiveTransports(); }
 };
 
 Backend* installed = nullptr;

@@ -1,0 +1,36 @@
+#include "platform/transport_choice.h"
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include "platform/debug_output.h"
+#include "platform/usb_device_table.h"
+
+namespace platform {
+
+TTransportChoice ChooseTransports(const char* setting, bool deviceTableExists) {
+  const TTransportChoice byDefault{true, deviceTableExists};
+  if (setting == nullptr || setting[0] == '\0') return byDefault;
+  TTransportChoice chosen{false, false};
+  std::istringstream names(setting);
+  for (std::string name; std::getline(names, name, ',');) {
+    if (name == "usb") {
+      chosen.usb = true;
+    } else if (name == "virtual") {
+      chosen.virtualBus = true;
+    } else {
+      DebugOutput(("TQUSB_TRANSPORT: unknown transport \"" + name + "\", using the default\n").c_str());
+      return byDefault;
+    }
+  }
+  return chosen.usb || chosen.virtualBus ? chosen : byDefault;
+}
+
+const TTransportChoice& ActiveTransports() {
+  static const TTransportChoice choice =
+      ChooseTransports(std::getenv("TQUSB_TRANSPORT"), usbhost::DeviceTableExists());
+  return choice;
+}
+
+}  // namespace platform

@@ -1,0 +1,68 @@
+#include "platform/usb_notices.h"
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "platform/bus_layout.h"
+#include "platform/peer_window_object.h"
+#include "platform/usb_camera_path.h"
+#include "platform/usb_context.h"
+
+namespace platform::usbhost {
+namespace {
+
+struct Subscription {
+  std::weak_ptr<ThreadQueue> queue;
+  PeerWindow* window;
+  TGuid classGuid;
+};
+
+std::mutex g_lock;
+std::map<TDeviceNotify, Subscription> g_subscriptions;
+TDeviceNotify g_next = 1;
+
+void Deliver(libusb_device* device, bool arrived) {
+  std::string path;
+  const TUsbModel* model = nullptr;
+  if (!CameraPath(device, &path, &model)) return;
+  const TGuid* guid = bus::InterfaceClass(model->classNumber);
+  std::lock_guard guard(g_lock);
+  for (const auto& [id, s] : g_subscriptions) {
+    auto queue = s.queue.lock();
+    if (!queue || !(s.classGuid == *guid)) continue;
+    auto record = std::make_shared<TDeviceInterfaceNotice>();
+    std::memset(record.get(), 0, sizeof *record);
+    record->Size = static_cast<uint32_t>(offsetof(TDeviceInterfaceNotice, Name) + path.size() + 1);
+    record->DeviceType = kDeviceTypeInterface;
+    record->ClassGuid = *guid;
+    std::memcpy(record->Name, path.c_str(), std::min(path.size(), sizeof record->Name - 1));
+    TQueuedMessage m;
+    m.window = s.window;
+    m.message = kMsgDeviceChange;
+    m.wParam = arrived ? kDeviceArrival : kDeviceRemoveComplete;
+    m.lParam = reinterpret_cast<intptr_t>(record.get());
+    m.payload = record;
+    queue->Post(std::move(m));
+  }
+}
+
+}  // namespace
+
+TDeviceNotify RegisterNotices(PeerWindow* window, const TGuid& classGuid) {
+  auto live = FindPeerWindow(window);
+  if (!live || Context() == nullptr || !libusb_has_capability(LIBUSB_CAP_HAS_HOTPLUG)) return 0;
+  SetHotplugSink(&Deliver);
+  std::lock_guard guard(g_lock);
+  const TDeviceNotify id = g_next++;
+  g_subscriptions[id] = {live->Queue(), window, classGuid};
+  return id;
+}
+
+bool UnregisterNotices(TDeviceNotify handle) {
+  std::lock_guard guard(g_lock);
+  return g_subscriptions.erase(handle) != 0;
+}
+
+}  // namespace platform::usbhost

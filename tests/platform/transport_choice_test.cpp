@@ -1,0 +1,58 @@
+// Which transports TQUSB_TRANSPORT and the device table select, and what the
+// device table makes of its lines.
+#include <gtest/gtest.h>
+
+#include "platform/transport_choice.h"
+#include "platform/usb_device_table.h"
+
+namespace {
+
+using platform::ChooseTransports;
+using platform::TTransportChoice;
+
+TEST(TransportChoice, SettingAndDeviceTableSelectTransports) {
+  struct Case {
+    const char* setting;
+    bool table;
+    TTransportChoice expected;  // {virtualBus, usb}
+  };
+  const Case cases[] = {
+      {nullptr, false, {true, false}},        {nullptr, true, {true, true}},
+      {"", true, {true, true}},               {"usb", false, {false, true}},
+      {"virtual", true, {true, false}},       {"usb,virtual", false, {true, true}},
+      {"virtual,usb", false, {true, true}},   {"bluetooth", false, {true, false}},
+      {"usb,bluetooth", true, {true, true}},  {",", false, {true, false}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << (c.setting ? c.setting : "(unset)") << " table " << c.table);
+    EXPECT_EQ(ChooseTransports(c.setting, c.table), c.expected);
+  }
+}
+
+TEST(TransportChoice, DeviceTableLines) {
+  const auto models = platform::usbhost::ParseDeviceTable(
+      "# vendor product class [interface [command reply image]]\n"
+      "f1e2 0c04 1\n"
+      "0xF1E2 0x0C05 14 2 0x02 0x86 0x88   # all pipes named\n"
+      "\n"
+      "f1e2 0c06 15\n"      // class out of range
+      "f1e2 0c07 0\n"       // class out of range
+      "f1e2 1ffff 1\n"      // product id too large
+      "f1e2 0c08 1 0 0x81 0x82 0x83\n"  // the command pipe must be OUT
+      "f1e2 0c09 1 0 0x01 0x82\n"       // two of three pipes
+      "f1e2 0c0a one\n");
+  ASSERT_EQ(models.size(), 2u);
+  EXPECT_EQ(models[0].vendor, 0xF1E2);
+  EXPECT_EQ(models[0].product, 0x0C04);
+  EXPECT_EQ(models[0].classNumber, 1);
+  EXPECT_EQ(models[0].interface, -1);
+  EXPECT_EQ(models[0].command, 0);
+  EXPECT_EQ(models[1].product, 0x0C05);
+  EXPECT_EQ(models[1].classNumber, 14);
+  EXPECT_EQ(models[1].interface, 2);
+  EXPECT_EQ(models[1].command, 0x02);
+  EXPECT_EQ(models[1].reply, 0x86);
+  EXPECT_EQ(models[1].image, 0x88);
+}
+
+}  // namespace

@@ -1,0 +1,402 @@
+#include "usb_host/mock_usb_camera.h"
+
+#include <linux/usbdevice_fs.h>
+#include <sys/ioctl.h>
+#include <umockdev.h>
+
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <fstream>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/bus_layout.h"
+#include "platform/socket_io.h"
+
+namespace usbmock {
+namespace {
+
+constexpr char kSysPath[] = "/sys/devices/pci0000:00/0000:00:14.0/usb1/1-3";
+constexpr char kDevNode[] = "/dev/bus/usb/001/005";
+constexpr unsigned char kCommandEndpoint = 0x01;
+constexpr unsigned char kInEndpoints[2] = {0x81, 0x82};  // reply, image
+
+// One configuration, interface 0 with the three bulk endpoints.
+const unsigned char kConfiguration[] = {
+    9, 2, 39, 0, 1, 1, 0, 0x80, 50,          // configuration
+    9, 4, 0, 0, 3, 0xFF, 0, 0, 0,            // interface 0, vendor class
+    7, 5, kCommandEndpoint, 2, 0x00, 0x02, 0,  // bulk OUT, 512 bytes
+    7, 5, kInEndpoints[0], 2, 0x00, 0x02, 0,   // bulk IN (reply)
+    7, 5, kInEndpoints[1], 2, 0x00, 0x02, 0,   // bulk IN (image)
+};
+
+std::string Hex(const std::vector<unsigned char>& bytes) {
+  std::string text;
+  char pair[3];
+  for (unsigned char b : bytes) {
+    std::snprintf(pair, sizeof pair, "%02x", b);
+    text += pair;
+  }
+  return text;
+}
+
+}  // namespace
+
+// A submitted URB, kept until it is reaped.
+struct Urb {
+  UMockdevIoctlData* arg = nullptr;     // the client's struct usbdevfs_urb
+  UMockdevIoctlData* buffer = nullptr;  // its data buffer
+  unsigned char endpoint = 0;
+  int length = 0;
+  int status = 0;
+  int actual = 0;
+  std::vector<unsigned char> in;  // bytes for an IN transfer
+  ~Urb() {
+    if (buffer != nullptr) g_object_unref(buffer);
+    if (arg != nullptr) g_object_unref(arg);
+  }
+};
+
+struct MockUsbCamera::State {
+  UMockdevTestbed* testbed = nullptr;
+  UMockdevIoctlBase* handler = nullptr;
+  bool plugged = false;
+  int sockets[3] = {-1, -1, -1};
+  std::mutex lock;
+  std::condition_variable changed;
+  std::deque<Urb*> pending[2];
+  std::deque<Urb*> completed;
+  bool gone = false;
+  bool stopping = false;
+  bool broken[2] = {false, false};  // the bus connection behind the endpoint closed
+  std::thread readers[2];
+  std::atomic<uint64_t> imageBytes{0};
+
+  void Submit(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
+  void Reap(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
+  void Discard(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
+  void ReadFrames(int index);
+  void BreakLocked(int index);
+  void Stop();
+};
+
+namespace {
+
+// The ioctl argument is the client's pointer; this is the memory it points at.
+UMockdevIoctlData* Pointee(UMockdevIoctlData* arg, gsize size) {
+  GError* error = nullptr;
+  UMockdevIoctlData* data = umockdev_ioctl_data_resolve(arg, 0, size, &error);
+  g_clear_error(&error);
+  return data;
+}
+
+gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data) {
+  auto* s = static_cast<MockUsbCamera::State*>(data);
+  UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
+  const unsigned long request = umockdev_ioctl_client_get_request(client);
+  bool gone;
+  {
+    std::lock_guard guard(s->lock);
+    gone = s->gone;
+  }
+  switch (request) {
+    case USBDEVFS_GET_CAPABILITIES: {
+      uint32_t caps = USBDEVFS_CAP_NO_PACKET_SIZE_LIM;
+      UMockdevIoctlData* target = Pointee(arg, sizeof caps);
+      if (target == nullptr) {
+        umockdev_ioctl_client_complete(client, -1, EFAULT);
+        break;
+      }
+      umockdev_ioctl_data_update(target, 0, reinterpret_cast<guint8*>(&caps), sizeof caps);
+      g_object_unref(target);
+      umockdev_ioctl_client_complete(client, 0, 0);
+      break;
+    }
+    case USBDEVFS_CLAIMINTERFACE:
+    case USBDEVFS_RELEASEINTERFACE:
+    case USBDEVFS_DISCONNECT_CLAIM:
+    case USBDEVFS_SETCONFIGURATION:
+    case USBDEVFS_CLEAR_HALT:
+      umockdev_ioctl_client_complete(client, gone ? -1 : 0, gone ? ENODEV : 0);
+      break;
+    case USBDEVFS_SUBMITURB:
+      s->Submit(client, arg);
+      break;
+    case USBDEVFS_REAPURB:
+    case USBDEVFS_REAPURBNDELAY:
+      s->Reap(client, arg);
+      break;
+    case USBDEVFS_DISCARDURB:
+      s->Discard(client, arg);
+      break;
+    default:
+      umockdev_ioctl_client_complete(client, -1, ENOTTY);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+void MockUsbCamera::State::Submit(UMockdevIoctlClient* client, UMockdevIoctlData* pointer) {
+  UMockdevIoctlData* arg = Pointee(pointer, sizeof(usbdevfs_urb));
+  if (arg == nullptr) {
+    umockdev_ioctl_client_complete(client, -1, EFAULT);
+    return;
+  }
+  const auto* request = reinterpret_cast<const usbdevfs_urb*>(arg->data);
+  const unsigned char endpoint = request->endpoint;
+  const int length = request->buffer_length;
+  const int index = endpoint == kInEndpoints[0] ? 0 : endpoint == kInEndpoints[1] ? 1 : -1;
+  if (request->type != USBDEVFS_URB_TYPE_BULK || length < 0 ||
+      (endpoint != kCommandEndpoint && index < 0)) {
+    g_object_unref(arg);
+    umockdev_ioctl_client_complete(client, -1, EINVAL);
+    return;
+  }
+  GError* error = nullptr;
+  auto urb = std::make_unique<Urb>();
+  urb->arg = arg;
+  urb->endpoint = endpoint;
+  urb->length = length;
+  if (length > 0) {
+    urb->buffer = umockdev_ioctl_data_resolve(arg, offsetof(usbdevfs_urb, buffer),
+                                              static_cast<gsize>(length), &error);
+    if (urb->buffer == nullptr) {
+      g_clear_error(&error);
+      umockdev_ioctl_client_complete(client, -1, EFAULT);
+      return;
+    }
+  }
+  std::lock_guard guard(lock);
+  if (gone) {
+    umockdev_ioctl_client_complete(client, -1, ENODEV);
+    return;
+  }
+  if (endpoint == kCommandEndpoint) {
+    // The command goes out as one frame, as the bus expects.
+    const bool sent = platform::sock::SendFrame(
+        sockets[0], urb->buffer != nullptr ? urb->buffer->data : nullptr,
+        static_cast<uint32_t>(length));
+    urb->status = sent ? 0 : -EPIPE;
+    urb->actual = sent ? length : 0;
+    completed.push_back(urb.release());
+  } else if (broken[index]) {
+    urb->status = -EPIPE;  // a stalled endpoint
+    completed.push_back(urb.release());
+  } else {
+    pending[index].push_back(urb.release());
+    changed.notify_all();
+  }
+  umockdev_ioctl_client_complete(client, 0, 0);
+}
+
+void MockUsbCamera::State::Reap(UMockdevIoctlClient* client, UMockdevIoctlData* pointer) {
+  std::unique_ptr<Urb> urb;
+  {
+    std::lock_guard guard(lock);
+    if (completed.empty()) {
+      umockdev_ioctl_client_complete(client, -1, gone ? ENODEV : EAGAIN);
+      return;
+    }
+    urb.reset(completed.front());
+    completed.pop_front();
+  }
+  usbdevfs_urb result = *reinterpret_cast<const usbdevfs_urb*>(urb->arg->data);
+  result.status = urb->status;
+  result.actual_length = urb->actual;
+  umockdev_ioctl_data_update(urb->arg, 0, reinterpret_cast<guint8*>(&result), sizeof result);
+  if (!urb->in.empty())
+    umockdev_ioctl_data_update(urb->buffer, 0, urb->in.data(), static_cast<gint>(urb->in.size()));
+  // The client's pointer variable gets the address of its URB.
+  UMockdevIoctlData* target = Pointee(pointer, sizeof(void*));
+  if (target == nullptr) {
+    umockdev_ioctl_client_complete(client, -1, EFAULT);
+    return;
+  }
+  umockdev_ioctl_data_set_ptr(target, 0, urb->arg);
+  g_object_unref(target);
+  umockdev_ioctl_client_complete(client, 0, 0);
+}
+
+void MockUsbCamera::State::Discard(UMockdevIoctlClient* client, UMockdevIoctlData* pointer) {
+  // The argument is the address of the URB itself.
+  uint64_t address = 0;
+  std::memcpy(&address, pointer->data, std::min<size_t>(sizeof address, size_t(pointer->data_len)));
+  std::lock_guard guard(lock);
+  for (auto& queue : pending)
+    for (auto it = queue.begin(); it != queue.end(); ++it) {
+      if ((*it)->arg->client_addr != address) continue;
+      (*it)->status = -ENOENT;
+      completed.push_back(*it);
+      queue.erase(it);
+      umockdev_ioctl_client_complete(client, 0, 0);
+      return;
+    }
+  umockdev_ioctl_client_complete(client, -1, EINVAL);
+}
+
+// Fills the IN transfers of one endpoint from the frames of its socket: a
+// transfer takes what is left of the frame up to its length.
+void MockUsbCamera::State::ReadFrames(int index) {
+  const int fd = sockets[1 + index];
+  uint32_t left = 0;
+  for (;;) {
+    uint32_t want = 0;
+    {
+      std::unique_lock guard(lock);
+      changed.wait(guard, [&] { return stopping || !pending[index].empty(); });
+      if (stopping) return;
+      want = static_cast<uint32_t>(pending[index].front()->length);
+    }
+    bool ok = true;
+    if (left == 0) {
+      unsigned char header[platform::bus::kFrameHeaderSize];
+      ok = platform::sock::RecvExact(fd, header, sizeof header, -1) == platform::sock::RecvResult::Ok;
+      if (ok) left = platform::bus::DecodeFrameHeader(header);
+    }
+    std::vector<unsigned char> bytes(ok ? std::min(want, left) : 0);
+    if (ok && !bytes.empty())
+      ok = platform::sock::RecvExact(fd, bytes.data(), bytes.size(), -1) ==
+           platform::sock::RecvResult::Ok;
+    if (!ok) {
+      std::lock_guard guard(lock);
+      BreakLocked(index);
+      return;
+    }
+    left -= static_cast<uint32_t>(bytes.size());
+    if (index == 1) imageBytes += bytes.size();
+    std::lock_guard guard(lock);
+    if (pending[index].empty()) continue;  // discarded meanwhile: the bytes are lost
+    Urb* urb = pending[index].front();
+    pending[index].pop_front();
+    urb->actual = static_cast<int>(bytes.size());
+    urb->in = std::move(bytes);
+    completed.push_back(urb);
+  }
+}
+
+// The device stalls the endpoint: what is queued and what comes fails.
+void MockUsbCamera::State::BreakLocked(int index) {
+  broken[index] = true;
+  for (Urb* urb : pending[index]) {
+    urb->status = -EPIPE;
+    completed.push_back(urb);
+  }
+  pending[index].clear();
+}
+
+void MockUsbCamera::State::Stop() {
+  {
+    std::lock_guard guard(lock);
+    stopping = true;
+    changed.notify_all();
+  }
+  for (int fd : sockets)
+    if (fd >= 0) platform::sock::Shutdown(fd);
+  for (std::thread& t : readers)
+    if (t.joinable()) t.join();
+  for (int& fd : sockets) {
+    if (fd >= 0) platform::sock::Close(fd);
+    fd = -1;
+  }
+}
+
+// umockdev_in_mock_environment() only answers true once a testbed exists
+// (and remembers its first answer), so the preload is looked for directly.
+bool Available() {
+  const char* preload = std::getenv("LD_PRELOAD");
+  return preload != nullptr && std::strstr(preload, "libumockdev-preload") != nullptr;
+}
+
+MockUsbCamera::MockUsbCamera() : state_(std::make_unique<State>()) {
+  state_->testbed = umockdev_testbed_new();
+  state_->handler = umockdev_ioctl_base_new();
+  g_signal_connect(state_->handler, "handle-ioctl", G_CALLBACK(OnIoctl), state_.get());
+}
+
+MockUsbCamera::~MockUsbCamera() {
+  if (state_->plugged) Unplug();
+  state_->Stop();
+  std::lock_guard guard(state_->lock);
+  for (Urb* urb : state_->completed) delete urb;
+  for (auto& queue : state_->pending)
+    for (Urb* urb : queue) delete urb;
+  g_object_unref(state_->handler);
+  g_object_unref(state_->testbed);
+}
+
+bool MockUsbCamera::Plug(const std::string& deviceDirectory, std::string* error) {
+  std::ifstream file(deviceDirectory + "/descriptor", std::ios::binary);
+  std::vector<unsigned char> descriptors((std::istreambuf_iterator<char>(file)),
+                                         std::istreambuf_iterator<char>());
+  if (descriptors.size() != platform::bus::kDescriptorSize) {
+    *error = "the bus device has no descriptor";
+    return false;
+  }
+  descriptors.insert(descriptors.end(), std::begin(kConfiguration), std::end(kConfiguration));
+  // The bridge to the bus device stays across unplugging and plugging again.
+  const bool bridged = state_->sockets[0] >= 0;
+  for (int pipe = 0; pipe < 3 && !bridged; ++pipe) {
+    state_->sockets[pipe] = platform::sock::ConnectStream(deviceDirectory + "/" + std::to_string(pipe));
+    if (state_->sockets[pipe] < 0) {
+      *error = "cannot connect to pipe " + std::to_string(pipe);
+      return false;
+    }
+  }
+  const std::string record = std::string("P: ") + (kSysPath + 4) +
+                             "\nN: bus/usb/001/005\n"
+                             "E: DEVNAME=/dev/bus/usb/001/005\nE: DEVTYPE=usb_device\n"
+                             "E: DRIVER=usb\nE: SUBSYSTEM=usb\nE: BUSNUM=001\nE: DEVNUM=005\n"
+                             "A: busnum=1\nA: devnum=5\nA: speed=480\nA: bConfigurationValue=1\n"
+                             "A: bNumConfigurations=1\nH: descriptors=" +
+                             Hex(descriptors) + "\n";
+  GError* failure = nullptr;
+  if (!umockdev_testbed_add_from_string(state_->testbed, record.c_str(), &failure) ||
+      !umockdev_testbed_attach_ioctl(state_->testbed, kDevNode, state_->handler, &failure)) {
+    *error = failure != nullptr ? failure->message : "umockdev refused the device";
+    g_clear_error(&failure);
+    return false;
+  }
+  {
+    std::lock_guard guard(state_->lock);
+    state_->gone = false;
+  }
+  if (!bridged)
+    for (int i = 0; i < 2; ++i)
+      state_->readers[i] = std::thread([this, i] { state_->ReadFrames(i); });
+  state_->plugged = true;
+  umockdev_testbed_uevent(state_->testbed, kSysPath, "add");
+  return true;
+}
+
+void MockUsbCamera::Unplug() {
+  {
+    std::lock_guard guard(state_->lock);
+    state_->gone = true;
+    for (auto& queue : state_->pending) {
+      for (Urb* urb : queue) {
+        urb->status = -ENODEV;
+        state_->completed.push_back(urb);
+      }
+      queue.clear();
+    }
+  }
+  umockdev_testbed_uevent(state_->testbed, kSysPath, "remove");
+  GError* ignored = nullptr;
+  umockdev_testbed_detach_ioctl(state_->testbed, kDevNode, &ignored);
+  g_clear_error(&ignored);
+  umockdev_testbed_remove_device(state_->testbed, kSysPath);
+  state_->plugged = false;
+}
+
+uint64_t MockUsbCamera::ImageBytes() const {
+  return state_->imageBytes;
+}
+
+}  // namespace usbmock
