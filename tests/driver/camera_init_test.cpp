@@ -23,9 +23,7 @@ TEST(CameraInit, DescriptorDecidesKindGenerationAndReadLimit) {
     uint32_t kind;
     int32_t generation;
     uint32_t singleReadLimit;
-  } cases[] = {{Descriptor(0x0300, 0x0C26), 14, 5, 0x1800000},
-               {Descriptor(0x0300, 0x0C05), 9, 2, 0x1800000},
-               {Descriptor(0x0200, 0x0C05), 9, 2, 0x400000},
+  } cases[] = {{Descriptor(0x0200, 0x0C05), 9, 2, 0x400000},
                {Descriptor(0x0200, 0x0C91), 12, 4, 0x400000},
                {{}, 9, 2, 0x1800000},
                {std::vector<unsigned char>(17, 0x0C), 9, 2, 0x1800000}};

@@ -1,6 +1,5 @@
-// Camera operations over a scripted USB driver: the failures of the
-// information and version requests, the sub-frame query, the single-command
-// exports and the last-error copy.
+// Camera operations over a scripted USB driver: the version requests, the
+// sub-frame query, the single-command exports and the last-error copy.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -16,28 +15,6 @@ using tqtest::FakeUsb;
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-TEST(CameraOperations, InformationFailureStatusKeepsConnectionAndTransferFailureDrops) {
-  FakeUsb usb;
-  tqtest::DebugCapture debug;
-  CCamera camera;
-  FakeUsb::Connect(camera, 3, 10);
-  Bytes refused(65, 0);
-  refused[0] = 0x82;
-  refused[1] = 0x2A;
-  usb.Reply(refused);
-  EXPECT_FALSE(camera.GetCameraInfo());
-  EXPECT_STREQ(camera.LastError, "Instruction failed: Invalid parameter");
-  EXPECT_EQ(camera.Info.CameraId, 0u);
-  EXPECT_TRUE(camera.IsConnected());
-
-  usb.FailRead();
-  EXPECT_FALSE(camera.GetCameraInfo());
-  EXPECT_EQ(debug.Lines(), std::vector<std::string>({"GetCameraInfo USB Read FAIL\n"}));
-  EXPECT_FALSE(camera.IsConnected());
-  EXPECT_FALSE(camera.GetCameraInfo());
-  EXPECT_STREQ(camera.LastError, "CCD camera not connected to USB");
-}
 
 TEST(CameraOperations, VersionWordsOfGenerationsOneToFive) {
   FakeUsb usb;

@@ -42,14 +42,8 @@ class SimulatedCameras : public tqtest::SimulatorTest {
 TEST_F(SimulatedCameras, Generation0) {
   TQCAMERA c = Open(9017);
   ASSERT_EQ(Boolean(c, 0), true) << LastError(c);
-  EXPECT_EQ(Integer(c, 0), 9017u);
-  EXPECT_EQ(Integer(c, 1), 768u);
-  EXPECT_EQ(Integer(c, 2), 512u);
   EXPECT_EQ(Integer(c, 5), 4u);  // the camera reads windows
-  EXPECT_EQ(Integer(c, 134), std::nullopt);
   EXPECT_EQ(Boolean(c, 128), true);  // "M768 Q"
-  EXPECT_EQ(Boolean(c, 131), true);
-  EXPECT_EQ(Text(c, 3), "M768 Q");
   EXPECT_EQ(ReadModeName(c, 0), "Fast read");
   EXPECT_EQ(ReadModeName(c, 2), "(none)");
   EXPECT_TRUE(SetReadMode(c, 0)) << LastError(c);
@@ -64,15 +58,8 @@ TEST_F(SimulatedCameras, Generation0) {
 TEST_F(SimulatedCameras, Generation1) {
   TQCAMERA c = Open(2003);
   ASSERT_EQ(Boolean(c, 0), true) << LastError(c);
-  EXPECT_EQ(Integer(c, 0), 2003u);
-  EXPECT_EQ(Integer(c, 1), 1536u);
   EXPECT_EQ(Integer(c, 8), 5u);
-  EXPECT_EQ(Integer(c, 9), 200000u);
-  EXPECT_EQ(Integer(c, 134), 1u);
-  EXPECT_EQ(Integer(c, 11), std::nullopt);
-  EXPECT_EQ(Boolean(c, 6), true);
   EXPECT_EQ(Boolean(c, 128), false);  // "CCD 1536"
-  EXPECT_EQ(Text(c, 0), "CCD 1536");
   EXPECT_EQ(Text(c, 1), "Kestoral Instruments");
   EXPECT_EQ(ReadModeName(c, 1), "Preview");
   EXPECT_TRUE(SetReadMode(c, 1)) << LastError(c);
@@ -111,24 +98,18 @@ TEST_F(SimulatedCameras, Generations2To5) {
   const struct {
     const char* device;
     uint32_t id;
-    uint32_t width;
     uint32_t readModes;  // 2 or 4
-    uint32_t filters;
     std::optional<uint32_t> index14;
-  } cameras[] = {{"g2-k9-c03", 1103, 1280, 2, 0, std::nullopt},
-                 {"g3-k9-c00", 1100, 3000, 4, 0, std::nullopt},
-                 {"g4-k11-c90", 1190, 4656, 4, 7, std::nullopt},
-                 {"g5-k14-c26", 1226, 6248, 4, 7, 100}};
+  } cameras[] = {{"g2-k9-c03", 1103, 2, std::nullopt},
+                 {"g3-k9-c00", 1100, 4, std::nullopt},
+                 {"g4-k11-c90", 1190, 4, std::nullopt},
+                 {"g5-k14-c26", 1226, 4, 100}};
   for (const auto& m : cameras) {
     SCOPED_TRACE(m.device);
     TQCAMERA c = Open(m.id);
     ASSERT_EQ(Boolean(c, 0), true) << LastError(c);
-    EXPECT_EQ(Integer(c, 0), m.id);
-    EXPECT_EQ(Integer(c, 1), m.width);
     EXPECT_EQ(Integer(c, 7), m.readModes);
-    EXPECT_EQ(Integer(c, 8), m.filters);
     EXPECT_EQ(Integer(c, 14), m.index14);
-    EXPECT_EQ(Boolean(c, 2), true);
     EXPECT_EQ(ReadModeName(c, m.readModes - 1), m.readModes == 4 ? "12-bit fast" : "12-bit");
     EXPECT_EQ(ReadModeName(c, m.readModes), "(none)");
 

@@ -117,18 +117,6 @@ TEST(SensorRequests, BytesResultsAndTextsByGenerationAndKind) {
   }
 }
 
-TEST(SensorRequests, ExportsTestTheConnectionFirst) {
-  for (const Call& call : {kBeginExport, kEndExport, Timing(0, 20), Preflash(1.0, 1)}) {
-    FakeUsb usb;
-    CCamera camera;
-    camera.Generation = 1;
-    camera.CameraKind = 5;
-    EXPECT_FALSE(call(camera));
-    EXPECT_STREQ(camera.LastError, "CCD camera not connected to USB");
-    EXPECT_TRUE(usb.requests.empty());
-  }
-}
-
 // Requests of their own shape write the operation's debug line for the step
 // that failed and disconnect, as every transaction does.
 TEST(SensorRequests, FailedTransfersWriteTheirLineAndDisconnect) {

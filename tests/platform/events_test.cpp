@@ -82,7 +82,10 @@ class DeviceNotices : public ::testing::Test {
   PeerWindow* window_ = nullptr;
 };
 
-TEST_F(DeviceNotices, PublishAndRemoveGiveOneNoticeEachWhenPumped) {
+// Arrival and removal reaching a camera are the camera notices' tests; here
+// what the queue itself promises: nothing before the pump, the event
+// descriptor, the notice's fields.
+TEST_F(DeviceNotices, PublishGivesOneNoticeWhenPumped) {
   TDeviceNotify notify = RegisterDeviceNotification(window_, Class(2));
   ASSERT_NE(notify, 0u);
   auto device = bus::PublishedDevice::Publish(root_.Path(), Class(2), "vid_1&pid_2#n1", nullptr);
@@ -93,19 +96,14 @@ TEST_F(DeviceNotices, PublishAndRemoveGiveOneNoticeEachWhenPumped) {
   EXPECT_EQ(tqPumpEvents(1000), 1u);
   EXPECT_FALSE(EventFdReadable());
   EXPECT_EQ(tqPumpEvents(50), 0u);
-  device->Remove();
-  EXPECT_EQ(tqPumpEvents(1000), 1u);
-  EXPECT_EQ(tqPumpEvents(50), 0u);
-  ASSERT_EQ(recorder_.got.size(), 2u);
-  for (const Received& r : recorder_.got) {
-    EXPECT_EQ(r.thread, std::this_thread::get_id());
-    EXPECT_EQ(r.message, kMsgDeviceChange);
-    EXPECT_EQ(r.deviceType, kDeviceTypeInterface);
-    EXPECT_EQ(r.name, device->DevicePath());
-    EXPECT_EQ(r.classGuid, Class(2));
-  }
-  EXPECT_EQ(recorder_.got[0].wParam, kDeviceArrival);
-  EXPECT_EQ(recorder_.got[1].wParam, kDeviceRemoveComplete);
+  ASSERT_EQ(recorder_.got.size(), 1u);
+  const Received& r = recorder_.got[0];
+  EXPECT_EQ(r.thread, std::this_thread::get_id());
+  EXPECT_EQ(r.message, kMsgDeviceChange);
+  EXPECT_EQ(r.wParam, kDeviceArrival);
+  EXPECT_EQ(r.deviceType, kDeviceTypeInterface);
+  EXPECT_EQ(r.name, device->DevicePath());
+  EXPECT_EQ(r.classGuid, Class(2));
   EXPECT_TRUE(UnregisterDeviceNotification(notify));
   EXPECT_FALSE(UnregisterDeviceNotification(notify));
 }

@@ -265,15 +265,11 @@ TEST(UsbBusOpen, DevicePathsAndPipePaths) {
   TempBusRoot root;
   BusTestDevice device(root.Path(), Class(3), "vid_1&pid_2#x", Serve);
   std::string path = device.DevicePath();
-  std::string upper = path;
-  for (char& ch : upper) ch = static_cast<char>(toupper(static_cast<unsigned char>(ch)));
-  struct Case {
+  struct Case {  // the path grammar itself is the bus layout's
     std::string path;
     bool opens;
   } cases[] = {
-      {upper, true},
       {path + "\\2", true},
-      {path + "\\3", false},
       {"\\\\?\\usb#vid_1&pid_2#y#" + platform::FormatGuid(Class(3)), false},
       {"\\\\?\\usb#vid_1&pid_2#x#" + platform::FormatGuid(Class(4)), false},
       {"/etc/passwd", false},

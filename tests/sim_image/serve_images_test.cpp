@@ -112,27 +112,6 @@ TEST_F(ServedImages, LargestFrameArrivesAtScaleZero) {
   EXPECT_EQ(image.size(), bytes);
 }
 
-TEST_F(ServedImages, ReceiverRepliesCarryTheConfiguredPositionAndTheClock) {
-  Start(1.0);
-  HostPipes pipes;
-  ASSERT_TRUE(pipes.Open(paths_[0]));
-  Bytes position = pipes.Transact({0x2C});
-  ASSERT_GE(position.size(), 13u);
-  EXPECT_EQ(position[0], kOk);
-  std::string text(position.begin() + 2, position.end());
-  EXPECT_NE(text.find(",3116.5240,S,14904.0380,E,1,09,"), std::string::npos) << text;
-  EXPECT_NE(text.find(",1165.0,"), std::string::npos) << text;
-
-  Bytes frequency = pipes.Transact({0x2D});
-  ASSERT_EQ(frequency.size(), 5u);
-  Bytes now = pipes.Transact({0x2B});
-  const double wall =
-      std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-  ASSERT_GE(now.size(), 20u);
-  ASSERT_EQ(now.size(), 10u + now[9]);
-  EXPECT_NEAR(simtest::DecodeGpsTime(now, 1.0 / GetU32(frequency, 1)), wall, 1.0);
-}
-
 TEST_F(ServedImages, ImageFaultsCutShortenAndFailTheTransfer) {
   Start(0);
   HostPipes pipes;

@@ -1,7 +1,9 @@
 #pragma once
 // A minimal camera on a private virtual USB bus, served by a thread of the
 // test: it answers the information request, the word queries and every
-// single-byte command, as far as the connection tests need.
+// single-byte command, as far as the connection tests need, and power
+// readings a = 300, b = 100.
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -18,6 +20,7 @@ struct BusCameraSpec {
   uint32_t id = 1;
   int classNumber = 1;
   std::vector<unsigned char> descriptor;  // empty: no descriptor file
+  bool packedRecord = false;              // the 61-byte record of kinds 1 and 2
 };
 
 inline std::vector<unsigned char> Descriptor(uint16_t bcdUsb, uint16_t productId) {
@@ -45,19 +48,24 @@ class BusCamera {
 
   void Stop() { device_->Stop(); }
   std::string DevicePath() const { return device_->DevicePath(); }
+  unsigned PowerRequests() const { return powerRequests_; }
 
  private:
   void Answer(const std::vector<unsigned char>& command, platform::bus::DeviceEndpoints& ep) {
     if (command.empty()) return;
     if (command[0] == 0x00) {
-      std::vector<unsigned char> reply(65, 0);
+      std::vector<unsigned char> reply(spec_.packedRecord ? 61 : 65, 0);
       reply[0] = 0x80;
       std::memcpy(&reply[1], &spec_.id, 4);
-      reply[10] = 0x10;  // width 4096 (high byte)
+      if (!spec_.packedRecord) reply[10] = 0x10;  // width 4096 (high byte)
       ep.SendReply(reply.data(), static_cast<uint32_t>(reply.size()));
     } else if (command.size() == 2 && (command[0] == 0x0E || command[0] == 0x0F)) {
       const unsigned char reply[3] = {0x80, command[1], 0x01};  // word 0x01nn
       ep.SendReply(reply, 3);
+    } else if (command[0] == 0x11) {
+      ++powerRequests_;
+      const unsigned char reply[5] = {0x80, 0x2C, 0x01, 0x64, 0x00};
+      ep.SendReply(reply, sizeof reply);
     } else {
       const unsigned char ok = 0x80;
       ep.SendReply(&ok, 1);
@@ -65,6 +73,7 @@ class BusCamera {
   }
 
   BusCameraSpec spec_;
+  std::atomic<unsigned> powerRequests_{0};
   std::unique_ptr<BusTestDevice> device_;
 };
 
