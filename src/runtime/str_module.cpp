@@ -18,8 +18,9 @@ std::atomic<locale_t> gUserLocale{static_cast<locale_t>(0)};
 // one, so they are freed only at unload.
 std::mutex gRetiredLock;
 std::vector<locale_t>& Retired() {
-  static std::vector<locale_t> retired;
-  return retired;
+  // Never destroyed: a retired locale must stay reachable until unload frees it.
+  static auto* retired = new std::vector<locale_t>();
+  return *retired;
 }
 
 locale_t CLocale() {
