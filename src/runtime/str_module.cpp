@@ -15,12 +15,17 @@ unsigned short gTab2[128];
 std::atomic<locale_t> gUserLocale{static_cast<locale_t>(0)};
 
 // Locales replaced by a later InitModule: another thread may still be using
-// one, so they are freed only at unload.
-std::mutex gRetiredLock;
-std::vector<locale_t>& Retired() {
-  // Never destroyed: a retired locale must stay reachable until unload frees it.
-  static auto* retired = new std::vector<locale_t>();
-  return *retired;
+// one, so they are freed only at unload (or when the process ends).
+struct TRetiredLocales {
+  std::mutex lock;
+  std::vector<locale_t> list;
+  ~TRetiredLocales() {
+    for (locale_t retired : list) freelocale(retired);
+  }
+};
+TRetiredLocales& Retired() {
+  static TRetiredLocales retired;
+  return retired;
 }
 
 locale_t CLocale() {
@@ -42,12 +47,10 @@ locale_t ModuleLocale() {
   return user != static_cast<locale_t>(0) ? user : CLocale();
 }
 
+// The retired locales go with their list's destructor, which unload runs too.
 void DoneModuleLocale() {
   const locale_t user = gUserLocale.exchange(static_cast<locale_t>(0));
   if (user != static_cast<locale_t>(0)) freelocale(user);
-  std::lock_guard<std::mutex> hold(gRetiredLock);
-  for (locale_t retired : Retired()) freelocale(retired);
-  Retired().clear();
 }
 }  // namespace detail
 
@@ -65,8 +68,9 @@ void InitModule() {
   if (user == static_cast<locale_t>(0)) return;  // unknown locale: keep the last one
   const locale_t previous = gUserLocale.exchange(user);
   if (previous != static_cast<locale_t>(0)) {
-    std::lock_guard<std::mutex> hold(gRetiredLock);
-    Retired().push_back(previous);
+    TRetiredLocales& retired = Retired();
+    std::lock_guard<std::mutex> hold(retired.lock);
+    retired.list.push_back(previous);
   }
 }
 
