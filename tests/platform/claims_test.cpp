@@ -1,12 +1,9 @@
-// Named claims across handles and processes, and a claims directory that
-// someone else prepared.
+// Named claims across handles (across processes: the end-to-end tests), and
+// a claims directory that someone else prepared.
 #include "platform/claims.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -42,31 +39,6 @@ TEST(Claims, SecondClaimFailsUntilReleasedAndTheLockFileIsTheName) {
   for (const char* bad : {"", ".", "..", "a/b"}) EXPECT_EQ(CreateClaim(bad, &second), ClaimResult::Failed) << bad;
   EXPECT_EQ(CreateClaim("/proc/version/x", kName, &second), ClaimResult::Failed);
   EXPECT_EQ(second, kInvalidHandle);
-}
-
-TEST(Claims, ClaimOfAnotherProcessHoldsUntilItIsKilled) {
-  TempBusRoot root;
-  int ready[2];
-  ASSERT_EQ(pipe(ready), 0);
-  pid_t pid = fork();
-  if (pid == 0) {
-    THandle h;
-    char ok = CreateClaim(kName, &h) == ClaimResult::Created ? 1 : 0;
-    if (write(ready[1], &ok, 1) != 1) _exit(2);
-    pause();
-    _exit(0);
-  }
-  close(ready[1]);
-  char ok = 0;
-  ASSERT_EQ(read(ready[0], &ok, 1), 1);
-  close(ready[0]);
-  ASSERT_EQ(ok, 1);
-  THandle h;
-  EXPECT_EQ(CreateClaim(kName, &h), ClaimResult::AlreadyExists);
-  kill(pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
-  ASSERT_EQ(CreateClaim(kName, &h), ClaimResult::Created);
-  platform::CloseHandle(h);
 }
 
 // What another user may have planted: links are never followed, a FIFO never

@@ -1,9 +1,11 @@
 // The device server through real sockets, with the library's bus client:
 // every default camera answers as its generation and kind require, and
-// unplugging, plugging, faults and malformed requests behave.
+// faults and malformed requests behave. (Unplugging and plugging are seen
+// end to end by the tools' tests.)
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <thread>
 
 #include "host_exchanges.h"
 #include "platform/bus_layout.h"
@@ -70,28 +72,6 @@ TEST_F(SimBus, EveryCameraAnswersEveryOpcodeOfItsGeneration) {
   }
 }
 
-TEST_F(SimBus, UnplugAndPlugRemoveAndRestoreTheDevice) {
-  // The notices that follow are the bus layout's, tested with the events.
-  const Camera& c = Named("g5-k14-c26");
-  HostPipes pipes;
-  ASSERT_TRUE(pipes.Open(c.devicePath));
-  ASSERT_EQ(pipes.Transact({0x0D, 1}), Bytes{kUnknownInstruction});
-
-  EXPECT_EQ(server_->Control("unplug 1226"), "ok\n");
-  EXPECT_EQ(usb::CreateFile(c.devicePath.c_str()), platform::kInvalidHandle);
-  // Open connections are closed with the device.
-  std::uint8_t byte = 0x00;
-  std::uint32_t done = 0;
-  std::uint8_t buffer[8];
-  usb::WriteFile(pipes.command, &byte, 1, &done);
-  EXPECT_FALSE(usb::ReadFile(pipes.reply, buffer, sizeof buffer, &done));
-
-  EXPECT_EQ(server_->Control("plug g5-k14-c26"), "ok\n");
-  HostPipes again;
-  ASSERT_TRUE(again.Open(c.devicePath));
-  EXPECT_EQ(GetU32(again.Transact({0x00}), 1), 1226u);
-}
-
 TEST_F(SimBus, FaultsFireAsConfiguredAndBadOnesAreRefused) {
   HostPipes pipes;
   ASSERT_TRUE(pipes.Open(Named("g4-k11-c90").devicePath));
@@ -130,8 +110,12 @@ TEST_F(SimBus, FaultsFireAsConfiguredAndBadOnesAreRefused) {
   EXPECT_EQ(p.Transact({0x04}), Bytes{kOk});
   EXPECT_EQ(p.Transact({0x04}), Bytes{kOk});
   // The device goes once the second answer is out.
-  EXPECT_TRUE(WaitFor(
-      [&] { return server_->Control("status 1100").find("plugged=0") != std::string::npos; }));
+  auto unplugged = [&] {
+    return server_->Control("status 1100").find("plugged=0") != std::string::npos;
+  };
+  for (int i = 0; i < 500 && !unplugged(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(unplugged());
 }
 
 TEST_F(SimBus, MalformedRequestsNeverStopTheServer) {

@@ -1,19 +1,16 @@
 #pragma once
 // Helpers of the simulator tests: a temporary bus root, a running device
 // server, and the three pipes of a device opened with the library's bus client.
-#include <chrono>
-#include <cstdlib>
-#include <thread>
-#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "common/temp_bus_root.h"
 #include "core/model_config.h"
 #include "core/wire.h"
 #include "platform/handles.h"
-#include "common/temp_bus_root.h"
 #include "platform/usb_bus.h"
 #include "server/device_server.h"
 
@@ -49,16 +46,6 @@ inline std::vector<std::string> StartServer(std::unique_ptr<DeviceServer>& serve
   return paths;
 }
 
-// Polls `condition` for up to five seconds.
-template <typename Condition>
-bool WaitFor(Condition condition) {
-  for (int i = 0; i < 500; ++i) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return condition();
-}
-
 struct HostPipes {
   THandle command = platform::kInvalidHandle;
   THandle reply = platform::kInvalidHandle;
@@ -87,10 +74,8 @@ struct HostPipes {
   }
 
   void Close() {
-    for (THandle* h : {&command, &reply, &image}) {
-      if (*h != platform::kInvalidHandle) platform::CloseHandle(*h);
-      *h = platform::kInvalidHandle;
-    }
+    for (THandle* h : {&command, &reply, &image})
+      platform::CloseHandle(std::exchange(*h, platform::kInvalidHandle));
   }
 
   ~HostPipes() { Close(); }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace simtest {
 
@@ -110,7 +111,7 @@ std::vector<uint8_t> Window(uint8_t opcode, int cs, int rs, int w, int h, uint32
   return r;
 }
 
-std::vector<std::string> Fields(const std::string& text) {
+static std::vector<std::string> Fields(const std::string& text) {
   std::vector<std::string> out(1);
   for (char c : text) {
     if (c == ',')

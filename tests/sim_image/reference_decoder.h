@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 namespace simtest {
@@ -28,9 +27,8 @@ Image DecodeQuad(const std::vector<uint8_t>& bytes, int width, int height,
 // Generations 2 to 5: rows from the top, 16-bit little-endian or bytes.
 Image DecodeGen2(const std::vector<uint8_t>& bytes, int width, int height, bool eightBit);
 
-// Receiver replies: the comma-separated fields of a text, and the seconds
-// since 1970 a time reply (0x2A/0x2B) names, given the counter period.
-std::vector<std::string> Fields(const std::string& text);
+// The seconds since 1970 a receiver's time reply (0x2A/0x2B) names, given
+// the counter period.
 double DecodeGpsTime(const std::vector<uint8_t>& reply, double period);
 
 // Little-endian request builders, as the host writes them.
