@@ -8,13 +8,15 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <memory>
 #include <thread>
 
-#include "processes.h"
+#include "driver/support/child_process.h"
 #include "tqusb/tqusb.h"
 
 namespace fs = std::filesystem;
-using namespace tqcam_test;
+using tqtest::ChildProcess;
 
 namespace {
 
@@ -69,6 +71,11 @@ double ParseFitsTime(const std::string& text) {
   return static_cast<double>(timegm(&t)) + seconds;
 }
 
+struct RunResult {
+  int status = -1;  // exit status; -1 when ended by a signal
+  std::string out, err;
+};
+
 class TqcamTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -81,32 +88,48 @@ class TqcamTest : public testing::Test {
     setenv("XDG_CONFIG_HOME", (dir_ + "/config").c_str(), 1);
     // Cached frames: every readout of a window gives the same pixels, so the
     // library's own readout in this process can be compared with the file.
-    sim_ = Start({TQSIM_BINARY, "serve", "--bus", bus_, "--cached-frames"}, dir_ + "/sim.out",
-                 dir_ + "/sim.err");
-    ASSERT_GT(sim_, 0);
-    for (int i = 0; i < 200 && ReadFile(dir_ + "/sim.out").find("published") == std::string::npos;
-         ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    ASSERT_NE(ReadFile(dir_ + "/sim.out").find("published"), std::string::npos);
+    const std::vector<std::string> serve = {TQSIM_BINARY, "serve", "--bus", bus_,
+                                            "--cached-frames"};
+    sim_ = std::make_unique<ChildProcess>(serve, bus_);
+    ASSERT_NE(sim_->ReadLine().find("published"), std::string::npos);
   }
   static void TearDownTestSuite() {
-    if (sim_ > 0) kill(sim_, SIGTERM), Wait(sim_);
+    sim_->Signal(SIGTERM);
+    sim_->Wait();
+    sim_.reset();
     fs::remove_all(dir_);
   }
   void SetUp() override {
     out_ = dir_ + "/out";
-    scratch_ = dir_ + "/scratch";
     fs::remove_all(out_);
     fs::create_directories(out_);
-    fs::create_directories(scratch_);
   }
 
-  RunResult Tqcam(std::vector<std::string> args) {
-    args.insert(args.begin(), TQCAM_BINARY);
-    return RunProgram(args, scratch_);
+  // tqcam with standard output on the child's pipe, standard error in a file.
+  static std::unique_ptr<ChildProcess> Start(const std::vector<std::string>& args) {
+    std::vector<std::string> argv = {"/bin/sh", "-c", "exec \"$@\" 2>'" + dir_ + "/err'", "sh",
+                                     TQCAM_BINARY};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return std::make_unique<ChildProcess>(argv, bus_);
   }
-  void Sim(const std::string& command, const std::string& id) {
-    ASSERT_EQ(RunProgram({TQSIM_BINARY, "--bus", bus_, command, id}, scratch_).status, 0);
+  static std::string Errors() {
+    std::ifstream in(dir_ + "/err");
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+  // Runs tqcam to its end; its few lines of output wait in the pipe.
+  static RunResult Tqcam(const std::vector<std::string>& args) {
+    const std::unique_ptr<ChildProcess> tqcam = Start(args);
+    tqcam->CloseInput();
+    RunResult r;
+    r.status = tqcam->Wait();
+    for (const std::string& line : tqcam->ReadLinesUntil("")) r.out += line + "\n";
+    r.err = Errors();
+    return r;
+  }
+  static void Sim(const std::string& command, const std::string& id) {
+    ChildProcess sim({TQSIM_BINARY, "--bus", bus_, command, id}, bus_);
+    sim.CloseInput();
+    ASSERT_EQ(sim.Wait(), 0);
   }
   std::vector<std::string> OutputFiles() const {
     std::vector<std::string> names;
@@ -126,8 +149,8 @@ class TqcamTest : public testing::Test {
   }
 
   static inline std::string dir_, bus_;
-  static inline pid_t sim_ = -1;
-  std::string out_, scratch_;
+  static inline std::unique_ptr<ChildProcess> sim_;
+  std::string out_;
 };
 
 TEST_F(TqcamTest, CaptureWritesTheLibrarysPixelsAndTheHeader) {
@@ -216,7 +239,6 @@ TEST_F(TqcamTest, AccessoryKeywords) {
 }
 
 TEST_F(TqcamTest, BadInputGivesOneLineAndNoFile) {
-  fs::create_directories(scratch_);
   std::ofstream(out_ + "/plain") << "a file, not a directory";
   struct Case {
     std::vector<std::string> args;
@@ -244,17 +266,15 @@ TEST_F(TqcamTest, UnplugOrCtrlCDuringAnExposureLeavesNoFile) {
   for (const uint32_t id : {1104u, 12019u}) {  // timed by the tool; by the camera
     for (const bool unplug : {true, false}) {
       SCOPED_TRACE(std::to_string(id) + (unplug ? " unplugged" : " interrupted"));
-      const pid_t pid =
-          Start({TQCAM_BINARY, "capture", std::to_string(id), "-t", "3", "-o", out_ + "/a.fits"},
-                scratch_ + "/bg.out", scratch_ + "/bg.err");
+      const auto tqcam = Start({"capture", std::to_string(id), "-t", "3", "-o", out_ + "/a.fits"});
       std::this_thread::sleep_for(std::chrono::milliseconds(1200));
       if (unplug)
         Sim("unplug", std::to_string(id));
       else
-        kill(pid, SIGINT);
-      const int status = Wait(pid);
+        tqcam->Signal(SIGINT);
+      const int status = tqcam->Wait();
       if (unplug) Sim("plug", std::to_string(id));
-      const std::string err = ReadFile(scratch_ + "/bg.err");
+      const std::string err = Errors();
       EXPECT_EQ(status, unplug ? 1 : 130) << err;
       EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
       EXPECT_TRUE(OutputFiles().empty());
@@ -271,21 +291,24 @@ TEST_F(TqcamTest, ListAndWatchFollowTheBus) {
       << list.out;
 
   // Each step waits for the line before it, so a slow machine only takes longer.
-  const std::string out = scratch_ + "/watch.out";
-  auto waitFor = [&out](const std::string& line) {
-    for (int i = 0; i < 200 && ReadFile(out).find(line) == std::string::npos; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    return ReadFile(out).find(line) != std::string::npos;
+  const auto watch = Start({"watch"});
+  std::string seen;
+  auto waitFor = [&](const std::string& text) {
+    while (seen.find(text) == std::string::npos) {
+      const std::string line = watch->ReadLine();
+      if (line.empty()) return false;
+      seen += line + "\n";
+    }
+    return true;
   };
-  const pid_t watch = Start({TQCAM_BINARY, "watch"}, out, scratch_ + "/watch.err");
-  EXPECT_TRUE(waitFor("camera 1104 present")) << ReadFile(out);
-  EXPECT_TRUE(waitFor("camera 12019 present")) << ReadFile(out);
+  EXPECT_TRUE(waitFor("camera 1104 present")) << seen;
+  EXPECT_TRUE(waitFor("camera 12019 present")) << seen;
   Sim("unplug", "1104");
-  EXPECT_TRUE(waitFor("camera 1104 disconnected")) << ReadFile(out);
+  EXPECT_TRUE(waitFor("camera 1104 disconnected")) << seen;
   Sim("plug", "1104");
-  EXPECT_TRUE(waitFor("camera 1104 connected")) << ReadFile(out);
-  kill(watch, SIGINT);  // Ctrl-C is how a watch ends
-  EXPECT_EQ(Wait(watch), 0);
+  EXPECT_TRUE(waitFor("camera 1104 connected")) << seen;
+  watch->Signal(SIGINT);  // Ctrl-C is how a watch ends
+  EXPECT_EQ(watch->Wait(), 0);
 }
 
 }  // namespace
