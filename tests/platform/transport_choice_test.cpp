@@ -2,6 +2,9 @@
 // device table makes of its lines.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <vector>
+
 #include "platform/transport_choice.h"
 #include "platform/usb_device_table.h"
 
@@ -41,18 +44,11 @@ TEST(TransportChoice, DeviceTableLines) {
       "f1e2 0c08 1 0 0x81 0x82 0x83\n"  // the command pipe must be OUT
       "f1e2 0c09 1 0 0x01 0x82\n"       // two of three pipes
       "f1e2 0c0a one\n");
-  ASSERT_EQ(models.size(), 2u);
-  EXPECT_EQ(models[0].vendor, 0xF1E2);
-  EXPECT_EQ(models[0].product, 0x0C04);
-  EXPECT_EQ(models[0].classNumber, 1);
-  EXPECT_EQ(models[0].interface, -1);
-  EXPECT_EQ(models[0].command, 0);
-  EXPECT_EQ(models[1].product, 0x0C05);
-  EXPECT_EQ(models[1].classNumber, 14);
-  EXPECT_EQ(models[1].interface, 2);
-  EXPECT_EQ(models[1].command, 0x02);
-  EXPECT_EQ(models[1].reply, 0x86);
-  EXPECT_EQ(models[1].image, 0x88);
+  std::vector<std::array<int, 7>> got;  // vendor product class interface command reply image
+  for (const auto& m : models)
+    got.push_back({m.vendor, m.product, m.classNumber, m.interface, m.command, m.reply, m.image});
+  EXPECT_EQ(got, (std::vector<std::array<int, 7>>{{0xF1E2, 0x0C04, 1, -1, 0, 0, 0},
+                                                  {0xF1E2, 0x0C05, 14, 2, 0x02, 0x86, 0x88}}));
 }
 
 }  // namespace
