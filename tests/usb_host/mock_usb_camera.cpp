@@ -7,7 +7,6 @@
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -37,13 +36,23 @@ const unsigned char kConfiguration[] = {
 };
 
 std::string Hex(const std::vector<unsigned char>& bytes) {
+  static const char digits[] = "0123456789abcdef";
   std::string text;
-  char pair[3];
-  for (unsigned char b : bytes) {
-    std::snprintf(pair, sizeof pair, "%02x", b);
-    text += pair;
-  }
+  for (unsigned char b : bytes) text += {digits[b >> 4], digits[b & 15]};
   return text;
+}
+
+// Ends the client's ioctl: success, or failure with `error` as errno.
+void Finish(UMockdevIoctlClient* client, int error = 0) {
+  umockdev_ioctl_client_complete(client, error != 0 ? -1 : 0, error);
+}
+
+// The ioctl argument is the client's pointer; this is the memory it points at.
+UMockdevIoctlData* Pointee(UMockdevIoctlData* arg, gsize size) {
+  GError* error = nullptr;
+  UMockdevIoctlData* data = umockdev_ioctl_data_resolve(arg, 0, size, &error);
+  g_clear_error(&error);
+  return data;
 }
 
 }  // namespace
@@ -72,7 +81,7 @@ struct MockUsbCamera::State {
   std::condition_variable changed;
   std::deque<Urb*> pending[2];
   std::deque<Urb*> completed;
-  bool gone = false;
+  std::atomic<bool> gone{false};
   bool stopping = false;
   bool broken[2] = {false, false};  // the bus connection behind the endpoint closed
   std::thread readers[2];
@@ -82,40 +91,25 @@ struct MockUsbCamera::State {
   void Reap(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
   void Discard(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
   void ReadFrames(int index);
-  void BreakLocked(int index);
+  void FailPendingLocked(int index, int status);
   void Stop();
 };
 
 namespace {
 
-// The ioctl argument is the client's pointer; this is the memory it points at.
-UMockdevIoctlData* Pointee(UMockdevIoctlData* arg, gsize size) {
-  GError* error = nullptr;
-  UMockdevIoctlData* data = umockdev_ioctl_data_resolve(arg, 0, size, &error);
-  g_clear_error(&error);
-  return data;
-}
-
 gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data) {
   auto* s = static_cast<MockUsbCamera::State*>(data);
   UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
   const unsigned long request = umockdev_ioctl_client_get_request(client);
-  bool gone;
-  {
-    std::lock_guard guard(s->lock);
-    gone = s->gone;
-  }
   switch (request) {
     case USBDEVFS_GET_CAPABILITIES: {
       uint32_t caps = USBDEVFS_CAP_NO_PACKET_SIZE_LIM;
       UMockdevIoctlData* target = Pointee(arg, sizeof caps);
-      if (target == nullptr) {
-        umockdev_ioctl_client_complete(client, -1, EFAULT);
-        break;
+      if (target != nullptr) {
+        umockdev_ioctl_data_update(target, 0, reinterpret_cast<guint8*>(&caps), sizeof caps);
+        g_object_unref(target);
       }
-      umockdev_ioctl_data_update(target, 0, reinterpret_cast<guint8*>(&caps), sizeof caps);
-      g_object_unref(target);
-      umockdev_ioctl_client_complete(client, 0, 0);
+      Finish(client, target != nullptr ? 0 : EFAULT);
       break;
     }
     case USBDEVFS_CLAIMINTERFACE:
@@ -123,7 +117,7 @@ gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data)
     case USBDEVFS_DISCONNECT_CLAIM:
     case USBDEVFS_SETCONFIGURATION:
     case USBDEVFS_CLEAR_HALT:
-      umockdev_ioctl_client_complete(client, gone ? -1 : 0, gone ? ENODEV : 0);
+      Finish(client, s->gone ? ENODEV : 0);
       break;
     case USBDEVFS_SUBMITURB:
       s->Submit(client, arg);
@@ -136,7 +130,7 @@ gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data)
       s->Discard(client, arg);
       break;
     default:
-      umockdev_ioctl_client_complete(client, -1, ENOTTY);
+      Finish(client, ENOTTY);
   }
   return TRUE;
 }
@@ -144,40 +138,25 @@ gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data)
 }  // namespace
 
 void MockUsbCamera::State::Submit(UMockdevIoctlClient* client, UMockdevIoctlData* pointer) {
-  UMockdevIoctlData* arg = Pointee(pointer, sizeof(usbdevfs_urb));
-  if (arg == nullptr) {
-    umockdev_ioctl_client_complete(client, -1, EFAULT);
-    return;
-  }
-  const auto* request = reinterpret_cast<const usbdevfs_urb*>(arg->data);
-  const unsigned char endpoint = request->endpoint;
-  const int length = request->buffer_length;
+  auto urb = std::make_unique<Urb>();
+  urb->arg = Pointee(pointer, sizeof(usbdevfs_urb));
+  if (urb->arg == nullptr) return Finish(client, EFAULT);
+  const auto* request = reinterpret_cast<const usbdevfs_urb*>(urb->arg->data);
+  const unsigned char endpoint = urb->endpoint = request->endpoint;
+  const int length = urb->length = request->buffer_length;
   const int index = endpoint == kInEndpoints[0] ? 0 : endpoint == kInEndpoints[1] ? 1 : -1;
   if (request->type != USBDEVFS_URB_TYPE_BULK || length < 0 ||
-      (endpoint != kCommandEndpoint && index < 0)) {
-    g_object_unref(arg);
-    umockdev_ioctl_client_complete(client, -1, EINVAL);
-    return;
-  }
-  GError* error = nullptr;
-  auto urb = std::make_unique<Urb>();
-  urb->arg = arg;
-  urb->endpoint = endpoint;
-  urb->length = length;
+      (endpoint != kCommandEndpoint && index < 0))
+    return Finish(client, EINVAL);
   if (length > 0) {
-    urb->buffer = umockdev_ioctl_data_resolve(arg, offsetof(usbdevfs_urb, buffer),
+    GError* error = nullptr;
+    urb->buffer = umockdev_ioctl_data_resolve(urb->arg, offsetof(usbdevfs_urb, buffer),
                                               static_cast<gsize>(length), &error);
-    if (urb->buffer == nullptr) {
-      g_clear_error(&error);
-      umockdev_ioctl_client_complete(client, -1, EFAULT);
-      return;
-    }
+    g_clear_error(&error);
+    if (urb->buffer == nullptr) return Finish(client, EFAULT);
   }
   std::lock_guard guard(lock);
-  if (gone) {
-    umockdev_ioctl_client_complete(client, -1, ENODEV);
-    return;
-  }
+  if (gone) return Finish(client, ENODEV);
   if (endpoint == kCommandEndpoint) {
     // The command goes out as one frame, as the bus expects.
     const bool sent = platform::sock::SendFrame(
@@ -193,17 +172,14 @@ void MockUsbCamera::State::Submit(UMockdevIoctlClient* client, UMockdevIoctlData
     pending[index].push_back(urb.release());
     changed.notify_all();
   }
-  umockdev_ioctl_client_complete(client, 0, 0);
+  Finish(client);
 }
 
 void MockUsbCamera::State::Reap(UMockdevIoctlClient* client, UMockdevIoctlData* pointer) {
   std::unique_ptr<Urb> urb;
   {
     std::lock_guard guard(lock);
-    if (completed.empty()) {
-      umockdev_ioctl_client_complete(client, -1, gone ? ENODEV : EAGAIN);
-      return;
-    }
+    if (completed.empty()) return Finish(client, gone ? ENODEV : EAGAIN);
     urb.reset(completed.front());
     completed.pop_front();
   }
@@ -215,13 +191,10 @@ void MockUsbCamera::State::Reap(UMockdevIoctlClient* client, UMockdevIoctlData* 
     umockdev_ioctl_data_update(urb->buffer, 0, urb->in.data(), static_cast<gint>(urb->in.size()));
   // The client's pointer variable gets the address of its URB.
   UMockdevIoctlData* target = Pointee(pointer, sizeof(void*));
-  if (target == nullptr) {
-    umockdev_ioctl_client_complete(client, -1, EFAULT);
-    return;
-  }
+  if (target == nullptr) return Finish(client, EFAULT);
   umockdev_ioctl_data_set_ptr(target, 0, urb->arg);
   g_object_unref(target);
-  umockdev_ioctl_client_complete(client, 0, 0);
+  Finish(client);
 }
 
 void MockUsbCamera::State::Discard(UMockdevIoctlClient* client, UMockdevIoctlData* pointer) {
@@ -235,10 +208,9 @@ void MockUsbCamera::State::Discard(UMockdevIoctlClient* client, UMockdevIoctlDat
       (*it)->status = -ENOENT;
       completed.push_back(*it);
       queue.erase(it);
-      umockdev_ioctl_client_complete(client, 0, 0);
-      return;
+      return Finish(client);
     }
-  umockdev_ioctl_client_complete(client, -1, EINVAL);
+  Finish(client, EINVAL);
 }
 
 // Fills the IN transfers of one endpoint from the frames of its socket: a
@@ -264,10 +236,10 @@ void MockUsbCamera::State::ReadFrames(int index) {
     if (ok && !bytes.empty())
       ok = platform::sock::RecvExact(fd, bytes.data(), bytes.size(), -1) ==
            platform::sock::RecvResult::Ok;
-    if (!ok) {
+    if (!ok) {  // the device stalls the endpoint: what is queued and what comes fails
       std::lock_guard guard(lock);
-      BreakLocked(index);
-      return;
+      broken[index] = true;
+      return FailPendingLocked(index, -EPIPE);
     }
     left -= static_cast<uint32_t>(bytes.size());
     if (index == 1) imageBytes += bytes.size();
@@ -281,11 +253,10 @@ void MockUsbCamera::State::ReadFrames(int index) {
   }
 }
 
-// The device stalls the endpoint: what is queued and what comes fails.
-void MockUsbCamera::State::BreakLocked(int index) {
-  broken[index] = true;
+// The queued IN transfers of one endpoint end with `status`.
+void MockUsbCamera::State::FailPendingLocked(int index, int status) {
   for (Urb* urb : pending[index]) {
-    urb->status = -EPIPE;
+    urb->status = status;
     completed.push_back(urb);
   }
   pending[index].clear();
@@ -363,10 +334,7 @@ bool MockUsbCamera::Plug(const std::string& deviceDirectory, std::string* error)
     g_clear_error(&failure);
     return false;
   }
-  {
-    std::lock_guard guard(state_->lock);
-    state_->gone = false;
-  }
+  state_->gone = false;
   if (!bridged)
     for (int i = 0; i < 2; ++i)
       state_->readers[i] = std::thread([this, i] { state_->ReadFrames(i); });
@@ -379,13 +347,7 @@ void MockUsbCamera::Unplug() {
   {
     std::lock_guard guard(state_->lock);
     state_->gone = true;
-    for (auto& queue : state_->pending) {
-      for (Urb* urb : queue) {
-        urb->status = -ENODEV;
-        state_->completed.push_back(urb);
-      }
-      queue.clear();
-    }
+    for (int i = 0; i < 2; ++i) state_->FailPendingLocked(i, -ENODEV);
   }
   umockdev_testbed_uevent(state_->testbed, kSysPath, "remove");
   GError* ignored = nullptr;
