@@ -19,47 +19,32 @@ namespace {
 namespace usb = platform::usb;
 namespace bus = platform::bus;
 
-struct Camera {
-  CameraModel model;
-  std::string devicePath;
-};
-
 class SimBus : public ::testing::Test {
  protected:
   void SetUp() override {
-    const ConfigResult config = LoadDefaultConfig();
-    ASSERT_TRUE(config.Ok()) << config.error;
+    config_ = LoadDefaultConfig();
+    ASSERT_TRUE(config_.Ok()) << config_.error;
     std::string error;
-    const std::vector<std::string> paths =
-        StartServer(server_, bus_.Root(), config.cameras, 0, &error);
-    ASSERT_EQ(paths.size(), config.cameras.size()) << error;
-    for (std::size_t i = 0; i < paths.size(); ++i) cameras_.push_back({config.cameras[i], paths[i]});
+    paths_ = StartServer(server_, bus_.Root(), config_.cameras, 0, &error);
+    ASSERT_EQ(paths_.size(), 25u) << error;
   }
-
   void TearDown() override {
     if (server_) server_->Stop();
   }
 
-  const Camera& Named(const std::string& name) {
-    for (const Camera& c : cameras_) {
-      if (c.model.name == name) return c;
-    }
-    throw std::runtime_error("no camera " + name);
-  }
-
   TempBus bus_;
   std::unique_ptr<DeviceServer> server_;
-  std::vector<Camera> cameras_;
+  ConfigResult config_;
+  std::vector<std::string> paths_;  // of each camera, as "list" gives them
 };
 
 TEST_F(SimBus, EveryCameraAnswersEveryOpcodeOfItsGeneration) {
-  ASSERT_EQ(cameras_.size(), 25u);
-  for (const Camera& c : cameras_) {
-    SCOPED_TRACE(c.model.name);
+  for (std::size_t i = 0; i < paths_.size(); ++i) {
+    SCOPED_TRACE(config_.cameras[i].name);
     HostPipes pipes;
-    ASSERT_TRUE(pipes.Open(c.devicePath));
+    ASSERT_TRUE(pipes.Open(paths_[i]));
     // The record and versions are checked through the driver end to end.
-    const int generation = c.model.Generation();
+    const int generation = config_.cameras[i].Generation();
     Bytes reply;
     for (const Exchange& e : HostExchanges(generation)) {
       reply = pipes.Transact(AcceptedRequest(generation, e));
@@ -74,7 +59,7 @@ TEST_F(SimBus, EveryCameraAnswersEveryOpcodeOfItsGeneration) {
 
 TEST_F(SimBus, FaultsFireAsConfiguredAndBadOnesAreRefused) {
   HostPipes pipes;
-  ASSERT_TRUE(pipes.Open(Named("g4-k11-c90").devicePath));
+  ASSERT_TRUE(pipes.Open(server_->DevicePath("g4-k11-c90")));
   ASSERT_EQ(server_->Control("fault g4-k11-c90 status 0x84 2"), "ok\n");
   EXPECT_EQ(pipes.Transact({0x0F, 0x80}), (Bytes{0x84, 0, 0}));  // keeps the reply length
   EXPECT_EQ(pipes.Transact({0x0D, 2}), Bytes{0x84});
@@ -90,10 +75,10 @@ TEST_F(SimBus, FaultsFireAsConfiguredAndBadOnesAreRefused) {
   EXPECT_NE(server_->Control("status 1190").find("faults=none"), std::string::npos);
 
   // Connection faults: the reply or image pipe closes instead of answering.
-  const Camera& c = Named("g3-k9-c00");
+  const std::string path = server_->DevicePath("g3-k9-c00");
   for (const char* fault : {"close-reply", "close-image"}) {
     HostPipes p;
-    ASSERT_TRUE(p.Open(c.devicePath));
+    ASSERT_TRUE(p.Open(path));
     ASSERT_EQ(server_->Control(std::string("fault 1100 ") + fault), "ok\n");
     std::uint8_t request = 0x04, buffer[8];
     std::uint32_t done = 0;
@@ -105,7 +90,7 @@ TEST_F(SimBus, FaultsFireAsConfiguredAndBadOnesAreRefused) {
     }
   }
   HostPipes p;
-  ASSERT_TRUE(p.Open(c.devicePath));
+  ASSERT_TRUE(p.Open(path));
   ASSERT_EQ(server_->Control("fault 1100 unplug-after 2"), "ok\n");
   EXPECT_EQ(p.Transact({0x04}), Bytes{kOk});
   EXPECT_EQ(p.Transact({0x04}), Bytes{kOk});
@@ -119,9 +104,9 @@ TEST_F(SimBus, FaultsFireAsConfiguredAndBadOnesAreRefused) {
 }
 
 TEST_F(SimBus, MalformedRequestsNeverStopTheServer) {
-  const Camera& c = Named("g1-k6");
+  const std::string path = server_->DevicePath("g1-k6");
   HostPipes pipes;
-  ASSERT_TRUE(pipes.Open(c.devicePath));
+  ASSERT_TRUE(pipes.Open(path));
   EXPECT_EQ(pipes.Transact({}), Bytes{kUnknownInstruction});
   EXPECT_EQ(pipes.Transact({0x10}), Bytes{kInvalidParameter});  // set point without its word
   for (int opcode = 0x30; opcode < 0x100; opcode += 7) {
@@ -130,7 +115,7 @@ TEST_F(SimBus, MalformedRequestsNeverStopTheServer) {
   }
   // A header announcing 2^31 bytes: that connection is dropped.
   bus::TBusAddress address;
-  ASSERT_TRUE(bus::ParseDevicePath(c.devicePath + "\\0", &address));
+  ASSERT_TRUE(bus::ParseDevicePath(path + "\\0", &address));
   const int raw = platform::sock::ConnectStream(bus::PipeSocketPath(bus_.Root(), address));
   ASSERT_GE(raw, 0);
   const unsigned char huge[] = {0x00, 0x00, 0x00, 0x80, 0x00};
@@ -147,7 +132,7 @@ TEST_F(SimBus, MalformedRequestsNeverStopTheServer) {
   // The same device and the others keep answering.
   EXPECT_EQ(pipes.Transact({0x0F, 0x80})[0], kOk);
   HostPipes other;
-  ASSERT_TRUE(other.Open(Named("g0-k17").devicePath));
+  ASSERT_TRUE(other.Open(server_->DevicePath("g0-k17")));
   EXPECT_EQ(other.Transact({0x00}).size(), 61u);
 }
 
