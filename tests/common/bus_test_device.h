@@ -9,8 +9,14 @@
 #include <thread>
 #include <vector>
 
+#include "platform/bus_layout.h"
 #include "platform/device_endpoints.h"
 #include "platform/published_device.h"
+
+// The GUID of the bus's interface class `number` (1 to 14).
+inline const platform::TGuid& BusClass(int number) {
+  return *platform::bus::InterfaceClass(number);
+}
 
 class BusTestDevice {
  public:

@@ -24,7 +24,6 @@ using namespace platform;
 using namespace platform::bus;
 
 TEST(BusLayout, ClassTableAndGuidTexts) {
-  EXPECT_EQ(FormatGuid(*InterfaceClass(1)), "{ad8d593c-2b2d-4292-8a80-cd4da13fb16a}");
   EXPECT_EQ(FormatGuid(*InterfaceClass(14)), "{e38b3ac0-5d70-45a2-ba24-ba617b88e086}");
   EXPECT_EQ(InterfaceClass(0), nullptr);
   EXPECT_EQ(InterfaceClass(15), nullptr);

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/bus_test_device.h"
 #include "common/temp_bus_root.h"
 #include "platform/bus_layout.h"
 #include "platform/device_notices.h"
@@ -53,10 +54,6 @@ struct Recorder {
   }
 };
 
-const TGuid& Class(int number) {
-  return *bus::InterfaceClass(number);
-}
-
 bool EventFdReadable() {
   pollfd p{tqEventFd(), POLLIN, 0};
   return poll(&p, 1, 0) == 1;
@@ -86,9 +83,9 @@ class DeviceNotices : public ::testing::Test {
 // what the queue itself promises: nothing before the pump, the event
 // descriptor, the notice's fields.
 TEST_F(DeviceNotices, PublishGivesOneNoticeWhenPumped) {
-  TDeviceNotify notify = RegisterDeviceNotification(window_, Class(2));
+  TDeviceNotify notify = RegisterDeviceNotification(window_, BusClass(2));
   ASSERT_NE(notify, 0u);
-  auto device = bus::PublishedDevice::Publish(root_.Path(), Class(2), "vid_1&pid_2#n1", nullptr);
+  auto device = bus::PublishedDevice::Publish(root_.Path(), BusClass(2), "vid_1&pid_2#n1", nullptr);
   ASSERT_TRUE(device);
   ASSERT_TRUE(WaitThreadEvents(5000));
   EXPECT_TRUE(recorder_.got.empty());  // nothing is delivered until the thread pumps
@@ -103,17 +100,17 @@ TEST_F(DeviceNotices, PublishGivesOneNoticeWhenPumped) {
   EXPECT_EQ(r.wParam, kDeviceArrival);
   EXPECT_EQ(r.deviceType, kDeviceTypeInterface);
   EXPECT_EQ(r.name, device->DevicePath());
-  EXPECT_EQ(r.classGuid, Class(2));
+  EXPECT_EQ(r.classGuid, BusClass(2));
   EXPECT_TRUE(UnregisterDeviceNotification(notify));
   EXPECT_FALSE(UnregisterDeviceNotification(notify));
 }
 
 TEST_F(DeviceNotices, OnlyRegisteredClassesAndDeviceDirectoriesCount) {
-  std::string classDir = bus::ClassDirectory(root_.Path(), Class(1));
+  std::string classDir = bus::ClassDirectory(root_.Path(), BusClass(1));
   ASSERT_TRUE(bus::EnsureDirectory(classDir));
-  TDeviceNotify notify = RegisterDeviceNotification(window_, Class(1));
+  TDeviceNotify notify = RegisterDeviceNotification(window_, BusClass(1));
   ASSERT_NE(notify, 0u);
-  auto other = bus::PublishedDevice::Publish(root_.Path(), Class(3), "other", nullptr);
+  auto other = bus::PublishedDevice::Publish(root_.Path(), BusClass(3), "other", nullptr);
   ASSERT_EQ(mkdir((classDir + "/Upper").c_str(), 0700), 0);  // not a device name
   ASSERT_EQ(mkdir((classDir + "/plain").c_str(), 0700), 0);  // created in place
   ASSERT_EQ(rmdir((classDir + "/plain").c_str()), 0);
@@ -121,7 +118,7 @@ TEST_F(DeviceNotices, OnlyRegisteredClassesAndDeviceDirectoriesCount) {
   EXPECT_EQ(tqPumpEvents(50), 0u);
   ASSERT_EQ(recorder_.got.size(), 2u);
   EXPECT_EQ(recorder_.got[0].wParam, kDeviceArrival);
-  EXPECT_EQ(recorder_.got[0].name, bus::MakeDevicePath("plain", Class(1)));
+  EXPECT_EQ(recorder_.got[0].name, bus::MakeDevicePath("plain", BusClass(1)));
   EXPECT_EQ(recorder_.got[1].wParam, kDeviceRemoveComplete);
   UnregisterDeviceNotification(notify);
 }
@@ -129,9 +126,9 @@ TEST_F(DeviceNotices, OnlyRegisteredClassesAndDeviceDirectoriesCount) {
 TEST_F(DeviceNotices, RootAndClassDirectoryMayAppearLater) {
   std::string late = root_.Path() + "/later/bus";
   setenv("TQUSB_BUS_DIR", late.c_str(), 1);
-  TDeviceNotify notify = RegisterDeviceNotification(window_, Class(14));
+  TDeviceNotify notify = RegisterDeviceNotification(window_, BusClass(14));
   ASSERT_NE(notify, 0u);
-  auto device = bus::PublishedDevice::Publish(late, Class(14), "late", nullptr);
+  auto device = bus::PublishedDevice::Publish(late, BusClass(14), "late", nullptr);
   ASSERT_TRUE(device);
   PumpFor(1, recorder_);
   EXPECT_EQ(tqPumpEvents(50), 0u);
@@ -147,18 +144,18 @@ TEST_F(DeviceNotices, RootAndClassDirectoryMayAppearLater) {
 TEST_F(DeviceNotices, EveryRegistrationGetsItsNoticeOnItsOwnThread) {
   Recorder second, workerRecorder;
   PeerWindow* other = CreatePeerWindow(&Recorder::Procedure, &second);
-  RegisterDeviceNotification(window_, Class(7));
-  RegisterDeviceNotification(other, Class(7));
+  RegisterDeviceNotification(window_, BusClass(7));
+  RegisterDeviceNotification(other, BusClass(7));
   std::atomic<bool> registered{false};
   std::thread worker([&] {
     PeerWindow* w = CreatePeerWindow(&Recorder::Procedure, &workerRecorder);
-    RegisterDeviceNotification(w, Class(7));
+    RegisterDeviceNotification(w, BusClass(7));
     registered = true;
     PumpFor(1, workerRecorder);
     DestroyPeerWindow(w);
   });
   while (!registered) std::this_thread::yield();
-  auto device = bus::PublishedDevice::Publish(root_.Path(), Class(7), "both", nullptr);
+  auto device = bus::PublishedDevice::Publish(root_.Path(), BusClass(7), "both", nullptr);
   worker.join();
   PumpFor(1, second);
   PumpFor(1, recorder_);

@@ -27,10 +27,6 @@ using platform::bus::DeviceEndpoints;
 using platform::bus::Pipe;
 namespace usb = platform::usb;
 
-const platform::TGuid& Class(int number) {
-  return *platform::bus::InterfaceClass(number);
-}
-
 uint32_t Word32(const std::vector<unsigned char>& bytes, size_t at) {
   uint32_t v = 0;
   std::memcpy(&v, bytes.data() + at, 4);
@@ -91,7 +87,7 @@ class UsbBus : public ::testing::Test {
  protected:
   void SetUp() override {
     device_ =
-        std::make_unique<BusTestDevice>(root_.Path(), Class(1), "vid_0000&pid_0c26#dev1", Serve);
+        std::make_unique<BusTestDevice>(root_.Path(), BusClass(1), "vid_0000&pid_0c26#dev1", Serve);
   }
   void TearDown() override {
     for (THandle h : handles_) platform::CloseHandle(h);
@@ -263,17 +259,17 @@ TEST_F(UsbBus, PipesRefuseTheWrongDirectionAndBadArguments) {
 
 TEST(UsbBusOpen, DevicePathsAndPipePaths) {
   TempBusRoot root;
-  BusTestDevice device(root.Path(), Class(3), "vid_1&pid_2#x", Serve);
+  BusTestDevice device(root.Path(), BusClass(3), "vid_1&pid_2#x", Serve);
   std::string path = device.DevicePath();
   struct Case {  // the path grammar itself is the bus layout's
     std::string path;
     bool opens;
   } cases[] = {
       {path + "\\2", true},
-      {"\\\\?\\usb#vid_1&pid_2#y#" + platform::FormatGuid(Class(3)), false},
-      {"\\\\?\\usb#vid_1&pid_2#x#" + platform::FormatGuid(Class(4)), false},
+      {"\\\\?\\usb#vid_1&pid_2#y#" + platform::FormatGuid(BusClass(3)), false},
+      {"\\\\?\\usb#vid_1&pid_2#x#" + platform::FormatGuid(BusClass(4)), false},
       {"/etc/passwd", false},
-      {"\\\\?\\usb#..#" + platform::FormatGuid(Class(3)), false},
+      {"\\\\?\\usb#..#" + platform::FormatGuid(BusClass(3)), false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
@@ -292,20 +288,20 @@ TEST(UsbBusEnumeration, SortedByNameWithEndOfList) {
   const char* names[] = {"vid_0000&pid_0c26#sim2", "a", "vid_0000&pid_0c26#sim10", "z-9"};
   std::vector<std::unique_ptr<BusTestDevice>> devices;
   for (const char* name : names)
-    devices.push_back(std::make_unique<BusTestDevice>(root.Path(), Class(2), name, Serve));
-  BusTestDevice other(root.Path(), Class(5), "other", Serve);
-  usb::DeviceInterfaceSet set(Class(2));
+    devices.push_back(std::make_unique<BusTestDevice>(root.Path(), BusClass(2), name, Serve));
+  BusTestDevice other(root.Path(), BusClass(5), "other", Serve);
+  usb::DeviceInterfaceSet set(BusClass(2));
   std::vector<std::string> listed;
   std::string path;
   for (unsigned i = 0; set.Enum(i, &path) == usb::DeviceInterfaceSet::Result::Found; ++i)
     listed.push_back(path);
-  std::string suffix = "#" + platform::FormatGuid(Class(2));
+  std::string suffix = "#" + platform::FormatGuid(BusClass(2));
   std::vector<std::string> expected = {
       "\\\\?\\usb#a" + suffix, "\\\\?\\usb#vid_0000&pid_0c26#sim10" + suffix,
       "\\\\?\\usb#vid_0000&pid_0c26#sim2" + suffix, "\\\\?\\usb#z-9" + suffix};
   EXPECT_EQ(listed, expected);
   EXPECT_EQ(set.Enum(100, &path), usb::DeviceInterfaceSet::Result::NoMoreItems);
-  EXPECT_EQ(usb::DeviceInterfaceSet(Class(9)).Count(), 0u);  // no class directory
+  EXPECT_EQ(usb::DeviceInterfaceSet(BusClass(9)).Count(), 0u);  // no class directory
 }
 
 TEST(UsbBusDescriptor, ExactlyEighteenBytes) {
@@ -326,7 +322,7 @@ TEST(UsbBusDescriptor, ExactlyEighteenBytes) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    BusTestDevice device(root.Path(), Class(1), c.name, Serve, c.descriptor);
+    BusTestDevice device(root.Path(), BusClass(1), c.name, Serve, c.descriptor);
     THandle h = usb::CreateFile(device.DevicePath().c_str());
     ASSERT_NE(h, kInvalidHandle);
     unsigned char out[64] = {};
@@ -339,9 +335,9 @@ TEST(UsbBusDescriptor, ExactlyEighteenBytes) {
     platform::CloseHandle(h);
   }
   // A FIFO in its place must neither block the query nor count.
-  BusTestDevice fifo(root.Path(), Class(1), "fifo", Serve);
-  std::string path =
-      root.Path() + "/" + platform::FormatGuid(Class(1)) + "/fifo/" + std::string(platform::bus::kDescriptorFile);
+  BusTestDevice fifo(root.Path(), BusClass(1), "fifo", Serve);
+  std::string path = root.Path() + "/" + platform::FormatGuid(BusClass(1)) + "/fifo/" +
+                     std::string(platform::bus::kDescriptorFile);
   ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
   THandle h = usb::CreateFile(fifo.DevicePath().c_str());
   unsigned char out[18];
