@@ -19,6 +19,7 @@ constexpr uint32_t kW = 64, kH = 48;
 ImageUnitConfig Config() {
   ImageUnitConfig c;
   c.scene.starsPerPixel = 0;  // a flat sky makes integrated time easy to read back
+  c.scene.skyRate = 400.0;
   c.utcAtClockZero = 1764851700.0;
   return c;
 }
@@ -37,8 +38,7 @@ double FlatLevel(const ImageUnitConfig& c, double dark, double light, double tem
 }  // namespace
 
 TEST(ImageUnit, BeginAndEndExposureIntegrateTheTimeBetweenThem) {
-  ImageUnitConfig config = Config();
-  config.scene.skyRate = 400.0;
+  const ImageUnitConfig config = Config();
   ImageUnit unit(config, {3, 10, kW, kH, 8}, 0.0);
   unit.Observe(std::vector<uint8_t>{0x07, 0x01}, 1.0);
   unit.Observe(std::vector<uint8_t>{0x08, 0x00, 0x00}, 3.0);
@@ -56,8 +56,7 @@ TEST(ImageUnit, BeginAndEndExposureIntegrateTheTimeBetweenThem) {
 }
 
 TEST(ImageUnit, Generation1ShutterCommandsBoundTheLight) {
-  ImageUnitConfig config = Config();
-  config.scene.skyRate = 400.0;
+  const ImageUnitConfig config = Config();
   ImageUnit unit(config, {1, 3, kW, kH, 0}, 0.0);
   unit.Observe(std::vector<uint8_t>{0x04}, 0.0);
   unit.Observe(std::vector<uint8_t>{0x0C}, 1.0);
