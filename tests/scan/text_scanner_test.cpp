@@ -25,10 +25,6 @@ class TextScannerTest : public ::testing::Test {
   const std::string file_ = dir_ / "test.ini";
 };
 
-std::u16string U16(const std::string& ascii) {
-  return std::u16string(ascii.begin(), ascii.end());
-}
-
 std::string Utf16Le(const std::u16string& text, bool mark) {
   std::string bytes = mark ? "\xFF\xFE" : "";
   for (char16_t u : text) bytes += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
@@ -172,7 +168,7 @@ TEST_F(TextScannerTest, WideScannerKeepsTheFileEncoding) {
       {"[S]\nk=\xe2\x82\xac\n", false, "[S]\r\nk = \xe2\x82\xac\r\n"},
       {"[S]\nk=v\n", true, Utf16Le(u"[S]\r\nk = v\r\n", true)},
   };
-  const std::u16string name = U16(file_);
+  const std::u16string name(file_.begin(), file_.end());
   for (const Case& c : cases) {
     Write(c.in);
     CTextScannerW s;
