@@ -17,13 +17,7 @@ using Clock = std::chrono::steady_clock;
 
 class AccessoriesSimulator : public tqtest::SimulatorTest {
  protected:
-  void SetUp() override {
-    sim_ = std::make_unique<tqtest::ChildProcess>(
-        std::vector<std::string>{TQSIM_PATH, "serve", "--bus", root_.Path(), "--time-scale", "50"},
-        root_.Path());
-    const std::string ready = sim_->ReadLine();
-    ASSERT_EQ(ready.rfind("tqsim: ", 0), 0u) << "simulator did not start: " << ready;
-  }
+  AccessoriesSimulator() { timeScale_ = "50"; }
 };
 
 float Value(TQCAMERA camera, uint32_t index) {

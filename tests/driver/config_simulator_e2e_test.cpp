@@ -4,42 +4,19 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "driver/transport/usb_driver.h"
+#include "driver/camera/camera.h"
+#include "support/recording_usb.h"
 #include "support/simulator.h"
 #include "tqusb/tqusb.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// Records the largest read, so a test sees the size of the image pieces.
-class ReadSizeRecorder final : public tQusb::usb::Backend {
- public:
-  explicit ReadSizeRecorder(tQusb::usb::Backend& inner) : inner_(inner) {}
-  std::vector<std::string> InterfacePaths(int c) override { return inner_.InterfacePaths(c); }
-  tQusb::usb::Handle Open(const char* path) override { return inner_.Open(path); }
-  bool Write(tQusb::usb::Handle h, const void* d, uint32_t n) override {
-    return inner_.Write(h, d, n);
-  }
-  bool Read(tQusb::usb::Handle h, void* d, uint32_t n, uint32_t* got) override {
-    largest = std::max(largest, n);
-    return inner_.Read(h, d, n, got);
-  }
-  void Close(tQusb::usb::Handle h) override { inner_.Close(h); }
-  bool QueryDescriptor(tQusb::usb::Handle h, uint8_t* d, uint32_t* n) override {
-    return inner_.QueryDescriptor(h, d, n);
-  }
-  uint32_t largest = 0;
-
- private:
-  tQusb::usb::Backend& inner_;
-};
 
 class Settings : public tqtest::SimulatorTest {
  protected:
@@ -86,14 +63,13 @@ TEST_F(Settings, PerCameraFileFirstThenTheGeneralOneAndTheTimingTheyAskFor) {
 TEST_F(Settings, SingleReadLimitSetsTheSizeOfImageReads) {
   Write("Documents/QUIL/ini/tqusb.6008.ini", "[driver]\nSingleReadLimitMB=1\n");
   TQCAMERA c = Open(6008);
-  ReadSizeRecorder recorder(tQusb::usb::Current());
-  tQusb::usb::SetBackend(&recorder);
+  tqtest::RecordingUsb usb;
+  usb.image = c->hImage;
   std::vector<uint16_t> image(1024 * 1024);
-  const bool read = GetImageExposure16b(c, 0.0, false, 0, 0, 1024, 1024,
-                                        static_cast<uint32_t>(image.size() * 2), image.data());
-  tQusb::usb::SetBackend(nullptr);
-  ASSERT_TRUE(read) << LastError(c);
-  EXPECT_EQ(recorder.largest, 1048576u);
+  ASSERT_TRUE(GetImageExposure16b(c, 0.0, false, 0, 0, 1024, 1024,
+                                  static_cast<uint32_t>(image.size() * 2), image.data()))
+      << LastError(c);
+  EXPECT_EQ(usb.imageReads, std::vector<uint32_t>({1048576u, 1048576u}));
 }
 
 TEST_F(Settings, FiltersFromTheRegistryAndTheWheelCommands) {

@@ -23,7 +23,7 @@ constexpr const char* kCameras = R"({"cameras": [
 class GpsEndToEnd : public tqtest::SimulatorTest {
  protected:
   GpsEndToEnd() {
-    realTime_ = true;
+    timeScale_.clear();
     config_ = root_.Path() + "-cameras.json";
     std::ofstream(config_) << kCameras;
   }

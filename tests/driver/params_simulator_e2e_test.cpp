@@ -15,7 +15,7 @@ namespace {
 
 class SimulatedCameras : public tqtest::SimulatorTest {
  protected:
-  SimulatedCameras() { realTime_ = true; }
+  SimulatedCameras() { timeScale_.clear(); }
 
   static std::optional<uint32_t> Integer(TQCAMERA camera, uint32_t index) {
     uint32_t value = 0;

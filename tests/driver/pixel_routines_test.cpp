@@ -71,30 +71,6 @@ TEST(PixelBinning, BlockSumsMatchReferenceForEveryFactor) {
   }
 }
 
-TEST(PixelBinning, SaturationLimits) {
-  // 2 x 2 blocks of full-scale samples: 8-bit gives 254, 16-bit wraps, the
-  // generation-0 sum clamps.
-  const std::vector<uint8_t> bytes(4 * 4, 255);
-  std::vector<uint8_t> out8(4);
-  std::vector<uint16_t> out16(4);
-  P::BinSum8(bytes.data(), 4, 2, 2, 0, 0, 2, 2, out8.data());
-  EXPECT_EQ(out8, std::vector<uint8_t>(4, 254));
-  P::BinSum8To16(bytes.data(), 4, 2, 2, 0, 0, 2, 2, out16.data());
-  EXPECT_EQ(out16, std::vector<uint16_t>(4, 1020));
-
-  const std::vector<uint16_t> words(4 * 4, 65535);
-  P::BinSum16(words.data(), 4, 2, 2, 0, 0, 2, 2, out16.data());
-  EXPECT_EQ(out16, std::vector<uint16_t>(4, uint16_t(4 * 65535)));
-  P::BinSum16Sat(words.data(), 2, 2, 2, 2, out16.data());
-  EXPECT_EQ(out16, std::vector<uint16_t>(4, 65535));
-
-  // 127 + 127 = 254 is limited to itself; 253 stays.
-  const std::vector<uint8_t> pair = {127, 127, 126, 127};
-  P::BinSum8(pair.data(), 4, 2, 1, 0, 0, 2, 1, out8.data());
-  EXPECT_EQ(out8[0], 254);
-  EXPECT_EQ(out8[1], 253);
-}
-
 TEST(PixelBinning, Generation0SumsMatchReference) {
   unsigned seed = 100;
   for (unsigned bx = 1; bx <= 4; ++bx)

@@ -8,43 +8,13 @@
 
 #include "driver/acquisition/readout.h"
 #include "driver/support/captures.h"
-#include "driver/transport/usb_driver.h"
+#include "driver/support/recording_usb.h"
 #include "driver_readout/readout_sim.h"
 
 namespace readouttest {
 namespace {
 
 using tQusb::CCamera;
-namespace usb = tQusb::usb;
-
-// Forwards to the bus and records the requests and the image read sizes.
-class RecordingUsb final : public usb::Backend {
- public:
-  RecordingUsb() : inner_(usb::Current()) { usb::SetBackend(this); }
-  ~RecordingUsb() { usb::SetBackend(nullptr); }
-
-  std::vector<std::string> InterfacePaths(int c) override { return inner_.InterfacePaths(c); }
-  usb::Handle Open(const char* path) override { return inner_.Open(path); }
-  bool Write(usb::Handle h, const void* data, uint32_t size) override {
-    const auto* b = static_cast<const uint8_t*>(data);
-    writes.emplace_back(b, b + size);
-    return inner_.Write(h, data, size);
-  }
-  bool Read(usb::Handle h, void* data, uint32_t size, uint32_t* transferred) override {
-    if (h == image) imageReads.push_back(size);
-    return inner_.Read(h, data, size, transferred);
-  }
-  void Close(usb::Handle h) override { inner_.Close(h); }
-  bool QueryDescriptor(usb::Handle d, uint8_t* out, uint32_t* n) override {
-    return inner_.QueryDescriptor(d, out, n);
-  }
-  void Clear() { writes.clear(), imageReads.clear(); }
-
-  usb::Backend& inner_;
-  usb::Handle image = usb::kInvalidHandle;
-  std::vector<Bytes> writes;
-  std::vector<uint32_t> imageReads;
-};
 
 class Protocol : public SimBus {
  protected:
@@ -54,7 +24,7 @@ class Protocol : public SimBus {
     usb_.Clear();
     return c;
   }
-  RecordingUsb usb_;
+  tqtest::RecordingUsb usb_;
 };
 
 TEST(ReadoutEncodings, ExposureCounts) {

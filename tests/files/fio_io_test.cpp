@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -159,36 +160,35 @@ TEST(FioFiles, ErrorCodes) {
   const std::string tooLong(300, 'n');
   void* closed = Create(dir / "closed.txt");
   FIO::Close(closed);
-  struct Case {
+  // Each call and the code IOresult reports right after it (0: the call succeeds).
+  const struct {
     const char* what;
-    bool ok;
+    std::function<bool()> call;
     unsigned int code;
   } cases[] = {
-      {"missing file", OpenRead(dir / "none.txt") != FIO::InvalidHandle(), 2},
-      {"missing directory", OpenRead(dir / "none/x.txt") != FIO::InvalidHandle(), 3},
-      {"long name", FIO::OpenA(300, tooLong.c_str(), 0) != FIO::InvalidHandle(), 206},
-      {"closed handle", FIO::Size64(closed) != ~0ULL, 6},
-      {"invalid handle", FIO::WrCharA(FIO::InvalidHandle(), 'x') != 0, 6},
-      {"null handle", FIO::Close(nullptr) != 0, 6},
-      {"delete missing", FIO::DeleteA(kHigh, (dir / "none.txt").c_str()) != 0, 2},
-      {"existing directory", FIO::MkDirA(kHigh, (dir / "full").c_str()) != 0, 183},
-      {"directory not empty", FIO::RmDirA(kHigh, (dir / "full").c_str()) != 0, 145},
+      {"missing file", [&] { return OpenRead(dir / "none.txt") != FIO::InvalidHandle(); }, 2},
+      {"missing directory", [&] { return OpenRead(dir / "none/x.txt") != FIO::InvalidHandle(); },
+       3},
+      {"long name", [&] { return FIO::OpenA(300, tooLong.c_str(), 0) != FIO::InvalidHandle(); },
+       206},
+      {"closed handle", [&] { return FIO::Size64(closed) != ~0ULL; }, 6},
+      {"invalid handle", [] { return FIO::WrCharA(FIO::InvalidHandle(), 'x') != 0; }, 6},
+      {"null handle", [] { return FIO::Close(nullptr) != 0; }, 6},
+      {"delete missing", [&] { return FIO::DeleteA(kHigh, (dir / "none.txt").c_str()) != 0; }, 2},
+      {"existing directory", [&] { return FIO::MkDirA(kHigh, (dir / "full").c_str()) != 0; }, 183},
+      {"directory not empty", [&] { return FIO::RmDirA(kHigh, (dir / "full").c_str()) != 0; }, 145},
       {"rename onto a file",
-       FIO::RenameA(kHigh, (dir / "closed.txt").c_str(), kHigh, (dir / "ro.txt").c_str()) != 0,
+       [&] {
+         return FIO::RenameA(kHigh, (dir / "closed.txt").c_str(), kHigh,
+                             (dir / "ro.txt").c_str()) != 0;
+       },
        183},
-      {"success", FIO::ExistsDirA(kHigh, (dir / "full").c_str()) != 0, 0},
+      {"success", [&] { return FIO::ExistsDirA(kHigh, (dir / "full").c_str()) != 0; }, 0},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.ok, c.code == 0) << c.what;
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.call(), c.code == 0) << c.what;
+    EXPECT_EQ(FIO::IOresult(), c.code) << c.what;
   }
-  // Each code must be the one its own call left behind.
-  EXPECT_EQ((OpenRead(dir / "none.txt"), FIO::IOresult()), 2u);
-  EXPECT_EQ((OpenRead(dir / "none/x.txt"), FIO::IOresult()), 3u);
-  EXPECT_EQ((FIO::OpenA(300, tooLong.c_str(), 0), FIO::IOresult()), 206u);
-  EXPECT_EQ((FIO::Size64(closed), FIO::IOresult()), 6u);
-  EXPECT_EQ((FIO::Close(nullptr), FIO::IOresult()), 6u);
-  EXPECT_EQ((FIO::MkDirA(kHigh, (dir / "full").c_str()), FIO::IOresult()), 183u);
-  EXPECT_EQ((FIO::RmDirA(kHigh, (dir / "full").c_str()), FIO::IOresult()), 145u);
   if (geteuid() != 0) {  // the superuser writes to read-only files
     EXPECT_EQ(FIO::OpenA(kHigh, (dir / "ro.txt").c_str(), 0), FIO::InvalidHandle());
     EXPECT_EQ(FIO::IOresult(), 5u);

@@ -37,7 +37,6 @@ class Bounded {
   }
   Ch* p() { return data_.get(); }
   const Ch* p() const { return data_.get(); }
-  Ch* get() { return data_.get(); }
   // Every place, terminators and untouched places included.
   std::basic_string<Ch> places() const { return {data_.get(), high + 1u}; }
   // The string by the length rule.
@@ -46,7 +45,6 @@ class Bounded {
     while (n <= high && data_[n] != Ch(0)) ++n;
     return {data_.get(), n};
   }
-  std::basic_string<Ch> Raw() const { return str(); }
   // The string as 8-bit text.
   std::string Text() const {
     if constexpr (sizeof(Ch) == 1)
@@ -82,8 +80,6 @@ inline BoundedW ExactW(std::u16string_view text) {
   return Exact<char16_t>(text);
 }
 
-// Switches one locale category for the length of a test (the W case mappings and
-// the collation depend on it) and restores the previous setting.
 // Sets a locale for the length of a test: the process's own (for the C
 // library) and the library's, which Str::InitModule takes from the environment.
 class ScopedLocale {

@@ -119,14 +119,14 @@ void CheckFormat(const std::vector<FormatCase<T>>& cases, FA formatA, FW formatW
   for (const auto& c : cases) {
     Buffer<char> a(c.high);
     unsigned char ok = 7;
-    formatA(c.value, c.high, a.get(), c.base, &ok);
+    formatA(c.value, c.high, a.p(), c.base, &ok);
     EXPECT_EQ(a.Text(), c.text) << "A " << c.value << " base " << c.base;
     EXPECT_EQ(ok, c.ok) << "A " << c.value;
     EXPECT_EQ(a.Terminated(), c.terminated) << "A " << c.value;
 
     Buffer<char16_t> w(c.high);
     ok = 7;
-    formatW(c.value, c.high, w.get(), c.base, &ok);
+    formatW(c.value, c.high, w.p(), c.base, &ok);
     EXPECT_EQ(w.Text(), c.text) << "W " << c.value;
     EXPECT_EQ(ok, c.ok) << "W " << c.value;
   }

@@ -5,8 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -14,10 +13,10 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
-#include "runtime/conv_real_locale.h"
+#include "files/temp_dir.h"
 #include "runtime/bounded_buffer.h"
+#include "runtime/conv_real_locale.h"
 #include "tqusb/runtime/str_convert.h"
-
 
 namespace {
 
@@ -32,24 +31,21 @@ class ConvLocale : public testing::Test {
   static void SetUpTestSuite() { c_ = newlocale(LC_NUMERIC_MASK, "C", kNoLocale); }
 
   static locale_t Arabic() {
-    if (arabic_ == kNoLocale && dir_.empty()) BuildArabic();
+    if (arabic_ == kNoLocale && !dir_) BuildArabic();
     return arabic_;
   }
 
   static void BuildArabic() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "tqusb-conv-locale-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) return;
-    dir_ = pattern;
-    std::ofstream(dir_ / "source") << "comment_char %\nescape_char /\nLC_NUMERIC\n"
-                                      "decimal_point \"<U066B>\"\nthousands_sep \"\"\n"
-                                      "grouping -1\nEND LC_NUMERIC\n";
-    const std::string command = "localedef -c -i '" + (dir_ / "source").string() + "' -f UTF-8 '" +
-                                (dir_ / "tqtest").string() + "' >/dev/null 2>&1";
+    dir_ = std::make_unique<TempDir>();
+    dir_->Write("source",
+                "comment_char %\nescape_char /\nLC_NUMERIC\ndecimal_point \"<U066B>\"\n"
+                "thousands_sep \"\"\ngrouping -1\nEND LC_NUMERIC\n");
+    const std::string command = "localedef -c -i '" + (*dir_ / "source") + "' -f UTF-8 '" +
+                                (*dir_ / "tqtest") + "' >/dev/null 2>&1";
     (void)std::system(command.c_str());  // warns (exit 1) about the categories left out
     const char* previous = std::getenv("LOCPATH");
     const std::string saved = previous != nullptr ? previous : "";
-    setenv("LOCPATH", dir_.c_str(), 1);
+    setenv("LOCPATH", dir_->path().c_str(), 1);
 #if defined(__SANITIZE_ADDRESS__)
     __lsan_disable();  // glibc's newlocale keeps its copy of LOCPATH for good
 #endif
@@ -66,13 +62,12 @@ class ConvLocale : public testing::Test {
   static void TearDownTestSuite() {
     if (arabic_ != kNoLocale) freelocale(arabic_);
     if (c_ != kNoLocale) freelocale(c_);
-    std::error_code ignored;
-    if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
+    dir_.reset();
   }
 
   static inline locale_t c_ = kNoLocale;
   static inline locale_t arabic_ = kNoLocale;
-  static inline std::filesystem::path dir_;
+  static inline std::unique_ptr<TempDir> dir_;
 };
 
 struct LocaleCase {
@@ -92,11 +87,11 @@ TEST_F(ConvLocale, DecimalsClampedToOneToFifteen) {
   for (const LocaleCase& c : cases) {
     Buffer<char> a;
     unsigned char ok = 0;
-    Str::Conv::LocaleFixRealToStr(c_, c.value, c.decimals, a.high, a.get(), &ok);
+    Str::Conv::LocaleFixRealToStr(c_, c.value, c.decimals, a.high, a.p(), &ok);
     EXPECT_EQ(a.Text(), c.text) << c.value << " / " << c.decimals;
     EXPECT_EQ(ok, 1);
     Buffer<char16_t> w;
-    Str::Conv::LocaleFixRealToStr(c_, c.value, c.decimals, w.high, w.get(), &ok);
+    Str::Conv::LocaleFixRealToStr(c_, c.value, c.decimals, w.high, w.p(), &ok);
     EXPECT_EQ(w.Text(), c.text) << c.value << " / " << c.decimals;
   }
 }
@@ -105,19 +100,19 @@ TEST_F(ConvLocale, UsesTheLocaleSeparator) {
   if (Arabic() == kNoLocale) GTEST_SKIP() << "localedef could not build the test locale";
   Buffer<char> a;
   unsigned char ok = 0;
-  Str::Conv::LocaleFixRealToStr(arabic_, 3.14159, 3, a.high, a.get(), &ok);
+  Str::Conv::LocaleFixRealToStr(arabic_, 3.14159, 3, a.high, a.p(), &ok);
   EXPECT_EQ(ok, 1);
   EXPECT_EQ(a.Text(),
             "3\xD9\xAB"
             "142");
 
   Buffer<char16_t> w(4);  // five units fill five places exactly
-  Str::Conv::LocaleFixRealToStr(arabic_, 3.14159, 3, w.high, w.get(), &ok);
+  Str::Conv::LocaleFixRealToStr(arabic_, 3.14159, 3, w.high, w.p(), &ok);
   EXPECT_EQ(ok, 1);
-  EXPECT_EQ(w.Raw(), u"3\u066B142");
+  EXPECT_EQ(w.str(), u"3\u066B142");
 
   Buffer<char> small(4);  // six bytes do not fit five places
-  Str::Conv::LocaleFixRealToStr(arabic_, 3.14159, 3, small.high, small.get(), &ok);
+  Str::Conv::LocaleFixRealToStr(arabic_, 3.14159, 3, small.high, small.p(), &ok);
   EXPECT_EQ(ok, 0);
   EXPECT_EQ(small.Text(), "");
 }
@@ -139,7 +134,7 @@ TEST_F(ConvLocale, SwitchStaysOnTheCallingThread) {
   for (int i = 0; i < 2000; ++i) {
     Buffer<char> a;
     unsigned char ok = 0;
-    Str::Conv::LocaleFixRealToStr(arabic_, 2.5, 1, a.high, a.get(), &ok);
+    Str::Conv::LocaleFixRealToStr(arabic_, 2.5, 1, a.high, a.p(), &ok);
     ASSERT_EQ(a.Text(),
               "2\xD9\xAB"
               "5");
@@ -156,7 +151,7 @@ TEST_F(ConvLocale, SwitchStaysOnTheCallingThread) {
 TEST_F(ConvLocale, NaNIsRefusedAndTheBufferLeftAlone) {
   Buffer<char> a(10);
   unsigned char ok = 1;
-  Str::LocaleFixRealToStrA(NAN, 2, a.high, a.get(), &ok);
+  Str::LocaleFixRealToStrA(NAN, 2, a.high, a.p(), &ok);
   EXPECT_EQ(ok, 0);
   EXPECT_EQ(a.Text(), std::string(11, '#'));
 }

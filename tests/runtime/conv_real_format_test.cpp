@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 #include "runtime/bounded_buffer.h"
 #include "tqusb/runtime/str_convert.h"
@@ -26,54 +28,37 @@ struct RealFormatCase {
   bool terminated = true;
 };
 
-using FormatA = void (*)(double, unsigned, unsigned char, unsigned, char*, unsigned char*);
-using FormatW = void (*)(double, unsigned, unsigned char, unsigned, char16_t*, unsigned char*);
-using FixA = void (*)(double, unsigned, unsigned, char*, unsigned char*);
-using FixW = void (*)(double, unsigned, unsigned, char16_t*, unsigned char*);
+// Calls a scientific formatter (it takes the engineering flag) or a fixed one.
+template <typename F, typename Ch>
+void Format(F format, const RealFormatCase& c, Ch* buffer, unsigned char* ok) {
+  if constexpr (std::is_invocable_v<F, double, unsigned, unsigned char, unsigned, Ch*,
+                                    unsigned char*>)
+    format(c.value, c.precision, c.engineering, c.high, buffer, ok);
+  else
+    format(c.value, c.precision, c.high, buffer, ok);
+}
 
 // Runs a table through the A and W form of one formatter.
-template <typename CallA, typename CallW>
-void CheckTable(const std::vector<RealFormatCase>& cases, CallA callA, CallW callW) {
+template <typename FA, typename FW>
+void CheckTable(const std::vector<RealFormatCase>& cases, FA formatA, FW formatW) {
   for (const RealFormatCase& c : cases) {
     Buffer<char> a(c.high);
     unsigned char ok = 7;
-    callA(c, a.get(), &ok);
+    Format(formatA, c, a.p(), &ok);
     EXPECT_EQ(a.Text(), c.text) << "A " << c.value << " / " << c.precision;
     EXPECT_EQ(ok, c.ok) << "A " << c.value << " / " << c.precision;
     EXPECT_EQ(a.Terminated(), c.terminated) << "A " << c.value << " / " << c.precision;
 
     Buffer<char16_t> w(c.high);
     ok = 7;
-    callW(c, w.get(), &ok);
+    Format(formatW, c, w.p(), &ok);
     EXPECT_EQ(w.Text(), c.text) << "W " << c.value << " / " << c.precision;
     EXPECT_EQ(ok, c.ok) << "W " << c.value;
   }
 }
 
-void CheckScientific(const std::vector<RealFormatCase>& cases, FormatA fa, FormatW fw) {
-  CheckTable(
-      cases,
-      [fa](const RealFormatCase& c, char* b, unsigned char* ok) {
-        fa(c.value, c.precision, c.engineering, c.high, b, ok);
-      },
-      [fw](const RealFormatCase& c, char16_t* b, unsigned char* ok) {
-        fw(c.value, c.precision, c.engineering, c.high, b, ok);
-      });
-}
-
-void CheckFixed(const std::vector<RealFormatCase>& cases, FixA fa, FixW fw) {
-  CheckTable(
-      cases,
-      [fa](const RealFormatCase& c, char* b, unsigned char* ok) {
-        fa(c.value, c.precision, c.high, b, ok);
-      },
-      [fw](const RealFormatCase& c, char16_t* b, unsigned char* ok) {
-        fw(c.value, c.precision, c.high, b, ok);
-      });
-}
-
 TEST(ConvRealFormat, Scientific) {
-  CheckScientific(
+  CheckTable(
       {
           {1234.5, 6, false, "1.2345E+3"},
           {-0.0, 6, false, "-0E+0"},
@@ -96,7 +81,7 @@ TEST(ConvRealFormat, Scientific) {
 }
 
 TEST(ConvRealFormat, Corrected) {
-  CheckScientific(
+  CheckTable(
       {
           {0.5, 15, false, "0.5"},
           {1.0 / 3, 15, false, "0.333333333333333"},
@@ -118,7 +103,7 @@ TEST(ConvRealFormat, Corrected) {
 }
 
 TEST(ConvRealFormat, Fixed) {
-  CheckFixed(
+  CheckTable(
       {
           {3.14159, 3, false, "3.142"},
           {1e20, 1, false, "100000000000000000000.0"},
@@ -131,7 +116,7 @@ TEST(ConvRealFormat, Fixed) {
 }
 
 TEST(ConvRealFormat, FixedRoundedByHand) {
-  CheckFixed(
+  CheckTable(
       {
           {2.675, 2, false, "2.67"},  // 2.67499999999999982
           {9.96, 1, false, "10.0"},
@@ -158,7 +143,7 @@ TEST(ConvRealFormat, EngineeringInvariants) {
       const double v = mantissa * std::pow(10.0, exponent);
       Buffer<char> a;
       unsigned char ok = 0;
-      Str::RealToStrA(v, 6, 1, a.high, a.get(), &ok);
+      Str::RealToStrA(v, 6, 1, a.high, a.p(), &ok);
       ASSERT_EQ(ok, 1);
       const std::string text = a.Text();
       const std::size_t e = text.find('E');
@@ -168,7 +153,7 @@ TEST(ConvRealFormat, EngineeringInvariants) {
       const double m = std::stod(text.substr(0, e));
       EXPECT_GE(m, 1.0) << text;
       EXPECT_LT(m, 1000.0) << text;
-      EXPECT_NEAR(Str::StrToRealA(a.high, a.get(), &ok), v, v * 1e-5) << text;
+      EXPECT_NEAR(Str::StrToRealA(a.high, a.p(), &ok), v, v * 1e-5) << text;
     }
   }
 }

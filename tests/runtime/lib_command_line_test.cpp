@@ -61,9 +61,4 @@ TEST(CommandLine, CopyArgumentDropsLeadingAndLastQuoteAndBounds) {
   runtime::CopyArgument("x", 10, nullptr);
 }
 
-TEST(CommandLine, JoinQuotesArgumentsWithBlanksAndEmptyOnes) {
-  EXPECT_EQ(runtime::JoinArguments({"/usr/bin/prog", "a b", "", "c\td", "x", "--flag=1 2"}),
-            "/usr/bin/prog \"a b\" \"\" \"c\td\" x \"--flag=1 2\"");
-}
-
 }  // namespace

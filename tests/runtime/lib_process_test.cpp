@@ -11,16 +11,28 @@
 #include <tuple>
 #include <vector>
 
-#include "child_process.h"
+#include "runtime/command_line.h"
 #include "tqusb/runtime/lib.h"
+
+extern char** environ;
 
 namespace {
 
-// Child routine: compare ParamCount and every ParamStrA with the expected
-// arguments the parent put in the environment, one per line.
-int ParamsChild() {
-  const char* expected = std::getenv("TQ_PARAMS_EXPECT");
-  if (expected == nullptr) return 2;
+// Starts a program and returns its exit status, or -1 when it did not start.
+int Exec(const char* app, const std::string& cmd, const void* env = nullptr) {
+  void* handle = nullptr;
+  unsigned int pid = 0;
+  if (!Lib::ExecA(1000, app, 1000, cmd.c_str(), env, &handle, &pid)) return -1;
+  EXPECT_EQ(reinterpret_cast<std::intptr_t>(handle), static_cast<std::intptr_t>(pid));
+  int status = 0;
+  if (waitpid(static_cast<pid_t>(pid), &status, 0) != static_cast<pid_t>(pid)) return -2;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -3;
+}
+
+// The child: this program started again with the arguments it should see in
+// TQ_PARAMS_EXPECT, one per line; it compares ParamCount and every ParamStrA
+// with them and exits with the result before any test runs.
+int ParamsChild(const char* expected) {
   std::vector<std::string> want;
   std::istringstream in(expected);
   for (std::string line; std::getline(in, line);) want.push_back(line);
@@ -42,7 +54,10 @@ int ParamsChild() {
   }
   return failures == 0 ? 0 : 1;
 }
-const bool kParamsChild = testing_support::RunAsChildIfAsked("params", ParamsChild);
+[[maybe_unused]] const bool kChild = [] {
+  if (const char* expected = std::getenv("TQ_PARAMS_EXPECT")) std::exit(ParamsChild(expected));
+  return false;
+}();
 
 TEST(Params, ChildSeesItsArgumentsThroughTheCommandLineRules) {
   struct Case {
@@ -58,7 +73,10 @@ TEST(Params, ChildSeesItsArgumentsThroughTheCommandLineRules) {
     std::string expect;
     for (const std::string& s : c.seen) expect += s + "\n";
     SCOPED_TRACE(expect);
-    EXPECT_EQ(testing_support::RunChild("params", c.argv, {"TQ_PARAMS_EXPECT=" + expect}), 0);
+    std::string env;
+    for (char** e = environ; *e != nullptr; ++e) env.append(*e).push_back('\0');
+    env.append("TQ_PARAMS_EXPECT=" + expect).append(2, '\0');
+    EXPECT_EQ(Exec("/proc/self/exe", runtime::JoinArguments(c.argv), env.data()), 0);
   }
 }
 
@@ -83,17 +101,6 @@ TEST(Environment, SetAndGetThroughBoundedStrings) {
     Lib::GetEnvironmentStringA(nameHigh, name, valueHigh, value);
     EXPECT_STREQ(value, expected) << name << " " << valueHigh;
   }
-}
-
-// Starts a program and returns its exit status, or -1 when it did not start.
-int Exec(const char* app, const std::string& cmd, const void* env = nullptr) {
-  void* handle = nullptr;
-  unsigned int pid = 0;
-  if (!Lib::ExecA(1000, app, 1000, cmd.c_str(), env, &handle, &pid)) return -1;
-  EXPECT_EQ(reinterpret_cast<std::intptr_t>(handle), static_cast<std::intptr_t>(pid));
-  int status = 0;
-  if (waitpid(static_cast<pid_t>(pid), &status, 0) != static_cast<pid_t>(pid)) return -2;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -3;
 }
 
 TEST(ExecA, StartsProgramsByPathOrSearchWithinTheLengthLimit) {

@@ -2,13 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
-#include <sstream>
-#include <string>
 #include <thread>
 #include <vector>
 
-#include "child_process.h"
 #include "tqusb/runtime/lib.h"
 
 namespace {
@@ -43,22 +39,6 @@ std::vector<std::uint32_t> Draw(std::size_t count) {
   return out;
 }
 
-// Child routine: seed from the environment and compare the first draws with
-// the sequence the parent saw.
-int RandomChild() {
-  const char* seed = std::getenv("TQ_RANDOM_SEED");
-  const char* expected = std::getenv("TQ_RANDOM_EXPECT");
-  if (seed == nullptr || expected == nullptr) return 2;
-  Lib::RANDSEED(static_cast<unsigned>(std::strtoul(seed, nullptr, 10)));
-  std::istringstream in(expected);
-  std::uint32_t want = 0;
-  while (in >> want) {
-    if (Lib::RANDOM(0) != want) return 1;
-  }
-  return 0;
-}
-const bool kRandomChild = testing_support::RunAsChildIfAsked("random", RandomChild);
-
 TEST(Random, NeverSeededGeneratorSeedsWith12345) {
   Lib::InitModule();
   const Model seeding(12345);
@@ -90,17 +70,6 @@ TEST(Random, RangesAndRealsStayInBounds) {
     ++seen[v];
   }
   EXPECT_EQ(std::count(seen.begin(), seen.end(), 0), 0);
-}
-
-TEST(Random, SameSeedGivesSameSequenceInAnotherProcess) {
-  const unsigned seed = 4711;
-  Lib::RANDSEED(seed);
-  std::string expected;
-  for (std::uint32_t v : Draw(60)) expected += std::to_string(v) + " ";
-  const int status = testing_support::RunChild(
-      "random", {"child"},
-      {"TQ_RANDOM_SEED=" + std::to_string(seed), "TQ_RANDOM_EXPECT=" + expected});
-  EXPECT_EQ(status, 0);
 }
 
 TEST(Random, ConcurrentDrawsLoseNoStep) {

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ostream>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/sort_algorithms.h"
@@ -61,42 +61,29 @@ const char* Name(Pattern p) {
 
 const Pattern kPatterns[] = {Pattern::Random, Pattern::Sorted, Pattern::Reverse, Pattern::AllEqual};
 
-using SortFunc = void (*)(unsigned int, Lib::TLessFunc, Lib::TSwapFunc);
-
-struct SortCase {
-  const char* name;
-  SortFunc sort;
-};
-
-void PrintTo(const SortCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class SortTest : public testing::TestWithParam<SortCase> {};
-
-TEST_P(SortTest, SortsEveryPatternAndSizeWithItemNumbersInRange) {
+TEST(Sort, BothSortEveryPatternAndSizeWithItemNumbersInRange) {
+  const std::pair<const char*, void (*)(unsigned int, Lib::TLessFunc, Lib::TSwapFunc)> sorts[] = {
+      {"HSort", Lib::HSort}, {"QSort", Lib::QSort}};
   const std::size_t sizes[] = {0, 1, 2, 3, 5, 17, 1000, 10000};
-  for (Pattern pattern : kPatterns) {
-    for (std::size_t n : sizes) {
-      SCOPED_TRACE(std::string(Name(pattern)) + " n=" + std::to_string(n));
-      data = Make(pattern, n);
-      std::vector<int> expected = data;
-      std::sort(expected.begin(), expected.end());
-      outOfRange = false;
-      lessCalls = swapCalls = 0;
-      GetParam().sort(static_cast<unsigned int>(n), Less, Swap);
-      EXPECT_FALSE(outOfRange);
-      EXPECT_EQ(data, expected);
-      if (n < 2) {
-        EXPECT_EQ(lessCalls + swapCalls, 0u);
+  for (const auto& [name, sort] : sorts) {
+    for (Pattern pattern : kPatterns) {
+      for (std::size_t n : sizes) {
+        SCOPED_TRACE(std::string(name) + " " + Name(pattern) + " n=" + std::to_string(n));
+        data = Make(pattern, n);
+        std::vector<int> expected = data;
+        std::sort(expected.begin(), expected.end());
+        outOfRange = false;
+        lessCalls = swapCalls = 0;
+        sort(static_cast<unsigned int>(n), Less, Swap);
+        EXPECT_FALSE(outOfRange);
+        EXPECT_EQ(data, expected);
+        if (n < 2) {
+          EXPECT_EQ(lessCalls + swapCalls, 0u);
+        }
       }
     }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Lib, SortTest, testing::Values(SortCase{"HSort", Lib::HSort}, SortCase{"QSort", Lib::QSort}),
-    [](const testing::TestParamInfo<SortCase>& info) { return std::string(info.param.name); });
 
 TEST(HSort, CallsStayWithinNLogN) {
   const std::size_t n = 10000;

@@ -8,11 +8,10 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 
+#include "files/temp_dir.h"
 #include "tqusb/containers/vcom.h"
 #include "tqusb/scan/vscan_registry.h"
 
@@ -29,32 +28,22 @@ const char kHeader[] = "Windows Registry Editor Version 5.00\n\n";
 class RegScannerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tqusb-reg-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
     if (const char* old = getenv("XDG_CONFIG_HOME")) previous_ = old;
-    setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-    file_ = dir_ + "/tqusb/registry.reg";
+    setenv("XDG_CONFIG_HOME", dir_.path().c_str(), 1);
   }
   void TearDown() override {
     if (previous_.empty())
       unsetenv("XDG_CONFIG_HOME");
     else
       setenv("XDG_CONFIG_HOME", previous_.c_str(), 1);
-    std::filesystem::remove_all(dir_);
   }
 
-  std::string Read() const {
-    std::ostringstream out;
-    out << std::ifstream(file_, std::ios::binary).rdbuf();
-    return out.str();
-  }
-  void Write(const std::string& text) {
-    std::filesystem::create_directories(dir_ + "/tqusb");
-    std::ofstream(file_, std::ios::binary) << text;
-  }
+  std::string Read() const { return dir_.Read("tqusb/registry.reg"); }
+  void Write(const std::string& text) { dir_.Write("tqusb/registry.reg", text); }
 
-  std::string dir_, file_, previous_;
+  TempDir dir_;
+  const std::string file_ = dir_ / "tqusb/registry.reg";
+  std::string previous_;
 };
 
 // Each setter writes one value; the file shows its exact type and bytes, and

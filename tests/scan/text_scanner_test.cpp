@@ -1,15 +1,12 @@
 // INI scanners: files loaded, looked up, edited and saved, compared byte for byte.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "files/temp_dir.h"
 #include "tqusb/containers/vcom.h"
 #include "tqusb/scan/vscan_text.h"
 
@@ -20,28 +17,13 @@ using vscan::CTextScannerW;
 
 class TextScannerTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tqusb-ini-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    file_ = dir_ + "/test.ini";
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
-  void Write(const std::string& bytes) { std::ofstream(file_, std::ios::binary) << bytes; }
-  std::string Read() const {
-    std::ostringstream out;
-    out << std::ifstream(file_, std::ios::binary).rdbuf();
-    return out.str();
-  }
+  void Write(const std::string& bytes) { dir_.Write("test.ini", bytes); }
+  std::string Read() const { return dir_.Read("test.ini"); }
   unsigned High() const { return static_cast<unsigned>(file_.size()); }
 
-  std::string dir_, file_;
+  TempDir dir_;
+  const std::string file_ = dir_ / "test.ini";
 };
-
-std::u16string U16(const std::string& ascii) {
-  return std::u16string(ascii.begin(), ascii.end());
-}
 
 std::string Utf16Le(const std::u16string& text, bool mark) {
   std::string bytes = mark ? "\xFF\xFE" : "";
@@ -164,7 +146,7 @@ TEST_F(TextScannerTest, FailuresKeepTheScannerUsable) {
   EXPECT_FALSE(s.Init(High(), file_.c_str())) << "missing file";
   EXPECT_TRUE(s.Create(1, "S", High(), file_.c_str()));
   s.SetKeyStr(0, "k", 0, "v");
-  const std::string nowhere = dir_ + "/missing/dir.ini";
+  const std::string nowhere = dir_ / "missing/dir.ini";
   EXPECT_FALSE(s.SaveAs(static_cast<unsigned>(nowhere.size()), nowhere.c_str()));
   EXPECT_EQ(s.Modified, 1);
   EXPECT_TRUE(s.SaveAs(High(), file_.c_str()));
@@ -186,7 +168,7 @@ TEST_F(TextScannerTest, WideScannerKeepsTheFileEncoding) {
       {"[S]\nk=\xe2\x82\xac\n", false, "[S]\r\nk = \xe2\x82\xac\r\n"},
       {"[S]\nk=v\n", true, Utf16Le(u"[S]\r\nk = v\r\n", true)},
   };
-  const std::u16string name = U16(file_);
+  const std::u16string name(file_.begin(), file_.end());
   for (const Case& c : cases) {
     Write(c.in);
     CTextScannerW s;

@@ -18,7 +18,7 @@ class SimulatorTest : public testing::Test {
  protected:
   void SetUp() override {
     std::vector<std::string> argv = {TQSIM_PATH, "serve", "--bus", root_.Path()};
-    if (!realTime_) argv.insert(argv.end(), {"--time-scale", "0"});
+    if (!timeScale_.empty()) argv.insert(argv.end(), {"--time-scale", timeScale_});
     if (!config_.empty()) argv.insert(argv.end(), {"--config", config_});
     sim_ = std::make_unique<ChildProcess>(argv, root_.Path());
     const std::string ready = sim_->ReadLine();
@@ -62,7 +62,7 @@ class SimulatorTest : public testing::Test {
     return text;
   }
 
-  bool realTime_ = false;  // exposures take their time
+  std::string timeScale_ = "0";  // the simulator's --time-scale ("0": no waiting); empty: real time
   std::string config_;     // a camera file of the test's own instead of the default set
   TempBusRoot root_;
   std::unique_ptr<ChildProcess> sim_;
