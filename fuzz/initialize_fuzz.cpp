@@ -9,7 +9,9 @@
 //   op % 4 == 2   raw bytes on the reply pipe (a broken frame header)
 //   op % 4 == 3   a reply frame longer than asked, then the same on the image pipe
 // Frame bytes come from the input. Once the script is used up the device
-// closes every connection, so nothing waits for an answer that never comes.
+// closes every connection, and so does a device that hears no command for
+// 100 ms (the host waits for an image the script never sent), so nothing
+// waits for ever on an answer that never comes.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -103,7 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       harness.root.Path(), *bus::InterfaceClass(classNumber), "vid_0000&pid_0c26#fuzz",
       [](const std::vector<unsigned char>& command, bus::DeviceEndpoints& endpoints) {
         harness.script.Play(command, endpoints);
-      });
+      },
+      nullptr, 100);
   TQCAMERA camera = Initialize(Word(data + 1));
   const uint32_t window = Word(data + 5);
   const uint32_t x = window & 0x3F, y = (window >> 6) & 0x3F;

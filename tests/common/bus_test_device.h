@@ -1,7 +1,11 @@
 #pragma once
 // A device on the virtual USB bus served by a thread of the test: every
 // command frame is handed to the test's handler, which answers through the
-// endpoints (SendReply, SendImage, SendRaw, CloseConnections).
+// endpoints (SendReply, SendImage, SendRaw, CloseConnections). With
+// `idleHangUpMs`, a device that heard a command and then none for that long
+// hangs up, as a dead device would: a host waiting for an image it will never
+// send (which the bus allows while the connections live) is then released.
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -24,14 +28,26 @@ class BusTestDevice {
                                      platform::bus::DeviceEndpoints&)>;
 
   BusTestDevice(const std::string& root, const platform::TGuid& classGuid, const std::string& name,
-                Handler handler, const std::vector<unsigned char>* descriptor = nullptr) {
+                Handler handler, const std::vector<unsigned char>* descriptor = nullptr,
+                int idleHangUpMs = -1) {
     std::string error;
     device_ = platform::bus::PublishedDevice::Publish(root, classGuid, name, descriptor, &error);
     if (!device_) throw std::runtime_error("cannot publish " + name + ": " + error);
     endpoints_ = std::make_unique<platform::bus::DeviceEndpoints>(*device_);
-    thread_ = std::thread([this, handler = std::move(handler)] {
+    thread_ = std::thread([this, handler = std::move(handler), idleHangUpMs] {
       std::vector<unsigned char> command;
-      while (endpoints_->NextCommand(&command, -1)) handler(command, *endpoints_);
+      bool heard = false;
+      for (;;) {
+        if (endpoints_->NextCommand(&command, heard ? idleHangUpMs : -1)) {
+          heard = true;
+          handler(command, *endpoints_);
+        } else if (stopping_) {
+          return;
+        } else {
+          endpoints_->CloseConnections();
+          heard = false;
+        }
+      }
     });
   }
   ~BusTestDevice() { Stop(); }
@@ -39,6 +55,7 @@ class BusTestDevice {
   // Ends serving, closes the connections and takes the device off the bus.
   void Stop() {
     if (!thread_.joinable()) return;
+    stopping_ = true;
     endpoints_->Interrupt();
     thread_.join();
     endpoints_->CloseConnections();
@@ -51,5 +68,6 @@ class BusTestDevice {
  private:
   std::unique_ptr<platform::bus::PublishedDevice> device_;
   std::unique_ptr<platform::bus::DeviceEndpoints> endpoints_;
+  std::atomic<bool> stopping_{false};
   std::thread thread_;
 };
