@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <ctime>
 #include <mutex>
 
@@ -144,6 +145,16 @@ long WriteReplacing(const std::string& file, const std::string& text, mode_t mod
   return kCantWrite;
 }
 
+// A registry file that is a symbolic link (into a synchronised folder, say)
+// stays one: the new version replaces the file the link points at.
+std::string ReplacedPath(const std::string& file) {
+  char* real = realpath(file.c_str(), nullptr);
+  if (real == nullptr) return file;
+  std::string path(real);
+  free(real);
+  return path;
+}
+
 }  // namespace
 
 std::shared_ptr<const Store> LoadStore(const std::string& file, long* error) {
@@ -208,7 +219,7 @@ long UpdateStore(const std::string& file, const std::function<long(Store&, bool*
   bool changed = false;
   long result = change(*store, &changed);
   if (result != kSuccess || !changed) return result;
-  return WriteReplacing(file, FormatStore(*store), mode);
+  return WriteReplacing(ReplacedPath(file), FormatStore(*store), mode);
 }
 
 }  // namespace platform::registry

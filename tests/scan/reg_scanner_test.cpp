@@ -188,6 +188,18 @@ TEST_F(RegScannerTest, BackupKeepsThePreviousValue) {
   s.Done();
 }
 
+TEST_F(RegScannerTest, AFileThatIsALinkStaysALink) {
+  dir_.Write("synced/registry.reg", "");
+  std::filesystem::create_directories(dir_ / "tqusb");
+  std::filesystem::create_symlink(dir_ / "synced/registry.reg", file_);
+  CRegScannerA s;
+  ASSERT_TRUE(s.Create(0, "", kPathHigh, kPath, HKEY_CURRENT_USER));
+  EXPECT_TRUE(s.SetKeyInt(0, "v", 1));
+  s.Done();
+  EXPECT_TRUE(std::filesystem::is_symlink(file_));
+  EXPECT_NE(dir_.Read("synced/registry.reg").find("\"v\"=dword:00000001"), std::string::npos);
+}
+
 TEST_F(RegScannerTest, FailuresLeaveTheFileAndTheScannerAlone) {
   CRegScannerA s;
   EXPECT_FALSE(s.Init(0, "", kPathHigh, kPath, HKEY_CURRENT_USER)) << "missing file";
