@@ -85,10 +85,13 @@ unsigned char CRed1A::FindNewPath(unsigned int nameHigh, const char* name, unsig
 
 namespace {
 
-// The found path, or the name as given when the search failed.
-std::string Located(unsigned char found, const char* foundPath, unsigned int nameHigh,
-                    const char* name) {
-  return found ? files::BoundedText(PathHigh, foundPath) : files::BoundedText(nameHigh, name);
+// The path the table's search `find` gives for the name, or the name as given
+// when it finds none.
+template <typename Red, typename Find>
+std::string Located(Red& red, Find find, unsigned int nameHigh, const char* name) {
+  char found[PathHigh + 1];
+  return (red.*find)(nameHigh, name, PathHigh, found) ? files::BoundedText(PathHigh, found)
+                                                      : files::BoundedText(nameHigh, name);
 }
 
 // The high index that passes a std::string with its terminator.
@@ -99,23 +102,17 @@ unsigned int High(const std::string& path) {
 }  // namespace
 
 void* CRed1A::Open(unsigned int nameHigh, const char* name, unsigned int share) {
-  char found[PathHigh + 1];
-  const std::string path =
-      Located(FindPath(nameHigh, name, PathHigh, found), found, nameHigh, name);
+  const std::string path = Located(*this, &CRed1A::FindPath, nameHigh, name);
   return FIO::OpenA(High(path), path.c_str(), share);
 }
 
 void* CRed1A::OpenRead(unsigned int nameHigh, const char* name, unsigned int share) {
-  char found[PathHigh + 1];
-  const std::string path =
-      Located(FindPath(nameHigh, name, PathHigh, found), found, nameHigh, name);
+  const std::string path = Located(*this, &CRed1A::FindPath, nameHigh, name);
   return FIO::OpenReadA(High(path), path.c_str(), share);
 }
 
 unsigned char CRed1A::Delete(unsigned int nameHigh, const char* name) {
-  char found[PathHigh + 1];
-  const std::string path =
-      Located(FindPath(nameHigh, name, PathHigh, found), found, nameHigh, name);
+  const std::string path = Located(*this, &CRed1A::FindPath, nameHigh, name);
   return FIO::DeleteA(High(path), path.c_str());
 }
 
@@ -151,23 +148,17 @@ unsigned char CRed2A::FindNewPath(unsigned int nameHigh, const char* name, unsig
 }
 
 void* CRed2A::Open(unsigned int nameHigh, const char* name, unsigned int share) {
-  char found[PathHigh + 1];
-  const std::string path =
-      Located(FindPath2(nameHigh, name, PathHigh, found), found, nameHigh, name);
+  const std::string path = Located(*this, &CRed2A::FindPath2, nameHigh, name);
   return FIO::OpenA(High(path), path.c_str(), share);
 }
 
 void* CRed2A::OpenRead(unsigned int nameHigh, const char* name, unsigned int share) {
-  char found[PathHigh + 1];
-  const std::string path =
-      Located(FindPath2(nameHigh, name, PathHigh, found), found, nameHigh, name);
+  const std::string path = Located(*this, &CRed2A::FindPath2, nameHigh, name);
   return FIO::OpenReadA(High(path), path.c_str(), share);
 }
 
 unsigned char CRed2A::Delete(unsigned int nameHigh, const char* name) {
-  char found[PathHigh + 1];
-  const std::string path =
-      Located(FindPath2(nameHigh, name, PathHigh, found), found, nameHigh, name);
+  const std::string path = Located(*this, &CRed2A::FindPath2, nameHigh, name);
   return FIO::DeleteA(High(path), path.c_str());
 }
 

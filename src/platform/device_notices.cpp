@@ -181,24 +181,29 @@ void NoticeWatcher::Resync(ClassWatch& watch, std::vector<TQueuedMessage>* out) 
   watch.devices = std::move(now);
 }
 
+TQueuedMessage DeviceChangeMessage(PeerWindow* window, const TGuid& classGuid,
+                                   const std::string& path, bool arrival) {
+  auto record = std::make_shared<TDeviceInterfaceNotice>();
+  std::memset(record.get(), 0, sizeof *record);
+  record->Size = static_cast<uint32_t>(offsetof(TDeviceInterfaceNotice, Name) + path.size() + 1);
+  record->DeviceType = kDeviceTypeInterface;
+  record->ClassGuid = classGuid;
+  std::memcpy(record->Name, path.c_str(), std::min(path.size(), sizeof record->Name - 1));
+  TQueuedMessage m;
+  m.window = window;
+  m.message = kMsgDeviceChange;
+  m.wParam = arrival ? kDeviceArrival : kDeviceRemoveComplete;
+  m.lParam = reinterpret_cast<intptr_t>(record.get());
+  m.payload = record;
+  return m;
+}
+
 void NoticeWatcher::Notify(const ClassWatch& watch, const std::string& device, bool arrival,
                            std::vector<TQueuedMessage>* out) {
   std::string path = bus::MakeDevicePath(device, watch.classGuid);
   for (const auto& [id, r] : registrations_) {
     if (r.root != watch.root || !(r.classGuid == watch.classGuid)) continue;
-    auto record = std::make_shared<TDeviceInterfaceNotice>();
-    std::memset(record.get(), 0, sizeof *record);
-    record->Size = static_cast<uint32_t>(offsetof(TDeviceInterfaceNotice, Name) + path.size() + 1);
-    record->DeviceType = kDeviceTypeInterface;
-    record->ClassGuid = watch.classGuid;
-    std::memcpy(record->Name, path.c_str(), std::min(path.size(), sizeof record->Name - 1));
-    TQueuedMessage m;
-    m.window = r.window;
-    m.message = kMsgDeviceChange;
-    m.wParam = arrival ? kDeviceArrival : kDeviceRemoveComplete;
-    m.lParam = reinterpret_cast<intptr_t>(record.get());
-    m.payload = record;
-    out->push_back(std::move(m));
+    out->push_back(DeviceChangeMessage(r.window, watch.classGuid, path, arrival));
   }
 }
 

@@ -38,6 +38,11 @@ static_assert(offsetof(TDeviceInterfaceNotice, DeviceType) == 4);
 static_assert(offsetof(TDeviceInterfaceNotice, ClassGuid) == 12);
 static_assert(offsetof(TDeviceInterfaceNotice, Name) == 28);
 
+// The kMsgDeviceChange message that tells `window` of the arrival or removal
+// of the device at `path` in `classGuid`; the record travels as its payload.
+TQueuedMessage DeviceChangeMessage(PeerWindow* window, const TGuid& classGuid,
+                                   const std::string& path, bool arrival);
+
 // A registration handle; 0 is "none".
 using TDeviceNotify = uintptr_t;
 

@@ -1,6 +1,5 @@
 #include "platform/usb_notices.h"
 
-#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -32,19 +31,7 @@ void Deliver(libusb_device* device, bool arrived) {
   for (const auto& [id, s] : g_subscriptions) {
     auto queue = s.queue.lock();
     if (!queue || !(s.classGuid == *guid)) continue;
-    auto record = std::make_shared<TDeviceInterfaceNotice>();
-    std::memset(record.get(), 0, sizeof *record);
-    record->Size = static_cast<uint32_t>(offsetof(TDeviceInterfaceNotice, Name) + path.size() + 1);
-    record->DeviceType = kDeviceTypeInterface;
-    record->ClassGuid = *guid;
-    std::memcpy(record->Name, path.c_str(), std::min(path.size(), sizeof record->Name - 1));
-    TQueuedMessage m;
-    m.window = s.window;
-    m.message = kMsgDeviceChange;
-    m.wParam = arrived ? kDeviceArrival : kDeviceRemoveComplete;
-    m.lParam = reinterpret_cast<intptr_t>(record.get());
-    m.payload = record;
-    queue->Post(std::move(m));
+    queue->Post(DeviceChangeMessage(s.window, *guid, path, arrived));
   }
 }
 
