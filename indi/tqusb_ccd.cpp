@@ -239,6 +239,7 @@ bool TqusbCcd::saveConfigItems(FILE* fp) {
 }
 
 void TqusbCcd::addFITSKeywords(INDI::CCDChip* chip) {
+  completion_.Enter();
   INDI::CCD::addFITSKeywords(chip);
   fitsfile* fits = *chip->fitsFilePointer();
   int status = 0;

@@ -14,6 +14,7 @@
 #include "camera_handle.h"
 #include "camera_traits.h"
 #include "camera_worker.h"
+#include "completion_gate.h"
 
 namespace tqindi {
 
@@ -47,6 +48,8 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
 
   // Exposure (tqusb_ccd_exposure.cpp).
   bool StartExposure(float duration) override;
+  bool ExposureComplete(INDI::CCDChip* chip) override;
+  bool processFastExposure(INDI::CCDChip* chip) override;
   bool AbortExposure() override;
   bool UpdateCCDFrame(int x, int y, int w, int h) override;
   bool UpdateCCDBin(int hor, int ver) override;
@@ -110,6 +113,7 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   CameraHandle camera_;
   CameraTraits traits_;
   CameraWorker worker_;
+  CompletionGate completion_;
   Phase phase_ = Phase::Idle;
   bool aborted_ = false;
   bool unplugged_ = false;  // connected in INDI terms, waiting for the camera to come back

@@ -1,7 +1,7 @@
 // Exposures: host-timed (BeginExposure, a timer, EndExposure, readout on the
 // worker) where the camera allows it, else one camera-timed call on the
 // worker. The image is read into the driver's own buffer and handed to INDI's
-// FITS writer on the driver thread.
+// FITS writer on the driver thread, which waits until libindi has sent it.
 #include <cstdio>
 #include <cstring>
 
@@ -165,6 +165,18 @@ void TqusbCcd::FinishExposure(const JobResult& result) {
   PrimaryCCD.setExposureLeft(0);
   LOGF_DEBUG("Image %u x %u read.", w.width, w.height);
   ExposureComplete(&PrimaryCCD);
+}
+
+bool TqusbCcd::ExposureComplete(INDI::CCDChip* chip) {
+  bool ok = false;
+  completion_.Run([&] { ok = INDI::CCD::ExposureComplete(chip); });
+  return ok;
+}
+
+// The first driver hook libindi calls on its image thread.
+bool TqusbCcd::processFastExposure(INDI::CCDChip* chip) {
+  completion_.Enter();
+  return INDI::CCD::processFastExposure(chip);
 }
 
 bool TqusbCcd::AbortExposure() {
