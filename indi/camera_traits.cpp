@@ -94,6 +94,15 @@ CameraTraits ReadTraits(const CameraHandle& c) {
     if (!EnumerateReadModes(h, i, sizeof mode - 1, mode)) break;
     t.readModes.emplace_back(mode);
   }
+  // A mode's depth shows in the largest pixel value the library gives for
+  // it (at binning 1, as the camera is at connect); the mode the driver
+  // chooses afterwards is set again.
+  for (uint32_t i = 0; i < t.readModes.size(); ++i) {
+    const bool set = SetReadMode(h, i);
+    const int bits = set && c.Integer(TQ_INT_MAX_PIXEL_VALUE).value_or(65535) <= 255 ? 8 : 16;
+    t.readModeBits.push_back(bits);
+    if (bits > t.readModeBits[t.defaultReadMode]) t.defaultReadMode = i;
+  }
   return t;
 }
 

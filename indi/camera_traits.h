@@ -29,6 +29,8 @@ struct CameraTraits {
   uint32_t filterCount = 0;  // 0: no wheel
   bool gps = false;
   std::vector<std::string> readModes;
+  std::vector<int> readModeBits;  // bits per pixel of each read mode: 8 or 16
+  uint32_t defaultReadMode = 0;   // the first mode with the most bits per pixel
 };
 
 // Reads the traits of a connected camera. The probes only read (values,

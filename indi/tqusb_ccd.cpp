@@ -167,17 +167,20 @@ void TqusbCcd::ReapplySettings() {
 }
 
 // The camera starts in a read mode of its own; it is set to the one the
-// switch shows (the first one on a first connection).
+// switch shows, on a first connection the one with the most bits per pixel.
 void TqusbCcd::ApplyReadMode() {
   if (!traits_.readModes.empty()) {
-    const int shown = ReadModeS.size() == traits_.readModes.size()
-                          ? std::max(0, IUFindOnSwitchIndex(&ReadModeSP))
-                          : 0;
-    if (!SetReadMode(camera_.Get(), shown))
+    if (!SetReadMode(camera_.Get(), ChosenReadMode()))
       LOGF_WARN("Read mode not set: %s", camera_.LastError().c_str());
   }
   eightBit_ = EightBitReadMode(camera_, PrimaryCCD.getBinX(), PrimaryCCD.getBinY());
   PrimaryCCD.setBPP(eightBit_ ? 8 : 16);
+}
+
+int TqusbCcd::ChosenReadMode() {
+  const int shown =
+      ReadModeS.size() == traits_.readModes.size() ? IUFindOnSwitchIndex(&ReadModeSP) : -1;
+  return shown >= 0 ? shown : static_cast<int>(traits_.defaultReadMode);
 }
 
 void TqusbCcd::OnCameraNotice(bool connected) {

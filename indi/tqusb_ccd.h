@@ -75,6 +75,7 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   void ApplyTraits();
   void ReapplySettings();
   void ApplyReadMode();
+  int ChosenReadMode();
   void ShowUnplugged();
 
   // Exposure.

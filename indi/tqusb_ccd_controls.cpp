@@ -61,7 +61,7 @@ void TqusbCcd::DefineControls() {
   if (traits_.fan) defineProperty(&FanNP);
   if (traits_.windowHeating) defineProperty(&HeaterNP);
   if (!traits_.readModes.empty()) {
-    const int chosen = std::max(0, IUFindOnSwitchIndex(&ReadModeSP));
+    const int chosen = ChosenReadMode();
     ReadModeS.assign(traits_.readModes.size(), ISwitch{});
     for (size_t i = 0; i < ReadModeS.size(); ++i) {
       const std::string name = "MODE_" + std::to_string(i);
