@@ -85,7 +85,7 @@ bool TqusbCcd::ISNewText(const char* dev, const char* name, char* texts[], char*
 bool TqusbCcd::Connect() {
   unplugged_ = false;
   if (!AttachCamera()) {
-    LOGF_ERROR("Camera %u is not on the bus: %s", id_, camera_.LastError().c_str());
+    LOGF_ERROR("Cannot connect camera %u: %s", id_, camera_.OpenFailure().c_str());
     camera_.Close();
     return false;
   }

@@ -12,15 +12,14 @@ tqsim=$1 driver=$2 cameras=$3 case=$4
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tqusb-indi.XXXXXX")
 mkdir "$work/bus" "$work/home" "$work/blobs"
-sim_pid="" server_pid=""
+sim_pid="" servers=()
 cleanup() {
-  local status=$?
-  if [[ -n "$server_pid" ]]; then
-    local drivers
-    drivers=$(pgrep -P "$server_pid" || true)
-    kill "$server_pid" $drivers 2>/dev/null || true
-    wait "$server_pid" 2>/dev/null || true
-  fi
+  local status=$? pid drivers
+  for pid in "${servers[@]}"; do
+    drivers=$(pgrep -P "$pid" || true)
+    kill "$pid" $drivers 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
   [[ -n "$sim_pid" ]] && { kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; }
   if [[ $status -ne 0 && $status -ne 77 ]]; then
     echo "--- indiserver log"; cat "$work/server.log" 2>/dev/null || true
@@ -41,7 +40,6 @@ free_port() {
     (exec 3<>"/dev/tcp/127.0.0.1/$p") 2>/dev/null || { echo "$p"; return; }
   done
 }
-port=$(free_port)
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" TQUSB_BUS_DIR="$work/bus"
 
 # The simulated clock runs 30 times faster: cooling takes seconds, guide
@@ -54,8 +52,20 @@ for _ in $(seq 200); do
   sleep 0.05
 done
 
-indiserver -p "$port" -u "$work/indi.sock" "$driver" >"$work/server.log" 2>&1 &
-server_pid=$!
+# indiserver with the driver on a free port ($started) and a socket of its
+# own; with -vvv its log holds the driver's messages.
+start_server() { # log name, indiserver options
+  local name=$1
+  shift
+  started=$(free_port)
+  indiserver "$@" -p "$started" -u "$work/$name.sock" "$driver" >"$work/$name.log" 2>&1 &
+  servers+=($!)
+  for _ in $(seq 100); do
+    indi_getprop -p "$started" -t 2 "$G4.CONNECTION.CONNECT" >/dev/null 2>&1 && return
+    kill -0 "${servers[-1]}" 2>/dev/null || fail "indiserver did not start"
+    sleep 0.1
+  done
+}
 
 G4="CMOS 1600 #1190"   # generation 4: host-timed, cooler, gain, fan, guide port
 G0="CCD 768 #9017"     # generation 0: camera-timed exposures
@@ -68,11 +78,8 @@ waitfor() { # expression, seconds
 }
 has() { indi_getprop -p "$port" -t 2 "$1" >/dev/null 2>&1; }
 
-for _ in $(seq 100); do
-  has "$G4.CONNECTION.CONNECT" && break
-  kill -0 "$server_pid" 2>/dev/null || fail "indiserver did not start"
-  sleep 0.1
-done
+start_server server
+port=$started
 connect() {
   setprop "$1.CONNECTION.CONNECT=On"
   waitfor "\"$1.CONNECTION.CONNECT\"==1" 10
@@ -267,6 +274,18 @@ case "$case" in
     "$tqsim" --bus "$work/bus" plug g4-k11-c90 >/dev/null
     sleep 2
     [[ $(getprop "$G4.CONNECTION.CONNECT") == Off ]] || fail "reconnected after the client disconnected"
+    ;;
+
+  claimed)
+    # A second driver lists the camera while it is free; once the first one
+    # holds it, connecting there fails and the message says why.
+    start_server second -vvv
+    connect "$G4"
+    indi_setprop -p "$started" -t 3 "$G4.CONNECTION.CONNECT=On" || fail "setting CONNECT"
+    indi_eval -p "$started" -t 10 -w "\"$G4.CONNECTION._STATE\"==3" >/dev/null 2>&1 ||
+      fail "the second driver connected a camera the first one holds"
+    grep -q "Cannot connect camera 1190: .*opened by another program" "$work/second.log" ||
+      fail "no reason given: $(grep -a 'read message' "$work/second.log")"
     ;;
 
   two-cameras)
