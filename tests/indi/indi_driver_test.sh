@@ -190,21 +190,23 @@ case "$case" in
     ;;
 
   controls)
-    # Gain, fan, read mode and window heating reach the camera; a camera
-    # without a fan shows none.
+    # Gain, fan, read mode and window heating: each value as the property
+    # shows it after the change and as the camera uses it; a camera without
+    # a fan shows none.
     connect "$G4"
     connect "$G5"
     has "$G4.CCD_GAIN.GAIN" || skip "no gain"
-    setprop "$G4.CCD_GAIN.GAIN=120"
-    setprop "$G4.CCD_FAN.FAN_SPEED=2"
-    setprop "$G4.CCD_READ_MODE.MODE_3=On"
-    setprop "$G5.CCD_WINDOW_HEATING.HEATING_LEVEL=3"
-    waitfor "\"$G5.CCD_WINDOW_HEATING._STATE\"==1 && \"$G4.CCD_READ_MODE._STATE\"==1" 5
-    state=$("$tqsim" --bus "$work/bus" status g4-k11-c90)
-    grep -qx gain=120 <<<"$state" || fail "camera gain: $(grep gain= <<<"$state")"
-    grep -qx fan=2 <<<"$state" || fail "camera fan: $(grep fan= <<<"$state")"
-    grep -qx read_mode=3 <<<"$state" || fail "camera read mode: $(grep read_mode= <<<"$state")"
-    grep -qx heater=3 <<<"$("$tqsim" --bus "$work/bus" status g5-k14-c26)" || fail "heater"
+    while IFS='|' read -r dev element value sim state; do
+      setprop "$dev.$element=$value"
+      waitfor "\"$dev.${element%.*}._STATE\"==1" 5
+      [[ $(getprop "$dev.$element") == "$value" ]] || fail "$dev.$element: $(getprop "$dev.$element")"
+      grep -qx "$state" <<<"$("$tqsim" --bus "$work/bus" status "$sim")" || fail "$sim: not $state"
+    done <<EOF
+$G4|CCD_GAIN.GAIN|120|g4-k11-c90|gain=120
+$G4|CCD_FAN.FAN_SPEED|2|g4-k11-c90|fan=2
+$G4|CCD_READ_MODE.MODE_3|On|g4-k11-c90|read_mode=3
+$G5|CCD_WINDOW_HEATING.HEATING_LEVEL|3|g5-k14-c26|heater=3
+EOF
     ! has "$G5.CCD_FAN.FAN_SPEED" || fail "generation 5 shows a fan"
     ;;
 
@@ -236,6 +238,8 @@ case "$case" in
     [[ $(getprop "$G4.FILTER_NAME.FILTER_SLOT_NAME_7") == "Filter 7" ]] || fail "slot 7 name"
     setprop "$G4.FILTER_SLOT.FILTER_SLOT_VALUE=3"
     waitfor "\"$G4.FILTER_SLOT.FILTER_SLOT_VALUE\"==3 && \"$G4.FILTER_SLOT._STATE\"==1" 10
+    grep -qx filter_position=2 <<<"$("$tqsim" --bus "$work/bus" status g4-k11-c90)" ||
+      fail "the wheel is not at slot 3 (position 2)"
     watch_blobs "$G4" 10
     setprop "$G4.CCD_EXPOSURE.CCD_EXPOSURE_VALUE=0.2"
     wait_blob "$G4" 8
