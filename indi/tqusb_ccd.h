@@ -72,7 +72,7 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
 
   // Connection.
   bool AttachCamera();
-  void ApplyTraits();
+  bool ApplyTraits();
   void ReapplySettings();
   void ApplyReadMode();
   int ChosenReadMode();
@@ -101,6 +101,7 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   bool HandleControlNumber(const char* name, double values[], char* names[], int n);
   bool HandleControlSwitch(const char* name, ISState* states, char* names[], int n);
   void PollReadings();
+  double CoolerOffSetPoint() const;
   void DropCapability(bool& flag, const char* propertyName, const char* what);
 
   // Accessories.

@@ -216,7 +216,6 @@ bool TqusbCcd::UpdateCCDBin(int hor, int ver) {
     return false;
   }
   PrimaryCCD.setBin(hor, ver);
-  eightBit_ = EightBitReadMode(camera_, hor, ver);
   return UpdateCCDFrame(PrimaryCCD.getSubX(), PrimaryCCD.getSubY(), PrimaryCCD.getSubW(),
                         PrimaryCCD.getSubH());
 }

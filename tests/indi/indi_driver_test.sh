@@ -140,6 +140,13 @@ case "$case" in
     has "$G4.CCD_TEMPERATURE.CCD_TEMPERATURE_VALUE" || skip "no temperature reading"
     has "$G4.CCD_COOLER.COOLER_ON" || skip "no cooler"
     start=$(getprop "$G4.CCD_TEMPERATURE.CCD_TEMPERATURE_VALUE")
+    # The set point takes the camera's range (-85.8 to 58.2 C), no more.
+    setprop "$G4.CCD_TEMPERATURE.CCD_TEMPERATURE_VALUE=-90"
+    waitfor "\"$G4.CCD_TEMPERATURE._STATE\"==3" 5
+    setprop "$G4.CCD_TEMPERATURE.CCD_TEMPERATURE_VALUE=-80"
+    waitfor "\"$G4.CCD_COOLER.COOLER_ON\"==1" 5
+    "$tqsim" --bus "$work/bus" status g4-k11-c90 | grep -x 'set_point=-80.*' >/dev/null ||
+      fail "camera $("$tqsim" --bus "$work/bus" status g4-k11-c90 | grep set_point=)"
     setprop "$G4.CCD_TEMPERATURE.CCD_TEMPERATURE_VALUE=-10"
     waitfor "\"$G4.CCD_COOLER.COOLER_ON\"==1" 5
     waitfor "abs(\"$G4.CCD_TEMPERATURE.CCD_TEMPERATURE_VALUE\"+10)<1" 40
