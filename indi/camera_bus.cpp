@@ -92,7 +92,10 @@ bool Known(uint32_t id) {
 
 // Opens each free camera that has no device yet briefly, to name its device
 // by model and id; the camera is opened again on connect. Cameras this
-// driver has open are not free, so they are not listed twice.
+// driver has open are not free, so they are not listed twice. A camera that
+// cannot be opened (another program took it since the listing, or it fails
+// to start) gets no device, which could never connect; a later listing
+// offers it once it opens.
 void ListCameras() {
   std::vector<uint32_t> ids;
   g_listed = &ids;
@@ -102,6 +105,10 @@ void ListCameras() {
     if (Known(id)) continue;
     CameraHandle probe;
     probe.Open(id);
+    if (!probe.Connected()) {
+      IDMessage(nullptr, "tQusb: camera %u cannot be opened: %s", id, probe.OpenFailure().c_str());
+      continue;
+    }
     std::string model = probe.Text(TQ_STRING_MODEL_TEXT);
     probe.Close();
     if (model.empty()) model = "tQusb camera";

@@ -27,6 +27,13 @@ std::string CameraHandle::LastError() const {
   return text;
 }
 
+std::string CameraHandle::OpenFailure() const {
+  std::string text = LastError();
+  if (text.empty())
+    text = "no free camera with this id on the bus (unplugged, or opened by another program)";
+  return text;
+}
+
 std::optional<uint32_t> CameraHandle::Integer(uint32_t index) const {
   uint32_t value = 0;
   if (camera_ == nullptr || !GetIntegerParameter(camera_, index, &value)) return std::nullopt;

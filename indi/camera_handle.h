@@ -30,6 +30,9 @@ class CameraHandle {
   bool Connected() const;
 
   std::string LastError() const;
+  // Why Open left the camera unconnected: the library's text, or (when it
+  // gives none) the reasons it may have.
+  std::string OpenFailure() const;
   // True when the last failure was "this camera cannot do that".
   bool LastFailureIsUnsupported() const { return LastError() == kNotSupportedText; }
 

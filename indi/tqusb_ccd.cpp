@@ -85,7 +85,7 @@ bool TqusbCcd::ISNewText(const char* dev, const char* name, char* texts[], char*
 bool TqusbCcd::Connect() {
   unplugged_ = false;
   if (!AttachCamera()) {
-    LOGF_ERROR("Camera %u is not on the bus: %s", id_, camera_.LastError().c_str());
+    LOGF_ERROR("Cannot connect camera %u: %s", id_, camera_.OpenFailure().c_str());
     camera_.Close();
     return false;
   }
@@ -113,17 +113,16 @@ bool TqusbCcd::Disconnect() {
 // unplug.
 bool TqusbCcd::AttachCamera() {
   camera_.Open(id_);
-  if (!camera_.Connected()) return false;
+  if (!camera_.Connected() || !ApplyTraits()) return false;
   RegisterNotifyHWND(camera_.Get(), NotifyWindow());
-  ApplyTraits();
   ApplyReadMode();
   // The gain the client sees is the gain the camera uses.
   if (traits_.gain) SetGain(camera_.Get(), static_cast<uint16_t>(GainN[0].value));
   return true;
 }
 
-void TqusbCcd::ApplyTraits() {
-  traits_ = ReadTraits(camera_);
+bool TqusbCcd::ApplyTraits() {
+  if (!ReadTraits(camera_, traits_)) return false;
   uint32_t caps = CCD_CAN_ABORT;
   if (traits_.maxBinX > 1 || traits_.maxBinY > 1) caps |= CCD_CAN_BIN;
   if (traits_.subFrames) caps |= CCD_CAN_SUBFRAME;
@@ -138,18 +137,23 @@ void TqusbCcd::ApplyTraits() {
   setDriverInterface(interfaces);
   syncDriverInfo();
 
-  eightBit_ = EightBitReadMode(camera_, 1, 1);
-  SetCCDParams(traits_.width, traits_.height, eightBit_ ? 8 : 16, traits_.pixelSizeX,
-               traits_.pixelSizeY);
-  PrimaryCCD.setMinMaxStep("CCD_EXPOSURE", "CCD_EXPOSURE_VALUE", 0, traits_.maxExposure, 0.001,
-                           false);
+  SetCCDParams(traits_.width, traits_.height, traits_.EightBit(ChosenReadMode()) ? 8 : 16,
+               traits_.pixelSizeX, traits_.pixelSizeY);
+  PrimaryCCD.setMinMaxStep("CCD_EXPOSURE", "CCD_EXPOSURE_VALUE", traits_.minExposure,
+                           traits_.maxExposure, 0.001, false);
   PrimaryCCD.setMinMaxStep("CCD_BINNING", "HOR_BIN", 1, traits_.maxBinX, 1, false);
   PrimaryCCD.setMinMaxStep("CCD_BINNING", "VER_BIN", 1, traits_.maxBinY, 1, false);
-  if (!traits_.setPoint) TemperatureNP.p = IP_RO;
+  if (traits_.setPoint) {
+    TemperatureN[0].min = traits_.minSetPoint;
+    TemperatureN[0].max = traits_.maxSetPoint;
+  } else {
+    TemperatureNP.p = IP_RO;
+  }
   if (traits_.filterCount > 0) {
     FilterSlotN[0].min = 1;
     FilterSlotN[0].max = traits_.filterCount;
   }
+  return true;
 }
 
 // A camera that was plugged in again starts from its power-on state; the
@@ -167,17 +171,19 @@ void TqusbCcd::ReapplySettings() {
 }
 
 // The camera starts in a read mode of its own; it is set to the one the
-// switch shows (the first one on a first connection).
+// switch shows, on a first connection the one with the most bits per pixel.
 void TqusbCcd::ApplyReadMode() {
-  if (!traits_.readModes.empty()) {
-    const int shown = ReadModeS.size() == traits_.readModes.size()
-                          ? std::max(0, IUFindOnSwitchIndex(&ReadModeSP))
-                          : 0;
-    if (!SetReadMode(camera_.Get(), shown))
-      LOGF_WARN("Read mode not set: %s", camera_.LastError().c_str());
-  }
-  eightBit_ = EightBitReadMode(camera_, PrimaryCCD.getBinX(), PrimaryCCD.getBinY());
+  const int mode = ChosenReadMode();
+  if (!traits_.readModes.empty() && !SetReadMode(camera_.Get(), mode))
+    LOGF_WARN("Read mode not set: %s", camera_.LastError().c_str());
+  eightBit_ = traits_.EightBit(mode);
   PrimaryCCD.setBPP(eightBit_ ? 8 : 16);
+}
+
+int TqusbCcd::ChosenReadMode() {
+  const int shown =
+      ReadModeS.size() == traits_.readModes.size() ? IUFindOnSwitchIndex(&ReadModeSP) : -1;
+  return shown >= 0 ? shown : static_cast<int>(traits_.defaultReadMode);
 }
 
 void TqusbCcd::OnCameraNotice(bool connected) {
@@ -197,7 +203,10 @@ void TqusbCcd::OnCameraNotice(bool connected) {
   const int bx = PrimaryCCD.getBinX(), by = PrimaryCCD.getBinY();
   const int x = PrimaryCCD.getSubX(), y = PrimaryCCD.getSubY();
   const int w = PrimaryCCD.getSubW(), h = PrimaryCCD.getSubH();
-  ApplyTraits();
+  if (!ApplyTraits()) {
+    LOGF_ERROR("Camera plugged in again, but not usable: %s", camera_.LastError().c_str());
+    return;
+  }
   PrimaryCCD.setBin(bx, by);
   PrimaryCCD.setFrame(x, y, w, h);
   ReapplySettings();
@@ -239,6 +248,7 @@ bool TqusbCcd::saveConfigItems(FILE* fp) {
 }
 
 void TqusbCcd::addFITSKeywords(INDI::CCDChip* chip) {
+  completion_.Enter();
   INDI::CCD::addFITSKeywords(chip);
   fitsfile* fits = *chip->fitsFilePointer();
   int status = 0;

@@ -14,6 +14,7 @@
 #include "camera_handle.h"
 #include "camera_traits.h"
 #include "camera_worker.h"
+#include "completion_gate.h"
 
 namespace tqindi {
 
@@ -47,6 +48,8 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
 
   // Exposure (tqusb_ccd_exposure.cpp).
   bool StartExposure(float duration) override;
+  bool ExposureComplete(INDI::CCDChip* chip) override;
+  bool processFastExposure(INDI::CCDChip* chip) override;
   bool AbortExposure() override;
   bool UpdateCCDFrame(int x, int y, int w, int h) override;
   bool UpdateCCDBin(int hor, int ver) override;
@@ -69,9 +72,10 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
 
   // Connection.
   bool AttachCamera();
-  void ApplyTraits();
+  bool ApplyTraits();
   void ReapplySettings();
   void ApplyReadMode();
+  int ChosenReadMode();
   void ShowUnplugged();
 
   // Exposure.
@@ -97,6 +101,7 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   bool HandleControlNumber(const char* name, double values[], char* names[], int n);
   bool HandleControlSwitch(const char* name, ISState* states, char* names[], int n);
   void PollReadings();
+  double CoolerOffSetPoint() const;
   void DropCapability(bool& flag, const char* propertyName, const char* what);
 
   // Accessories.
@@ -110,6 +115,7 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   CameraHandle camera_;
   CameraTraits traits_;
   CameraWorker worker_;
+  CompletionGate completion_;
   Phase phase_ = Phase::Idle;
   bool aborted_ = false;
   bool unplugged_ = false;  // connected in INDI terms, waiting for the camera to come back

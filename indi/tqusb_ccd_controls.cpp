@@ -12,7 +12,7 @@ namespace tqindi {
 namespace {
 
 // The camera has no cooler switch: "off" is a set point so warm that the
-// cooler never has to work.
+// cooler never has to work (the warmest the camera takes, if lower).
 constexpr double kCoolerOffSetPoint = 50.0;
 const char* const kGpsTab = "GPS";
 
@@ -61,7 +61,7 @@ void TqusbCcd::DefineControls() {
   if (traits_.fan) defineProperty(&FanNP);
   if (traits_.windowHeating) defineProperty(&HeaterNP);
   if (!traits_.readModes.empty()) {
-    const int chosen = std::max(0, IUFindOnSwitchIndex(&ReadModeSP));
+    const int chosen = ChosenReadMode();
     ReadModeS.assign(traits_.readModes.size(), ISwitch{});
     for (size_t i = 0; i < ReadModeS.size(); ++i) {
       const std::string name = "MODE_" + std::to_string(i);
@@ -90,6 +90,10 @@ void TqusbCcd::DropCapability(bool& flag, const char* propertyName, const char* 
   flag = false;
   deleteProperty(propertyName);
   LOGF_WARN("This camera does not support %s.", what);
+}
+
+double TqusbCcd::CoolerOffSetPoint() const {
+  return std::min(kCoolerOffSetPoint, traits_.maxSetPoint);
 }
 
 int TqusbCcd::SetTemperature(double temperature) {
@@ -143,7 +147,7 @@ bool TqusbCcd::HandleControlSwitch(const char* name, ISState* states, char* name
   if (traits_.setPoint && std::strcmp(name, CoolerSP.name) == 0) {
     if (RefuseWhileBusy("switch the cooler")) return true;
     const bool on = IUFindOnSwitchName(states, names, n) == std::string("COOLER_ON");
-    const double setPoint = on ? m_TargetTemperature : kCoolerOffSetPoint;
+    const double setPoint = on ? m_TargetTemperature : CoolerOffSetPoint();
     const bool ok = ::SetTemperature(camera_.Get(), static_cast<float>(setPoint));
     if (ok) {
       coolerOn_ = on;
@@ -164,7 +168,7 @@ bool TqusbCcd::HandleControlSwitch(const char* name, ISState* states, char* name
       IUResetSwitch(&ReadModeSP);
       if (previous >= 0) ReadModeS[previous].s = ISS_ON;
     } else {
-      eightBit_ = EightBitReadMode(camera_, PrimaryCCD.getBinX(), PrimaryCCD.getBinY());
+      eightBit_ = traits_.EightBit(mode);
       PrimaryCCD.setBPP(eightBit_ ? 8 : 16);
     }
     ReadModeSP.s = ok ? IPS_OK : IPS_ALERT;

@@ -1,7 +1,7 @@
 // Exposures: host-timed (BeginExposure, a timer, EndExposure, readout on the
 // worker) where the camera allows it, else one camera-timed call on the
 // worker. The image is read into the driver's own buffer and handed to INDI's
-// FITS writer on the driver thread.
+// FITS writer on the driver thread, which waits until libindi has sent it.
 #include <cstdio>
 #include <cstring>
 
@@ -167,6 +167,18 @@ void TqusbCcd::FinishExposure(const JobResult& result) {
   ExposureComplete(&PrimaryCCD);
 }
 
+bool TqusbCcd::ExposureComplete(INDI::CCDChip* chip) {
+  bool ok = false;
+  completion_.Run([&] { ok = INDI::CCD::ExposureComplete(chip); });
+  return ok;
+}
+
+// The first driver hook libindi calls on its image thread.
+bool TqusbCcd::processFastExposure(INDI::CCDChip* chip) {
+  completion_.Enter();
+  return INDI::CCD::processFastExposure(chip);
+}
+
 bool TqusbCcd::AbortExposure() {
   switch (phase_) {
     case Phase::Integrating:
@@ -204,7 +216,6 @@ bool TqusbCcd::UpdateCCDBin(int hor, int ver) {
     return false;
   }
   PrimaryCCD.setBin(hor, ver);
-  eightBit_ = EightBitReadMode(camera_, hor, ver);
   return UpdateCCDFrame(PrimaryCCD.getSubX(), PrimaryCCD.getSubY(), PrimaryCCD.getSubW(),
                         PrimaryCCD.getSubH());
 }

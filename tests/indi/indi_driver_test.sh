@@ -12,15 +12,14 @@ tqsim=$1 driver=$2 cameras=$3 case=$4
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tqusb-indi.XXXXXX")
 mkdir "$work/bus" "$work/home" "$work/blobs"
-sim_pid="" server_pid=""
+sim_pid="" servers=()
 cleanup() {
-  local status=$?
-  if [[ -n "$server_pid" ]]; then
-    local drivers
-    drivers=$(pgrep -P "$server_pid" || true)
-    kill "$server_pid" $drivers 2>/dev/null || true
-    wait "$server_pid" 2>/dev/null || true
-  fi
+  local status=$? pid drivers
+  for pid in "${servers[@]}"; do
+    drivers=$(pgrep -P "$pid" || true)
+    kill "$pid" $drivers 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
   [[ -n "$sim_pid" ]] && { kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; }
   if [[ $status -ne 0 && $status -ne 77 ]]; then
     echo "--- indiserver log"; cat "$work/server.log" 2>/dev/null || true
@@ -41,7 +40,6 @@ free_port() {
     (exec 3<>"/dev/tcp/127.0.0.1/$p") 2>/dev/null || { echo "$p"; return; }
   done
 }
-port=$(free_port)
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" TQUSB_BUS_DIR="$work/bus"
 
 # The simulated clock runs 30 times faster: cooling takes seconds, guide
@@ -54,8 +52,20 @@ for _ in $(seq 200); do
   sleep 0.05
 done
 
-indiserver -p "$port" -u "$work/indi.sock" "$driver" >"$work/server.log" 2>&1 &
-server_pid=$!
+# indiserver with the driver on a free port ($started) and a socket of its
+# own; with -vvv its log holds the driver's messages.
+start_server() { # log name, indiserver options
+  local name=$1
+  shift
+  started=$(free_port)
+  indiserver "$@" -p "$started" -u "$work/$name.sock" "$driver" >"$work/$name.log" 2>&1 &
+  servers+=($!)
+  for _ in $(seq 100); do
+    indi_getprop -p "$started" -t 2 "$G4.CONNECTION.CONNECT" >/dev/null 2>&1 && return
+    kill -0 "${servers[-1]}" 2>/dev/null || fail "indiserver did not start"
+    sleep 0.1
+  done
+}
 
 G4="CMOS 1600 #1190"   # generation 4: host-timed, cooler, gain, fan, guide port
 G0="CCD 768 #9017"     # generation 0: camera-timed exposures
@@ -68,11 +78,8 @@ waitfor() { # expression, seconds
 }
 has() { indi_getprop -p "$port" -t 2 "$1" >/dev/null 2>&1; }
 
-for _ in $(seq 100); do
-  has "$G4.CONNECTION.CONNECT" && break
-  kill -0 "$server_pid" 2>/dev/null || fail "indiserver did not start"
-  sleep 0.1
-done
+start_server server
+port=$started
 connect() {
   setprop "$1.CONNECTION.CONNECT=On"
   waitfor "\"$1.CONNECTION.CONNECT\"==1" 10
@@ -99,6 +106,12 @@ keyword() { # file, key
   head -c 28800 "$1" | fold -w 80 | awk -v k="$2" 'substr($0,1,8)==sprintf("%-8s",k) {
       v=substr($0,11); sub(/\/.*/,"",v); gsub(/[ \x27]/,"",v); print v; exit }'
 }
+# The size of a FITS header: its cards up to END, padded to whole blocks.
+header_bytes() { # file
+  local cards
+  cards=$(head -c 28800 "$1" | fold -w 80 | grep -a -n '^END ' | head -1 | cut -d: -f1)
+  echo $(((cards * 80 + 2879) / 2880 * 2880))
+}
 check_image() { # device, width, height, bitpix, binning
   local f
   f=$(blob_of "$1")
@@ -109,10 +122,16 @@ check_image() { # device, width, height, bitpix, binning
     fail "$1: binning $(keyword "$f" XBINNING)x$(keyword "$f" YBINNING), want $5"
   [[ $(keyword "$f" INSTRUME) == "${1// /}" ]] || fail "$1: INSTRUME $(keyword "$f" INSTRUME)"
   # The file is the header blocks and the data padded to whole blocks.
-  local cards want
-  cards=$(head -c 28800 "$f" | fold -w 80 | grep -a -n '^END ' | head -1 | cut -d: -f1)
-  want=$(( (cards * 80 + 2879) / 2880 * 2880 + ($2 * $3 * $4 / 8 + 2879) / 2880 * 2880 ))
+  local want=$(($(header_bytes "$f") + ($2 * $3 * $4 / 8 + 2879) / 2880 * 2880))
   [[ $(stat -c %s "$f") == "$want" ]] || fail "$1: file of $(stat -c %s "$f") bytes, want $want"
+}
+
+# The largest pixel value of a 16-bit image (stored as FITS stores unsigned
+# values: big-endian, offset by 32768).
+largest_pixel() { # file
+  local n=$(($(keyword "$1" NAXIS1) * $(keyword "$1" NAXIS2) * 2))
+  tail -c +$(($(header_bytes "$1") + 1)) "$1" | head -c "$n" | od -An -v -tu2 --endian=big |
+    awk '{ for (i = 1; i <= NF; i++) { v = ($i + 32768) % 65536; if (v > m) m = v } } END { print m + 0 }'
 }
 
 case "$case" in
@@ -121,6 +140,13 @@ case "$case" in
     has "$G4.CCD_TEMPERATURE.CCD_TEMPERATURE_VALUE" || skip "no temperature reading"
     has "$G4.CCD_COOLER.COOLER_ON" || skip "no cooler"
     start=$(getprop "$G4.CCD_TEMPERATURE.CCD_TEMPERATURE_VALUE")
+    # The set point takes the camera's range (-85.8 to 58.2 C), no more.
+    setprop "$G4.CCD_TEMPERATURE.CCD_TEMPERATURE_VALUE=-90"
+    waitfor "\"$G4.CCD_TEMPERATURE._STATE\"==3" 5
+    setprop "$G4.CCD_TEMPERATURE.CCD_TEMPERATURE_VALUE=-80"
+    waitfor "\"$G4.CCD_COOLER.COOLER_ON\"==1" 5
+    "$tqsim" --bus "$work/bus" status g4-k11-c90 | grep -x 'set_point=-80.*' >/dev/null ||
+      fail "camera $("$tqsim" --bus "$work/bus" status g4-k11-c90 | grep set_point=)"
     setprop "$G4.CCD_TEMPERATURE.CCD_TEMPERATURE_VALUE=-10"
     waitfor "\"$G4.CCD_COOLER.COOLER_ON\"==1" 5
     waitfor "abs(\"$G4.CCD_TEMPERATURE.CCD_TEMPERATURE_VALUE\"+10)<1" 40
@@ -133,10 +159,10 @@ case "$case" in
     ;;
 
   exposure)
-    # 1 s at binning 2 on a 400 x 300 sub-frame, 12-bit read mode: a 200 x 150
-    # 16-bit FITS image.
+    # 1 s at binning 2 on a 400 x 300 sub-frame, in the read mode the driver
+    # chooses (the first 12-bit one): a 200 x 150 16-bit FITS image whose
+    # pixels go beyond 8 bits.
     connect "$G4"
-    setprop "$G4.CCD_READ_MODE.MODE_1=On"
     setprop "$G4.CCD_BINNING.HOR_BIN;VER_BIN=2;2"
     setprop "$G4.CCD_FRAME.X;Y;WIDTH;HEIGHT=100;50;400;300"
     watch_blobs "$G4" 15
@@ -145,6 +171,7 @@ case "$case" in
     check_image "$G4" 200 150 16 2
     [[ $(keyword "$(blob_of "$G4")" EXPTIME) == 1.000000E+00 ]] || fail "EXPTIME"
     [[ $(keyword "$(blob_of "$G4")" READMODE) == 12-bitslow ]] || fail "READMODE"
+    ((  $(largest_pixel "$(blob_of "$G4")") > 255 )) || fail "16-bit image of 8-bit pixels"
     # The 8-bit read mode gives an 8-bit image of the same window.
     rm -f "$(blob_of "$G4")"
     setprop "$G4.CCD_READ_MODE.MODE_0=On"
@@ -170,21 +197,23 @@ case "$case" in
     ;;
 
   controls)
-    # Gain, fan, read mode and window heating reach the camera; a camera
-    # without a fan shows none.
+    # Gain, fan, read mode and window heating: each value as the property
+    # shows it after the change and as the camera uses it; a camera without
+    # a fan shows none.
     connect "$G4"
     connect "$G5"
     has "$G4.CCD_GAIN.GAIN" || skip "no gain"
-    setprop "$G4.CCD_GAIN.GAIN=120"
-    setprop "$G4.CCD_FAN.FAN_SPEED=2"
-    setprop "$G4.CCD_READ_MODE.MODE_3=On"
-    setprop "$G5.CCD_WINDOW_HEATING.HEATING_LEVEL=3"
-    waitfor "\"$G5.CCD_WINDOW_HEATING._STATE\"==1 && \"$G4.CCD_READ_MODE._STATE\"==1" 5
-    state=$("$tqsim" --bus "$work/bus" status g4-k11-c90)
-    grep -qx gain=120 <<<"$state" || fail "camera gain: $(grep gain= <<<"$state")"
-    grep -qx fan=2 <<<"$state" || fail "camera fan: $(grep fan= <<<"$state")"
-    grep -qx read_mode=3 <<<"$state" || fail "camera read mode: $(grep read_mode= <<<"$state")"
-    grep -qx heater=3 <<<"$("$tqsim" --bus "$work/bus" status g5-k14-c26)" || fail "heater"
+    while IFS='|' read -r dev element value sim state; do
+      setprop "$dev.$element=$value"
+      waitfor "\"$dev.${element%.*}._STATE\"==1" 5
+      [[ $(getprop "$dev.$element") == "$value" ]] || fail "$dev.$element: $(getprop "$dev.$element")"
+      grep -qx "$state" <<<"$("$tqsim" --bus "$work/bus" status "$sim")" || fail "$sim: not $state"
+    done <<EOF
+$G4|CCD_GAIN.GAIN|120|g4-k11-c90|gain=120
+$G4|CCD_FAN.FAN_SPEED|2|g4-k11-c90|fan=2
+$G4|CCD_READ_MODE.MODE_3|On|g4-k11-c90|read_mode=3
+$G5|CCD_WINDOW_HEATING.HEATING_LEVEL|3|g5-k14-c26|heater=3
+EOF
     ! has "$G5.CCD_FAN.FAN_SPEED" || fail "generation 5 shows a fan"
     ;;
 
@@ -216,6 +245,8 @@ case "$case" in
     [[ $(getprop "$G4.FILTER_NAME.FILTER_SLOT_NAME_7") == "Filter 7" ]] || fail "slot 7 name"
     setprop "$G4.FILTER_SLOT.FILTER_SLOT_VALUE=3"
     waitfor "\"$G4.FILTER_SLOT.FILTER_SLOT_VALUE\"==3 && \"$G4.FILTER_SLOT._STATE\"==1" 10
+    grep -qx filter_position=2 <<<"$("$tqsim" --bus "$work/bus" status g4-k11-c90)" ||
+      fail "the wheel is not at slot 3 (position 2)"
     watch_blobs "$G4" 10
     setprop "$G4.CCD_EXPOSURE.CCD_EXPOSURE_VALUE=0.2"
     wait_blob "$G4" 8
@@ -254,6 +285,18 @@ case "$case" in
     "$tqsim" --bus "$work/bus" plug g4-k11-c90 >/dev/null
     sleep 2
     [[ $(getprop "$G4.CONNECTION.CONNECT") == Off ]] || fail "reconnected after the client disconnected"
+    ;;
+
+  claimed)
+    # A second driver lists the camera while it is free; once the first one
+    # holds it, connecting there fails and the message says why.
+    start_server second -vvv
+    connect "$G4"
+    indi_setprop -p "$started" -t 3 "$G4.CONNECTION.CONNECT=On" || fail "setting CONNECT"
+    indi_eval -p "$started" -t 10 -w "\"$G4.CONNECTION._STATE\"==3" >/dev/null 2>&1 ||
+      fail "the second driver connected a camera the first one holds"
+    grep -q "Cannot connect camera 1190: .*opened by another program" "$work/second.log" ||
+      fail "no reason given: $(grep -a 'read message' "$work/second.log")"
     ;;
 
   two-cameras)
