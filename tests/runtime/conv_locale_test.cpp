@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -59,15 +60,37 @@ class ConvLocale : public testing::Test {
       unsetenv("LOCPATH");
   }
 
+  // A locale for every category with a decimal comma, as a host may set for
+  // the whole process, compiled into its own directory. Empty when localedef
+  // is missing.
+  static const std::string& CommaLocaleDir() {
+    static const std::string dir = [] {
+      comma_ = std::make_unique<TempDir>();
+      std::string source = "comment_char %\nescape_char /\n";
+      for (const char* category : {"LC_CTYPE", "LC_COLLATE", "LC_TIME", "LC_MONETARY", "LC_MESSAGES"})
+        source += std::string(category) + "\ncopy \"POSIX\"\nEND " + category + "\n";
+      source += "LC_NUMERIC\ndecimal_point \",\"\nthousands_sep \".\"\ngrouping 3;3\nEND LC_NUMERIC\n";
+      comma_->Write("source", source);
+      const std::string command = "localedef -c -i '" + (*comma_ / "source") + "' -f UTF-8 '" +
+                                  (*comma_ / "comma.UTF-8") + "' >/dev/null 2>&1";
+      (void)std::system(command.c_str());  // warns (exit 1) about the categories left out
+      return std::filesystem::exists(*comma_ / "comma.UTF-8/LC_NUMERIC") ? comma_->path()
+                                                                           : std::string();
+    }();
+    return dir;
+  }
+
   static void TearDownTestSuite() {
     if (arabic_ != kNoLocale) freelocale(arabic_);
     if (c_ != kNoLocale) freelocale(c_);
     dir_.reset();
+    comma_.reset();
   }
 
   static inline locale_t c_ = kNoLocale;
   static inline locale_t arabic_ = kNoLocale;
   static inline std::unique_ptr<TempDir> dir_;
+  static inline std::unique_ptr<TempDir> comma_;
 };
 
 struct LocaleCase {
@@ -146,6 +169,67 @@ TEST_F(ConvLocale, SwitchStaysOnTheCallingThread) {
   char text[32];
   std::snprintf(text, sizeof text, "%.1f", 2.5);
   EXPECT_STREQ(text, "2.5");
+}
+
+// A host that sets a decimal-comma locale for the whole process still gets
+// '.' from every formatter of the library, and the parser reads it back.
+TEST_F(ConvLocale, HostLocaleWithDecimalCommaKeepsThePoint) {
+  if (CommaLocaleDir().empty()) GTEST_SKIP() << "localedef could not build the test locale";
+  setenv("LOCPATH", CommaLocaleDir().c_str(), 1);
+#if defined(__SANITIZE_ADDRESS__)
+  __lsan_disable();  // glibc keeps its copy of LOCPATH for good
+#endif
+  {
+    ScopedLocale host(LC_ALL, "comma.UTF-8");
+    ASSERT_TRUE(host.ok());
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "%.1f", 1.5);
+    ASSERT_STREQ(probe, "1,5") << "the host's locale is not in force";
+
+    using Formatter = void (*)(double, unsigned, unsigned, char*, unsigned char*);
+    using FormatterW = void (*)(double, unsigned, unsigned, char16_t*, unsigned char*);
+    struct Row {
+      Formatter a;
+      FormatterW w;
+      double value;
+      unsigned digits;
+      std::string text;
+    } rows[] = {
+        {Str::FixRealToStrA, Str::FixRealToStrW, 1.5, 2, "1.50"},
+        {Str::CorrFixRealToStrA, Str::CorrFixRealToStrW, 2.675, 2, "2.67"},
+        {[](double v, unsigned d, unsigned h, char* b, unsigned char* ok) {
+           Str::RealToStrA(v, d, 0, h, b, ok);
+         },
+         [](double v, unsigned d, unsigned h, char16_t* b, unsigned char* ok) {
+           Str::RealToStrW(v, d, 0, h, b, ok);
+         },
+         -1.25, 6, "-1.25E+0"},
+        {[](double v, unsigned d, unsigned h, char* b, unsigned char* ok) {
+           Str::CorrectedRealToStrA(v, d, 0, h, b, ok);
+         },
+         [](double v, unsigned d, unsigned h, char16_t* b, unsigned char* ok) {
+           Str::CorrectedRealToStrW(v, d, 0, h, b, ok);
+         },
+         1234.5, 6, "1234.5"},
+    };
+    for (const Row& r : rows) {
+      Buffer<char> a;
+      Buffer<char16_t> w;
+      unsigned char ok = 0, okW = 0, parsed = 0;
+      r.a(r.value, r.digits, a.high, a.p(), &ok);
+      r.w(r.value, r.digits, w.high, w.p(), &okW);
+      EXPECT_EQ(a.Text(), r.text);
+      EXPECT_EQ(w.Text(), r.text);
+      EXPECT_EQ(ok + okW, 2) << r.text;
+      const double back = Str::StrToRealA(a.high, a.p(), &parsed);
+      EXPECT_EQ(parsed, 1) << r.text;
+      EXPECT_NEAR(back, r.value, 0.01) << r.text;
+    }
+  }
+#if defined(__SANITIZE_ADDRESS__)
+  __lsan_enable();
+#endif
+  unsetenv("LOCPATH");
 }
 
 TEST_F(ConvLocale, NaNIsRefusedAndTheBufferLeftAlone) {
