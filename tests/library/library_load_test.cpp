@@ -67,10 +67,10 @@ TEST(LibraryLoad, LoadingAndUnloadingLeavesNothingBehind) {
     const std::string counts = RunHost(argv, bus.Path());
     int fdsBefore = -1, fdsAfter = -2, threadsBefore = -1, threadsAfter = -2, connected = -1,
         mapped = -1;
-    ASSERT_EQ(std::sscanf(counts.c_str(), "fds=%d,%d threads=%d,%d connected=%d mapped=%d",
-                          &fdsBefore, &fdsAfter, &threadsBefore, &threadsAfter, &connected,
-                          &mapped),
-              6)
+    ASSERT_EQ(
+        std::sscanf(counts.c_str(), "fds=%d,%d threads=%d,%d connected=%d mapped=%d", &fdsBefore,
+                    &fdsAfter, &threadsBefore, &threadsAfter, &connected, &mapped),
+        6)
         << counts;
     EXPECT_EQ(fdsAfter, fdsBefore) << row.rounds;
     EXPECT_EQ(threadsAfter, threadsBefore) << row.rounds;

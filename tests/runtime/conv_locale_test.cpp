@@ -67,15 +67,17 @@ class ConvLocale : public testing::Test {
     static const std::string dir = [] {
       comma_ = std::make_unique<TempDir>();
       std::string source = "comment_char %\nescape_char /\n";
-      for (const char* category : {"LC_CTYPE", "LC_COLLATE", "LC_TIME", "LC_MONETARY", "LC_MESSAGES"})
+      for (const char* category :
+           {"LC_CTYPE", "LC_COLLATE", "LC_TIME", "LC_MONETARY", "LC_MESSAGES"})
         source += std::string(category) + "\ncopy \"POSIX\"\nEND " + category + "\n";
-      source += "LC_NUMERIC\ndecimal_point \",\"\nthousands_sep \".\"\ngrouping 3;3\nEND LC_NUMERIC\n";
+      source +=
+          "LC_NUMERIC\ndecimal_point \",\"\nthousands_sep \".\"\ngrouping 3;3\nEND LC_NUMERIC\n";
       comma_->Write("source", source);
       const std::string command = "localedef -c -i '" + (*comma_ / "source") + "' -f UTF-8 '" +
                                   (*comma_ / "comma.UTF-8") + "' >/dev/null 2>&1";
       (void)std::system(command.c_str());  // warns (exit 1) about the categories left out
       return std::filesystem::exists(*comma_ / "comma.UTF-8/LC_NUMERIC") ? comma_->path()
-                                                                           : std::string();
+                                                                         : std::string();
     }();
     return dir;
   }
@@ -84,7 +86,6 @@ class ConvLocale : public testing::Test {
     if (arabic_ != kNoLocale) freelocale(arabic_);
     if (c_ != kNoLocale) freelocale(c_);
     dir_.reset();
-    comma_.reset();
   }
 
   static inline locale_t c_ = kNoLocale;
