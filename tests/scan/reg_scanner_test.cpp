@@ -118,6 +118,8 @@ TEST_F(RegScannerTest, TypedValuesRoundTripThroughTheFile) {
   CRegScannerA writer;
   ASSERT_TRUE(writer.Create(0, "", kPathHigh, kPath, HKEY_CURRENT_USER));
   for (const Case& c : cases) EXPECT_TRUE(c.set(writer)) << c.line;
+  unsigned char two[2] = {1, 0};
+  EXPECT_TRUE(writer.SetKeyData(1, "D2", two, 2, vscan::REG_DWORD));
   writer.Done();
   const std::string text = Read();
   CRegScannerA reader;
@@ -131,6 +133,9 @@ TEST_F(RegScannerTest, TypedValuesRoundTripThroughTheFile) {
   char small[4] = "abc";
   EXPECT_FALSE(reader.GetKeyCard(0, "S", &card)) << "a string is not a number";
   EXPECT_FALSE(reader.GetKeyCard(0, "P", &card)) << "a 64-bit value is not a 32-bit one";
+  EXPECT_FALSE(reader.GetKeyCard(1, "D2", &card)) << "a dword of two bytes";
+  EXPECT_FALSE(reader.GetKeyRect(0, "R", &rect)) << "8 bytes are no rectangle";
+  EXPECT_EQ(rect.width, 640);
   EXPECT_FALSE(reader.GetKeyStr(0, "T", 3, small)) << "too long for the buffer";
   EXPECT_EQ(card, 42u);
   EXPECT_STREQ(small, "abc");
@@ -247,7 +252,9 @@ TEST_F(RegScannerTest, ConcurrentWritersLoseNothing) {
     Write(c.keyCreatedMeanwhile ? others : kHeader);
     int lock = open((file_ + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
     ASSERT_GE(lock, 0);
-    if (c.keyCreatedMeanwhile) ASSERT_EQ(flock(lock, LOCK_EX), 0);
+    if (c.keyCreatedMeanwhile) {
+      ASSERT_EQ(flock(lock, LOCK_EX), 0);
+    }
     int go[2];
     ASSERT_EQ(pipe(go), 0);
     std::vector<pid_t> children;
