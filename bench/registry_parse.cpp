@@ -15,8 +15,7 @@ std::string RegistryText(int keys, int values) {
   std::string text = "Windows Registry Editor Version 5.00\n\n";
   for (int k = 0; k < keys; ++k) {
     text += "[HKEY_CURRENT_USER\\Software\\Bench\\Key" + std::to_string(k) + "]\n";
-    for (int v = 0; v < values; ++v)
-      text += "\"Value" + std::to_string(v) + "\"=dword:0000002a\n";
+    for (int v = 0; v < values; ++v) text += "\"Value" + std::to_string(v) + "\"=dword:0000002a\n";
     text += '\n';
   }
   return text;

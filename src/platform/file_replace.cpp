@@ -44,8 +44,8 @@ bool TakeIdentity(int fd, const std::string& target) {
   if (stat(target.c_str(), &old) != 0) return errno == ENOENT;
   if (fchmod(fd, old.st_mode & 07777) != 0) return false;
   if (fstat(fd, &made) != 0) return false;
-  if (made.st_gid != old.st_gid && (fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0 ||
-                                    fstat(fd, &made) != 0))
+  if (made.st_gid != old.st_gid &&
+      (fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0 || fstat(fd, &made) != 0))
     return false;
   return made.st_uid == old.st_uid && made.st_gid == old.st_gid &&
          (made.st_mode & 07777) == (old.st_mode & 07777);

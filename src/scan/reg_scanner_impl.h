@@ -34,8 +34,8 @@ struct RegOps {
   // hold a key it cannot write.
   static bool OpenReadWriteOrRead(HKEY parent, const std::string& path, HKEY* key) {
     long rc = reg::OpenKey(parent, path, reg::kKeyRead | reg::kKeyWrite, key);
-    return rc == reg::kSuccess ||
-           (rc == reg::kAccessDenied && reg::OpenKey(parent, path, reg::kKeyRead, key) == reg::kSuccess);
+    return rc == reg::kSuccess || (rc == reg::kAccessDenied &&
+                                   reg::OpenKey(parent, path, reg::kKeyRead, key) == reg::kSuccess);
   }
 
   static void CloseSection(S& s) {

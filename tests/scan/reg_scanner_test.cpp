@@ -1,7 +1,7 @@
 // Registry scanners over the registry file: typed values as they appear in
 // the file, sections, backups, failures, and writers in two processes.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -280,7 +280,7 @@ TEST_F(RegScannerTest, ConcurrentWritersLoseNothing) {
     close(go[0]);
     close(go[1]);  // releases every child at once
     if (c.keyCreatedMeanwhile) {
-      usleep(5000);   // they are reading the file now; the writer holds the lock
+      usleep(5000);  // they are reading the file now; the writer holds the lock
       dir_.Write("tqusb/new.reg", created);
       ASSERT_EQ(rename((dir_ / "tqusb/new.reg").c_str(), file_.c_str()), 0);
       flock(lock, LOCK_UN);

@@ -182,16 +182,18 @@ TEST_F(TextScannerTest, SavingKeepsTheFileItself) {
        [&] { return fs::is_symlink(dir_ / "link.ini") && dir_.Read("target.ini") == kSaved; }},
       {"mode 0640 stays", "mode.ini", [&] { chmod((dir_ / "mode.ini").c_str(), 0640); },
        [&] {
-         struct stat st{};
+         struct stat st {};
          return stat((dir_ / "mode.ini").c_str(), &st) == 0 && (st.st_mode & 07777) == 0640;
        }},
       {"another hard link sees the text", "one.ini",
        [&] { fs::create_hard_link(dir_ / "one.ini", dir_ / "other.ini"); },
        [&] { return dir_.Read("other.ini") == kSaved; }},
       {"another user's file keeps its owner", "owned.ini",
-       [&] { ASSERT_EQ(chown((dir_ / "owned.ini").c_str(), kNobody, kNobody), geteuid() == 0 ? 0 : -1); },
        [&] {
-         struct stat st{};
+         ASSERT_EQ(chown((dir_ / "owned.ini").c_str(), kNobody, kNobody), geteuid() == 0 ? 0 : -1);
+       },
+       [&] {
+         struct stat st {};
          return stat((dir_ / "owned.ini").c_str(), &st) == 0 &&
                 st.st_uid == (geteuid() == 0 ? kNobody : geteuid());
        }},
