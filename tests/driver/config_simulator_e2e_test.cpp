@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "driver/camera/camera.h"
@@ -61,15 +62,25 @@ TEST_F(Settings, PerCameraFileFirstThenTheGeneralOneAndTheTimingTheyAskFor) {
 }
 
 TEST_F(Settings, SingleReadLimitSetsTheSizeOfImageReads) {
-  Write("Documents/QUIL/ini/tqusb.6008.ini", "[driver]\nSingleReadLimitMB=1\n");
-  TQCAMERA c = Open(6008);
-  tqtest::RecordingUsb usb;
-  usb.image = c->hImage;
-  std::vector<uint16_t> image(1024 * 1024);
-  ASSERT_TRUE(GetImageExposure16b(c, 0.0, false, 0, 0, 1024, 1024,
-                                  static_cast<uint32_t>(image.size() * 2), image.data()))
-      << LastError(c);
-  EXPECT_EQ(usb.imageReads, std::vector<uint32_t>({1048576u, 1048576u}));
+  // Megabytes as written, and the size of one image read they give.
+  const std::pair<const char*, uint32_t> limits[] = {
+      {"0", 1u << 20}, {"32", 32u << 20}, {"33", 32u << 20}, {"4096", 32u << 20}, {"1", 1u << 20}};
+  for (const auto& [megabytes, bytes] : limits) {
+    Write("Documents/QUIL/ini/tqusb.6008.ini",
+          std::string("[driver]\nSingleReadLimitMB=") + megabytes + "\n");
+    TQCAMERA c = Initialize(6008);
+    EXPECT_EQ(c->SingleReadLimit, bytes) << megabytes;
+    if (c->SingleReadLimit == (1u << 20)) {
+      tqtest::RecordingUsb usb;
+      usb.image = c->hImage;
+      std::vector<uint16_t> image(1024 * 1024);
+      EXPECT_TRUE(GetImageExposure16b(c, 0.0, false, 0, 0, 1024, 1024,
+                                      static_cast<uint32_t>(image.size() * 2), image.data()))
+          << LastError(c);
+      EXPECT_EQ(usb.imageReads, std::vector<uint32_t>({1048576u, 1048576u}));
+    }
+    Release(c);
+  }
 }
 
 TEST_F(Settings, FiltersFromTheRegistryAndTheWheelCommands) {

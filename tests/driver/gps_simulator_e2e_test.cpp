@@ -15,7 +15,8 @@
 namespace {
 
 // One camera with a receiver that has a fix, one still waiting for it, one
-// with a time-stamp counter but no receiver, one with neither.
+// with a time-stamp counter but no receiver, one with neither, and one whose
+// counter reports 0 Hz.
 constexpr const char* kCameras = R"({"cameras": [
   {"name": "gps-fix", "class": 1, "product_id": "0x0C26", "camera_id": 501, "caps": 4,
    "width": 320, "height": 240, "texts": ["GPS", "FIX", "1"]},
@@ -24,7 +25,9 @@ constexpr const char* kCameras = R"({"cameras": [
   {"name": "counter-only", "class": 1, "product_id": "0x0C22", "camera_id": 503, "caps": 1,
    "width": 320, "height": 240, "texts": ["GPS", "COUNTER", "1"]},
   {"name": "no-counter", "class": 1, "product_id": "0x0C90", "camera_id": 504,
-   "width": 320, "height": 240, "texts": ["GPS", "NONE", "1"]}]})";
+   "width": 320, "height": 240, "texts": ["GPS", "NONE", "1"]},
+  {"name": "zero-hz", "class": 1, "product_id": "0x0C26", "camera_id": 505, "caps": 4,
+   "width": 320, "height": 240, "texts": ["GPS", "ZERO", "1"], "gps": {"counter_frequency": 0}}]})";
 
 class GpsEndToEnd : public tqtest::SimulatorTest {
  protected:
@@ -140,6 +143,20 @@ TEST_F(GpsEndToEnd, WithoutAReceiverBothCallsFailWithTheCamerasAnswer) {
     EXPECT_EQ(asked.find("2d:"), std::string::npos) << asked;
     EXPECT_TRUE(GetBooleanParameter(c, 0, &flag) && flag) << "the camera stays connected";
   }
+}
+
+// A counter of 0 Hz measures no time: no time stamp, asked again each time.
+TEST_F(GpsEndToEnd, ACounterOfZeroHertzGivesNoTimeStamp) {
+  TQCAMERA c = Open(505);
+  int32_t year = -1, month = -1, day = -1;
+  uint32_t hour = 99, minute = 99;
+  double second = -1;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    EXPECT_FALSE(GetImageTimeStamp(c, &year, &month, &day, &hour, &minute, &second));
+    EXPECT_EQ(LastError(c), "GPS packet corrupted");
+  }
+  EXPECT_NE(State("zero-hz", "opcodes").find("2a:2,2d:2"), std::string::npos)
+      << State("zero-hz", "opcodes");
 }
 
 }  // namespace
