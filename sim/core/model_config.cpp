@@ -180,7 +180,8 @@ CameraModel ReadCamera(const json& j) {
   // Generations 2 and 3 have no cooler command.
   m.cooled = cooled.value_or(m.Generation() != 2 && m.Generation() != 3);
   if (receiver && *receiver != m.image.gps.present)
-    throw ConfigError{"gps.present: only generation-5 cameras with capability bit 2 or 3 have a receiver"};
+    throw ConfigError{
+        "gps.present: only generation-5 cameras with capability bit 2 or 3 have a receiver"};
   if (std::string why = ValidateModel(m); !why.empty()) throw ConfigError{why};
   return m;
 }
