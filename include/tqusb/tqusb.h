@@ -32,7 +32,11 @@
  * above 1, counted from the top-left corner. AdjustSubFrame works in
  * unbinned sensor pixels and rounds a window to what the camera can read.
  * TQ_INT_WIDTH and TQ_INT_HEIGHT are unbinned: the full frame at binning
- * b x b is TQ_INT_WIDTH / b by TQ_INT_HEIGHT / b.
+ * b x b is TQ_INT_WIDTH / b by TQ_INT_HEIGHT / b. The readout fits its
+ * window to the camera by itself and returns exactly the window asked for, so
+ * the window AdjustSubFrame returns need not be passed to GetImage; it tells
+ * which part of the sensor the camera will read (to pass it anyway, divide it
+ * by the binning factors first).
  *
  * IMAGE BUFFERS. bufferSize is in bytes and must be at least
  * 2 * width * height for 16-bit pixels (GetImage, GetImage16b,
@@ -101,7 +105,11 @@ extern "C" {
 /* ---- Plain family (41) ---------------------------------------------- */
 
 /* Lifecycle. Initialize never fails for a missing camera (see HANDLES);
- * Release disconnects, frees the handle and ignores (TQCAMERA)-1. */
+ * Release disconnects, frees the handle and ignores (TQCAMERA)-1. Release
+ * sends nothing to the camera: a cooler keeps regulating to its last set
+ * point while the camera has power (raise the set point first to let the
+ * sensor warm up). Enumerate reports the cameras in bus order (interface
+ * class by class, then by device path), not sorted by id. */
 TQ_API void Enumerate(TQENUMPROC callback);
 TQ_API TQCAMERA Initialize(uint32_t id);
 TQ_API TQCAMERA Initialize2(uint32_t id);
@@ -121,7 +129,15 @@ TQ_API bool GetStringParameter(TQCAMERA camera, uint32_t index, uint32_t high, c
 TQ_API bool EnumerateReadModes(TQCAMERA camera, uint32_t index, uint32_t high, char* name);
 
 /* Exposure. shutter: open the shutter (where the camera has one).
- * exposure: seconds, longer times are shortened to the camera's limit. */
+ * exposure: seconds, longer times are shortened to the camera's limit.
+ * ClearCCD and ClearSensor are the same command (ClearCCD has no "camera"
+ * twin): they empty the sensor. Open and Close open and close the mechanical
+ * shutter (generations 1 and 5; the others fail with "Camera does not support
+ * this feature"). On generation 1 BeginExposure(true) is ClearSensor then
+ * Open, and EndExposure(true, ...) is Close, which ends the exposure;
+ * EndExposure(false, ...) sends nothing there and the second flag is ignored.
+ * Generations 2 to 5 receive both EndExposure flags unchanged, the second for
+ * the firmware to interpret. */
 TQ_API bool ClearCCD(TQCAMERA camera);
 TQ_API bool ClearSensor(TQCAMERA camera);
 TQ_API bool Open(TQCAMERA camera);
@@ -156,10 +172,13 @@ TQ_API bool AdjustSubFrame(TQCAMERA camera, uint32_t* x, uint32_t* y, uint32_t* 
 TQ_API bool SetReadMode(TQCAMERA camera, uint32_t mode);
 /* Pre-flash before each exposure: seconds and count. */
 TQ_API bool SetPreflash(TQCAMERA camera, double seconds, uint32_t count);
+/* Date and time (UTC, from the camera's GPS receiver) at which the last
+ * exposure started; fails with "Waiting for GPS fix" while the receiver has
+ * none. */
 TQ_API bool GetImageTimeStamp(TQCAMERA camera, int32_t* year, int32_t* month, int32_t* day,
                               uint32_t* hour, uint32_t* minute, double* second);
 /* Latitude and longitude in degrees (north and east positive), altitude in
- * the receiver's unit, the receiver's time. */
+ * the receiver's unit, the receiver's time now (UTC). */
 TQ_API bool GetGPSData(TQCAMERA camera, double* latitude, double* longitude, double* altitude,
                        int32_t* year, int32_t* month, int32_t* day, uint32_t* hour,
                        uint32_t* minute, double* second, uint32_t* satellites, bool* valid);
@@ -254,6 +273,52 @@ TQ_API bool cameraSetPreflash(TQCAMERA camera, double seconds, uint32_t count);
 TQ_API bool cameraSetReadMode(TQCAMERA camera, uint32_t mode);
 TQ_API bool cameraSetTemperature(TQCAMERA camera, float temperature);
 TQ_API bool cameraSetWindowHeating(TQCAMERA camera, uint8_t level);
+
+/* ---- Capabilities (an extension of this library) ---------------------- */
+
+#define TQ_CAPS_READ_MODES 16 /* read modes described in TQCAMERACAPS */
+
+/* What a connected camera is and can do, in one record, so a host need not
+ * try functions to find out. Set size before the call; the library fills the
+ * fields it knows for that size. */
+typedef struct TQCAMERACAPS {
+  uint32_t size;                   /* set by the caller: sizeof(TQCAMERACAPS) */
+  uint32_t id;                     /* camera id */
+  int32_t generation;              /* protocol generation 0..5 */
+  uint32_t kind;                   /* camera kind (model family code) */
+  char model[32];                  /* model text, zero-terminated */
+  uint32_t width, height;          /* sensor size, unbinned pixels (as TQ_INT_WIDTH/HEIGHT) */
+  float pixelWidth, pixelHeight;   /* pixel size in micrometres, 0 when the camera does not say */
+  uint32_t maxBinX, maxBinY;       /* largest binning factors */
+  bool subFrames;                  /* reads windows */
+  double minExposure, maxExposure; /* seconds, the range GetImageExposure times */
+  uint32_t readModes;              /* number of read modes (at most TQ_CAPS_READ_MODES described) */
+  uint8_t readModeBits[TQ_CAPS_READ_MODES]; /* bits per pixel of each read mode: 8 or 16 */
+  uint32_t maxPixelValue;          /* largest pixel value at binning 1, current read mode */
+  bool cooler;                     /* regulates the sensor temperature (SetTemperature) */
+  float minSetPoint, maxSetPoint;  /* set-point range in degrees Celsius (0, 0 without cooler) */
+  bool fan;                        /* SetFan */
+  bool windowHeater;               /* SetWindowHeating */
+  bool guidePort;                  /* MoveTelescope */
+  bool filterWheel;                /* a wheel is attached */
+  uint32_t filters;                /* wheel positions, 0 without a wheel */
+  bool gps;                        /* a GPS receiver (GetGPSData) */
+  bool shutter;                    /* a mechanical shutter (Open, Close) */
+  bool gain;                       /* SetGain */
+  uint32_t maxGain;                /* largest SetGain value (0.1 dB steps), 0 without gain */
+  uint32_t readMode;               /* list number of the current read mode, 0 without modes */
+} TQCAMERACAPS;
+
+/* Fills caps for a connected camera; answered from what the library holds,
+ * no USB traffic. False with "CCD camera not connected to USB" when
+ * disconnected, false with "Buffer too small" when caps->size is smaller than
+ * the struct (then nothing is written). maxExposure is the longest time the
+ * camera times itself: 65535/8000 s on generation 0, 65.535 s on generation
+ * 1, (2^32 - 2)/8000 s on the others; BeginExposure and EndExposure time any
+ * length on generations 1 to 5. The set-point range is what the set-point
+ * word can encode; the firmware decides how far it can actually cool.
+ * readMode and maxPixelValue follow SetReadMode. */
+TQ_API bool tqGetCameraCaps(TQCAMERA camera, TQCAMERACAPS* caps);
 
 #ifdef __cplusplus
 }
