@@ -32,18 +32,21 @@ TEST_F(CameraCaps, DescribesEachGeneration) {
     uint32_t id;
     const char* summary;
   } models[] = {
-      {9017, "g0 k17 CCD 768 768x512 bin4x4 px0 exp0-8.19187 modes16,16,@1 max65535 cool0 "
-             "0.0..0.0 fan1 heat0 guide1 wheel0/0 gps0 shutter0 gain0/0"},
-      {4004, "g1 k4 CCD 4096 quad 4096x4096 bin4x1 px0 exp0-65.535 modes16,16,@0 max65535 cool1 "
-             "-85.8..58.2 fan0 heat1 guide0 wheel0/0 gps0 shutter1 gain0/0"},
-      {7001, "g1 k1 CCD 1360 20C 1360x1036 bin4x4 px0 exp0-65.535 modes16,16,@0 max65535 cool1 "
-             "-85.8..490.2 fan0 heat1 guide0 wheel1/5 gps0 shutter1 gain0/0"},
-      {1190, "g4 k11 CMOS 4656 4656x3520 bin4x4 px0 exp0-536871 modes8,16,8,16,@0 max254 cool1 "
-             "-85.8..58.2 fan1 heat0 guide1 wheel1/7 gps0 shutter0 gain1/240"},
-      {1226, "g5 k14 CMOS 6248 6248x4176 bin4x4 px0 exp0-536871 modes8,16,8,16,@0 max254 cool1 "
-             "-85.8..58.2 fan0 heat1 guide0 wheel1/7 gps1 shutter1 gain1/240"},
-      {1222, "g5 k16 CMOS 1304 1304x976 bin4x4 px0 exp0-536871 modes@0 max4094 cool1 "
-             "-85.8..58.2 fan0 heat1 guide0 wheel0/0 gps0 shutter1 gain1/240"},
+      {9017,
+       "g0 k17 CCD 768 768x512 bin4x4 px0 exp0-8.19187 modes16,16,@1 max65535 cool0 "
+       "0.0..0.0 fan1 heat0 guide1 wheel0/0 gps0 shutter0 gain0/0"},
+      {7001,
+       "g1 k1 CCD 1360 20C 1360x1036 bin4x4 px0 exp0-65.535 modes16,16,@0 max65535 cool1 "
+       "-85.8..490.2 fan0 heat1 guide0 wheel1/5 gps0 shutter1 gain0/0"},
+      {1190,
+       "g4 k11 CMOS 4656 4656x3520 bin4x4 px0 exp0-536871 modes8,16,8,16,@0 max254 cool1 "
+       "-85.8..58.2 fan1 heat0 guide1 wheel1/7 gps0 shutter0 gain1/240"},
+      {1226,
+       "g5 k14 CMOS 6248 6248x4176 bin4x4 px0 exp0-536871 modes8,16,8,16,@0 max254 cool1 "
+       "-85.8..58.2 fan0 heat1 guide0 wheel1/7 gps1 shutter1 gain1/240"},
+      {1222,
+       "g5 k16 CMOS 1304 1304x976 bin4x4 px0 exp0-536871 modes@0 max4094 cool1 "
+       "-85.8..58.2 fan0 heat1 guide0 wheel0/0 gps0 shutter1 gain1/240"},
   };
   TQCAMERACAPS caps{};
   for (const auto& m : models) {
@@ -53,7 +56,7 @@ TEST_F(CameraCaps, DescribesEachGeneration) {
     EXPECT_EQ(Summary(caps), m.summary) << m.id;
   }
   // The current read mode and its pixel range follow SetReadMode.
-  TQCAMERA c = opened_[3];
+  TQCAMERA c = opened_[2];
   ASSERT_TRUE(SetReadMode(c, 3)) << LastError(c);
   ASSERT_TRUE(tqGetCameraCaps(c, &caps));
   EXPECT_EQ(caps.readMode, 3u);
