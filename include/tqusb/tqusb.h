@@ -279,8 +279,9 @@ TQ_API bool cameraSetWindowHeating(TQCAMERA camera, uint8_t level);
 #define TQ_CAPS_READ_MODES 16 /* read modes described in TQCAMERACAPS */
 
 /* What a connected camera is and can do, in one record, so a host need not
- * try functions to find out. Set size before the call; the library fills the
- * fields it knows for that size. */
+ * try functions to find out. Set size to sizeof(TQCAMERACAPS) before the
+ * call; fields may be added at the end in later versions, and a larger size
+ * leaves the bytes beyond the fields this library knows untouched. */
 typedef struct TQCAMERACAPS {
   uint32_t size;                   /* set by the caller: sizeof(TQCAMERACAPS) */
   uint32_t id;                     /* camera id */
