@@ -274,6 +274,7 @@ TEST_F(TqcamTest, BadInputGivesOneLineAndNoFile) {
       {{"capture", "1190", "-t", "1", "--wait-temp", "-o", a}, "--wait-temp requires --temp"},
       {{"capture", "1104", "-t", "1", "--delay", "2", "-o", a}, "--delay requires --count"},
       {{"capture", "1104", "--bias", "-t", "1", "-o", a}, "--bias"},
+      {{"capture", "1104", "-t", "0", "--count", "2", "--delay", "-1", "-o", a}, "delay -1 s"},
       {{"cool", "1190", "--for", "3"}, "--for requires --watch"},
   };
   for (const Case& c : cases) {
