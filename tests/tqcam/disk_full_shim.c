@@ -9,32 +9,22 @@
 #include <string.h>
 #include <unistd.h>
 
-static long long space = -1;
-
-static int IsOutputFile(int fd) {
-  char link[64], path[4096];
-  snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-  const ssize_t n = readlink(link, path, sizeof path - 1);
-  if (n <= 0) return 0;
-  path[n] = '\0';
-  return strstr(path, ".tqcam-") != NULL;
-}
-
 ssize_t write(int fd, const void* data, size_t size) {
   static ssize_t (*real_write)(int, const void*, size_t);
+  static long long space = -1;
   if (real_write == NULL)
     real_write = (ssize_t(*)(int, const void*, size_t))dlsym(RTLD_NEXT, "write");
-  if (space < 0) {
-    const char* limit = getenv("TQCAM_TEST_DISK_BYTES");
-    space = limit ? atoll(limit) : (long long)1 << 62;
-  }
-  if (!IsOutputFile(fd)) return real_write(fd, data, size);
+  if (space < 0)
+    space = atoll(getenv("TQCAM_TEST_DISK_BYTES") ? getenv("TQCAM_TEST_DISK_BYTES") : "0");
+  char link[64], path[4096] = "";
+  snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+  if (readlink(link, path, sizeof path - 1) <= 0 || strstr(path, ".tqcam-") == NULL)
+    return real_write(fd, data, size);
   if (space == 0) {
     errno = ENOSPC;
     return -1;
   }
-  if ((long long)size > space) size = (size_t)space;
-  const ssize_t n = real_write(fd, data, size);
+  const ssize_t n = real_write(fd, data, (long long)size > space ? (size_t)space : size);
   if (n > 0) space -= n;
   return n;
 }
