@@ -174,7 +174,8 @@ TQ_API bool SetReadMode(TQCAMERA camera, uint32_t mode);
 TQ_API bool SetPreflash(TQCAMERA camera, double seconds, uint32_t count);
 /* Date and time (UTC, from the camera's GPS receiver) at which the last
  * exposure started; fails with "Waiting for GPS fix" while the receiver has
- * none. */
+ * none. A camera without a receiver (TQCAMERACAPS gps false) refuses this
+ * and GetGPSData. */
 TQ_API bool GetImageTimeStamp(TQCAMERA camera, int32_t* year, int32_t* month, int32_t* day,
                               uint32_t* hour, uint32_t* minute, double* second);
 /* Latitude and longitude in degrees (north and east positive), altitude in
