@@ -35,8 +35,8 @@ bool CCamera::ReadPowerUtilization(float* value) {
     *value = kNoReading;
     return false;
   }
-  // Only kinds 1 and 2 have this reading; others answer through value 11.
-  if (CameraKind != 1 && CameraKind != 2) return false;
+  // Only kinds with a stored reading have it; others answer through value 11.
+  if (!Traits->StoredPowerReading) return false;
   const uint8_t request[1] = {0x11};
   uint8_t reply[5] = {};
   if (!Exchange(*this, request, sizeof request, reply, sizeof reply,

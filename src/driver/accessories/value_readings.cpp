@@ -9,7 +9,7 @@ namespace {
 
 // The value-index table: which host indices a generation group knows, the
 // query index it sends for them and the scale of the answer. The variant
-// scale applies to kinds 1 and 2 (generations 1, 4, 5) or, in generation 0,
+// scale applies to kinds with the coarse scales (generations 1, 4, 5) or, in generation 0,
 // when packed flag bit 1 is set.
 constexpr uint8_t kPowerRequest = 0xFF;  // not a word query: the 0x11 exchange
 
@@ -67,7 +67,7 @@ const TValueRow* FindRow(const TValueGroup& group, uint32_t index) {
 
 bool UsesVariant(const CCamera& camera) {
   if (camera.Generation == 0) return (camera.PackedInfo.PackedFlags & kPackedSixteenthFlag) != 0;
-  return IsCoarseKind(camera.CameraKind);
+  return camera.Traits->CoarseScales;
 }
 
 uint16_t Word(const uint8_t* bytes) {
@@ -101,8 +101,8 @@ bool CCamera::GetValue(uint32_t index, float* value) {
   }
   if (value == nullptr) return false;
   if (row->Query == kPowerRequest) {
-    // Kinds 1 and 2 answer from the reading the power timer keeps.
-    if (IsCoarseKind(CameraKind)) {
+    // Kinds with a stored reading answer from what the power timer keeps.
+    if (Traits->StoredPowerReading) {
       *value = PowerUtilization;
       return true;
     }

@@ -26,14 +26,14 @@ constexpr TReadMode kMultiMode[] = {{"8-bit", 0}, {"12-bit", 1}};
 }  // namespace
 
 bool HasLaterReadModes(uint32_t cameraKind) {
-  return cameraKind == 9 || cameraKind == 11 || cameraKind == 14;
+  return KindTraitsOf(cameraKind).MultiMode;
 }
 
 std::span<const TReadMode> ReadModeList(int32_t generation, uint32_t cameraKind, uint16_t ver128Lo,
                                         uint16_t ver131) {
   if (generation == 0) return kGeneration0;
   if (generation == 1) {
-    if (cameraKind == 7 || cameraKind == 8) return kGeneration1ThreeModes;
+    if (KindTraitsOf(cameraKind).Generation1ReadModes == 3) return kGeneration1ThreeModes;
     return kGeneration1;
   }
   if (generation >= 2 && generation <= 5 && HasLaterReadModes(cameraKind)) {

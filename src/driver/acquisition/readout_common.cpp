@@ -101,7 +101,7 @@ bool GetImageHelper(CCamera& camera, double exposure, bool shutter, bool eightBi
       // Generation-0 cameras never receive the shutter flag; they have no 8-bit output.
       return GetImage1(camera, exposure, window, bufferSize, buffer);
     case 1:
-      if (camera.CameraKind == 4)
+      if (camera.Traits->FourOutputs)
         return GetImage4(camera, exposure, shutter, window, bufferSize, buffer);
       return GetImage2(camera, exposure, shutter, window, bufferSize, buffer);
     case 2:

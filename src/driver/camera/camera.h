@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <mutex>
 
+#include "driver/camera/kind_traits.h"
 #include "driver/camera/peer_window.h"
 #include "driver/transport/camera_info.h"
 #include "driver/transport/usb_driver.h"
@@ -59,6 +60,11 @@ class CCamera final : public CEventHandler {
   void SetLastError(const char* text);
   // Stores "Camera does not support this feature" and returns false.
   bool Unsupported();
+  // Sets the kind and looks up what it implies.
+  void SetKind(uint32_t kind) {
+    CameraKind = kind;
+    Traits = &KindTraitsOf(kind);
+  }
 
   // The initialisation routine that Initialize runs: connect, then configure.
   // Returns the Connected bit.
@@ -124,6 +130,7 @@ class CCamera final : public CEventHandler {
   void* DeviceNotify[kNoticeClassCount] = {};
   uint32_t Flags = 0;
   uint32_t CameraKind = 0;
+  const TKindTraits* Traits = &KindTraitsOf(0);  // the row of CameraKind
   int32_t Generation = kNoGeneration;
   TCameraInfoPacked PackedInfo{};
   TCameraInfo Info{};

@@ -26,12 +26,13 @@ bool Transact(CCamera& camera, const TSensorRequest& request, const char* writeF
 
 TSensorRequest TimingRequest(uint32_t cameraKind, uint8_t overlap, uint8_t delay) {
   TSensorRequest r;
-  if (cameraKind == 7 || cameraKind == 8) {
+  const ETimingEncoding encoding = KindTraitsOf(cameraKind).Timing;
+  if (encoding == ETimingEncoding::OverlapAndDelay) {
     r.Bytes[0] = kOpcodeTiming;
     r.Bytes[1] = overlap;
     r.Bytes[2] = delay;
     r.Size = 3;
-  } else if (cameraKind >= 3 && cameraKind <= 6) {
+  } else if (encoding == ETimingEncoding::DelayOnly) {
     r.Bytes[0] = kOpcodeTiming;
     r.Bytes[1] = delay;
     r.Size = 2;

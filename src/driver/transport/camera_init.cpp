@@ -42,7 +42,9 @@ void DecideByDescriptor(CCamera& camera) {
     return;
   const uint16_t bcdUsb = static_cast<uint16_t>(descriptor[2] | (descriptor[3] << 8));
   const uint16_t productId = static_cast<uint16_t>(descriptor[10] | (descriptor[11] << 8));
-  KindByProductId(productId, camera.CameraKind, camera.Generation);
+  uint32_t kind = camera.CameraKind;
+  KindByProductId(productId, kind, camera.Generation);
+  camera.SetKind(kind);
   if (bcdUsb == 0x0200) camera.SingleReadLimit = kUsb2SingleReadLimit;
 }
 
@@ -79,12 +81,12 @@ void CCamera::CameraInit() {
     std::this_thread::sleep_for(kClaimRetryPause);
   }
   if (row == nullptr) {
-    CameraKind = 0;
+    SetKind(0);
     Flags &= ~kFlagConnected;
     return;
   }
 
-  CameraKind = row->CameraKind;
+  SetKind(row->CameraKind);
   Generation = row->Generation;
   if (row->ClassNumber == kProductIdClass) DecideByDescriptor(*this);
 
@@ -106,13 +108,13 @@ void CCamera::CameraInit() {
   GetVersions();
   Notify();
 
-  const uint32_t mode = DefaultReadMode(Generation, CameraKind);
+  const uint32_t mode = Traits->DefaultReadMode;
   if (Generation == 0)
     ReadModeG0 = mode;
   else
     ReadMode = mode;
 
-  if (PowerTimer && (CameraKind == 1 || CameraKind == 2))
+  if (PowerTimer && Traits->StoredPowerReading)
     StartTimer(Window, kPowerTimerId, PowerTimerPeriodMs);
   if (Generation == 0) CanReadSubFrames();
 }
@@ -124,7 +126,7 @@ bool CCamera::GetCameraInfo() {
   }
   const uint8_t request = 0x00;
   if (!WriteRequest(*this, &request, 1, "GetCameraInfo USB Write FAIL")) return false;
-  const bool packed = Generation == 0 || CameraKind == 1 || CameraKind == 2;
+  const bool packed = Generation == 0 || Traits->PackedRecord;
   uint8_t reply[1 + sizeof(TCameraInfo)] = {};
   const uint32_t size = packed ? 1 + sizeof(TCameraInfoPacked) : 1 + sizeof(TCameraInfo);
   if (!ReadReply(*this, reply, size, "GetCameraInfo USB Read FAIL")) return false;
