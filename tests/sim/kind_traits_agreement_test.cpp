@@ -78,8 +78,9 @@ TEST(KindTraitsAgreement, DriverAndSimulatorDecideAndDescribeEveryModelAlike) {
     EXPECT_EQ(t.InterfaceClass, d.interfaceClass) << at;
     EXPECT_EQ(sim.generation == 0 || t.PackedRecord, tqsim::UsesPackedRecord(sim)) << at;
     EXPECT_EQ(t.MultiMode, tqsim::IsMultiModeKind(sim.kind)) << at;
-    EXPECT_EQ(t.CoarseScales, tqsim::SetPointConversion(sim.kind) ==
-                                  tqsim::Conversion::kTemperatureCoarse) << at;
+    EXPECT_EQ(t.CoarseScales,
+              tqsim::SetPointConversion(sim.kind) == tqsim::Conversion::kTemperatureCoarse)
+        << at;
 
     tqsim::CameraModel model;
     model.interfaceClass = d.interfaceClass;
@@ -100,7 +101,7 @@ TEST(KindTraitsAgreement, DriverAndSimulatorDecideAndDescribeEveryModelAlike) {
       if (t.FourOutputs) continue;
       const bool big = f == SampleFormat::U16BE || f == SampleFormat::TwoBE;
       EXPECT_EQ(t.BigEndianSamples, big) << "kind " << kind << " mode " << mode;
-      const int samples = f == SampleFormat::ThreeLE                              ? 3
+      const int samples = f == SampleFormat::ThreeLE                               ? 3
                           : (f == SampleFormat::TwoLE || f == SampleFormat::TwoBE) ? 2
                                                                                    : 1;
       EXPECT_EQ(t.SamplesPerMode[mode], samples) << "kind " << kind << " mode " << mode;

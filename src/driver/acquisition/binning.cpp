@@ -17,7 +17,7 @@ bool SetFactor(CCamera& camera, uint8_t opcode, uint32_t factor, uint32_t* camer
     *cameraField = factor;
     return true;
   }
-  if (factor == 0 || factor >= 5) return readout::Fail(camera, readout::kTextInvalidBinning);
+  if (factor == 0 || factor >= 5) return Fail(camera, readout::kTextInvalidBinning);
   *hostField = factor;
   return true;
 }
@@ -57,11 +57,11 @@ TImageWindow FitSubFrame(uint32_t cameraKind, uint32_t readMode, uint32_t sensor
 }
 
 bool CCamera::SetBinningX(uint32_t x) {
-  return SetFactor(*this, 0x01, x, &BinningX, &HostBinningX);
+  return SetFactor(*this, opcode::gen1::kBinningX, x, &BinningX, &HostBinningX);
 }
 
 bool CCamera::SetBinningY(uint32_t y) {
-  return SetFactor(*this, 0x02, y, &BinningY, &HostBinningY);
+  return SetFactor(*this, opcode::gen1::kBinningY, y, &BinningY, &HostBinningY);
 }
 
 // A false result stores no text.

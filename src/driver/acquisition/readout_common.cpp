@@ -44,22 +44,6 @@ bool Grow(void** buffer, uint32_t* bufferSize, uint64_t size) {
   return true;
 }
 
-TRequest& TRequest::Byte(uint8_t v) {
-  bytes_[size_++] = v;
-  return *this;
-}
-
-TRequest& TRequest::Word(uint32_t v) {
-  bytes_[size_++] = static_cast<uint8_t>(v);
-  bytes_[size_++] = static_cast<uint8_t>(v >> 8);
-  return *this;
-}
-
-TRequest& TRequest::Long(uint32_t v) {
-  Word(v & 0xFFFF);
-  return Word(v >> 16);
-}
-
 TRead ChunkedRead(CCamera& camera, void* data, uint64_t size, const char* loopFail,
                   const char* lastFail) {
   auto* at = static_cast<uint8_t*>(data);
@@ -83,11 +67,6 @@ TRead ChunkedRead(CCamera& camera, void* data, uint64_t size, const char* loopFa
     return TRead::Failed;
   }
   return got < size ? TRead::Short : TRead::Complete;
-}
-
-bool Fail(CCamera& camera, const char* text) {
-  camera.SetLastError(text);
-  return false;
 }
 
 }  // namespace readout

@@ -16,11 +16,12 @@ namespace {
 
 constexpr uint32_t kNoCrop = 0xFFFFFFFF;
 
-// 0x0B reads the window of the last exposure; 0x15 exposes first.
+// The window of the last exposure, or an exposure first.
 TRequest WindowRequest(double exposure, bool shutter, int64_t rowStart, int64_t rows,
                        int64_t colStart, int64_t cols) {
-  if (exposure < 0) return TRequest(0x0B).Word(rowStart).Word(rows).Word(colStart).Word(cols);
-  return TRequest(0x15)
+  if (exposure < 0)
+    return TRequest(opcode::gen1::kReadWindow).Word(rowStart).Word(rows).Word(colStart).Word(cols);
+  return TRequest(opcode::gen1::kExposeWindow)
       .Word(rowStart)
       .Word(rows)
       .Word(colStart)

@@ -72,15 +72,19 @@ bool GetImage3(CCamera& camera, double exposure, bool shutter, bool eightBit,
   const auto colStart = static_cast<uint32_t>(f.ColStart),
              rowStart = static_cast<uint32_t>(f.RowStart);
   const auto cols = static_cast<uint32_t>(f.Cols), rows = static_cast<uint32_t>(f.Rows);
-  const TRequest request =
-      exposure < 0 ? TRequest(0x09).Byte(0).Word(colStart).Word(rowStart).Word(cols).Word(rows)
-                   : TRequest(0x0A)
-                         .Byte(shutter ? 1 : 0)
-                         .Word(colStart)
-                         .Word(rowStart)
-                         .Word(cols)
-                         .Word(rows)
-                         .Long(ExposureG2(exposure));
+  const TRequest request = exposure < 0 ? TRequest(opcode::later::kReadWindow)
+                                              .Byte(0)
+                                              .Word(colStart)
+                                              .Word(rowStart)
+                                              .Word(cols)
+                                              .Word(rows)
+                                        : TRequest(opcode::later::kExposeWindow)
+                                              .Byte(shutter ? 1 : 0)
+                                              .Word(colStart)
+                                              .Word(rowStart)
+                                              .Word(cols)
+                                              .Word(rows)
+                                              .Long(ExposureG2(exposure));
   if (!WriteRequest(camera, request.Data(), request.Size(), "GetImage3 USB Write FAIL"))
     return false;
   const TRead read =

@@ -172,6 +172,10 @@ class CCamera final : public CEventHandler {
   std::recursive_mutex OperationLock;
 };
 
+// Stores `text` as the camera's LastError and returns false: the one way an
+// operation fails with a text.
+bool Fail(CCamera& camera, const char* text);
+
 // Initialize / Initialize2: a new camera connected to the camera with `id`
 // (or not connected when there is none). Never null.
 CCamera* CreateCamera(uint32_t id, bool powerTimer);
