@@ -55,7 +55,7 @@ bool GetImage3(CCamera& camera, double exposure, bool shutter, bool eightBit,
     return Fail(camera, kTextInvalidBinning);
   const int64_t bx = camera.HostBinningX, by = camera.HostBinningY;
   const bool binned = bx > 1 || by > 1;
-  const bool mode8 = camera.ReadMode == 0 || camera.ReadMode == 2;
+  const bool mode8 = IsEightBitMode(camera.ReadMode);
 
   TFetch f = PlanFetch(camera, window, bx, by);
   const bool sameFrame =

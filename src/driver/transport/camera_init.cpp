@@ -187,8 +187,8 @@ void CCamera::CanReadSubFrames() {
     return;
   }
   uint8_t reply[3] = {};
-  if (!QueryWord(*this, opcode::gen0::kQueryWord, opcode::kQuerySubFrames, reply, "CanReadSubFrames USB Write FAIL",
-                 "CanReadSubFrames USB Read FAIL"))
+  if (!QueryWord(*this, opcode::gen0::kQueryWord, opcode::kQuerySubFrames, reply,
+                 "CanReadSubFrames USB Write FAIL", "CanReadSubFrames USB Read FAIL"))
     return;
   if (!CheckStatus(*this, reply[0])) return;
   if (reply[1] == 0x80 && reply[2] == 0x80) Flags |= kFlagCanReadSubFrames;
