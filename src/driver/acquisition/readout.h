@@ -1,6 +1,6 @@
 #pragma once
 // The image readout: GetImageHelper picks the protocol of the camera's
-// generation; the protocols share the work buffers, the exposure encodings,
+// generation; the protocols share the work buffers, the exposure encodings
 // and the chunked read declared here.
 #include <cstdint>
 
