@@ -148,8 +148,8 @@ bool PipeFile::ReceiveImage(void* buffer, size_t size) {
     if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
     int watchMs = kImageWatchMs;
     if (const int64_t deadline = deadline_; deadline != 0) {
-      const int64_t now = std::chrono::steady_clock::now().time_since_epoch() /
-                          std::chrono::nanoseconds(1);
+      const int64_t now =
+          std::chrono::steady_clock::now().time_since_epoch() / std::chrono::nanoseconds(1);
       const int64_t leftMs = (deadline - now + 999999) / 1000000;
       if (leftMs <= 0) {
         DebugOutput("Image pipe: the image did not come within its bound\n");

@@ -149,12 +149,13 @@ void SetImageFloorMs(unsigned floorMs) {
 
 std::chrono::milliseconds ImageWait(double exposureSeconds, uint64_t frameBytes,
                                     uint64_t bytesPerSecond) {
-  // Limited to a day each, so that no sum overflows; NaN counts as none.
-  constexpr double kDayMs = 86400000.0;
-  const double exposureMs = exposureSeconds > 0 ? std::min(exposureSeconds * 1000.0, kDayMs) : 0.0;
-  const double readoutMs =
-      std::min(static_cast<double>(frameBytes) * 1000.0 / static_cast<double>(std::max<uint64_t>(bytesPerSecond, 1)),
-               kDayMs);
+  // Each part is limited to 30 days, longer than any exposure a camera
+  // takes, so that the sum stays finite; NaN counts as no exposure.
+  constexpr double kLimitMs = 30 * 86400000.0;
+  const double exposureMs =
+      exposureSeconds > 0 ? std::min(exposureSeconds * 1000.0, kLimitMs) : 0.0;
+  const double speed = static_cast<double>(std::max<uint64_t>(bytesPerSecond, 1));
+  const double readoutMs = std::min(static_cast<double>(frameBytes) * 1000.0 / speed, kLimitMs);
   const double allowanceMs = std::max(readoutMs, static_cast<double>(g_imageFloorMs.load()));
   return std::chrono::milliseconds(static_cast<int64_t>(std::ceil(exposureMs + allowanceMs)));
 }

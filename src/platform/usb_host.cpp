@@ -272,8 +272,8 @@ class UsbPipeFile : public HandleObject {
   // the image bound of the previous request.
   bool Send(const void* data, uint32_t size) {
     bool ok = true;
-    const uint64_t dropped = Drain(*device_, bus::Pipe::Reply, &ok) +
-                             Drain(*device_, bus::Pipe::Image, &ok);
+    const uint64_t dropped =
+        Drain(*device_, bus::Pipe::Reply, &ok) + Drain(*device_, bus::Pipe::Image, &ok);
     if (dropped > 0)
       DebugOutput(("Discarded " + std::to_string(dropped) + " unread bytes before a request\n")
                       .c_str());
@@ -327,8 +327,7 @@ class UsbPipeFile : public HandleObject {
     in.terminatorMayFollow =
         result == TransferResult::Complete && size > 0 && size % in.maxPacket == 0;
     const bool noReply = !image && result == TransferResult::Short && *done == 0;
-    if (result == TransferResult::Failed || noReply ||
-        (image && result == TransferResult::Short))
+    if (result == TransferResult::Failed || noReply || (image && result == TransferResult::Short))
       in.outOfStep = true;
     return result != TransferResult::Failed && !noReply;
   }

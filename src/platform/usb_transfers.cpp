@@ -94,8 +94,7 @@ TransferResult TransferRun::Run(unsigned char* data, uint32_t size, uint32_t* do
     if (inFlight_.empty()) break;
     if (!plan_.deadline || stop_) {
       changed_.wait(guard);  // stopping: only the cancellations are awaited
-    } else if (changed_.wait_until(guard, *plan_.deadline) == std::cv_status::timeout &&
-               !stop_) {
+    } else if (changed_.wait_until(guard, *plan_.deadline) == std::cv_status::timeout && !stop_) {
       // Out of time: what is queued is cancelled and the run waits for the
       // cancellations to come back before it fails.
       timedOut_ = cancelled_ = stop_ = true;

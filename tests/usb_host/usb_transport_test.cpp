@@ -117,9 +117,8 @@ TEST(UsbTransport, InitializeReadOutUnplugAndReplug) {
     const bool ok =
         GetImage16b(camera, 0, 0, width, height, uint32_t(image.size() * 2), image.data());
     const auto end = image.begin() + long(width) * height;
-    const bool own = std::all_of(image.begin(), end, [&](uint16_t v) {
-      return v == image[0] && (v & 0xFF) == k;
-    });
+    const bool own = std::all_of(image.begin(), end,
+                                 [&](uint16_t v) { return v == image[0] && (v & 0xFF) == k; });
     return Readout{ok, own, usb.ImageBytes() - before};
   };
   const Readout first = read(60, 30);
