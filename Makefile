@@ -33,11 +33,11 @@ test-asan: deps
 	@cmake --build --preset asan
 	@ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan
 
-# The suite under ThreadSanitizer; the suppressions cover only the INDI server and library.
+# The suite under ThreadSanitizer; the suppressions cover only libraries outside the project.
 test-tsan: deps
 	@cmake --preset tsan $(CMAKE_ARGS) >/dev/null
 	@cmake --build --preset tsan
-	@TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp" ctest --preset tsan
+	@TSAN_OPTIONS="halt_on_error=1 allocator_may_return_null=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp" ctest --preset tsan
 
 # The fuzz targets, a few seconds each (needs clang).
 test-fuzz: deps
