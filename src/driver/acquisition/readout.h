@@ -44,8 +44,9 @@ uint32_t ExposureG2(double seconds);
 // A work buffer that only grows: reallocated to `size` bytes when smaller,
 // else reused with its contents. Sizes beyond 32 bits cannot be held: false.
 // When the memory cannot be had, the buffer stays as it was and the call
-// fails as a transfer does (debug line, camera disconnected): a device that
-// asks for an absurd frame must not end the host process.
+// fails as a transfer does (debug line, camera disconnected; the caller's
+// size error text follows): a device that asks for an absurd frame must not
+// end the host process.
 bool Grow(CCamera& camera, void** buffer, uint32_t* bufferSize, uint64_t size);
 
 // A little-endian request built field by field.
