@@ -77,7 +77,9 @@ TEST(SystemHelpers, ModulePathErrorTextAndResources) {
                    {"libc.so.7", 0}, {"libc.so.61", 0}, {"libc.s", 0}};
   for (const auto& l : libraries) {
     EXPECT_EQ(vcom::GetModulePathA(20, l.name, 511, path), l.found) << l.name;
-    if (l.found) EXPECT_NE(std::strstr(path, "/libc.so.6"), nullptr) << path;
+    if (l.found) {
+      EXPECT_NE(std::strstr(path, "/libc.so.6"), nullptr) << path;
+    }
   }
   char16_t wpath[512];
   EXPECT_EQ(vcom::GetModulePathW(5, u"libzz", 511, wpath), 0);
