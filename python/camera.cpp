@@ -37,6 +37,7 @@ class PyCamera {
     camera_.emplace(id);
     RememberCamera(camera_->Handle(), id);
     camera_->Notify(NotifyQueue());
+    UseDeepestMode(*camera_);
   }
   ~PyCamera() { Close(); }
 
@@ -254,6 +255,21 @@ class PyCamera {
   }
 
  private:
+  // Frames are 16-bit unless asked otherwise: the first read mode with the
+  // most bits per pixel is selected (cameras whose modes start with 8-bit
+  // ones would otherwise give 8-bit frames).
+  static void UseDeepestMode(tqusb::Camera& c) {
+    const TQCAMERACAPS& caps = c.Capabilities();
+    const uint32_t count = std::min<uint32_t>(caps.readModes, TQ_CAPS_READ_MODES);
+    uint32_t best = caps.readMode < count ? caps.readMode : 0;
+    for (uint32_t i = 0; i < count; ++i)
+      if (caps.readModeBits[i] > caps.readModeBits[best]) best = i;
+    if (count > 1 && best != caps.readMode) {
+      c.SetReadMode(best);
+      c.RefreshCapabilities();
+    }
+  }
+
   static std::string Number(double v) {
     char text[32];
     std::snprintf(text, sizeof text, "%g", v);
@@ -423,6 +439,7 @@ void DefineCamera(py::module_& m) {
 Camera(id) opens the camera with that id (see tqusb.cameras()) on the calling
 thread, which then carries its plug notices (see tqusb.events). It raises
 NotConnectedError when the camera is not on the bus or another process has it.
+Of the camera's read modes it selects the first with the most bits per pixel.
 Use it as a context manager, or call close(), to let other programs have it.
 
 Coordinates: frames are numpy arrays of shape (height, width), row 0 at the
@@ -443,7 +460,8 @@ seconds, temperatures in degrees Celsius.)")
 
 bin: factor for both axes, or (x, y). roi: (x, y, width, height) in binned
 pixels; None is the whole sensor at this binning. mode: read mode index or
-name (None keeps the current one). dark: keep the shutter closed.
+name (None keeps the current one: the mode with the most bits per pixel
+unless another was chosen). dark: keep the shutter closed.
 
 Returns a numpy array of shape (height, width), uint16, or uint8 in an 8-bit
 read mode; the library writes into it directly. Generations 1 to 5 are timed

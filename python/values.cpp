@@ -21,6 +21,21 @@ constexpr CapabilityName kCapabilities[] = {
     {"gain", &TQCAMERACAPS::gain},
 };
 
+// The parameter words a version text is made of, joined with dots.
+constexpr uint32_t kFirmwareWords[] = {TQ_INT_FIRMWARE_VERSION_1, TQ_INT_FIRMWARE_VERSION_2,
+                                       TQ_INT_FIRMWARE_VERSION_3, TQ_INT_FIRMWARE_VERSION_4,
+                                       TQ_INT_FIRMWARE_VERSION_5};
+constexpr uint32_t kLibraryWords[] = {TQ_INT_LIBRARY_MAJOR, TQ_INT_LIBRARY_MINOR,
+                                      TQ_INT_LIBRARY_RELEASE};
+
+template <size_t N>
+std::string VersionText(const tqusb::Camera& camera, const uint32_t (&words)[N]) {
+  std::string text;
+  for (uint32_t index : words)
+    if (auto v = camera.Integer(index)) text += (text.empty() ? "" : ".") + std::to_string(*v);
+  return text;
+}
+
 }  // namespace
 
 CameraInfo InfoOf(const tqusb::Camera& camera) {
@@ -41,8 +56,12 @@ CameraInfo InfoOf(const tqusb::Camera& camera) {
     if (caps.*c.flag) info.capabilities.push_back(c.name);
   info.filters = caps.filters;
   info.maxGain = caps.maxGain;
+  info.readMode = caps.readMode;
   info.minSetPoint = caps.minSetPoint;
   info.maxSetPoint = caps.maxSetPoint;
+  info.firmware = VersionText(camera, kFirmwareWords);
+  info.libraryVersion = VersionText(camera, kLibraryWords);
+  info.serial = camera.Text(TQ_STRING_TEXT_2).value_or("");
   return info;
 }
 
@@ -124,10 +143,17 @@ void DefineValues(py::module_& m) {
           "filter_wheel, gps, shutter, gain.")
       .def_readonly("filters", &CameraInfo::filters, "Filter-wheel positions, 0 without a wheel.")
       .def_readonly("max_gain", &CameraInfo::maxGain, "Largest gain setting (0.1 dB steps).")
+      .def_readonly("read_mode", &CameraInfo::readMode,
+                    "Index of the current read mode (Camera.read_modes), 0 without modes.")
       .def_property_readonly(
           "setpoint_range",
           [](const CameraInfo& i) { return py::make_tuple(i.minSetPoint, i.maxSetPoint); },
           "(lowest, highest) cooler set point in degrees Celsius; (0, 0) without a cooler.")
+      .def_readonly("firmware", &CameraInfo::firmware,
+                    "Firmware version words joined with dots, e.g. \"1289.30.6.3\".")
+      .def_readonly("library_version", &CameraInfo::libraryVersion,
+                    "Version of the loaded camera library, \"major.minor.release\".")
+      .def_readonly("serial", &CameraInfo::serial, "The camera's serial text (may be empty).")
       .def("__repr__", [](const CameraInfo& i) {
         return "<tqusb.CameraInfo " + std::to_string(i.id) + " '" + i.model + "' " +
                std::to_string(i.width) + "x" + std::to_string(i.height) + " generation " +

@@ -33,7 +33,9 @@ struct CameraInfo {
   std::vector<std::string> capabilities;
   uint32_t filters = 0;
   uint32_t maxGain = 0;
+  uint32_t readMode = 0;
   float minSetPoint = 0, maxSetPoint = 0;
+  std::string firmware, libraryVersion, serial;
 };
 
 // What a connected camera is and can do, from its capability record.
