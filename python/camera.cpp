@@ -37,7 +37,15 @@ class PyCamera {
     camera_.emplace(id);
     RememberCamera(camera_->Handle(), id);
     camera_->Notify(NotifyQueue());
-    UseDeepestMode(*camera_);
+    try {
+      UseDeepestMode(*camera_);
+    } catch (...) {
+      // No object comes to be: the handle is released here.
+      camera_->Notify(nullptr);
+      ForgetCamera(camera_->Handle());
+      camera_.reset();
+      throw;
+    }
   }
   ~PyCamera() { Close(); }
 
