@@ -17,8 +17,6 @@ namespace platform::usb {
 
 namespace {
 
-std::atomic<unsigned> g_replyTimeoutMs{kDefaultReplyTimeoutMs};
-
 bool IsDirectory(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -127,9 +125,7 @@ bool DeviceIoControl(THandle handle, uint32_t code, const void*, uint32_t, void*
   return true;
 }
 
-void SetReplyTimeoutMs(unsigned timeoutMs) {
-  g_replyTimeoutMs = timeoutMs;
-}
+std::atomic<unsigned> g_replyTimeoutMs{kDefaultReplyTimeoutMs};
 
 unsigned ReplyTimeoutMs() {
   return g_replyTimeoutMs;

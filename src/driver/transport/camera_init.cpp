@@ -113,7 +113,7 @@ void CCamera::CameraInit() {
     ReadMode = mode;
 
   if (PowerTimer && (CameraKind == 1 || CameraKind == 2))
-    StartTimer(Window, kPowerTimerId, PowerTimerPeriodMs);
+    StartTimer(Window, kPowerTimerId, PowerTimerPeriodMs());
   if (Generation == 0) CanReadSubFrames();
 }
 
