@@ -51,8 +51,10 @@
  * returns when the camera has answered. GetImageExposure* blocks for the
  * exposure time plus the readout; GetImage* for the readout. A reply the
  * camera does not send within 30 s fails the call and disconnects the camera;
- * image data is waited for as long as the connection lives. For long
- * exposures use BeginExposure, wait in your own loop, EndExposure, GetImage.
+ * image data is waited for at most the exposure time plus a readout allowance
+ * for the frame's size (at least 60 s), after which the call fails and the
+ * camera is disconnected. For long exposures use BeginExposure, wait in your
+ * own loop, EndExposure, GetImage.
  * Camera objects take no lock: drive one camera from one thread at a time.
  *
  * EVENTS AND THREADS. The library starts no thread. A camera's device
@@ -174,7 +176,8 @@ TQ_API bool SetReadMode(TQCAMERA camera, uint32_t mode);
 TQ_API bool SetPreflash(TQCAMERA camera, double seconds, uint32_t count);
 /* Date and time (UTC, from the camera's GPS receiver) at which the last
  * exposure started; fails with "Waiting for GPS fix" while the receiver has
- * none. */
+ * none. A camera without a receiver (TQCAMERACAPS gps false) refuses this
+ * and GetGPSData. */
 TQ_API bool GetImageTimeStamp(TQCAMERA camera, int32_t* year, int32_t* month, int32_t* day,
                               uint32_t* hour, uint32_t* minute, double* second);
 /* Latitude and longitude in degrees (north and east positive), altitude in
@@ -279,8 +282,9 @@ TQ_API bool cameraSetWindowHeating(TQCAMERA camera, uint8_t level);
 #define TQ_CAPS_READ_MODES 16 /* read modes described in TQCAMERACAPS */
 
 /* What a connected camera is and can do, in one record, so a host need not
- * try functions to find out. Set size before the call; the library fills the
- * fields it knows for that size. */
+ * try functions to find out. Set size to sizeof(TQCAMERACAPS) before the
+ * call; fields may be added at the end in later versions, and a larger size
+ * leaves the bytes beyond the fields this library knows untouched. */
 typedef struct TQCAMERACAPS {
   uint32_t size;                   /* set by the caller: sizeof(TQCAMERACAPS) */
   uint32_t id;                     /* camera id */

@@ -4,6 +4,7 @@
 // its pipes by path, synchronous framed reads and writes, and the device
 // descriptor query. Close handles with platform::CloseHandle.
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -56,5 +57,23 @@ inline constexpr unsigned kDefaultReplyTimeoutMs = 30000;
 extern std::atomic<unsigned> g_replyTimeoutMs;
 unsigned ReplyTimeoutMs();
 void SetReplyTimeoutMs(unsigned timeoutMs);
+
+// Image pipe: bounds the reads that follow the request just written. They
+// fail once `exposureSeconds` plus a readout allowance for `frameBytes` have
+// passed; the next request on the device lifts the bound again.
+void ExpectImage(THandle imagePipe, double exposureSeconds, uint64_t frameBytes);
+
+// The image wait: the exposure plus the time `frameBytes` take at
+// `bytesPerSecond`, but never less than the floor (60 s) beyond the exposure.
+// The library only reads the floor; SetImageFloorMs, for tests, exists only
+// in the tqusb_internal archive (src/test_seams).
+inline constexpr unsigned kDefaultImageFloorMs = 60000;
+extern std::atomic<unsigned> g_imageFloorMs;
+void SetImageFloorMs(unsigned floorMs);
+std::chrono::milliseconds ImageWait(double exposureSeconds, uint64_t frameBytes,
+                                    uint64_t bytesPerSecond);
+// Assumed speeds: deliberately slow, as a camera may digitise its sensor
+// far slower than its bus could carry the pixels.
+inline constexpr uint64_t kVirtualBusBytesPerSecond = 1u << 20;
 
 }  // namespace platform::usb

@@ -13,6 +13,10 @@ void SetReplyTimeoutMs(unsigned timeoutMs) {
   g_replyTimeoutMs = timeoutMs;
 }
 
+void SetImageFloorMs(unsigned floorMs) {
+  g_imageFloorMs = floorMs;
+}
+
 }  // namespace platform::usb
 
 namespace os::detail {

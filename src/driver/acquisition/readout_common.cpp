@@ -1,11 +1,11 @@
 // What the readout protocols share, and the entry from the camera exports.
 #include <cmath>
+#include <cstdlib>
 
 #include "driver/acquisition/readout.h"
 #include "driver/camera/camera.h"
 #include "driver/transport/command_channel.h"
 #include "driver/transport/usb_driver.h"
-#include "tqusb/runtime/storage.h"
 
 namespace tQusb {
 namespace readout {
@@ -35,29 +35,20 @@ uint32_t ExposureG2(double seconds) {
   return n > 0.0 ? static_cast<uint32_t>(n) : 0;
 }
 
-bool Grow(void** buffer, uint32_t* bufferSize, uint64_t size) {
+bool Grow(CCamera& camera, void** buffer, uint32_t* bufferSize, uint64_t size) {
   if (size > 0xFFFFFFFFull) return false;
   if (*bufferSize < size) {
+    // The heap's own realloc, as Storage uses, but a refusal is survived.
+    void* grown = std::realloc(*buffer, size);
+    if (grown == nullptr) {
+      DebugLine("GetImage work buffer allocation FAIL");
+      Disconnect(camera, true);
+      return false;
+    }
+    *buffer = grown;
     *bufferSize = static_cast<uint32_t>(size);
-    Storage::Reallocate(buffer, size);
   }
   return true;
-}
-
-TRequest& TRequest::Byte(uint8_t v) {
-  bytes_[size_++] = v;
-  return *this;
-}
-
-TRequest& TRequest::Word(uint32_t v) {
-  bytes_[size_++] = static_cast<uint8_t>(v);
-  bytes_[size_++] = static_cast<uint8_t>(v >> 8);
-  return *this;
-}
-
-TRequest& TRequest::Long(uint32_t v) {
-  Word(v & 0xFFFF);
-  return Word(v >> 16);
 }
 
 TRead ChunkedRead(CCamera& camera, void* data, uint64_t size, const char* loopFail,
@@ -85,11 +76,6 @@ TRead ChunkedRead(CCamera& camera, void* data, uint64_t size, const char* loopFa
   return got < size ? TRead::Short : TRead::Complete;
 }
 
-bool Fail(CCamera& camera, const char* text) {
-  camera.SetLastError(text);
-  return false;
-}
-
 }  // namespace readout
 
 bool GetImageHelper(CCamera& camera, double exposure, bool shutter, bool eightBit,
@@ -101,7 +87,7 @@ bool GetImageHelper(CCamera& camera, double exposure, bool shutter, bool eightBi
       // Generation-0 cameras never receive the shutter flag; they have no 8-bit output.
       return GetImage1(camera, exposure, window, bufferSize, buffer);
     case 1:
-      if (camera.CameraKind == 4)
+      if (camera.Traits->FourOutputs)
         return GetImage4(camera, exposure, shutter, window, bufferSize, buffer);
       return GetImage2(camera, exposure, shutter, window, bufferSize, buffer);
     case 2:

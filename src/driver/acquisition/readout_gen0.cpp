@@ -48,21 +48,27 @@ bool GetImage1(CCamera& camera, double exposure, const TImageWindow& window, uin
   if (static_cast<int64_t>(bufferSize) < 2 * width * height)
     return Fail(camera, kTextBufferTooSmall);
   const uint64_t n = static_cast<uint64_t>(cc * rr * (twoSamples ? 4 : 2));
-  if (!Grow(&camera.ImageBuf, &camera.ImageBufSize, n)) return Fail(camera, kTextInvalidSize);
+  if (!Grow(camera, &camera.ImageBuf, &camera.ImageBufSize, n)) return Fail(camera, kTextInvalidSize);
   if (binned &&
-      !Grow(&camera.ImageBuf3, &camera.ImageBuf3Size, 2 * static_cast<uint64_t>(cols * rows)))
+      !Grow(camera, &camera.ImageBuf3, &camera.ImageBuf3Size, 2 * static_cast<uint64_t>(cols * rows)))
     return Fail(camera, kTextInvalidSize);
 
-  TRequest request(0x04);
+  TRequest request(opcode::gen0::kReadFrame);
   if (exposure < 0) {
-    if (windows) request = TRequest(0x07).Word(c0).Word(r0).Word(cc).Word(rr);
+    if (windows) request = TRequest(opcode::gen0::kReadWindow).Word(c0).Word(r0).Word(cc).Word(rr);
   } else if (windows) {
-    request = TRequest(0x08).Word(c0).Word(r0).Word(cc).Word(rr).Word(ExposureG0(exposure));
+    request = TRequest(opcode::gen0::kExposeWindow)
+                  .Word(c0)
+                  .Word(r0)
+                  .Word(cc)
+                  .Word(rr)
+                  .Word(ExposureG0(exposure));
   } else {
-    request = TRequest(0x05).Word(ExposureG0(exposure));
+    request = TRequest(opcode::gen0::kExposeFrame).Word(ExposureG0(exposure));
   }
   if (!WriteRequest(camera, request.Data(), request.Size(), "GetImage1 USB Write FAIL"))
     return false;
+  usb::ExpectImage(camera.hImage, exposure, n);
 
   // Generation-0 transfers are never split.
   uint32_t got = 0;

@@ -1,12 +1,13 @@
 // GetImage2 and GetImage4: the readouts of generation-1 cameras. The camera
 // bins and sends rows bottom first, with one, two or three samples per pixel;
-// camera kind 4 reads its sensor through four outputs and sends whole frames
+// the four-output sensor reads through four outputs and sends whole frames
 // only. No status byte follows the pixels.
 #include "driver/acquisition/pixel_routines.h"
 #include "driver/acquisition/readout.h"
 #include "driver/camera/camera.h"
 #include "driver/camera/camera_texts.h"
 #include "driver/transport/command_channel.h"
+#include "driver/transport/usb_driver.h"
 
 namespace tQusb {
 
@@ -16,11 +17,12 @@ namespace {
 
 constexpr uint32_t kNoCrop = 0xFFFFFFFF;
 
-// 0x0B reads the window of the last exposure; 0x15 exposes first.
+// The window of the last exposure, or an exposure first.
 TRequest WindowRequest(double exposure, bool shutter, int64_t rowStart, int64_t rows,
                        int64_t colStart, int64_t cols) {
-  if (exposure < 0) return TRequest(0x0B).Word(rowStart).Word(rows).Word(colStart).Word(cols);
-  return TRequest(0x15)
+  if (exposure < 0)
+    return TRequest(opcode::gen1::kReadWindow).Word(rowStart).Word(rows).Word(colStart).Word(cols);
+  return TRequest(opcode::gen1::kExposeWindow)
       .Word(rowStart)
       .Word(rows)
       .Word(colStart)
@@ -81,20 +83,19 @@ bool GetImage2(CCamera& camera, double exposure, bool shutter, const TImageWindo
   if (static_cast<int64_t>(bufferSize) < 2 * width * height)
     return Fail(camera, kTextBufferTooSmall);
 
-  const uint32_t kind = camera.CameraKind;
-  const bool bigEndian = kind == 1 || kind == 2;
-  int samples = 1;
-  if (camera.ReadMode == 1 && (bigEndian || kind == 7)) samples = 2;
-  if (camera.ReadMode == 2 && kind == 7) samples = 3;
+  const TKindTraits& traits = *camera.Traits;
+  const bool bigEndian = traits.BigEndianSamples;
+  const int samples = camera.ReadMode < 3 ? traits.SamplesPerMode[camera.ReadMode] : 1;
   if (samples == 2 && bigEndian &&
-      !Grow(&camera.ImageBuf2, &camera.ImageBuf2Size, 4 * static_cast<uint64_t>(width)))
+      !Grow(camera, &camera.ImageBuf2, &camera.ImageBuf2Size, 4 * static_cast<uint64_t>(width)))
     return Fail(camera, kTextInvalidSize);
   const uint64_t n = static_cast<uint64_t>(width * height * 2 * samples);
-  if (!Grow(&camera.ImageBuf, &camera.ImageBufSize, n)) return Fail(camera, kTextInvalidSize);
+  if (!Grow(camera, &camera.ImageBuf, &camera.ImageBufSize, n)) return Fail(camera, kTextInvalidSize);
 
   const TRequest request = WindowRequest(exposure, shutter, rowStart, height, x, width);
   if (!WriteRequest(camera, request.Data(), request.Size(), "GetImage2 USB Write FAIL"))
     return false;
+  usb::ExpectImage(camera.hImage, exposure, n);
   if (!ReadFrame(camera, n, "GetImage2 USB Read1 FAIL", "GetImage2 USB Read2 FAIL")) return false;
 
   const auto* in = static_cast<const uint16_t*>(camera.ImageBuf);
@@ -122,11 +123,12 @@ bool GetImage4(CCamera& camera, double exposure, bool shutter, const TImageWindo
   if (static_cast<int64_t>(bufferSize) < 2 * int64_t{window.Width} * window.Height)
     return Fail(camera, kTextBufferTooSmall);
   const uint64_t n = static_cast<uint64_t>(qc * qr * 8);
-  if (!Grow(&camera.ImageBuf, &camera.ImageBufSize, n)) return Fail(camera, kTextInvalidSize);
+  if (!Grow(camera, &camera.ImageBuf, &camera.ImageBufSize, n)) return Fail(camera, kTextInvalidSize);
 
   const TRequest request = WindowRequest(exposure, shutter, 0, qr, 0, qc);
   if (!WriteRequest(camera, request.Data(), request.Size(), "GetImage4 USB Write FAIL"))
     return false;
+  usb::ExpectImage(camera.hImage, exposure, n);
   if (!ReadFrame(camera, n, "GetImage4 USB Read1 FAIL", "GetImage4 USB Read2 FAIL")) return false;
 
   const Pixels::TQuadrantOffsets offsets{camera.Offset1, camera.Offset2, camera.Offset3,

@@ -7,6 +7,7 @@
 #include "driver/camera/camera.h"
 #include "driver/camera/camera_texts.h"
 #include "driver/transport/command_channel.h"
+#include "driver/transport/usb_driver.h"
 
 namespace tQusb {
 
@@ -55,7 +56,7 @@ bool GetImage3(CCamera& camera, double exposure, bool shutter, bool eightBit,
     return Fail(camera, kTextInvalidBinning);
   const int64_t bx = camera.HostBinningX, by = camera.HostBinningY;
   const bool binned = bx > 1 || by > 1;
-  const bool mode8 = camera.ReadMode == 0 || camera.ReadMode == 2;
+  const bool mode8 = IsEightBitMode(camera.ReadMode);
 
   TFetch f = PlanFetch(camera, window, bx, by);
   const bool sameFrame =
@@ -65,24 +66,29 @@ bool GetImage3(CCamera& camera, double exposure, bool shutter, bool eightBit,
 
   const uint64_t n = static_cast<uint64_t>(f.Cols * f.Rows * (mode8 ? 1 : 2));
   const bool direct = sameFrame && !binned && (!mode8 || eightBit);
-  if (!direct && !Grow(&camera.ImageBuf, &camera.ImageBufSize, n))
+  if (!direct && !Grow(camera, &camera.ImageBuf, &camera.ImageBufSize, n))
     return Fail(camera, kTextInvalidSize);
   void* frame = direct ? buffer : camera.ImageBuf;
 
   const auto colStart = static_cast<uint32_t>(f.ColStart),
              rowStart = static_cast<uint32_t>(f.RowStart);
   const auto cols = static_cast<uint32_t>(f.Cols), rows = static_cast<uint32_t>(f.Rows);
-  const TRequest request =
-      exposure < 0 ? TRequest(0x09).Byte(0).Word(colStart).Word(rowStart).Word(cols).Word(rows)
-                   : TRequest(0x0A)
-                         .Byte(shutter ? 1 : 0)
-                         .Word(colStart)
-                         .Word(rowStart)
-                         .Word(cols)
-                         .Word(rows)
-                         .Long(ExposureG2(exposure));
+  const TRequest request = exposure < 0 ? TRequest(opcode::later::kReadWindow)
+                                              .Byte(0)
+                                              .Word(colStart)
+                                              .Word(rowStart)
+                                              .Word(cols)
+                                              .Word(rows)
+                                        : TRequest(opcode::later::kExposeWindow)
+                                              .Byte(shutter ? 1 : 0)
+                                              .Word(colStart)
+                                              .Word(rowStart)
+                                              .Word(cols)
+                                              .Word(rows)
+                                              .Long(ExposureG2(exposure));
   if (!WriteRequest(camera, request.Data(), request.Size(), "GetImage3 USB Write FAIL"))
     return false;
+  usb::ExpectImage(camera.hImage, exposure, n);
   const TRead read =
       ChunkedRead(camera, frame, n, "GetImage3 USB Read1 FAIL", "GetImage3 USB Read2 FAIL");
   if (read == TRead::Failed) return false;

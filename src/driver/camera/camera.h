@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <mutex>
 
+#include "driver/camera/kind_traits.h"
 #include "driver/camera/peer_window.h"
 #include "driver/transport/camera_info.h"
 #include "driver/transport/usb_driver.h"
@@ -59,10 +60,17 @@ class CCamera final : public CEventHandler {
   void SetLastError(const char* text);
   // Stores "Camera does not support this feature" and returns false.
   bool Unsupported();
+  // Sets the kind and looks up what it implies.
+  void SetKind(uint32_t kind) {
+    CameraKind = kind;
+    Traits = &KindTraitsOf(kind);
+  }
 
   // The initialisation routine that Initialize runs: connect, then configure.
   // Returns the Connected bit.
   bool Setup(int32_t id);
+  // The configuration step of every connection (see there).
+  void Configure();
 
   // Connection (transport layer).
   void CameraInit();
@@ -124,6 +132,7 @@ class CCamera final : public CEventHandler {
   void* DeviceNotify[kNoticeClassCount] = {};
   uint32_t Flags = 0;
   uint32_t CameraKind = 0;
+  const TKindTraits* Traits = &KindTraitsOf(0);  // the row of CameraKind
   int32_t Generation = kNoGeneration;
   TCameraInfoPacked PackedInfo{};
   TCameraInfo Info{};
@@ -164,6 +173,10 @@ class CCamera final : public CEventHandler {
   // recursive because a debug-line sink may call back into an export.
   std::recursive_mutex OperationLock;
 };
+
+// Stores `text` as the camera's LastError and returns false: the one way an
+// operation fails with a text.
+bool Fail(CCamera& camera, const char* text);
 
 // Initialize / Initialize2: a new camera connected to the camera with `id`
 // (or not connected when there is none). Never null.
