@@ -25,7 +25,7 @@ void ReadFrames(benchmark::State& state) {
   Frame();  // built before timing starts
   TempBusRoot root;
   BusTestDevice device(root.Path(), *platform::bus::InterfaceClass(1), "bench",
-                       [](const std::vector<unsigned char>&, platform::bus::DeviceEndpoints& ep) {
+                       [](const std::vector<unsigned char>&, busdevice::DeviceEndpoints& ep) {
                          ep.SendImage(Frame().data(), kFrameSize);
                        });
   using platform::bus::Pipe;

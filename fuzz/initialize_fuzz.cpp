@@ -36,7 +36,7 @@ class Script {
     at_ = 0;
   }
 
-  void Play(const std::vector<unsigned char>&, bus::DeviceEndpoints& device) {
+  void Play(const std::vector<unsigned char>&, busdevice::DeviceEndpoints& device) {
     std::lock_guard hold(lock_);
     if (at_ < data_.size()) {
       const uint8_t op = Next();
@@ -69,7 +69,7 @@ class Script {
     for (auto& b : bytes) b = Next();
     return bytes;
   }
-  void Frame(bus::DeviceEndpoints& device, bus::Pipe pipe, size_t size) {
+  void Frame(busdevice::DeviceEndpoints& device, bus::Pipe pipe, size_t size) {
     auto bytes = Take(std::min<size_t>(size, data_.size() - std::min(at_, data_.size())));
     bytes.resize(size, 0x80);  // status bytes where the input ran out
     device.SendFrame(pipe, bytes.data(), static_cast<uint32_t>(bytes.size()));
@@ -103,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   harness.script.Load(data + 9, size - 9);
   BusTestDevice device(
       harness.root.Path(), *bus::InterfaceClass(classNumber), "vid_0000&pid_0c26#fuzz",
-      [](const std::vector<unsigned char>& command, bus::DeviceEndpoints& endpoints) {
+      [](const std::vector<unsigned char>& command, busdevice::DeviceEndpoints& endpoints) {
         harness.script.Play(command, endpoints);
       },
       nullptr, 100);

@@ -33,7 +33,7 @@ std::vector<unsigned char>& Frame() {
 struct Devices {
   TempBusRoot root;
   BusTestDevice bus{root.Path(), *platform::bus::InterfaceClass(1), "bench",
-                    [](const std::vector<unsigned char>&, platform::bus::DeviceEndpoints& ep) {
+                    [](const std::vector<unsigned char>&, busdevice::DeviceEndpoints& ep) {
                       ep.SendImage(Frame().data(), kFrameSize);
                     },
                     &kDescriptor};

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 
+#include "busdevice/listen_socket.h"
 #include "platform/socket_io.h"
 
 namespace tqsim {
@@ -33,7 +34,7 @@ bool ControlChannel::Open(const std::string& root, std::string* error) {
     }
     unlink(path.c_str());
   }
-  listenFd_ = platform::sock::ListenStream(path);
+  listenFd_ = busdevice::ListenStream(path);
   if (listenFd_ < 0) {
     *error = "cannot listen on " + path;
     return false;

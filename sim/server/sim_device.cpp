@@ -59,8 +59,8 @@ bool SimDevice::Plug(std::string* error) {
   const std::optional<Bytes> descriptor = DeviceDescriptor(Model());
   std::vector<unsigned char> bytes;
   if (descriptor) bytes.assign(descriptor->begin(), descriptor->end());
-  published_ = bus::PublishedDevice::Publish(root_, *guid, deviceName_,
-                                             descriptor ? &bytes : nullptr, error);
+  published_ = busdevice::PublishedDevice::Publish(root_, *guid, deviceName_,
+                                                   descriptor ? &bytes : nullptr, error);
   if (!published_) return false;
   for (int pipe = 0; pipe < bus::kPipeCount; ++pipe) {
     const int fd = published_->ListenFd(static_cast<bus::Pipe>(pipe));

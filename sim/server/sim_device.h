@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "busdevice/published_device.h"
 #include "core/firmware.h"
-#include "platform/published_device.h"
 #include "server/connection.h"
 #include "server/event_loop.h"
 #include "server/faults.h"
@@ -62,7 +62,7 @@ class SimDevice {
   Firmware firmware_;
   std::string root_;
   std::string deviceName_;
-  std::unique_ptr<platform::bus::PublishedDevice> published_;
+  std::unique_ptr<busdevice::PublishedDevice> published_;
   EventLoop::Token listenTokens_[3] = {0, 0, 0};
   std::vector<std::unique_ptr<Connection>> connections_;
   std::vector<std::unique_ptr<Connection>> retired_;

@@ -13,11 +13,6 @@
 
 namespace platform::sock {
 
-namespace {
-
-// A socket address for `path`. sun_path holds 107 characters; a longer path is
-// reached as /proc/self/fd/<dir>/<name> through an O_PATH descriptor of its
-// directory, which the caller closes afterwards (dirFd).
 bool MakeAddress(const std::string& path, sockaddr_un* address, int* dirFd) {
   *dirFd = -1;
   std::memset(address, 0, sizeof *address);
@@ -39,19 +34,15 @@ bool MakeAddress(const std::string& path, sockaddr_un* address, int* dirFd) {
   return true;
 }
 
-constexpr int kSendBufferBytes = 4 << 20;
-
-int NewSocket() {
+int NewStreamSocket() {
   return socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
 }
-
-}  // namespace
 
 int ConnectStream(const std::string& path) {
   sockaddr_un address;
   int dirFd;
   if (!MakeAddress(path, &address, &dirFd)) return -1;
-  int fd = NewSocket();
+  int fd = NewStreamSocket();
   if (fd >= 0) {
     int rc;
     do {
@@ -63,39 +54,6 @@ int ConnectStream(const std::string& path) {
     }
   }
   if (dirFd >= 0) close(dirFd);
-  return fd;
-}
-
-int ListenStream(const std::string& path) {
-  sockaddr_un address;
-  int dirFd;
-  if (!MakeAddress(path, &address, &dirFd)) return -1;
-  int fd = NewSocket();
-  if (fd >= 0 && (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) < 0 ||
-                  listen(fd, SOMAXCONN) < 0)) {
-    close(fd);
-    fd = -1;
-  }
-  if (dirFd >= 0) close(dirFd);
-  return fd;
-}
-
-int Accept(int listenFd, bool nonBlocking) {
-  int fd;
-  do {
-    fd = accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC | (nonBlocking ? SOCK_NONBLOCK : 0));
-  } while (fd < 0 && errno == EINTR);
-  if (fd >= 0 && nonBlocking) {
-    // The connection itself is used with blocking transfers.
-    int flags = fcntl(fd, F_GETFL);
-    fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-  }
-  if (fd >= 0) {
-    // A large send buffer lets an image frame cross in fewer, larger steps
-    // (the system caps the value at its own limit).
-    int size = kSendBufferBytes;
-    setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
-  }
   return fd;
 }
 

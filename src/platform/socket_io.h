@@ -1,22 +1,27 @@
 #pragma once
-// Unix stream sockets of the bus pipes: connect, listen, and the exact-length
-// sends and receives that frames are built from. Internal to src/platform and
-// to device servers.
+// Unix stream sockets of the bus pipes: connect, and the exact-length sends
+// and receives that frames are built from. Used by src/platform and, for the
+// listening side, by the device servers' bus library (busdevice/).
+#include <sys/un.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace platform::sock {
 
+// The socket address of `path`. sun_path holds 107 characters; a longer path
+// is reached as /proc/self/fd/<dir>/<name> through an O_PATH descriptor of
+// its directory, left in *dirFd (-1 when none) for the caller to close once
+// the address was used. False when the path cannot be addressed.
+bool MakeAddress(const std::string& path, sockaddr_un* address, int* dirFd);
+
+// A new Unix stream socket (close-on-exec); -1 on failure.
+int NewStreamSocket();
+
 // Connects to the socket at `path`; -1 on failure. Paths longer than a socket
 // address holds are reached through their directory.
 int ConnectStream(const std::string& path);
-
-// Binds and listens at `path` (which must not exist); -1 on failure.
-int ListenStream(const std::string& path);
-
-// Accepts one pending connection; -1 when none can be taken.
-int Accept(int listenFd, bool nonBlocking);
 
 void Close(int fd);
 

@@ -18,9 +18,6 @@ namespace platform::usb {
 
 namespace {
 
-std::atomic<unsigned> g_replyTimeoutMs{kDefaultReplyTimeoutMs};
-std::atomic<unsigned> g_imageFloorMs{kDefaultImageFloorMs};
-
 bool IsDirectory(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -129,9 +126,7 @@ bool DeviceIoControl(THandle handle, uint32_t code, const void*, uint32_t, void*
   return true;
 }
 
-void SetReplyTimeoutMs(unsigned timeoutMs) {
-  g_replyTimeoutMs = timeoutMs;
-}
+std::atomic<unsigned> g_replyTimeoutMs{kDefaultReplyTimeoutMs};
 
 unsigned ReplyTimeoutMs() {
   return g_replyTimeoutMs;
@@ -143,9 +138,7 @@ void ExpectImage(THandle imagePipe, double exposureSeconds, uint64_t frameBytes)
                            ImageWait(exposureSeconds, frameBytes, kVirtualBusBytesPerSecond));
 }
 
-void SetImageFloorMs(unsigned floorMs) {
-  g_imageFloorMs = floorMs;
-}
+std::atomic<unsigned> g_imageFloorMs{kDefaultImageFloorMs};
 
 std::chrono::milliseconds ImageWait(double exposureSeconds, uint64_t frameBytes,
                                     uint64_t bytesPerSecond) {

@@ -3,6 +3,7 @@
 // USB bus: device-interface enumeration per class, opening a device or one of
 // its pipes by path, synchronous framed reads and writes, and the device
 // descriptor query. Close handles with platform::CloseHandle.
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -49,11 +50,13 @@ bool ReadFile(THandle handle, void* buffer, uint32_t size, uint32_t* read);
 bool DeviceIoControl(THandle handle, uint32_t code, const void* in, uint32_t inSize, void* out,
                      uint32_t outSize, uint32_t* returned);
 
-// How long a reply-pipe read waits without data before it fails (30 s by
-// default; tests shorten it).
+// How long a reply-pipe read waits without data before it fails: 30 s. The
+// library only reads the setting; SetReplyTimeoutMs, for tests that need a
+// shorter wait, exists only in the tqusb_internal archive (src/test_seams).
 inline constexpr unsigned kDefaultReplyTimeoutMs = 30000;
-void SetReplyTimeoutMs(unsigned timeoutMs);
+extern std::atomic<unsigned> g_replyTimeoutMs;
 unsigned ReplyTimeoutMs();
+void SetReplyTimeoutMs(unsigned timeoutMs);
 
 // Image pipe: bounds the reads that follow the request just written. They
 // fail once `exposureSeconds` plus a readout allowance for `frameBytes` have
@@ -61,9 +64,11 @@ unsigned ReplyTimeoutMs();
 void ExpectImage(THandle imagePipe, double exposureSeconds, uint64_t frameBytes);
 
 // The image wait: the exposure plus the time `frameBytes` take at
-// `bytesPerSecond`, but never less than the floor (60 s by default; tests
-// shorten it) beyond the exposure.
+// `bytesPerSecond`, but never less than the floor (60 s) beyond the exposure.
+// The library only reads the floor; SetImageFloorMs, for tests, exists only
+// in the tqusb_internal archive (src/test_seams).
 inline constexpr unsigned kDefaultImageFloorMs = 60000;
+extern std::atomic<unsigned> g_imageFloorMs;
 void SetImageFloorMs(unsigned floorMs);
 std::chrono::milliseconds ImageWait(double exposureSeconds, uint64_t frameBytes,
                                     uint64_t bytesPerSecond);

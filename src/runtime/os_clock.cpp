@@ -33,22 +33,15 @@ std::uint32_t MonotonicMilliseconds() {
   return static_cast<std::uint32_t>(ms);
 }
 
-constexpr TClockSource kSystemSource{MonotonicFrequency, MonotonicCounter, MonotonicMilliseconds};
-
-std::atomic<const TClockSource*> g_source{&kSystemSource};
-
 }  // namespace
 
-const TClockSource& SystemClockSource() {
-  return kSystemSource;
-}
+constinit const TClockSource kSystemClockSource{MonotonicFrequency, MonotonicCounter,
+                                                MonotonicMilliseconds};
+
+constinit std::atomic<const TClockSource*> g_clockSource{&kSystemClockSource};
 
 const TClockSource& CurrentClockSource() {
-  return *g_source.load(std::memory_order_acquire);
-}
-
-const TClockSource& ExchangeClockSource(const TClockSource& source) {
-  return *g_source.exchange(&source, std::memory_order_acq_rel);
+  return *g_clockSource.load(std::memory_order_acquire);
 }
 
 }  // namespace os::detail

@@ -1,7 +1,10 @@
 #pragma once
 // The clocks behind the os tick functions. The system source reads the
 // monotonic clock; tests install their own source to drive the 32-bit
-// millisecond count across its wrap or to take the counter away.
+// millisecond count across its wrap or to take the counter away. The library
+// only reads the current source; the functions that change it exist only in
+// the tqusb_internal archive (src/test_seams).
+#include <atomic>
 #include <cstdint>
 
 namespace os::detail {
@@ -15,8 +18,12 @@ struct TClockSource {
   std::uint32_t (*tickCount)();
 };
 
-const TClockSource& SystemClockSource();
+extern const TClockSource kSystemClockSource;
+extern std::atomic<const TClockSource*> g_clockSource;
+
 const TClockSource& CurrentClockSource();
+
+const TClockSource& SystemClockSource();
 
 // Installs `source` (which must outlive its use) and returns the previous
 // one. Not for use while other threads read the clocks; run os::__INIT

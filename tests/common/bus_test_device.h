@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
+#include "busdevice/device_endpoints.h"
+#include "busdevice/published_device.h"
 #include "platform/bus_layout.h"
-#include "platform/device_endpoints.h"
-#include "platform/published_device.h"
 
 // The GUID of the bus's interface class `number` (1 to 14).
 inline const platform::TGuid& BusClass(int number) {
@@ -25,15 +25,15 @@ inline const platform::TGuid& BusClass(int number) {
 class BusTestDevice {
  public:
   using Handler = std::function<void(const std::vector<unsigned char>& command,
-                                     platform::bus::DeviceEndpoints&)>;
+                                     busdevice::DeviceEndpoints&)>;
 
   BusTestDevice(const std::string& root, const platform::TGuid& classGuid, const std::string& name,
                 Handler handler, const std::vector<unsigned char>* descriptor = nullptr,
                 int idleHangUpMs = -1) {
     std::string error;
-    device_ = platform::bus::PublishedDevice::Publish(root, classGuid, name, descriptor, &error);
+    device_ = busdevice::PublishedDevice::Publish(root, classGuid, name, descriptor, &error);
     if (!device_) throw std::runtime_error("cannot publish " + name + ": " + error);
-    endpoints_ = std::make_unique<platform::bus::DeviceEndpoints>(*device_);
+    endpoints_ = std::make_unique<busdevice::DeviceEndpoints>(*device_);
     thread_ = std::thread([this, handler = std::move(handler), idleHangUpMs] {
       std::vector<unsigned char> command;
       bool heard = false;
@@ -66,8 +66,8 @@ class BusTestDevice {
   std::string PipePath(platform::bus::Pipe pipe) const { return device_->PipePath(pipe); }
 
  private:
-  std::unique_ptr<platform::bus::PublishedDevice> device_;
-  std::unique_ptr<platform::bus::DeviceEndpoints> endpoints_;
+  std::unique_ptr<busdevice::PublishedDevice> device_;
+  std::unique_ptr<busdevice::DeviceEndpoints> endpoints_;
   std::atomic<bool> stopping_{false};
   std::thread thread_;
 };

@@ -1,6 +1,8 @@
 // What the shared library exports, from one `nm -D` run: with C linkage
 // exactly the camera functions and the tq* extensions; with C++ linkage only
-// the runtime library's namespaces, nothing of the driver's internals.
+// the runtime library's namespaces, nothing of the driver's internals. And
+// what it contains at all, from its whole symbol table: nothing of the bus's
+// device side and none of the setters that only tests use.
 #include <cxxabi.h>
 #include <gtest/gtest.h>
 
@@ -45,8 +47,11 @@ struct Exports {
   std::vector<std::string> cxx;  // demangled
 };
 
-Exports DefinedDynamicSymbols() {
-  const std::string command = std::string("nm -D --defined-only '") + TQUSB_LIBRARY_PATH + "'";
+// The defined symbols of the dynamic table, or with `dynamic` false of the
+// whole symbol table (local and hidden ones included).
+Exports DefinedSymbols(bool dynamic = true) {
+  const std::string command =
+      std::string("nm ") + (dynamic ? "-D " : "") + "--defined-only '" + TQUSB_LIBRARY_PATH + "'";
   Exports out;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return out;
@@ -72,7 +77,7 @@ Exports DefinedDynamicSymbols() {
 
 TEST(ExportedSymbols, CameraInterfaceExtensionsAndRuntimeOnly) {
   ASSERT_EQ(kCExports.size(), 79u + 6u + 1u);
-  const Exports exports = DefinedDynamicSymbols();
+  const Exports exports = DefinedSymbols();
   EXPECT_EQ(exports.c, kCExports);
 
   const std::regex runtime(
@@ -90,6 +95,21 @@ TEST(ExportedSymbols, CameraInterfaceExtensionsAndRuntimeOnly) {
     EXPECT_TRUE(std::any_of(exports.cxx.begin(), exports.cxx.end(), [&](const std::string& n) {
       return n.rfind(prefix, 0) == 0;
     })) << prefix;
+  }
+}
+
+TEST(ExportedSymbols, NoDeviceSideOfTheBusAndNoTestSeams) {
+  const std::vector<std::string> all = DefinedSymbols(false).cxx;
+  // The table is read at all: an internal function of the bus's host side.
+  ASSERT_TRUE(std::any_of(all.begin(), all.end(), [](const std::string& n) {
+    return n.rfind("platform::usb::ReplyTimeoutMs(", 0) == 0;
+  }));
+  for (const std::string part :
+       {"busdevice::", "PublishedDevice", "DeviceEndpoints", "ListenStream", "sock::Accept(",
+        "SetReplyTimeoutMs(", "SetImageFloorMs(", "ExchangeClockSource(", "SystemClockSource(",
+        "usb::SetBackend(", "SetPowerTimerPeriodMs("}) {
+    for (const std::string& name : all)
+      EXPECT_EQ(name.find(part), std::string::npos) << "in the library: " << name;
   }
 }
 

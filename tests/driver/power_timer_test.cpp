@@ -33,8 +33,8 @@ TEST(PowerTimer, EachTickReadsOnceAndKeepsTheHostsText) {
   spec.classNumber = 7;
   spec.packedRecord = true;
   tqtest::BusCamera device(root.Path(), spec);
-  const unsigned period = PowerTimerPeriodMs;
-  PowerTimerPeriodMs = 40;
+  const unsigned period = PowerTimerPeriodMs();
+  SetPowerTimerPeriodMs(40);
   while (tqPumpEvents(0) != 0) {
   }  // nothing left over from earlier tests on this thread
 
@@ -59,7 +59,7 @@ TEST(PowerTimer, EachTickReadsOnceAndKeepsTheHostsText) {
   EXPECT_TRUE(GetValue(quiet, 11, &value));
   EXPECT_EQ(value, 0.0f);
   Release(quiet);
-  PowerTimerPeriodMs = period;
+  SetPowerTimerPeriodMs(period);
 }
 
 }  // namespace

@@ -12,16 +12,17 @@
 #include <optional>
 #include <string>
 
+#include "busdevice/published_device.h"
 #include "common/debug_capture.h"
 #include "common/temp_bus_root.h"
 #include "platform/claims.h"
-#include "platform/published_device.h"
 #include "platform/usb_bus.h"
 
 namespace {
 
 using namespace platform;
 using namespace platform::bus;
+using busdevice::PublishedDevice;
 
 TEST(BusLayout, ClassTableAndGuidTexts) {
   EXPECT_EQ(FormatGuid(*InterfaceClass(14)), "{e38b3ac0-5d70-45a2-ba24-ba617b88e086}");

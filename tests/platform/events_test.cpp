@@ -12,12 +12,12 @@
 #include <thread>
 #include <vector>
 
+#include "busdevice/published_device.h"
 #include "common/bus_test_device.h"
 #include "common/temp_bus_root.h"
 #include "platform/bus_layout.h"
 #include "platform/device_notices.h"
 #include "platform/peer_window.h"
-#include "platform/published_device.h"
 #include "platform/thread_queue.h"
 #include "platform/window_registry.h"
 #include "tqusb/tqusb_events.h"
@@ -85,7 +85,7 @@ class DeviceNotices : public ::testing::Test {
 TEST_F(DeviceNotices, PublishGivesOneNoticeWhenPumped) {
   TDeviceNotify notify = RegisterDeviceNotification(window_, BusClass(2));
   ASSERT_NE(notify, 0u);
-  auto device = bus::PublishedDevice::Publish(root_.Path(), BusClass(2), "vid_1&pid_2#n1", nullptr);
+  auto device = busdevice::PublishedDevice::Publish(root_.Path(), BusClass(2), "vid_1&pid_2#n1", nullptr);
   ASSERT_TRUE(device);
   ASSERT_TRUE(WaitThreadEvents(5000));
   EXPECT_TRUE(recorder_.got.empty());  // nothing is delivered until the thread pumps
@@ -110,7 +110,7 @@ TEST_F(DeviceNotices, OnlyRegisteredClassesAndDeviceDirectoriesCount) {
   ASSERT_TRUE(bus::EnsureDirectory(classDir));
   TDeviceNotify notify = RegisterDeviceNotification(window_, BusClass(1));
   ASSERT_NE(notify, 0u);
-  auto other = bus::PublishedDevice::Publish(root_.Path(), BusClass(3), "other", nullptr);
+  auto other = busdevice::PublishedDevice::Publish(root_.Path(), BusClass(3), "other", nullptr);
   ASSERT_EQ(mkdir((classDir + "/Upper").c_str(), 0700), 0);  // not a device name
   ASSERT_EQ(mkdir((classDir + "/plain").c_str(), 0700), 0);  // created in place
   ASSERT_EQ(rmdir((classDir + "/plain").c_str()), 0);
@@ -128,7 +128,7 @@ TEST_F(DeviceNotices, RootAndClassDirectoryMayAppearLater) {
   setenv("TQUSB_BUS_DIR", late.c_str(), 1);
   TDeviceNotify notify = RegisterDeviceNotification(window_, BusClass(14));
   ASSERT_NE(notify, 0u);
-  auto device = bus::PublishedDevice::Publish(late, BusClass(14), "late", nullptr);
+  auto device = busdevice::PublishedDevice::Publish(late, BusClass(14), "late", nullptr);
   ASSERT_TRUE(device);
   PumpFor(1, recorder_);
   EXPECT_EQ(tqPumpEvents(50), 0u);
@@ -155,7 +155,7 @@ TEST_F(DeviceNotices, EveryRegistrationGetsItsNoticeOnItsOwnThread) {
     DestroyPeerWindow(w);
   });
   while (!registered) std::this_thread::yield();
-  auto device = bus::PublishedDevice::Publish(root_.Path(), BusClass(7), "both", nullptr);
+  auto device = busdevice::PublishedDevice::Publish(root_.Path(), BusClass(7), "both", nullptr);
   worker.join();
   PumpFor(1, second);
   PumpFor(1, recorder_);

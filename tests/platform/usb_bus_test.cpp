@@ -23,7 +23,7 @@ namespace {
 
 using platform::kInvalidHandle;
 using platform::THandle;
-using platform::bus::DeviceEndpoints;
+using busdevice::DeviceEndpoints;
 using platform::bus::Pipe;
 namespace usb = platform::usb;
 

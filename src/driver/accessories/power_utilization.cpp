@@ -9,7 +9,11 @@
 
 namespace tQusb {
 
-unsigned PowerTimerPeriodMs = 10000;
+std::atomic<unsigned> g_powerTimerPeriodMs{kDefaultPowerTimerPeriodMs};
+
+unsigned PowerTimerPeriodMs() {
+  return g_powerTimerPeriodMs;
+}
 
 namespace {
 

@@ -117,7 +117,7 @@ void CCamera::CameraInit() {
     ReadMode = mode;
 
   if (PowerTimer && Traits->StoredPowerReading)
-    StartTimer(Window, kPowerTimerId, PowerTimerPeriodMs);
+    StartTimer(Window, kPowerTimerId, PowerTimerPeriodMs());
   if (Generation == 0) CanReadSubFrames();
 }
 

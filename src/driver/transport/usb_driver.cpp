@@ -75,17 +75,13 @@ class BusBackend final : public Backend {
   static const platform::TTransportChoice& Use() { return platform::ActiveTransports(); }
 };
 
-Backend* installed = nullptr;
-
 }  // namespace
+
+Backend* g_installedBackend = nullptr;
 
 Backend& Current() {
   static BusBackend bus;
-  return installed != nullptr ? *installed : bus;
-}
-
-void SetBackend(Backend* backend) {
-  installed = backend;
+  return g_installedBackend != nullptr ? *g_installedBackend : bus;
 }
 
 Handle OpenPipe(const char* devicePath, unsigned pipe) {

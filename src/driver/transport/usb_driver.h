@@ -40,6 +40,10 @@ class Backend {
 };
 
 Backend& Current();
+// The backend a test installed in place of the transports (null: none). The
+// library only reads it; SetBackend exists only in the tqusb_internal archive
+// (src/test_seams).
+extern Backend* g_installedBackend;
 // Installs a backend (null: back to the virtual USB bus).
 void SetBackend(Backend* backend);
 

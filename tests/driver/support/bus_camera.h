@@ -40,7 +40,7 @@ class BusCamera {
     const platform::TGuid* guid = platform::bus::InterfaceClass(spec_.classNumber);
     device_ = std::make_unique<BusTestDevice>(
         root, *guid, spec_.name,
-        [this](const std::vector<unsigned char>& command, platform::bus::DeviceEndpoints& ep) {
+        [this](const std::vector<unsigned char>& command, busdevice::DeviceEndpoints& ep) {
           Answer(command, ep);
         },
         spec_.descriptor.empty() ? nullptr : &spec_.descriptor);
@@ -51,7 +51,7 @@ class BusCamera {
   unsigned PowerRequests() const { return powerRequests_; }
 
  private:
-  void Answer(const std::vector<unsigned char>& command, platform::bus::DeviceEndpoints& ep) {
+  void Answer(const std::vector<unsigned char>& command, busdevice::DeviceEndpoints& ep) {
     if (command.empty()) return;
     if (command[0] == 0x00) {
       std::vector<unsigned char> reply(spec_.packedRecord ? 61 : 65, 0);

@@ -10,10 +10,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "busdevice/published_device.h"
 #include "platform/bus_layout.h"
-#include "platform/published_device.h"
 
-namespace platform::bus {
+namespace busdevice {
 
 class DeviceEndpoints {
  public:
@@ -51,11 +51,11 @@ class DeviceEndpoints {
   bool ReadCommand(size_t index, std::vector<unsigned char>* frame);
 
   const PublishedDevice& device_;
-  std::vector<int> connections_[kPipeCount];
+  std::vector<int> connections_[platform::bus::kPipeCount];
   int wake_ = -1;
 };
 
 // Reads one whole frame from a connection; false when it closes first.
 bool ReadFrame(int fd, std::vector<unsigned char>* frame);
 
-}  // namespace platform::bus
+}  // namespace busdevice

@@ -1,4 +1,4 @@
-#include "platform/device_endpoints.h"
+#include "busdevice/device_endpoints.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -8,9 +8,13 @@
 #include <cerrno>
 #include <chrono>
 
+#include "busdevice/listen_socket.h"
 #include "platform/socket_io.h"
 
-namespace platform::bus {
+namespace busdevice {
+
+using namespace platform::bus;
+namespace sock = platform::sock;
 
 bool ReadFrame(int fd, std::vector<unsigned char>* frame) {
   unsigned char header[kFrameHeaderSize];
@@ -47,7 +51,7 @@ void DeviceEndpoints::AcceptPending(int pipe) {
   for (;;) {
     pollfd p{listenFd, POLLIN, 0};
     if (poll(&p, 1, 0) <= 0) return;
-    int fd = sock::Accept(listenFd, true);
+    int fd = Accept(listenFd, true);
     if (fd < 0) return;
     connections_[pipe].push_back(fd);
   }
@@ -136,4 +140,4 @@ bool DeviceEndpoints::NextCommand(std::vector<unsigned char>* frame, int timeout
   }
 }
 
-}  // namespace platform::bus
+}  // namespace busdevice

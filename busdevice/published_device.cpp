@@ -1,4 +1,4 @@
-#include "platform/published_device.h"
+#include "busdevice/published_device.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,9 +8,13 @@
 #include <cerrno>
 #include <cstring>
 
+#include "busdevice/listen_socket.h"
 #include "platform/socket_io.h"
 
-namespace platform::bus {
+namespace busdevice {
+
+using namespace platform::bus;
+namespace sock = platform::sock;
 
 namespace {
 
@@ -68,7 +72,7 @@ std::unique_ptr<PublishedDevice> PublishedDevice::Publish(
   }
   bool ok = true;
   for (int pipe = 0; pipe < kPipeCount && ok; ++pipe) {
-    d.listen_[pipe] = sock::ListenStream(building + "/" + std::string(kPipeNames[pipe]));
+    d.listen_[pipe] = ListenStream(building + "/" + std::string(kPipeNames[pipe]));
     if (d.listen_[pipe] < 0) {
       SetError(error, "cannot listen on pipe " + std::to_string(pipe));
       ok = false;
@@ -120,4 +124,4 @@ void PublishedDevice::Remove() {
   DeleteDeviceDirectory(place);
 }
 
-}  // namespace platform::bus
+}  // namespace busdevice

@@ -3,7 +3,8 @@
 // temporary name in <root>/.staging (three listening sockets, the descriptor)
 // and renamed into <root>/<class>/<device>, so that its arrival is one atomic
 // event. Removal renames it into <root>/.trash, closes the listening sockets
-// and deletes it. Used by the simulator and by test fixtures.
+// and deletes it. Used by the simulator, test fixtures, benchmarks and fuzz
+// targets; the library itself only finds, opens and watches devices.
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,7 +13,10 @@
 #include "platform/bus_layout.h"
 #include "platform/guid.h"
 
-namespace platform::bus {
+namespace busdevice {
+
+using platform::TGuid;
+using platform::bus::Pipe;
 
 class PublishedDevice {
  public:
@@ -47,7 +51,7 @@ class PublishedDevice {
   std::string root_;
   std::string directory_;
   std::string devicePath_;
-  int listen_[kPipeCount] = {-1, -1, -1};
+  int listen_[platform::bus::kPipeCount] = {-1, -1, -1};
   bool published_ = false;
 };
 
@@ -58,4 +62,4 @@ std::string UniqueTemporaryName();
 // Deletes the files of a device directory and the directory itself.
 void DeleteDeviceDirectory(const std::string& directory);
 
-}  // namespace platform::bus
+}  // namespace busdevice
