@@ -174,7 +174,8 @@ TQ_API bool SetReadMode(TQCAMERA camera, uint32_t mode);
 TQ_API bool SetPreflash(TQCAMERA camera, double seconds, uint32_t count);
 /* Date and time (UTC, from the camera's GPS receiver) at which the last
  * exposure started; fails with "Waiting for GPS fix" while the receiver has
- * none. */
+ * none. A camera without a receiver (TQCAMERACAPS gps false) refuses this
+ * and GetGPSData. */
 TQ_API bool GetImageTimeStamp(TQCAMERA camera, int32_t* year, int32_t* month, int32_t* day,
                               uint32_t* hour, uint32_t* minute, double* second);
 /* Latitude and longitude in degrees (north and east positive), altitude in
@@ -279,8 +280,9 @@ TQ_API bool cameraSetWindowHeating(TQCAMERA camera, uint8_t level);
 #define TQ_CAPS_READ_MODES 16 /* read modes described in TQCAMERACAPS */
 
 /* What a connected camera is and can do, in one record, so a host need not
- * try functions to find out. Set size before the call; the library fills the
- * fields it knows for that size. */
+ * try functions to find out. Set size to sizeof(TQCAMERACAPS) before the
+ * call; fields may be added at the end in later versions, and a larger size
+ * leaves the bytes beyond the fields this library knows untouched. */
 typedef struct TQCAMERACAPS {
   uint32_t size;                   /* set by the caller: sizeof(TQCAMERACAPS) */
   uint32_t id;                     /* camera id */

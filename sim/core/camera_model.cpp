@@ -43,6 +43,11 @@ void DeriveModel(CameraModel& m) {
   m.kg = KindForClass(m.interfaceClass, m.interfaceClass == 1 ? m.productId : std::nullopt);
   if (m.readModes.empty()) m.readModes = DefaultReadModes(m);
   if (m.Kind() == 4) m.maxBinY = 1;
+  // Generation-5 firmware runs a time-stamp counter; the receiver that gives
+  // it a time to count from is fitted where capability bit 2 or 3 says so
+  // (the same bits a host reads as boolean parameter 16).
+  m.image.gps.counter = m.Generation() == 5;
+  m.image.gps.present = m.Generation() == 5 && (m.caps & 0x0C) != 0;
 }
 
 std::string ValidateModel(const CameraModel& m) {

@@ -110,11 +110,12 @@ void ReadScene(const json& j, ImageModel& m) {
     throw ConfigError{"image: values out of range"};
 }
 
-void ReadReceiver(const json& j, image::GpsReceiver& g) {
+// "present" only confirms what the model's capability bits decide.
+void ReadReceiver(const json& j, image::GpsReceiver& g, std::optional<bool>& present) {
   if (!j.is_object()) throw ConfigError{"gps: expected an object"};
   for (const auto& [key, v] : j.items()) {
     const std::string k = "gps." + key;
-    if (key == "present") g.present = Flag(v, k);
+    if (key == "present") present = Flag(v, k);
     else if (key == "fix") g.fix = Flag(v, k);
     else if (key == "latitude") g.latitude = Real(v, k);
     else if (key == "longitude") g.longitude = Real(v, k);
@@ -124,14 +125,15 @@ void ReadReceiver(const json& j, image::GpsReceiver& g) {
       g.counterFrequency = static_cast<std::uint32_t>(Unsigned(v, k, 0xFFFFFFFFu));
     else throw ConfigError{"unknown key " + k};
   }
-  if (std::abs(g.latitude) > 90 || std::abs(g.longitude) > 180 || g.counterFrequency == 0)
+  // A counter_frequency of 0 plays a broken counter.
+  if (std::abs(g.latitude) > 90 || std::abs(g.longitude) > 180)
     throw ConfigError{"gps: values out of range"};
 }
 
 CameraModel ReadCamera(const json& j) {
   if (!j.is_object()) throw ConfigError{"expected an object"};
   CameraModel m;
-  std::optional<bool> cooled;
+  std::optional<bool> cooled, receiver;
   for (const auto& [key, v] : j.items()) {
     if (key == "name") m.name = Text(v, key);
     else if (key == "class") m.interfaceClass = static_cast<int>(Unsigned(v, key, 14));
@@ -170,13 +172,16 @@ CameraModel ReadCamera(const json& j) {
     else if (key == "cooled") cooled = Flag(v, key);
     else if (key == "physics") ReadPhysics(v, m.physics);
     else if (key == "image") ReadScene(v, m.image);
-    else if (key == "gps") ReadReceiver(v, m.image.gps);
+    else if (key == "gps") ReadReceiver(v, m.image.gps, receiver);
     else throw ConfigError{"unknown key " + key};
   }
   if (m.name.empty()) throw ConfigError{"name is missing"};
   DeriveModel(m);
   // Generations 2 and 3 have no cooler command.
   m.cooled = cooled.value_or(m.Generation() != 2 && m.Generation() != 3);
+  if (receiver && *receiver != m.image.gps.present)
+    throw ConfigError{
+        "gps.present: only generation-5 cameras with capability bit 2 or 3 have a receiver"};
   if (std::string why = ValidateModel(m); !why.empty()) throw ConfigError{why};
   return m;
 }

@@ -22,6 +22,8 @@ struct ConfigResult {
 //             "psf_fwhm", "output_levels": [4], "sample_levels": [3]}
 //   "gps":   {"present", "fix", "latitude", "longitude", "altitude",
 //             "satellites", "counter_frequency"}
+// The receiver and the counter follow from generation and capability bits;
+// "present" may only confirm them.
 ConfigResult ParseConfig(const std::string& text);
 
 // Reads and parses a configuration file.

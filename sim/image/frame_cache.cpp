@@ -50,7 +50,7 @@ std::shared_ptr<const std::vector<uint8_t>> FrameCache::Image(const ReadoutCamer
       plan.window.x,      plan.window.y,    plan.window.width,
       plan.window.height, plan.window.binX, plan.window.binY,
       plan.bottomUp,      plan.rowsSent,    plan.rowBytes,
-      plan.valid};
+      plan.valid,         plan.marginLeft,  plan.marginBottom};
   for (int32_t v : camera.outputLevels) key.push_back(v);
   for (int32_t v : camera.sampleLevels) key.push_back(v);
 

@@ -130,7 +130,7 @@ std::vector<uint8_t> PositionReply(const GpsReceiver& receiver, double unixSecon
 }
 
 std::vector<uint8_t> FrequencyReply(const GpsReceiver& receiver) {
-  if (!receiver.present) return {kStatusUnknown};
+  if (!receiver.counter) return {kStatusUnknown};
   std::vector<uint8_t> reply{kStatusOk};
   PutU32(reply, receiver.counterFrequency);
   return reply;

@@ -11,8 +11,11 @@
 //                dilution, altitude, unit, geoid height, unit, and two empty
 //                fields. Without a fix the position fields are empty.
 //   0x2D         frequency reply: status, u32 counter frequency in Hz.
-// A camera without a receiver answers every one of them with the single
-// status byte 0x83 (unknown instruction). Numbers are little-endian.
+// A camera without a receiver answers 0x2A to 0x2C with the single status
+// byte 0x83 (unknown instruction): its firmware has no time to count from and
+// no position to pass on. 0x2D is answered by any camera with a time-stamp
+// counter, with or without a receiver; without a counter it is 0x83 as well.
+// Numbers are little-endian.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +25,8 @@
 namespace tqsim::image {
 
 struct GpsReceiver {
-  bool present = true;
+  bool present = true;   // the receiver: time and position replies
+  bool counter = true;   // the time-stamp counter: frequency reply
   bool fix = true;
   double latitude = 48.1173;     // degrees, north positive
   double longitude = 11.516667;  // degrees, east positive

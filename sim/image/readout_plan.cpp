@@ -82,28 +82,43 @@ ReadoutPlan PlanGeneration1(const ReadoutCamera& cam, const ReadoutRequest& req)
   return plan;
 }
 
+// The step in which generations 2 to 5 place and size windows.
+uint64_t WindowStep(int kind) { return kind == 13 || kind == 16 ? 8 : 4; }
+
+uint64_t RoundUp(uint64_t value, uint64_t step) { return (value + step - 1) / step * step; }
+
 ReadoutPlan PlanGeneration2To5(const ReadoutCamera& cam, const ReadoutRequest& req) {
   ReadoutPlan plan;
   plan.hasStatus = true;
   plan.status = kStatusInvalidParameter;
   bool eightBit = cam.readMode == 0 || cam.readMode == 2;
   plan.format = eightBit ? SampleFormat::U8 : SampleFormat::U16LE;
-  uint64_t W = cam.width, H = cam.height;
-  uint64_t left = 0, top = 0, w = W, h = H;
+  const uint64_t W = cam.width, H = cam.height;
+  uint64_t left = 0, top = 0, w = W, h = H, marginLeft = 0, marginBottom = 0;
   if (cam.ver128Lo >= 7) {
+    // The sensor with its margin up to the next window step.
+    const uint64_t step = WindowStep(cam.kind);
+    const uint64_t Wm = RoundUp(W, step), Hm = RoundUp(H, step);
     w = req.colCount;
     h = req.rowCount;
     top = req.rowStart;
-    if (w == 0 || h == 0 || w > W || req.colStart > W - w || top + h > H) return plan;
-    left = W - w - req.colStart;
+    if (w == 0 || h == 0 || w > Wm || req.colStart > Wm - w || top + h > Hm) return plan;
+    // Counted from the right edge, the window starts left of column 0 when
+    // column start and count reach beyond the width.
+    if (req.colStart + w > W) marginLeft = req.colStart + w - W;
+    else left = W - w - req.colStart;
+    if (top + h > H) marginBottom = top + h - H;
+    if (marginLeft >= w || marginBottom >= h) return plan;
   }
   if (w == 0 || h == 0) return plan;
   plan.valid = true;
   plan.status = kStatusOk;
+  plan.marginLeft = static_cast<uint32_t>(marginLeft);
+  plan.marginBottom = static_cast<uint32_t>(marginBottom);
   plan.window = {static_cast<uint32_t>(left),
                  static_cast<uint32_t>(top),
-                 static_cast<uint32_t>(w),
-                 static_cast<uint32_t>(h),
+                 static_cast<uint32_t>(w - marginLeft),
+                 static_cast<uint32_t>(h - marginBottom),
                  1,
                  1};
   plan.rowsSent = static_cast<uint32_t>(h);

@@ -15,9 +15,13 @@
 //   generations 2-5: rows from the top; with Ver128Lo of 7 or more the
 //                    window's left column is W - column count - column start;
 //                    older firmware sends the whole sensor whatever the
-//                    window; a status byte follows the pixels.
-// A window outside the sensor is invalid: no pixels (an empty image frame)
-// and, on generations 2 to 5, status 0x82.
+//                    window; a status byte follows the pixels. Windows come
+//                    in steps of 4 (kinds 13 and 16: 8), so a sensor whose
+//                    size is no multiple of the step reads a masked margin
+//                    up to the next multiple: columns left of column 0 and
+//                    rows below the last row, sent at the bias level.
+// A window outside the sensor (and its margin) is invalid: no pixels (an
+// empty image frame) and, on generations 2 to 5, status 0x82.
 #pragma once
 
 #include <array>
@@ -72,6 +76,9 @@ struct ReadoutPlan {
   BlockWindow window;      // scene blocks of the image rows
   bool bottomUp = false;   // rows sent bottom row first
   uint32_t extraRows = 0;  // generation 0: rows sent after the image
+  // Generations 2 to 5: margin columns sent before each row of the window
+  // and margin rows sent after it, outside the sensor.
+  uint32_t marginLeft = 0, marginBottom = 0;
   uint32_t rowBytes = 0;   // bytes of one sent row
   uint32_t rowsSent = 0;   // rows of the image frame
   uint64_t bytes = 0;      // length of the image frame

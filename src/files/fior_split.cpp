@@ -6,9 +6,11 @@
 namespace files {
 namespace {
 
-// Where the directory part of a path can end at the earliest: 2 behind a
-// drive, the separator that closes \\server\share for a UNC path (npos when
-// there is none), 0 otherwise.
+// Where the directory part of a path can end at the earliest: the separator
+// that closes \\server\share for a UNC path (npos when there is none), 2 for
+// a path in backslash form or with a drive, so that a last separator before
+// it leaves no name (\file and a\b are all directory), and 0 for a native
+// path written with '/', whose only root is a leading '/'.
 template <typename Ch>
 std::size_t RootPosition(std::basic_string_view<Ch> path) {
   using View = std::basic_string_view<Ch>;
@@ -18,7 +20,10 @@ std::size_t RootPosition(std::basic_string_view<Ch> path) {
       if (IsSeparator(path[i]) && ++separators == 2) return i;
     return View::npos;
   }
-  return HasDrive(path) ? 2 : 0;
+  if (HasDrive(path)) return 2;
+  for (Ch c : path)
+    if (IsSeparator(c)) return c == Ch('/') ? 0 : 2;
+  return 2;
 }
 
 template <typename Ch>
@@ -28,7 +33,7 @@ void SplitPathParts(std::basic_string_view<Ch> path, std::basic_string<Ch>* dir,
   const std::size_t root = RootPosition(path);
   const std::size_t last = LastSeparator(path);
   if (root == View::npos || (last != View::npos && last < root)) {
-    *dir = path;  // the path is a root (\\server\share) and nothing more
+    *dir = path;  // a root (\\server\share) or a separator too early for a name
     name->clear();
   } else if (last != View::npos) {
     *dir = path.substr(0, last == root ? last + 1 : last);

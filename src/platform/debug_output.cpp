@@ -5,6 +5,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/process_table.h"
 #include "tqusb/tqusb_events.h"
 
 namespace platform {
@@ -18,9 +19,10 @@ struct DebugSink {
   void* context = nullptr;
 };
 
+ProcessTable<DebugSink> gSink;
+
 DebugSink& Sink() {
-  static DebugSink* sink = new DebugSink;  // usable until the process ends
-  return *sink;
+  return gSink.Get();
 }
 
 bool DefaultEnabled() {
@@ -40,6 +42,10 @@ void DebugOutput(const char* text) {
     std::fputs(text, stderr);
     std::fflush(stderr);
   }
+}
+
+void ReleaseDebugSink() {
+  gSink.Release([](DebugSink&) { return false; });
 }
 
 }  // namespace platform

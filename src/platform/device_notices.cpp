@@ -13,6 +13,7 @@
 
 #include "platform/bus_layout.h"
 #include "platform/peer_window_object.h"
+#include "platform/process_table.h"
 #include "platform/thread_queue.h"
 
 namespace platform {
@@ -29,9 +30,10 @@ struct RegistrationIndex {
   TDeviceNotify next = 1;
 };
 
+ProcessTable<RegistrationIndex> gIndex;
+
 RegistrationIndex& Index() {
-  static RegistrationIndex* index = new RegistrationIndex;  // usable until the process ends
-  return *index;
+  return gIndex.Get();
 }
 
 // The device directories now in a class directory.
@@ -258,6 +260,15 @@ void NoticeWatcher::Collect(std::vector<TQueuedMessage>* out) {
       p += sizeof(inotify_event) + event->len;
     }
   }
+}
+
+void ReleaseNoticeIndex() {
+  gIndex.Release([](RegistrationIndex& index) {
+    std::lock_guard guard(index.lock);
+    for (const auto& [notify, queue] : index.queues)
+      if (!queue.expired()) return true;
+    return false;
+  });
 }
 
 }  // namespace platform

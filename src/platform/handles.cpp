@@ -3,6 +3,8 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "platform/process_table.h"
+
 namespace platform {
 
 namespace {
@@ -13,9 +15,10 @@ struct HandleTable {
   THandle next = 1;  // numbers are never reused
 };
 
+ProcessTable<HandleTable> gTable;
+
 HandleTable& Table() {
-  static HandleTable* table = new HandleTable;  // lives to the end of the process
-  return *table;
+  return gTable.Get();
 }
 
 }  // namespace
@@ -47,6 +50,13 @@ bool CloseHandle(THandle handle) {
   }
   object->Wake();
   return true;
+}
+
+void ReleaseHandleTable() {
+  gTable.Release([](HandleTable& t) {
+    std::lock_guard guard(t.lock);
+    return !t.objects.empty();
+  });
 }
 
 }  // namespace platform

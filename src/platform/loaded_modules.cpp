@@ -25,7 +25,25 @@ std::string Resolved(const std::string& path) {
   return realpath(path.c_str(), resolved) ? std::string(resolved) : std::string();
 }
 
-// name matches path by full path, by file name, or by file name up to ".so".
+// The part of a file name before its ".so" (the whole name without one) and
+// the version behind it: "libtqusb.so.0.4" -> "libtqusb", "0.4".
+struct TSharedName {
+  std::string_view stem, version;
+  bool shared;
+};
+TSharedName SharedName(std::string_view file) {
+  for (std::size_t so = file.find(".so"); so != std::string_view::npos;
+       so = file.find(".so", so + 1)) {
+    if (so + 3 == file.size()) return {file.substr(0, so), {}, true};
+    if (file[so + 3] == '.') return {file.substr(0, so), file.substr(so + 4), true};
+  }
+  return {file, {}, false};
+}
+
+// name matches path by full path, by file name, or by file name with fewer
+// of its ".so" suffixes: "libtqusb", "libtqusb.so" and "libtqusb.so.0" all
+// name libtqusb.so.0.4 (the version given must be a leading part of the
+// file's, whole numbers only).
 bool Matches(std::string_view name, const std::string& path) {
   if (path.empty()) return false;
   if (name.find('/') != std::string_view::npos) {
@@ -35,8 +53,11 @@ bool Matches(std::string_view name, const std::string& path) {
   }
   const std::string_view file = FileName(path);
   if (file == name) return true;
-  return file.size() > name.size() && file.substr(0, name.size()) == name &&
-         file.substr(name.size()).starts_with(".so");
+  const TSharedName have = SharedName(file), want = SharedName(name);
+  if (!have.shared || have.stem != want.stem) return false;
+  if (want.version.empty()) return true;
+  return have.version.starts_with(want.version) &&
+         (have.version.size() == want.version.size() || have.version[want.version.size()] == '.');
 }
 
 std::string ProgramPath() {

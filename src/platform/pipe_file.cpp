@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/debug_output.h"
+#include "platform/process_table.h"
 #include "platform/socket_io.h"
 #include "platform/usb_bus.h"
 
@@ -36,9 +37,10 @@ bool Expired(const PipeEntry& entry) {
   return entry.file.expired();
 }
 
+ProcessTable<PipeRegistry> gRegistry;
+
 PipeRegistry& Registry() {
-  static PipeRegistry* registry = new PipeRegistry;  // lives to the end of the process
-  return *registry;
+  return gRegistry.Get();
 }
 
 int ReplyIdleMs() {
@@ -178,6 +180,15 @@ uint64_t PipeFile::DiscardUnread() {
     frameLeft_ = bus::DecodeFrameHeader(header);
     inFrame_ = true;
   }
+}
+
+void ReleasePipeRegistry() {
+  gRegistry.Release([](PipeRegistry& r) {
+    std::lock_guard guard(r.lock);
+    for (const auto& [dir, entries] : r.pipes)
+      if (!std::all_of(entries.begin(), entries.end(), Expired)) return true;
+    return false;
+  });
 }
 
 }  // namespace platform::usb

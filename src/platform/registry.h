@@ -10,7 +10,10 @@
 // that over it: a crash leaves the old or the new file, never half of one,
 // and two writers never lose each other's values. A file that does not parse
 // is never written; every call on it fails with kBadDb. A file without write
-// permission makes the registry read-only (kAccessDenied for changes).
+// permission makes the registry read-only (kAccessDenied for changes). A path
+// that is no regular file (a FIFO, a device, a directory) or a file larger
+// than platform::kRegistryFileLimit reads as an empty registry and refuses
+// changes (kCantWrite), so that nothing that could not be read is replaced.
 #include <cstdint>
 #include <string>
 #include <string_view>

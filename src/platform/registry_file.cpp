@@ -12,6 +12,7 @@
 #include <mutex>
 
 #include "platform/registry.h"
+#include "platform/settings_file.h"
 
 namespace platform::registry {
 
@@ -58,17 +59,6 @@ Cache& TheCache() {
   return cache;
 }
 
-bool ReadAll(int fd, std::string* text) {
-  char buffer[16384];
-  while (true) {
-    ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) return true;
-    text->append(buffer, static_cast<size_t>(n));
-  }
-}
-
 bool WriteAll(int fd, const std::string& text) {
   size_t done = 0;
   while (done < text.size()) {
@@ -80,13 +70,8 @@ bool WriteAll(int fd, const std::string& text) {
   return true;
 }
 
-// Reads and parses the file from an open descriptor (or the empty store).
-std::shared_ptr<Store> ParseFile(int fd, long* error) {
-  std::string text;
-  if (fd >= 0 && !ReadAll(fd, &text)) {
-    *error = kAccessDenied;
-    return nullptr;
-  }
+// Parses the text of the file (empty for a missing one).
+std::shared_ptr<Store> ParseText(const std::string& text, long* error) {
   auto store = std::make_shared<Store>();
   if (!ParseStore(text, store.get(), nullptr)) {
     *error = kBadDb;
@@ -158,16 +143,15 @@ std::string ReplacedPath(const std::string& file) {
 }  // namespace
 
 std::shared_ptr<const Store> LoadStore(const std::string& file, long* error) {
-  int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return std::make_shared<Store>();
-    *error = kAccessDenied;
-    return nullptr;
-  }
+  int fd = -1;
+  // A file that is not a regular file, or too large, is no registry: the
+  // registry is empty (a debug line says why).
+  if (OpenSettingsFile(file, kRegistryFileLimit, &fd) != SettingsOpen::kOpened)
+    return std::make_shared<Store>();
   struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (fstat(fd, &st) != 0) {
     close(fd);
-    *error = kBadDb;
+    *error = kAccessDenied;
     return nullptr;
   }
   Cache& cache = TheCache();
@@ -179,8 +163,11 @@ std::shared_ptr<const Store> LoadStore(const std::string& file, long* error) {
       return cache.store;
     }
   }
-  std::shared_ptr<const Store> store = ParseFile(fd, error);
+  std::string text;
+  bool read = ReadSettingsFile(fd, file, kRegistryFileLimit, &text);
   close(fd);
+  if (!read) return std::make_shared<Store>();
+  std::shared_ptr<const Store> store = ParseText(text, error);
   timespec now{};
   clock_gettime(CLOCK_REALTIME, &now);
   bool settled =
@@ -206,14 +193,26 @@ long UpdateStore(const std::string& file, const std::function<long(Store&, bool*
   FileLock lock(file + ".lock");
   if (!lock.held()) return kCantWrite;
 
+  // What could not be read is never replaced: a file that is no regular file
+  // or is too large refuses every change.
   mode_t mode = 0600;
-  int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0 && errno != ENOENT) return kAccessDenied;
-  struct stat st;
-  if (fd >= 0 && fstat(fd, &st) == 0) mode = st.st_mode & 07777;
+  std::string text;
+  int fd = -1;
+  switch (OpenSettingsFile(file, kRegistryFileLimit, &fd)) {
+    case SettingsOpen::kMissing:
+      break;
+    case SettingsOpen::kRefused:
+      return kCantWrite;
+    case SettingsOpen::kOpened: {
+      struct stat st;
+      if (fstat(fd, &st) == 0) mode = st.st_mode & 07777;
+      bool read = ReadSettingsFile(fd, file, kRegistryFileLimit, &text);
+      close(fd);
+      if (!read) return kCantWrite;
+    }
+  }
   long error = kSuccess;
-  std::shared_ptr<Store> store = ParseFile(fd, &error);
-  if (fd >= 0) close(fd);
+  std::shared_ptr<Store> store = ParseText(text, &error);
   if (store == nullptr) return error;
 
   bool changed = false;

@@ -378,55 +378,74 @@ std::string_view RootName(uint32_t root) {
   return {};
 }
 
+namespace {
+
+std::string Folded(std::string_view n) {
+  std::string folded(n);
+  for (char& c : folded) c = Fold(c);
+  return folded;
+}
+
+// Drops `n` from an index and moves the positions behind it down by one.
+void Unindex(std::unordered_map<std::string, size_t>& index, const std::string& folded) {
+  auto it = index.find(folded);
+  size_t at = it->second;
+  index.erase(it);
+  for (auto& entry : index)
+    if (entry.second > at) --entry.second;
+}
+
+}  // namespace
+
 Key* Key::FindSubkey(std::string_view n) const {
-  for (const auto& k : subkeys)
-    if (SameName(k->name, n)) return k.get();
-  return nullptr;
+  auto it = subkeyIndex.find(Folded(n));
+  return it == subkeyIndex.end() ? nullptr : subkeys[it->second].get();
 }
 
 Value* Key::FindValue(std::string_view n) {
-  for (Value& v : values)
-    if (SameName(v.name, n)) return &v;
-  return nullptr;
+  auto it = valueIndex.find(Folded(n));
+  return it == valueIndex.end() ? nullptr : &values[it->second];
 }
 
 const Value* Key::FindValue(std::string_view n) const {
-  for (const Value& v : values)
-    if (SameName(v.name, n)) return &v;
-  return nullptr;
+  auto it = valueIndex.find(Folded(n));
+  return it == valueIndex.end() ? nullptr : &values[it->second];
 }
 
 Key* Key::AddSubkey(std::string_view n) {
-  if (Key* k = FindSubkey(n)) return k;
+  auto [it, added] = subkeyIndex.emplace(Folded(n), subkeys.size());
+  if (!added) return subkeys[it->second].get();
   subkeys.push_back(std::make_unique<Key>());
   subkeys.back()->name = std::string(n);
   return subkeys.back().get();
 }
 
 void Key::SetValue(std::string_view n, uint32_t type, std::vector<uint8_t> data) {
-  Value* v = FindValue(n);
-  if (v == nullptr) {
+  auto [it, added] = valueIndex.emplace(Folded(n), values.size());
+  if (added) {
     values.emplace_back();
-    v = &values.back();
-    v->name = std::string(n);
+    values.back().name = std::string(n);
   }
-  v->type = type;
-  v->data = std::move(data);
+  Value& v = values[it->second];
+  v.type = type;
+  v.data = std::move(data);
 }
 
 bool Key::DeleteValue(std::string_view n) {
-  auto it = std::find_if(values.begin(), values.end(),
-                         [&](const Value& v) { return SameName(v.name, n); });
-  if (it == values.end()) return false;
-  values.erase(it);
+  std::string folded = Folded(n);
+  auto it = valueIndex.find(folded);
+  if (it == valueIndex.end()) return false;
+  values.erase(values.begin() + static_cast<std::ptrdiff_t>(it->second));
+  Unindex(valueIndex, folded);
   return true;
 }
 
 bool Key::DeleteSubkey(std::string_view n) {
-  auto it = std::find_if(subkeys.begin(), subkeys.end(),
-                         [&](const std::unique_ptr<Key>& k) { return SameName(k->name, n); });
-  if (it == subkeys.end()) return false;
-  subkeys.erase(it);
+  std::string folded = Folded(n);
+  auto it = subkeyIndex.find(folded);
+  if (it == subkeyIndex.end()) return false;
+  subkeys.erase(subkeys.begin() + static_cast<std::ptrdiff_t>(it->second));
+  Unindex(subkeyIndex, folded);
   return true;
 }
 

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace platform::registry {
@@ -35,10 +36,16 @@ struct Value {
   std::vector<uint8_t> data;
 };
 
+// Names are found through an index by their case-folded spelling, so that
+// reading a key of many values takes time in proportion to their number.
+// `values` and `subkeys` are changed only through the members below, which
+// keep the indexes.
 struct Key {
   std::string name;
   std::vector<Value> values;
   std::vector<std::unique_ptr<Key>> subkeys;
+  std::unordered_map<std::string, size_t> valueIndex;   // folded name -> position in values
+  std::unordered_map<std::string, size_t> subkeyIndex;  // folded name -> position in subkeys
 
   Key* FindSubkey(std::string_view n) const;
   Value* FindValue(std::string_view n);

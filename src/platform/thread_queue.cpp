@@ -1,6 +1,7 @@
 #include "platform/thread_queue.h"
 
 #include <poll.h>
+#include <pthread.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/timerfd.h>
@@ -18,9 +19,67 @@ namespace {
 
 constexpr unsigned kInfinite = 0xFFFFFFFFu;
 
-// The calling thread's queue; windows keep their queue alive after the
-// thread ended, so that late posts to them are harmless.
-thread_local std::shared_ptr<ThreadQueue> t_queue;
+// Every thread's reference to its queue; windows keep their queue alive
+// after the thread ended, so that late posts to them are harmless.
+//
+// The reference hangs on a pthread key, not on a thread_local object: glibc
+// keeps a library mapped for as long as any thread holds a thread_local with
+// a destructor of the library's, so a host could never unload the library
+// once one of its threads had opened a camera. The key's destructor drops the
+// reference when the thread ends; at unload the key goes and the references
+// of threads still running are dropped with this object.
+class QueueSlots {
+ public:
+  QueueSlots() : usable_(pthread_key_create(&key_, &QueueSlots::ThreadEnded) == 0) {}
+  ~QueueSlots() {
+    if (usable_) pthread_key_delete(key_);
+  }
+  QueueSlots(const QueueSlots&) = delete;
+  QueueSlots& operator=(const QueueSlots&) = delete;
+
+  std::shared_ptr<ThreadQueue> Get() const {
+    if (!usable_) return nullptr;
+    const auto* slot = static_cast<const std::shared_ptr<ThreadQueue>*>(pthread_getspecific(key_));
+    return slot != nullptr ? *slot : nullptr;
+  }
+
+  // False when the key could not be made or set.
+  bool Set(std::shared_ptr<ThreadQueue> queue) {
+    if (!usable_) return false;
+    std::lock_guard guard(lock_);
+    slots_.push_back(std::make_unique<std::shared_ptr<ThreadQueue>>(std::move(queue)));
+    if (pthread_setspecific(key_, slots_.back().get()) == 0) return true;
+    slots_.pop_back();
+    return false;
+  }
+
+ private:
+  static void ThreadEnded(void* slot);
+  void Drop(const void* slot) {
+    std::unique_ptr<std::shared_ptr<ThreadQueue>> dropped;  // destroyed outside the lock
+    std::lock_guard guard(lock_);
+    for (auto it = slots_.begin(); it != slots_.end(); ++it) {
+      if (it->get() != slot) continue;
+      dropped = std::move(*it);
+      slots_.erase(it);
+      break;
+    }
+  }
+
+  pthread_key_t key_{};
+  const bool usable_;
+  std::mutex lock_;
+  std::vector<std::unique_ptr<std::shared_ptr<ThreadQueue>>> slots_;
+};
+
+QueueSlots& Slots() {
+  static QueueSlots slots;
+  return slots;
+}
+
+void QueueSlots::ThreadEnded(void* slot) {
+  Slots().Drop(slot);
+}
 
 bool AddToEpoll(int epoll, int fd) {
   epoll_event event{};
@@ -66,16 +125,15 @@ ThreadQueue::~ThreadQueue() {
 }
 
 std::shared_ptr<ThreadQueue> ThreadQueue::Current() {
-  if (!t_queue) {
-    std::shared_ptr<ThreadQueue> queue(new ThreadQueue);
-    if (!queue->Usable()) return nullptr;
-    t_queue = std::move(queue);
-  }
-  return t_queue;
+  std::shared_ptr<ThreadQueue> queue = Slots().Get();
+  if (queue) return queue;
+  queue.reset(new ThreadQueue);
+  if (!queue->Usable() || !Slots().Set(queue)) return nullptr;
+  return queue;
 }
 
 std::shared_ptr<ThreadQueue> ThreadQueue::CurrentIfAny() {
-  return t_queue;
+  return Slots().Get();
 }
 
 void ThreadQueue::Post(TQueuedMessage message) {

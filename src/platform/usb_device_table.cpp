@@ -1,12 +1,14 @@
 #include "platform/usb_device_table.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
+#include <unordered_set>
 
 #include "platform/debug_output.h"
+#include "platform/settings_file.h"
 
 namespace platform::usbhost {
 namespace {
@@ -54,16 +56,16 @@ bool ParseLine(const std::string& line, TUsbModel* model) {
 
 std::vector<TUsbModel> LoadTables() {
   std::vector<TUsbModel> models;
+  std::unordered_set<uint32_t> known;  // vendor << 16 | product
   for (const std::string& file : DeviceTableFiles()) {
-    std::ifstream in(file);
-    if (!in) continue;
-    std::stringstream text;
-    text << in.rdbuf();
-    for (const TUsbModel& m : ParseDeviceTable(text.str())) {
-      bool known = false;
-      for (const TUsbModel& k : models) known |= k.vendor == m.vendor && k.product == m.product;
-      if (!known) models.push_back(m);
-    }
+    int fd = -1;
+    if (OpenSettingsFile(file, kTextSettingsLimit, &fd) != SettingsOpen::kOpened) continue;
+    std::string text;
+    bool read = ReadSettingsFile(fd, file, kTextSettingsLimit, &text);
+    close(fd);
+    if (!read) continue;
+    for (const TUsbModel& m : ParseDeviceTable(text))
+      if (known.insert(uint32_t{m.vendor} << 16 | m.product).second) models.push_back(m);
   }
   return models;
 }

@@ -3,6 +3,8 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "platform/process_table.h"
+
 namespace platform {
 
 namespace {
@@ -12,9 +14,10 @@ struct Registry {
   std::unordered_map<const void*, std::shared_ptr<WindowBase>> windows;
 };
 
+ProcessTable<Registry> gRegistry;
+
 Registry& Windows() {
-  static Registry* registry = new Registry;  // usable until the process ends
-  return *registry;
+  return gRegistry.Get();
 }
 
 }  // namespace
@@ -45,6 +48,13 @@ std::shared_ptr<WindowBase> FindWindow(const void* handle) {
 bool PostMessage(const void* window, unsigned message, uintptr_t wParam, intptr_t lParam) {
   auto target = FindWindow(window);
   return target && target->Post(message, wParam, lParam);
+}
+
+void ReleaseWindowRegistry() {
+  gRegistry.Release([](Registry& r) {
+    std::lock_guard guard(r.lock);
+    return !r.windows.empty();
+  });
 }
 
 }  // namespace platform

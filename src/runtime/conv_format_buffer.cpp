@@ -28,13 +28,56 @@ void FormatBuffer::Reserve(std::size_t capacity) {
   capacity_ = capacity;
 }
 
+namespace {
+
+// The "C" numeric conventions. glibc hands out its built-in object for "C",
+// so nothing is allocated and nothing needs freeing.
+locale_t CNumeric() {
+  static const locale_t c = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
+  return c;
+}
+
+// Installs a locale on the calling thread only (the process's global locale,
+// which the host owns, and every other thread are left alone) for the
+// lifetime of the object.
+class ThreadLocale {
+ public:
+  explicit ThreadLocale(locale_t locale)
+      : previous_(locale != static_cast<locale_t>(0) ? uselocale(locale)
+                                                     : static_cast<locale_t>(0)) {}
+  ~ThreadLocale() {
+    if (previous_ != static_cast<locale_t>(0)) uselocale(previous_);
+  }
+  ThreadLocale(const ThreadLocale&) = delete;
+  ThreadLocale& operator=(const ThreadLocale&) = delete;
+
+ private:
+  locale_t previous_;
+};
+
+}  // namespace
+
 bool FormatBuffer::Format(const char* format, ...) {
   va_list args;
   va_start(args, format);
+  const bool produced = FormatList(CNumeric(), format, args);
+  va_end(args);
+  return produced;
+}
+
+bool FormatBuffer::FormatIn(locale_t numeric, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  const bool produced = FormatList(numeric, format, args);
+  va_end(args);
+  return produced;
+}
+
+bool FormatBuffer::FormatList(locale_t numeric, const char* format, va_list args) {
+  ThreadLocale scope(numeric);
   va_list again;
   va_copy(again, args);
   int produced = std::vsnprintf(data_, capacity_, format, args);
-  va_end(args);
   if (produced >= 0 && static_cast<std::size_t>(produced) >= capacity_) {
     size_ = 0;
     Reserve(static_cast<std::size_t>(produced) + 1);

@@ -3,6 +3,9 @@
 // the result (exponent rewriting, rounding) before it is stored in a bounded
 // string. Short texts live in the object itself; a longer one (fixed-point
 // output of a huge value with many decimals) moves to the heap.
+#include <locale.h>
+
+#include <cstdarg>
 #include <cstddef>
 
 namespace Str::Conv {
@@ -16,9 +19,13 @@ class FormatBuffer {
   FormatBuffer& operator=(const FormatBuffer&) = delete;
   ~FormatBuffer();
 
-  // Replaces the text by printf-style output, however long it is. Returns
-  // false when the C runtime reports an error (nothing produced).
+  // Replaces the text by printf-style output, however long it is, with '.'
+  // as the decimal point whatever locale the host process set. Returns false
+  // when the C runtime reports an error (nothing produced).
   bool Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // The same with the numeric conventions of `numeric` (the user's decimal
+  // separator, for the locale-aware formatter).
+  bool FormatIn(locale_t numeric, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
   const char* Data() const { return data_; }
   std::size_t Size() const { return size_; }
@@ -35,6 +42,7 @@ class FormatBuffer {
 
  private:
   void Reserve(std::size_t capacity);
+  bool FormatList(locale_t numeric, const char* format, va_list args);
 
   char inline_[384];
   char* data_ = inline_;

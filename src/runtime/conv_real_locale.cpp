@@ -11,22 +11,6 @@ namespace {
 constexpr int kMinDecimals = 1;
 constexpr int kMaxDecimals = 15;
 
-// Installs a locale on the calling thread for the lifetime of the object.
-class ThreadLocale {
- public:
-  explicit ThreadLocale(locale_t locale)
-      : previous_(locale != static_cast<locale_t>(0) ? uselocale(locale)
-                                                     : static_cast<locale_t>(0)) {}
-  ~ThreadLocale() {
-    if (previous_ != static_cast<locale_t>(0)) uselocale(previous_);
-  }
-  ThreadLocale(const ThreadLocale&) = delete;
-  ThreadLocale& operator=(const ThreadLocale&) = delete;
-
- private:
-  locale_t previous_;
-};
-
 template <typename Ch>
 void FormatInLocale(locale_t numeric, double value, int decimals, unsigned high, Ch* buffer,
                     unsigned char* ok) {
@@ -37,11 +21,7 @@ void FormatInLocale(locale_t numeric, double value, int decimals, unsigned high,
   const int d =
       decimals < kMinDecimals ? kMinDecimals : (decimals > kMaxDecimals ? kMaxDecimals : decimals);
   FormatBuffer text;
-  bool produced;
-  {
-    ThreadLocale scope(numeric);
-    produced = text.Format("%*.*f", d, d, value);
-  }
+  const bool produced = text.FormatIn(numeric, "%*.*f", d, d, value);
   SetOk(ok, produced && StoreWhole(text, high, buffer));
 }
 

@@ -28,9 +28,14 @@ struct RegOps {
 
   static std::string Name(unsigned high, const Char* name) { return T::ToUtf8(high, name); }
 
+  // Read access is asked for only when write access is refused; a key that
+  // is missing is not tried again for reading, since another process may
+  // have created it in between and a scanner that creates keys would then
+  // hold a key it cannot write.
   static bool OpenReadWriteOrRead(HKEY parent, const std::string& path, HKEY* key) {
-    return reg::OpenKey(parent, path, reg::kKeyRead | reg::kKeyWrite, key) == reg::kSuccess ||
-           reg::OpenKey(parent, path, reg::kKeyRead, key) == reg::kSuccess;
+    long rc = reg::OpenKey(parent, path, reg::kKeyRead | reg::kKeyWrite, key);
+    return rc == reg::kSuccess || (rc == reg::kAccessDenied &&
+                                   reg::OpenKey(parent, path, reg::kKeyRead, key) == reg::kSuccess);
   }
 
   static void CloseSection(S& s) {

@@ -12,20 +12,25 @@ using detail::kLineHigh;
 struct FileIO {
   template <class Line>
   static bool Open(CTextScanner& s, Line line) {
-    void* h = FIO::OpenReadA(TextFileNameHigh, s.FileName, detail::kShareRead);
+    void* h = detail::OpenForReading(TextFileNameHigh, s.FileName);
     if (h == FIO::InvalidHandle()) return false;
+    bool within = true;
     char text[kLineHigh + 1];
     if (FIO::IsUnicodeFile(h)) {
       char16_t wide[kLineHigh + 1];
-      while (FIO::RdStrW(h, kLineHigh, wide)) {
+      while (within && FIO::RdStrW(h, kLineHigh, wide)) {
         Str::U2A(kLineHigh, wide, kLineHigh, text);
         line(text);
+        within = detail::ReadWithinLimit(h, TextFileNameHigh, s.FileName);
       }
     } else {
-      while (FIO::RdStrA(h, kLineHigh, text)) line(text);
+      while (within && FIO::RdStrA(h, kLineHigh, text)) {
+        line(text);
+        within = detail::ReadWithinLimit(h, TextFileNameHigh, s.FileName);
+      }
     }
     FIO::Close(h);
-    return true;
+    return within;
   }
 
   static bool Save(CTextScanner& s) {

@@ -122,6 +122,7 @@ struct TextOps {
       first = false;
       if (E* e = ParseLine(line)) s.Lines.Append(e);
     });
+    if (!opened) Dispose(s);  // a file read only in part counts as absent
     s.Section = First(s);
     s.Cursor = Next(s.Section);
     return opened;

@@ -27,22 +27,27 @@ bool WriteText(void* h, bool wide, const char16_t* text) {
 struct FileIO {
   template <class Line>
   static bool Open(CTextScannerW& s, Line line) {
-    void* h = FIO::OpenReadW(TextFileNameHigh, s.FileName, detail::kShareRead);
+    void* h = detail::OpenForReading(TextFileNameHigh, s.FileName);
     s.UnicodeFile = 0;
     if (h == FIO::InvalidHandle()) return false;
+    bool within = true;
     char16_t text[kLineHigh + 1];
     if (FIO::IsUnicodeFile(h)) {
       s.UnicodeFile = s.SaveUnicode = 1;
-      while (FIO::RdStrW(h, kLineHigh, text)) line(text);
+      while (within && FIO::RdStrW(h, kLineHigh, text)) {
+        line(text);
+        within = detail::ReadWithinLimit(h, TextFileNameHigh, s.FileName);
+      }
     } else {
       char narrow[kLineHigh + 1];
-      while (FIO::RdStrA(h, kLineHigh, narrow)) {
+      while (within && FIO::RdStrA(h, kLineHigh, narrow)) {
         Str::A2U(kLineHigh, narrow, kLineHigh, text);
         line(text);
+        within = detail::ReadWithinLimit(h, TextFileNameHigh, s.FileName);
       }
     }
     FIO::Close(h);
-    return true;
+    return within;
   }
 
   static bool Save(CTextScannerW& s) {

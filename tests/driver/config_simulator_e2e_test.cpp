@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "driver/camera/camera.h"
@@ -61,15 +62,75 @@ TEST_F(Settings, PerCameraFileFirstThenTheGeneralOneAndTheTimingTheyAskFor) {
 }
 
 TEST_F(Settings, SingleReadLimitSetsTheSizeOfImageReads) {
-  Write("Documents/QUIL/ini/tqusb.6008.ini", "[driver]\nSingleReadLimitMB=1\n");
-  TQCAMERA c = Open(6008);
-  tqtest::RecordingUsb usb;
-  usb.image = c->hImage;
-  std::vector<uint16_t> image(1024 * 1024);
-  ASSERT_TRUE(GetImageExposure16b(c, 0.0, false, 0, 0, 1024, 1024,
-                                  static_cast<uint32_t>(image.size() * 2), image.data()))
-      << LastError(c);
-  EXPECT_EQ(usb.imageReads, std::vector<uint32_t>({1048576u, 1048576u}));
+  // Megabytes as written, and the size of one image read they give.
+  const std::pair<const char*, uint32_t> limits[] = {
+      {"0", 1u << 20}, {"32", 32u << 20}, {"33", 32u << 20}, {"4096", 32u << 20}, {"1", 1u << 20}};
+  for (const auto& [megabytes, bytes] : limits) {
+    Write("Documents/QUIL/ini/tqusb.6008.ini",
+          std::string("[driver]\nSingleReadLimitMB=") + megabytes + "\n");
+    TQCAMERA c = Initialize(6008);
+    EXPECT_EQ(c->SingleReadLimit, bytes) << megabytes;
+    if (c->SingleReadLimit == (1u << 20)) {
+      tqtest::RecordingUsb usb;
+      usb.image = c->hImage;
+      std::vector<uint16_t> image(1024 * 1024);
+      EXPECT_TRUE(GetImageExposure16b(c, 0.0, false, 0, 0, 1024, 1024,
+                                      static_cast<uint32_t>(image.size() * 2), image.data()))
+          << LastError(c);
+      EXPECT_EQ(usb.imageReads, std::vector<uint32_t>({1048576u, 1048576u}));
+    }
+    Release(c);
+  }
+}
+
+// Every connection configures the camera as Initialize does: a camera
+// plugged in after Initialize, and one unplugged and plugged back in (its
+// power cycled), get the timing request, the crop and the filter list of the
+// settings as they are then.
+TEST_F(Settings, EveryConnectionConfiguresTheCamera) {
+  Write("config/tqusb/registry.reg",
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Kestoral Instruments\\Tq Camera Filters\\3006]\r\n"
+        "\"1\"=\"Red, RED, 120\"\r\n");
+  const auto settings = [&](unsigned delay, unsigned width) {
+    Write("Documents/QUIL/ini/tqusb.3006.ini",
+          "[driver]\nClockDelay=" + std::to_string(delay) + "\n[crop]\nx=0\ny=0\nw=" +
+              std::to_string(width) + "\nh=200\n");
+  };
+  const auto waitConnected = [](TQCAMERA c, bool connected) {
+    for (int i = 0; i < 50 && c->IsConnected() != connected; ++i) tqPumpEvents(100);
+    return c->IsConnected() == connected;
+  };
+  const auto filters = [](TQCAMERA c) {
+    std::vector<std::string> names;
+    char name[32];
+    uint32_t colour = 0, offset = 0;
+    for (uint32_t i = 0; EnumerateFilters2(c, i, 31, name, &colour, &offset); ++i)
+      names.emplace_back(name);
+    return names;
+  };
+  const std::vector<std::string> wheel = {"Red",         "<undefined>", "<undefined>",
+                                          "<undefined>", "<undefined>", "<undefined>"};
+
+  Control({"unplug", "g1-k6"});
+  settings(22, 300);
+  TQCAMERA c = Open(3006);
+  ASSERT_FALSE(c->IsConnected());
+  Control({"plug", "g1-k6"});  // plugged in after Initialize
+  ASSERT_TRUE(waitConnected(c, true));
+  EXPECT_EQ(State("g1-k6", "timing"), "0,22");
+  EXPECT_EQ(Integer(c, 1), 300u);
+  EXPECT_EQ(Integer(c, 8), 6u);
+  EXPECT_EQ(filters(c), wheel);
+
+  Control({"unplug", "g1-k6"});
+  ASSERT_TRUE(waitConnected(c, false));
+  settings(33, 250);
+  Control({"plug", "g1-k6"});  // back from a power cycle, which cleared its timing
+  ASSERT_TRUE(waitConnected(c, true));
+  EXPECT_EQ(State("g1-k6", "timing"), "0,33");
+  EXPECT_EQ(Integer(c, 1), 250u);
+  EXPECT_EQ(filters(c), wheel);
 }
 
 TEST_F(Settings, FiltersFromTheRegistryAndTheWheelCommands) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <array>
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -151,6 +153,54 @@ TEST_F(SimulatorE2e, EveryCameraConnectsAsTheTablesSay) {
     }
     EXPECT_STREQ(camera->LastError, "");
     EXPECT_TRUE(ClearSensor(camera));
+    Release(camera);
+  }
+}
+
+// The default cameras with their sensors cut to about 640 x 640, each side
+// keeping its remainder modulo 16 and so its fit to the window steps.
+class SmallSensors : public SimulatorE2e {
+ protected:
+  SmallSensors() {
+    std::ifstream file(TQSIM_CAMERAS_JSON);
+    nlohmann::json config = nlohmann::json::parse(file);
+    for (auto& c : config.at("cameras"))
+      for (const char* side : {"width", "height"}) c[side] = 640 + Number(c[side]) % 16;
+    config_ = root_.Path() + "-cameras.json";
+    std::ofstream(config_) << config.dump();
+  }
+  ~SmallSensors() override { std::remove(config_.c_str()); }
+};
+
+// Every camera at every binning it announces (integer parameters 5 and 6):
+// the whole frame and a window touching its bottom-right corner. A sensor
+// whose size is no multiple of the window step is read with the margin the
+// fitted window reaches beyond its edge.
+TEST_F(SmallSensors, EveryCameraReadsWholeFrameAndCornerAtEveryBinning) {
+  std::vector<uint16_t> pixels;
+  for (const SimCamera& sim : DefaultCameras()) {
+    if (sim.classNumber == kListedOnlyClass) continue;
+    SCOPED_TRACE(sim.name);
+    CCamera* camera = Initialize(sim.id);
+    ASSERT_TRUE(camera->IsConnected());
+    uint32_t width = 0, height = 0, maxX = 0, maxY = 0;
+    bool windows = false;
+    ASSERT_TRUE(GetIntegerParameter(camera, 1, &width) && GetIntegerParameter(camera, 2, &height) &&
+                GetIntegerParameter(camera, 5, &maxX) && GetIntegerParameter(camera, 6, &maxY) &&
+                GetBooleanParameter(camera, 1, &windows));
+    for (uint32_t b = 1; b <= maxX; ++b) {
+      const uint32_t bx = b, by = std::min(b, maxY);
+      // The four-output camera's frame is four binned quarters.
+      const uint32_t quarters = camera->Generation == 1 && camera->CameraKind == 4 ? 2 : 1;
+      const uint32_t fw = width / quarters / bx * quarters, fh = height / quarters / by * quarters;
+      ASSERT_TRUE(SetBinning(camera, bx, by)) << camera->LastError;
+      const uint32_t w = windows ? std::min(fw, 24u) : fw, h = windows ? std::min(fh, 8u) : fh;
+      for (const auto& [x, y, cw, ch] : {std::array{0u, 0u, fw, fh}, {fw - w, fh - h, w, h}}) {
+        pixels.assign(size_t{cw} * ch, 0);
+        EXPECT_TRUE(GetImage16b(camera, x, y, cw, ch, uint32_t(pixels.size() * 2), pixels.data()))
+            << bx << "x" << by << " at " << x << "," << y << ": " << camera->LastError;
+      }
+    }
     Release(camera);
   }
 }

@@ -23,8 +23,11 @@ namespace readouttest {
 
 using tqsim::Bytes;
 
-// Sizes divisible by every binning factor 1 to 4 (and by the step 8 of kind 16).
+// Sizes divisible by every binning factor 1 to 4 (and by the step 8 of kind
+// 16), but for g5-odd, whose sensor is no multiple of the window step.
 inline constexpr const char* kCameras = R"({"cameras": [
+  {"name": "g5-odd", "class": 1, "product_id": "0x0C21", "camera_id": 521,
+   "width": 610, "height": 242, "versions": ["0x0507", 1, 1, 2]},
   {"name": "g3", "class": 1, "product_id": "0x0C00", "camera_id": 301,
    "width": 600, "height": 240, "versions": ["0x0307", 1, 1, 2]},
   {"name": "g2-whole", "class": 1, "product_id": "0x0C03", "camera_id": 201,

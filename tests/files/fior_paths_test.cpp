@@ -33,12 +33,23 @@ TEST(FiorPaths, SplitPath) {
       {"/tq.ini", "/", "tq.ini"},
       {"a/b", "a", "b"},
       {"", "", ""},
+      {"\\file", "\\file", ""},  // a separator before index 2 leaves no name
+      {"a\\b", "a\\b", ""},
+      {"\\", "\\", ""},
+      {"ab\\c", "ab\\", "c"},
+      {"C:/f", "C:/", "f"},
   };
   for (const Case& c : cases) {
     char dir[kHigh + 1], name[kHigh + 1];
     FIOR::SplitPathA(kHigh, c.path, kHigh, dir, kHigh, name);
     EXPECT_STREQ(dir, c.dir) << c.path;
     EXPECT_STREQ(name, c.name) << c.path;
+    const std::string path = c.path;
+    const std::u16string wide(path.begin(), path.end());
+    char16_t wdir[kHigh + 1], wname[kHigh + 1];
+    FIOR::SplitPathW(kHigh, wide.c_str(), kHigh, wdir, kHigh, wname);
+    EXPECT_EQ(std::string(wdir, wdir + std::u16string(wdir).size()), c.dir) << c.path;
+    EXPECT_EQ(std::string(wname, wname + std::u16string(wname).size()), c.name) << c.path;
   }
   char16_t dir[8], name[7];  // W form; the name fills its buffer without terminator
   FIOR::SplitPathW(30, u"C:\\\u00e9t\u00e9\\f\u00fcr.ini", 7, dir, 6, name);

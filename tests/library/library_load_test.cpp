@@ -1,17 +1,21 @@
 // What loading the library does to a host process, seen from separate hosts.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "common/temp_bus_root.h"
 #include "driver/support/child_process.h"
 
 namespace {
 
 using tqtest::ChildProcess;
 
-std::string RunHost(const std::vector<std::string>& argv) {
-  ChildProcess host(argv, "");
+std::string RunHost(const std::vector<std::string>& argv, const std::string& bus = "") {
+  ChildProcess host(argv, bus);
   host.CloseInput();
   const std::string line = host.ReadLine();
   EXPECT_EQ(host.Wait(), 0) << argv[0];
@@ -33,15 +37,35 @@ TEST(LibraryLoad, TheHostKeepsItsLocaleAndTheLibraryFollowsTheEnvironment) {
   unsetenv("LC_ALL");
 }
 
+// Each round loads the library, opens a camera of a simulator on a private
+// bus and unloads the library again: no descriptor, thread or mapping of the
+// library outlives the last round, and every round connects afresh.
 TEST(LibraryLoad, LoadingAndUnloadingLeavesNothingBehind) {
-  const std::string counts = RunHost({DL_CYCLE_PATH, TQUSB_LIBRARY_PATH, "100"});
-  int fdsBefore = -1, fdsAfter = -2, threadsBefore = -1, threadsAfter = -2;
-  ASSERT_EQ(std::sscanf(counts.c_str(), "fds=%d,%d threads=%d,%d", &fdsBefore, &fdsAfter,
-                        &threadsBefore, &threadsAfter),
-            4)
+  TempBusRoot bus;
+  std::vector<std::string> argv{DL_CYCLE_PATH, TQUSB_LIBRARY_PATH, "10"};
+  std::unique_ptr<ChildProcess> sim;
+#ifdef TQSIM_PATH
+  sim = std::make_unique<ChildProcess>(
+      std::vector<std::string>{TQSIM_PATH, "serve", "--bus", bus.Path(), "--time-scale", "0"},
+      bus.Path());
+  ASSERT_EQ(sim->ReadLine().rfind("tqsim: ", 0), 0u) << "simulator did not start";
+  argv.push_back("2003");
+#endif
+  const std::string counts = RunHost(argv, bus.Path());
+  int fdsBefore = -1, fdsAfter = -2, threadsBefore = -1, threadsAfter = -2, connected = -1,
+      mapped = -1;
+  ASSERT_EQ(std::sscanf(counts.c_str(), "fds=%d,%d threads=%d,%d connected=%d mapped=%d",
+                        &fdsBefore, &fdsAfter, &threadsBefore, &threadsAfter, &connected, &mapped),
+            6)
       << counts;
   EXPECT_EQ(fdsAfter, fdsBefore);
   EXPECT_EQ(threadsAfter, threadsBefore);
+  EXPECT_EQ(mapped, 0);
+  EXPECT_EQ(connected, sim ? 10 : 0);
+  if (sim) {
+    sim->Signal(SIGTERM);
+    sim->Wait();
+  }
 }
 
 }  // namespace

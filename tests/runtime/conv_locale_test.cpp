@@ -5,9 +5,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -59,6 +61,28 @@ class ConvLocale : public testing::Test {
       unsetenv("LOCPATH");
   }
 
+  // A locale for every category with a decimal comma, as a host may set for
+  // the whole process, compiled into its own directory. Empty when localedef
+  // is missing.
+  static const std::string& CommaLocaleDir() {
+    static const std::string dir = [] {
+      comma_ = std::make_unique<TempDir>();
+      std::string source = "comment_char %\nescape_char /\n";
+      for (const char* category :
+           {"LC_CTYPE", "LC_COLLATE", "LC_TIME", "LC_MONETARY", "LC_MESSAGES"})
+        source += std::string(category) + "\ncopy \"POSIX\"\nEND " + category + "\n";
+      source +=
+          "LC_NUMERIC\ndecimal_point \",\"\nthousands_sep \".\"\ngrouping 3;3\nEND LC_NUMERIC\n";
+      comma_->Write("source", source);
+      const std::string command = "localedef -c -i '" + (*comma_ / "source") + "' -f UTF-8 '" +
+                                  (*comma_ / "comma.UTF-8") + "' >/dev/null 2>&1";
+      (void)std::system(command.c_str());  // warns (exit 1) about the categories left out
+      return std::filesystem::exists(*comma_ / "comma.UTF-8/LC_NUMERIC") ? comma_->path()
+                                                                         : std::string();
+    }();
+    return dir;
+  }
+
   static void TearDownTestSuite() {
     if (arabic_ != kNoLocale) freelocale(arabic_);
     if (c_ != kNoLocale) freelocale(c_);
@@ -68,6 +92,7 @@ class ConvLocale : public testing::Test {
   static inline locale_t c_ = kNoLocale;
   static inline locale_t arabic_ = kNoLocale;
   static inline std::unique_ptr<TempDir> dir_;
+  static inline std::unique_ptr<TempDir> comma_;
 };
 
 struct LocaleCase {
@@ -146,6 +171,45 @@ TEST_F(ConvLocale, SwitchStaysOnTheCallingThread) {
   char text[32];
   std::snprintf(text, sizeof text, "%.1f", 2.5);
   EXPECT_STREQ(text, "2.5");
+}
+
+// A host that sets a decimal-comma locale for the whole process still gets
+// '.' from every formatter of the library, and the parser reads it back.
+TEST_F(ConvLocale, HostLocaleWithDecimalCommaKeepsThePoint) {
+  if (CommaLocaleDir().empty()) GTEST_SKIP() << "localedef could not build the test locale";
+  setenv("LOCPATH", CommaLocaleDir().c_str(), 1);
+#if defined(__SANITIZE_ADDRESS__)
+  __lsan_disable();  // glibc keeps its copy of LOCPATH for good
+#endif
+  {
+    ScopedLocale host(LC_ALL, "comma.UTF-8");
+    ASSERT_TRUE(host.ok());
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "%.1f", 1.5);
+    ASSERT_STREQ(probe, "1,5") << "the host's locale is not in force";
+
+    // The A forms (parsed back) and one W form; every formatter shares one path.
+    char fix[16], corrFix[16], sci[16], general[16];
+    char16_t wide[16];
+    Str::FixRealToStrA(1.5, 2, 15, fix, nullptr);
+    Str::CorrFixRealToStrA(2.675, 2, 15, corrFix, nullptr);
+    Str::RealToStrA(-1.25, 6, 0, 15, sci, nullptr);
+    Str::CorrectedRealToStrA(1234.5, 6, 0, 15, general, nullptr);
+    Str::RealToStrW(-1.25, 6, 0, 15, wide, nullptr);
+    EXPECT_EQ(std::u16string(wide), u"-1.25E+0");
+    const std::pair<const char*, std::string> texts[] = {
+        {fix, "1.50"}, {corrFix, "2.67"}, {sci, "-1.25E+0"}, {general, "1234.5"}};
+    for (const auto& [text, expected] : texts) {
+      EXPECT_EQ(text, expected);
+      unsigned char parsed = 0;
+      Str::StrToRealA(15, text, &parsed);
+      EXPECT_EQ(parsed, 1) << expected;
+    }
+  }
+#if defined(__SANITIZE_ADDRESS__)
+  __lsan_enable();
+#endif
+  unsetenv("LOCPATH");
 }
 
 TEST_F(ConvLocale, NaNIsRefusedAndTheBufferLeftAlone) {

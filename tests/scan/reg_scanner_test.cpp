@@ -1,7 +1,9 @@
 // Registry scanners over the registry file: typed values as they appear in
 // the file, sections, backups, failures, and writers in two processes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "files/temp_dir.h"
 #include "tqusb/containers/vcom.h"
@@ -115,6 +118,8 @@ TEST_F(RegScannerTest, TypedValuesRoundTripThroughTheFile) {
   CRegScannerA writer;
   ASSERT_TRUE(writer.Create(0, "", kPathHigh, kPath, HKEY_CURRENT_USER));
   for (const Case& c : cases) EXPECT_TRUE(c.set(writer)) << c.line;
+  unsigned char two[2] = {1, 0};
+  EXPECT_TRUE(writer.SetKeyData(1, "D2", two, 2, vscan::REG_DWORD));
   writer.Done();
   const std::string text = Read();
   CRegScannerA reader;
@@ -128,6 +133,9 @@ TEST_F(RegScannerTest, TypedValuesRoundTripThroughTheFile) {
   char small[4] = "abc";
   EXPECT_FALSE(reader.GetKeyCard(0, "S", &card)) << "a string is not a number";
   EXPECT_FALSE(reader.GetKeyCard(0, "P", &card)) << "a 64-bit value is not a 32-bit one";
+  EXPECT_FALSE(reader.GetKeyCard(1, "D2", &card)) << "a dword of two bytes";
+  EXPECT_FALSE(reader.GetKeyRect(0, "R", &rect)) << "8 bytes are no rectangle";
+  EXPECT_EQ(rect.width, 640);
   EXPECT_FALSE(reader.GetKeyStr(0, "T", 3, small)) << "too long for the buffer";
   EXPECT_EQ(card, 42u);
   EXPECT_STREQ(small, "abc");
@@ -228,37 +236,71 @@ TEST_F(RegScannerTest, FailuresLeaveTheFileAndTheScannerAlone) {
   s.Done();
 }
 
-// Two processes set different values of one key at the same time; the lock
-// and the fresh read under it keep every value.
+// Processes set values in one key at the same time; the lock and the fresh
+// read under it keep every value. In the second row the key is missing and
+// another writer creates it while the processes read the (large) file: they
+// must open the key it created for writing, not for reading only.
 TEST_F(RegScannerTest, ConcurrentWritersLoseNothing) {
-  constexpr int kValues = 40;
-  pid_t children[2];
-  for (int p = 0; p < 2; ++p) {
-    children[p] = fork();
-    ASSERT_GE(children[p], 0);
-    if (children[p] == 0) {
-      CRegScannerA s;
-      bool ok = s.Create(0, "", kPathHigh, kPath, HKEY_CURRENT_USER);
-      for (int i = 0; ok && i < kValues; ++i) {
-        std::string name = std::to_string(p) + "_" + std::to_string(i);
-        ok = s.SetKeyInt(static_cast<unsigned>(name.size()), name.c_str(), i);
-      }
-      s.Done();
-      _exit(ok ? 0 : 1);
+  std::string others = std::string(kHeader) + "[HKEY_CURRENT_USER\\Other]\n";
+  for (int i = 0; i < 20000; ++i) others += "\"v" + std::to_string(i) + "\"=dword:00000001\n";
+  const std::string created = others + "\n[HKEY_CURRENT_USER\\" + kPath + "]\n";
+  struct Case {
+    int processes, values;
+    bool keyCreatedMeanwhile;
+  } cases[] = {{2, 40, false}, {16, 1, true}};
+  for (const Case& c : cases) {
+    Write(c.keyCreatedMeanwhile ? others : kHeader);
+    int lock = open((file_ + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_GE(lock, 0);
+    if (c.keyCreatedMeanwhile) {
+      ASSERT_EQ(flock(lock, LOCK_EX), 0);
     }
+    int go[2];
+    ASSERT_EQ(pipe(go), 0);
+    std::vector<pid_t> children;
+    for (int p = 0; p < c.processes; ++p) {
+      pid_t child = fork();
+      ASSERT_GE(child, 0);
+      if (child == 0) {
+        close(go[1]);
+        char byte;
+        while (read(go[0], &byte, 1) < 0) {
+        }
+        CRegScannerA s;
+        bool ok = s.Create(0, "", kPathHigh, kPath, HKEY_CURRENT_USER);
+        for (int i = 0; ok && i < c.values; ++i) {
+          std::string name = std::to_string(p) + "_" + std::to_string(i);
+          ok = s.SetKeyInt(static_cast<unsigned>(name.size()), name.c_str(), i);
+        }
+        s.Done();
+        _exit(ok ? 0 : 1);
+      }
+      children.push_back(child);
+    }
+    close(go[0]);
+    close(go[1]);  // releases every child at once
+    if (c.keyCreatedMeanwhile) {
+      usleep(5000);  // they are reading the file now; the writer holds the lock
+      dir_.Write("tqusb/new.reg", created);
+      ASSERT_EQ(rename((dir_ / "tqusb/new.reg").c_str(), file_.c_str()), 0);
+      flock(lock, LOCK_UN);
+    }
+    close(lock);
+    int failed = 0;
+    for (pid_t child : children) {
+      int status = 0;
+      waitpid(child, &status, 0);
+      failed += !(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    CRegScannerA s;
+    ASSERT_TRUE(s.Init(0, "", kPathHigh, kPath, HKEY_CURRENT_USER));
+    char name[16];
+    int count = 0;
+    while (s.EnumKey(15, name, 0, count)) ++count;
+    s.Done();
+    EXPECT_EQ(failed, 0) << c.processes;
+    EXPECT_EQ(count, c.processes * c.values) << c.processes;
   }
-  for (pid_t child : children) {
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
-  CRegScannerA s;
-  ASSERT_TRUE(s.Init(0, "", kPathHigh, kPath, HKEY_CURRENT_USER));
-  char name[16];
-  int count = 0;
-  while (s.EnumKey(15, name, 0, count)) ++count;
-  EXPECT_EQ(count, 2 * kValues);
-  s.Done();
 }
 
 TEST_F(RegScannerTest, ExecStrByExtension) {

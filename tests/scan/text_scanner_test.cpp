@@ -1,9 +1,12 @@
 // INI scanners: files loaded, looked up, edited and saved, compared byte for byte.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
+#include <filesystem>
+#include <functional>
 #include <string>
 
 #include "files/temp_dir.h"
@@ -14,6 +17,9 @@ namespace {
 
 using vscan::CTextScanner;
 using vscan::CTextScannerW;
+
+const std::string kSaved = "[S]\r\nk = new\r\n";
+constexpr unsigned kNobody = 65534;
 
 class TextScannerTest : public ::testing::Test {
  protected:
@@ -156,6 +162,74 @@ TEST_F(TextScannerTest, FailuresKeepTheScannerUsable) {
     EXPECT_FALSE(s.SaveModified()) << "a read-only file is not replaced";
   }
   s.Done();
+}
+
+// A save changes the file that is there, whatever way it writes: links,
+// mode, owner and other names stay, and a file this user may write saves
+// even in a directory this user may not.
+TEST_F(TextScannerTest, SavingKeepsTheFileItself) {
+  namespace fs = std::filesystem;
+  chmod(dir_.path().c_str(), 0755);  // the unprivileged row must reach its directory
+  struct Case {
+    const char* what;
+    const char* opened;
+    std::function<void()> setUp;
+    std::function<bool()> kept;
+    bool asOtherUser = false;
+  } cases[] = {
+      {"a symbolic link stays one; its target gets the text", "link.ini",
+       [&] { fs::create_symlink(dir_ / "target.ini", dir_ / "link.ini"); },
+       [&] { return fs::is_symlink(dir_ / "link.ini") && dir_.Read("target.ini") == kSaved; }},
+      {"mode 0640 stays", "mode.ini", [&] { chmod((dir_ / "mode.ini").c_str(), 0640); },
+       [&] {
+         struct stat st {};
+         return stat((dir_ / "mode.ini").c_str(), &st) == 0 && (st.st_mode & 07777) == 0640;
+       }},
+      {"another hard link sees the text", "one.ini",
+       [&] { fs::create_hard_link(dir_ / "one.ini", dir_ / "other.ini"); },
+       [&] { return dir_.Read("other.ini") == kSaved; }},
+      {"another user's file keeps its owner", "owned.ini",
+       [&] {
+         ASSERT_EQ(chown((dir_ / "owned.ini").c_str(), kNobody, kNobody), geteuid() == 0 ? 0 : -1);
+       },
+       [&] {
+         struct stat st {};
+         return stat((dir_ / "owned.ini").c_str(), &st) == 0 &&
+                st.st_uid == (geteuid() == 0 ? kNobody : geteuid());
+       }},
+      {"a writable file in a read-only directory saves", "ro/file.ini",
+       [&] {
+         chmod((dir_ / "ro/file.ini").c_str(), 0666);
+         chmod((dir_ / "ro").c_str(), 0555);
+       },
+       [&] { return dir_.Read("ro/file.ini") == kSaved; }, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string real = c.opened == std::string("link.ini") ? "target.ini" : c.opened;
+    dir_.Write(real, "[S]\nk=old\n");
+    c.setUp();
+    const std::string path = dir_ / c.opened;
+    auto save = [&] {
+      CTextScanner s;
+      bool ok = s.Init(static_cast<unsigned>(path.size()), path.c_str()) &&
+                s.SetKeyStr(0, "k", 2, "new") && s.SaveModified();
+      s.Done();
+      return ok;
+    };
+    if (c.asOtherUser && geteuid() == 0) {
+      pid_t child = fork();
+      ASSERT_GE(child, 0);
+      if (child == 0) _exit(setgid(kNobody) == 0 && setuid(kNobody) == 0 && save() ? 0 : 1);
+      int status = 0;
+      waitpid(child, &status, 0);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    } else {
+      EXPECT_TRUE(save());
+    }
+    EXPECT_TRUE(c.kept());
+  }
+  chmod((dir_ / "ro").c_str(), 0755);
 }
 
 TEST_F(TextScannerTest, WideScannerKeepsTheFileEncoding) {

@@ -30,6 +30,7 @@ TEST(SimConfig, RejectsBadEntries) {
       sized + R"("image": {"sky": 1}}]})",
       sized + R"("gps": {"latitude": 91}}]})",
       sized + R"("gps": {"present": 1}}]})",
+      sized + R"("gps": {"present": true}}]})",  // generation 1 has no receiver
   };
   for (const std::string& text : bad) {
     const ConfigResult r = ParseConfig(text);

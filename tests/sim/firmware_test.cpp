@@ -29,6 +29,9 @@ TEST(SimFirmware, StatusOfUnknownOpcodesBadParametersAndIndices) {
   twoModes.versions = {0x0401, 0, 0, 1};
   twoModes.readModes.clear();
   DeriveModel(twoModes);
+  CameraModel receiver = g5;  // capability bit 2: a receiver is fitted
+  receiver.caps = 4;
+  DeriveModel(receiver);
   struct Case {
     const CameraModel* model;
     Bytes request;
@@ -62,6 +65,12 @@ TEST(SimFirmware, StatusOfUnknownOpcodesBadParametersAndIndices) {
       {&g1, {0x18, 0x10, 0, 17}, kInvalidParameter},
       {&g1, {0x19, 20}, kOk},  // kind 3: delay only
       {&g1, {0x19, 10, 20}, kInvalidParameter},
+      {&g4, {0x2D}, kUnknownInstruction},  // neither counter nor receiver
+      {&g5, {0x2A}, kUnknownInstruction},  // a counter without a receiver
+      {&g5, {0x2C}, kUnknownInstruction},
+      {&g5, {0x2D}, kOk},
+      {&receiver, {0x2B}, kOk},
+      {&receiver, {0x2C}, kOk},
   };
   for (const Case& c : cases) {
     SimClock clock = SimClock::Frozen();

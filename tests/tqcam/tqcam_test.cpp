@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -51,6 +52,11 @@ struct FitsImage {
     int status = 0;
     if (fits_read_key(file, TDOUBLE, key, &v, nullptr, &status)) return std::nullopt;
     return v;
+  }
+  std::string Comment(const char* key) const {
+    char v[FLEN_VALUE] = {}, comment[FLEN_COMMENT] = {};
+    int status = 0;
+    return fits_read_keyword(file, key, v, comment, &status) ? "" : comment;
   }
   std::string Text(const char* key) const {
     char v[FLEN_VALUE] = {};
@@ -106,9 +112,12 @@ class TqcamTest : public testing::Test {
   }
 
   // tqcam with standard output on the child's pipe, standard error in a file.
-  static std::unique_ptr<ChildProcess> Start(const std::vector<std::string>& args) {
+  static std::unique_ptr<ChildProcess> Start(const std::vector<std::string>& args,
+                                             const std::vector<std::string>& env = {}) {
     std::vector<std::string> argv = {"/bin/sh", "-c", "exec \"$@\" 2>'" + dir_ + "/err'", "sh",
-                                     TQCAM_BINARY};
+                                     "env"};
+    argv.insert(argv.end(), env.begin(), env.end());
+    argv.push_back(TQCAM_BINARY);
     argv.insert(argv.end(), args.begin(), args.end());
     return std::make_unique<ChildProcess>(argv, bus_);
   }
@@ -117,8 +126,9 @@ class TqcamTest : public testing::Test {
     return {std::istreambuf_iterator<char>(in), {}};
   }
   // Runs tqcam to its end; its few lines of output wait in the pipe.
-  static RunResult Tqcam(const std::vector<std::string>& args) {
-    const std::unique_ptr<ChildProcess> tqcam = Start(args);
+  static RunResult Tqcam(const std::vector<std::string>& args,
+                         const std::vector<std::string>& env = {}) {
+    const std::unique_ptr<ChildProcess> tqcam = Start(args, env);
     tqcam->CloseInput();
     RunResult r;
     r.status = tqcam->Wait();
@@ -170,8 +180,9 @@ TEST_F(TqcamTest, CaptureWritesTheLibrarysPixelsAndTheHeader) {
   for (const Case& c : cases) {
     SCOPED_TRACE("camera " + std::to_string(c.id) + " roi " + c.roi);
     const std::string path = out_ + "/" + std::to_string(c.id) + ".fits";
-    std::vector<std::string> args = {"capture", std::to_string(c.id),  "-t", "1",
-                                     "--bin",   std::to_string(c.bin), "-o", path};
+    std::vector<std::string> args = {"capture",    std::to_string(c.id),  "-t", "1",
+                                     "--bin",      std::to_string(c.bin), "-o", path,
+                                     "--overwrite"};
     if (!c.roi.empty()) args.insert(args.end(), {"--roi", c.roi});
     const double before = Now();
     const RunResult r = Tqcam(args);
@@ -202,17 +213,6 @@ TEST_F(TqcamTest, CaptureWritesTheLibrarysPixelsAndTheHeader) {
   }
 }
 
-TEST_F(TqcamTest, EightBitReadModeAndPreview) {
-  const std::string path = out_ + "/eight.fits";
-  const RunResult r =
-      Tqcam({"capture", "1103", "-t", "0.1", "--mode", "8-bit", "--8bit", "--png", "-o", path});
-  ASSERT_EQ(r.status, 0) << r.err;
-  const FitsImage fits(path);
-  EXPECT_EQ(fits.bitpix, BYTE_IMG);
-  EXPECT_EQ(fits.Text("READMODE"), "8-bit");
-  EXPECT_TRUE(fs::exists(out_ + "/eight.png"));
-}
-
 TEST_F(TqcamTest, AccessoryKeywords) {
   auto temperature = [] {
     TQCAMERA camera = Initialize(1190);
@@ -240,25 +240,102 @@ TEST_F(TqcamTest, AccessoryKeywords) {
 
 TEST_F(TqcamTest, BadInputGivesOneLineAndNoFile) {
   std::ofstream(out_ + "/plain") << "a file, not a directory";
+  std::ofstream(out_ + "/taken.fits") << "an earlier capture";
+  const std::string a = out_ + "/a.fits";
   struct Case {
     std::vector<std::string> args;
     std::string says;
+    int status = 2;
   };
   const Case cases[] = {
-      {{"capture", "4242", "-t", "1", "-o", out_ + "/a.fits"}, "camera 4242"},
-      {{"info", "4242"}, "camera 4242"},
-      {{"capture", "1104", "-t", "1", "--roi", "700,0,100,10", "-o", out_ + "/a.fits"}, "outside"},
-      {{"capture", "1104", "-t", "1", "-o", out_ + "/plain/a.fits"}, "cannot write"},
-      {{"capture", "1104", "-t", "-1", "-o", out_ + "/a.fits"}, "exposure time"},
-      {{"capture", "1104", "-t", "1", "--bin", "0", "-o", out_ + "/a.fits"}, "binning"},
+      {{"capture", "4242", "-t", "1", "-o", a}, "camera 4242", 1},
+      {{"info", "4242"}, "camera 4242", 1},
+      {{"gps", "1222"}, "camera 1222 has no GPS receiver", 1},
+      {{"capture", "1104", "-t", "1", "--roi", "700,0,100,10", "-o", a}, "outside"},
+      {{"capture", "1104", "-t", "1", "-o", out_ + "/plain/a.fits"}, "not a folder"},
+      {{"capture", "1104", "-t", "1", "-o", out_ + "/none/a.fits"}, "No such file or directory"},
+      {{"capture", "1104", "-t", "1", "-o", out_ + "/taken.fits"}, "--overwrite"},
+      {{"capture", "1104", "-t", "-1", "-o", a}, "exposure time"},
+      {{"capture", "12019", "-t", "9", "-o", a}, "exposes from 0 s to 8.19187 s"},
+      {{"capture", "1104", "-t", "1", "--bin", "0", "-o", a}, "binning"},
+      {{"capture", "1104", "-t", "1", "--bin", "2x5", "-o", a}, "bins at most 4x4"},
+      {{"capture", "1104", "-t", "1", "--temp", "-5", "-o", a}, "has no cooler"},
+      {{"capture", "1190", "-t", "1", "--temp", "70", "-o", a}, "to 58.2 C"},
+      {{"capture", "1190", "-t", "1", "--gain", "241", "-o", a}, "takes 0 to 240"},
+      {{"capture", "1190", "-t", "1", "--filter", "7", "-o", a}, "has positions 0 to 6"},
+      {{"capture", "12019", "-t", "1", "--8bit", "-o", a}, "has no 8-bit read mode"},
+      {{"capture", "1190", "-t", "1", "--wait-temp", "-o", a}, "--wait-temp requires --temp"},
+      {{"capture", "1104", "-t", "1", "--delay", "2", "-o", a}, "--delay requires --count"},
+      {{"capture", "1104", "--bias", "-t", "1", "-o", a}, "--bias"},
+      {{"capture", "1104", "-t", "0", "--count", "2", "--delay", "-1", "-o", a}, "delay -1 s"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args[0] + " " + c.args[1] + " ... " + c.says);
     const RunResult r = Tqcam(c.args);
-    EXPECT_GT(r.status, 0);
+    EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
-    EXPECT_EQ(OutputFiles(), std::vector<std::string>{"plain"});
+    EXPECT_EQ(OutputFiles().size(), 2u);
+  }
+}
+
+// The header follows the camera: the widest read mode unless one is named,
+// the vertical binning factor, and the time source the camera has.
+TEST_F(TqcamTest, HeaderFollowsTheCamera) {
+  const struct {
+    std::vector<std::string> args;
+    std::string header;
+  } cases[] = {
+      {{"1190", "--bin", "4", "--roi", "0,0,100,8"},
+       "16 12-bit slow 4x4 8 Light Frame, host clock, site 0"},
+      {{"1104", "--bin", "1x2"}, "16  1x2 240 Light Frame, host clock, site 0"},
+      {{"1103", "--mode", "8-bit", "--8bit", "--png"},
+       "8 8-bit 1x1 1024 Light Frame, host clock, site 0"},
+      {{"1226", "--roi", "0,0,600,8", "--flat"},
+       "16 12-bit slow 1x1 8 Flat Field, camera time stamp, site 1"},
+      {{"1222", "--roi", "0,0,600,8", "--bias"}, "16  1x1 8 Bias Frame, host clock, site 0"},
+  };
+  for (const auto& c : cases) {
+    const std::string path = out_ + "/h" + c.args[0] + ".fits";
+    std::vector<std::string> args = {"capture", "-o", path};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    if (c.args.back() != "--bias") args.insert(args.end(), {"-t", "0.01"});
+    const RunResult r = Tqcam(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const FitsImage f(path);
+    const std::string date = f.Comment("DATE-OBS");
+    EXPECT_EQ(std::to_string(f.bitpix == SHORT_IMG ? 16 : f.bitpix) + " " + f.Text("READMODE") +
+                  " " + f.Text("XBINNING") + "x" + f.Text("YBINNING") + " " +
+                  std::to_string(f.height) + " " + f.Text("IMAGETYP") + "," +
+                  date.substr(date.rfind(',') + 1) + ", site " +
+                  std::to_string(f.Number("SITELAT").has_value()),
+              c.header);
+  }
+  // 16-bit data: the binned sums go beyond what 8-bit samples could reach.
+  const FitsImage wide(out_ + "/h1190.fits");
+  EXPECT_GT(*std::max_element(wide.pixels.begin(), wide.pixels.end()), 255);
+  EXPECT_TRUE(fs::exists(out_ + "/h1103.png"));
+}
+
+// A disk that fills up at any point of the file: no "saved", a failure that
+// names the cause, and no file left behind, the temporary one included.
+TEST_F(TqcamTest, FullDiskLeavesNoFile) {
+  // A leftover of a killed run (its process id is above any the kernel gives).
+  const std::string leftover = out_ + "/.old.fits.tqcam-99999999-abcdef";
+  std::ofstream(leftover) << "partial";
+  // The preloaded library goes before a sanitizer's run-time library.
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  const std::string options =
+      std::string("ASAN_OPTIONS=") + (asan ? asan : "") + ":verify_asan_link_order=0";
+  for (const char* bytes : {"0", "1000", "2880", "100000", "724319"}) {
+    SCOPED_TRACE(bytes);
+    const RunResult r = Tqcam({"capture", "1104", "-t", "0", "-o", out_ + "/full.fits"},
+                              {"LD_PRELOAD=" TQCAM_DISK_FULL_SHIM, options,
+                               std::string("TQCAM_TEST_DISK_BYTES=") + bytes});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("No space left on device"), std::string::npos) << r.err;
+    EXPECT_TRUE(OutputFiles().empty());
   }
 }
 

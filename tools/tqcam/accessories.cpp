@@ -30,6 +30,7 @@ void PrintCooling(const Camera& camera, double elapsed) {
 int Cool(uint32_t id, std::optional<double> setPoint, bool watch, double seconds) {
   const Camera camera(id);
   if (setPoint) {
+    CheckSetPoint(camera, *setPoint);
     camera.Check(SetTemperature(camera.Handle(), static_cast<float>(*setPoint)), "set point");
     std::printf("camera %u: set point %.1f C\n", id, *setPoint);
   }
@@ -61,7 +62,7 @@ int MoveFilter(uint32_t id, const std::string& filter) {
   }
   std::string name;
   const uint32_t position = ResolveFilter(camera, filter, &name);
-  if (position > 255) throw Failure("filter " + filter + ": no such position");
+  CheckFilterPosition(camera, position);
   {
     interrupt::Blocking blocking;
     camera.Check(SetFilter(camera.Handle(), static_cast<uint8_t>(position)), "filter " + filter);
@@ -75,8 +76,10 @@ int Guide(uint32_t id, int firstAxis, int secondAxis) {
   constexpr int kMin = std::numeric_limits<int16_t>::min(),
                 kMax = std::numeric_limits<int16_t>::max();
   if (firstAxis < kMin || firstAxis > kMax || secondAxis < kMin || secondAxis > kMax)
-    throw Failure("guide: axis values run from -32768 to 32767");
+    throw Failure("guide: axis values run from -32768 to 32767", kUsageStatus);
   const Camera camera(id);
+  if (!camera.Caps().guidePort)
+    throw Failure("guide: camera " + std::to_string(id) + " has no guiding port", kUsageStatus);
   TQCAMERA h = camera.Handle();
   camera.Check(
       MoveTelescope(h, static_cast<uint16_t>(firstAxis), static_cast<uint16_t>(secondAxis)),
@@ -93,6 +96,8 @@ int Guide(uint32_t id, int firstAxis, int secondAxis) {
 
 int ShowGps(uint32_t id) {
   const Camera camera(id);
+  if (!camera.Caps().gps)
+    throw Failure("gps: camera " + std::to_string(id) + " has no GPS receiver");
   double latitude = 0, longitude = 0, altitude = 0, second = 0;
   int32_t year = 0, month = 0, day = 0;
   uint32_t hour = 0, minute = 0, satellites = 0;

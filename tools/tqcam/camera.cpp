@@ -46,6 +46,13 @@ Camera::Camera(uint32_t id) : id_(id) {
     handle_ = nullptr;
     throw Failure("camera " + std::to_string(id) + ": " + why);
   }
+  caps_.size = sizeof caps_;
+  if (!tqGetCameraCaps(handle_, &caps_)) {
+    const std::string why = LastError();
+    Release(handle_);
+    handle_ = nullptr;
+    throw Failure("camera " + std::to_string(id) + ": " + why);
+  }
 }
 
 Camera::~Camera() {
@@ -84,18 +91,6 @@ std::optional<std::string> Camera::String(uint32_t index) const {
   std::array<char, 64> text{};
   if (!GetStringParameter(handle_, index, text.size() - 1, text.data())) return std::nullopt;
   return Trimmed(text.data(), text.size());
-}
-
-int Camera::Generation() const {
-  // Each generation answers a different set of indices: only generation 0
-  // lacks boolean 10, only generation 1 lacks integer 11, only generation 5
-  // gives integer 14 as 100, and of the rest generation 4 alone has boolean
-  // 4 set and generation 3 alone boolean 5.
-  if (!Boolean(TQ_BOOL_MODEL_FLAG_10)) return 0;
-  if (!Integer(TQ_INT_CONSTANT_11)) return 1;
-  if (Integer(TQ_INT_CONSTANT_14) == 100u) return 5;
-  if (Boolean(TQ_BOOL_MODEL_FLAG_4).value_or(false)) return 4;
-  return Boolean(TQ_BOOL_MODEL_FLAG_5).value_or(false) ? 3 : 2;
 }
 
 std::vector<std::string> Camera::ReadModes() const {

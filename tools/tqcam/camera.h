@@ -42,8 +42,9 @@ class Camera {
   std::optional<bool> Boolean(uint32_t index) const;
   std::optional<std::string> String(uint32_t index) const;
 
-  // Protocol generation 0..5, told apart by which parameters it answers.
-  int Generation() const;
+  // What the camera is and can do, as the library describes it.
+  const TQCAMERACAPS& Caps() const { return caps_; }
+  int Generation() const { return caps_.generation; }
   uint32_t SensorWidth() const { return Integer(TQ_INT_WIDTH).value_or(0); }
   uint32_t SensorHeight() const { return Integer(TQ_INT_HEIGHT).value_or(0); }
   std::string Model() const { return String(TQ_STRING_MODEL_TEXT).value_or(""); }
@@ -54,6 +55,7 @@ class Camera {
  private:
   uint32_t id_;
   TQCAMERA handle_ = nullptr;
+  TQCAMERACAPS caps_{};
 };
 
 }  // namespace tqcam

@@ -14,18 +14,39 @@
 #include "output_file.h"
 #include "parameters.h"
 #include "png_preview.h"
+#include "progress.h"
 
 namespace tqcam {
 
 namespace {
 
 struct CaptureSettings {
+  double exposure = 0.0;
   Binning binning;
   Window window;
-  std::string modeName;
+  ReadModeChoice mode;
+  std::optional<uint32_t> filter;
   std::string filterName;
-  bool filterSet = false;
 };
+
+struct TypeName {
+  FrameType type;
+  const char* token;      // {type} in output names
+  const char* imageType;  // IMAGETYP
+  bool light;             // shutter open
+};
+constexpr TypeName kTypes[] = {
+    {FrameType::Light, "light", "Light Frame", true},
+    {FrameType::Dark, "dark", "Dark Frame", false},
+    {FrameType::Bias, "bias", "Bias Frame", false},
+    {FrameType::Flat, "flat", "Flat Field", true},
+};
+
+const TypeName& NameOf(FrameType type) {
+  for (const TypeName& t : kTypes)
+    if (t.type == type) return t;
+  return kTypes[0];
+}
 
 std::string Printf(const char* format, double value) {
   char text[80];
@@ -90,10 +111,27 @@ FitsKeyword StartTime(const Camera& camera, const ExposureResult& exposure) {
   int32_t year = 0, month = 0, day = 0;
   uint32_t hour = 0, minute = 0;
   double second = 0;
-  if (GetImageTimeStamp(camera.Handle(), &year, &month, &day, &hour, &minute, &second))
+  // Only a camera with a GPS receiver stamps its images.
+  if (camera.Caps().gps &&
+      GetImageTimeStamp(camera.Handle(), &year, &month, &day, &hour, &minute, &second))
     return {"DATE-OBS", FitsTime(year, month, day, hour, minute, second),
             "UTC start of exposure, camera time stamp"};
   return {"DATE-OBS", FitsTime(exposure.hostStart), "UTC start of exposure, host clock"};
+}
+
+// SITELAT and SITELONG from the camera's receiver, when it has a valid fix.
+void AddSite(const Camera& camera, std::vector<FitsKeyword>& keys) {
+  if (!camera.Caps().gps) return;
+  double latitude = 0, longitude = 0, altitude = 0, second = 0;
+  int32_t year = 0, month = 0, day = 0;
+  uint32_t hour = 0, minute = 0, satellites = 0;
+  bool valid = false;
+  if (!GetGPSData(camera.Handle(), &latitude, &longitude, &altitude, &year, &month, &day, &hour,
+                  &minute, &second, &satellites, &valid) ||
+      !valid)
+    return;
+  keys.push_back({"SITELAT", latitude, "site latitude in degrees north, camera GPS"});
+  keys.push_back({"SITELONG", longitude, "site longitude in degrees east, camera GPS"});
 }
 
 std::string VersionText(const Camera& camera, std::span<const uint32_t> indices) {
@@ -106,10 +144,11 @@ std::string VersionText(const Camera& camera, std::span<const uint32_t> indices)
 
 std::vector<FitsKeyword> Keywords(const Camera& camera, const CaptureOptions& o,
                                   const CaptureSettings& s, const ExposureResult& exposure) {
+  const TQCAMERACAPS& caps = camera.Caps();
   std::vector<FitsKeyword> keys = {
-      {"EXPTIME", o.exposure, "exposure time in seconds"},
+      {"EXPTIME", s.exposure, "exposure time in seconds"},
       StartTime(camera, exposure),
-      {"IMAGETYP", std::string(o.dark ? "Dark Frame" : "Light Frame"), "type of image"},
+      {"IMAGETYP", std::string(NameOf(o.type).imageType), "type of image"},
       {"INSTRUME", camera.Model(), "camera model"},
       {"CAMERAID", static_cast<long>(camera.Id()), "camera id"},
       {"FIRMWARE", VersionText(camera, kFirmwareWords), "camera firmware version words"},
@@ -118,9 +157,15 @@ std::vector<FitsKeyword> Keywords(const Camera& camera, const CaptureOptions& o,
       {"YBINNING", static_cast<long>(s.binning.y), "vertical binning factor"},
       {"XORGSUBF", static_cast<long>(s.window.x), "sub-frame origin x in binned pixels"},
       {"YORGSUBF", static_cast<long>(s.window.y), "sub-frame origin y in binned pixels"},
-      {"READMODE", s.modeName.empty() ? std::string("default") : s.modeName, "camera read mode"},
       {"ROWORDER", std::string("TOP-DOWN"), "first row in the file is the top row"},
   };
+  if (s.mode.index) keys.push_back({"READMODE", s.mode.name, "camera read mode"});
+  if (caps.pixelWidth > 0 && caps.pixelHeight > 0) {
+    keys.push_back(
+        {"XPIXSZ", double{caps.pixelWidth} * s.binning.x, "binned pixel width in micrometres"});
+    keys.push_back(
+        {"YPIXSZ", double{caps.pixelHeight} * s.binning.y, "binned pixel height in micrometres"});
+  }
   if (auto serial = camera.String(TQ_STRING_TEXT_2); serial && !serial->empty())
     keys.push_back({"SERIALNO", *serial, "camera serial text"});
   if (o.gain) {
@@ -130,41 +175,33 @@ std::vector<FitsKeyword> Keywords(const Camera& camera, const CaptureOptions& o,
     std::snprintf(comment, sizeof comment, "camera gain setting (%.1f dB)", decibels);
     keys.push_back({"GAIN", static_cast<long>(*o.gain), comment});
   }
-  if (s.filterSet) keys.push_back({"FILTER", s.filterName, "filter in the light path"});
+  if (s.filter) keys.push_back({"FILTER", s.filterName, "filter in the light path"});
   float temperature = 0;
   if (GetValue(camera.Handle(), TQ_VALUE_SENSOR_TEMPERATURE, &temperature))
     keys.push_back(
         {"CCD-TEMP", std::round(temperature * 100.0) / 100.0, "sensor temperature in C"});
   if (o.temperature) keys.push_back({"SET-TEMP", *o.temperature, "cooler set point in C"});
+  AddSite(camera, keys);
   keys.push_back({"SWCREATE", std::string("tqcam"), "acquisition program"});
   return keys;
 }
 
-CaptureSettings SetUp(const Camera& camera, int generation, const CaptureOptions& o) {
+// Everything the capture will ask of the camera, checked against what it can
+// do before anything is sent.
+CaptureSettings Plan(const Camera& camera, const CaptureOptions& o) {
   CaptureSettings s;
-  TQCAMERA h = camera.Handle();
+  s.exposure = o.exposure.value_or(camera.Caps().minExposure);
+  CheckExposure(camera, s.exposure);
   s.binning = ParseBinning(o.binning);
-  if (o.eightBit && generation < 2)
-    throw Failure("8-bit readout: camera " + std::to_string(camera.Id()) + " (generation " +
-                  std::to_string(generation) + ") reads 16 bits only");
-  if (!o.mode.empty()) {
-    const uint32_t mode = ResolveReadMode(camera, o.mode, &s.modeName);
-    camera.Check(SetReadMode(h, mode), "read mode \"" + s.modeName + "\"");
-  }
-  camera.Check(SetBinning(h, s.binning.x, s.binning.y),
-               "binning " + std::to_string(s.binning.x) + "x" + std::to_string(s.binning.y));
-  if (o.gain) camera.Check(SetGain(h, static_cast<uint16_t>(*o.gain)), "gain");
+  CheckBinning(camera, s.binning);
+  s.mode = ChooseReadMode(camera, o.mode, o.eightBit);
+  if (o.gain) CheckGain(camera, *o.gain);
   if (!o.filter.empty()) {
-    const uint32_t position = ResolveFilter(camera, o.filter, &s.filterName);
-    if (position > 255) throw Failure("filter " + o.filter + ": no such position");
-    camera.Check(SetFilter(h, static_cast<uint8_t>(position)), "filter " + o.filter);
-    if (s.filterName.empty()) s.filterName = std::to_string(position);
-    s.filterSet = true;
+    s.filter = ResolveFilter(camera, o.filter, &s.filterName);
+    CheckFilterPosition(camera, *s.filter);
+    if (s.filterName.empty()) s.filterName = std::to_string(*s.filter);
   }
-  if (o.temperature) {
-    camera.Check(SetTemperature(h, static_cast<float>(*o.temperature)), "set point");
-    if (o.waitTemperature) WaitForTemperature(camera, *o.temperature, o.waitTimeout);
-  }
+  if (o.temperature) CheckSetPoint(camera, *o.temperature);
 
   const uint32_t frameWidth = camera.SensorWidth() / s.binning.x;
   const uint32_t frameHeight = camera.SensorHeight() / s.binning.y;
@@ -173,53 +210,88 @@ CaptureSettings SetUp(const Camera& camera, int generation, const CaptureOptions
     s.window = ParseWindow(o.roi);
     CheckWindow(s.window, frameWidth, frameHeight);
     const bool whole = s.window.width == frameWidth && s.window.height == frameHeight;
-    if (!whole && !camera.Boolean(TQ_BOOL_SUB_FRAMES).value_or(false))
-      throw Failure("window: camera " + std::to_string(camera.Id()) + " reads whole frames only");
+    if (!whole && !camera.Caps().subFrames)
+      throw Failure("window: camera " + std::to_string(camera.Id()) + " reads whole frames only",
+                    kUsageStatus);
   }
   return s;
+}
+
+void Apply(const Camera& camera, const CaptureOptions& o, const CaptureSettings& s) {
+  TQCAMERA h = camera.Handle();
+  if (s.mode.index)
+    camera.Check(SetReadMode(h, *s.mode.index), "read mode \"" + s.mode.name + "\"");
+  camera.Check(SetBinning(h, s.binning.x, s.binning.y),
+               "binning " + std::to_string(s.binning.x) + "x" + std::to_string(s.binning.y));
+  if (o.gain) camera.Check(SetGain(h, static_cast<uint16_t>(*o.gain)), "gain");
+  if (s.filter) camera.Check(SetFilter(h, static_cast<uint8_t>(*s.filter)), "filter " + o.filter);
+  if (o.temperature) {
+    camera.Check(SetTemperature(h, static_cast<float>(*o.temperature)), "set point");
+    if (o.waitTemperature) WaitForTemperature(camera, *o.temperature, o.waitTimeout);
+  }
+}
+
+// Writes the bytes under `path` through a temporary file.
+void Save(const std::string& path, const std::vector<uint8_t>& bytes, bool overwrite) {
+  OutputFile file(path, overwrite);
+  interrupt::Blocking blocking;
+  file.Write(bytes.data(), bytes.size());
+  file.Commit();
 }
 
 }  // namespace
 
 int Capture(const CaptureOptions& o) {
-  if (!(o.exposure >= 0) || !std::isfinite(o.exposure))
-    throw Failure(Printf("exposure time %g s: it must be 0 s or more", o.exposure));
-  if (o.count == 0) throw Failure("count: at least one frame");
-  const std::string type = o.dark ? "dark" : "light";
-  CheckWritable(OutputName(o.output, o.id, 1, o.count, type));
   // Checked before the camera is claimed, so a bad argument costs no exposure.
+  if (o.exposure && (!(*o.exposure >= 0) || !std::isfinite(*o.exposure)))
+    throw Failure(Printf("exposure time %g s: it must be 0 s or more", *o.exposure), kUsageStatus);
+  if (o.type == FrameType::Bias && o.exposure && *o.exposure != 0)
+    throw Failure("--bias: a bias frame has no exposure time; leave out -t", kUsageStatus);
+  if (o.type != FrameType::Bias && !o.exposure)
+    throw Failure("capture: -t SECONDS is required (a bias frame, --bias, has none)", kUsageStatus);
+  if (o.count == 0) throw Failure("count: at least one frame", kUsageStatus);
+  if (!(o.delay >= 0) || !std::isfinite(o.delay))
+    throw Failure(Printf("delay %g s: it must be 0 s or more", o.delay), kUsageStatus);
+  const std::string type = NameOf(o.type).token;
+  for (unsigned n = 1; n <= o.count; ++n) {
+    const std::string path = OutputName(o.output, o.id, n, o.count, type);
+    CheckOutputPath(path, o.overwrite);
+    if (o.png) CheckOutputPath(PreviewName(path), o.overwrite);
+  }
   ParseBinning(o.binning);
   if (!o.roi.empty()) ParseWindow(o.roi);
 
   Camera camera(o.id);
-  const int generation = camera.Generation();
-  const CaptureSettings settings = SetUp(camera, generation, o);
-  ExposureRequest request{o.exposure, !o.dark, o.eightBit, settings.window};
+  const CaptureSettings settings = Plan(camera, o);
+  Apply(camera, o, settings);
+  ExposureRequest request{settings.exposure, NameOf(o.type).light, settings.mode.bits == 8,
+                          settings.window, ""};
 
   for (unsigned n = 1; n <= o.count; ++n) {
-    const ExposureResult exposure = Expose(camera, generation, request);
+    if (o.count > 1)
+      request.label = "frame " + std::to_string(n) + "/" + std::to_string(o.count) + ": ";
+    const ExposureResult exposure = Expose(camera, camera.Generation(), request);
     const std::vector<FitsKeyword> keys = Keywords(camera, o, settings, exposure);
     const std::string path = OutputName(o.output, o.id, n, o.count, type);
-    {
-      OutputFile file(path);
-      interrupt::Blocking blocking;
-      WriteFits(file.TempPath(), exposure.frame, keys);
-      file.Commit();
-    }
+    Save(path, FitsFileBytes(path, exposure.frame, keys), o.overwrite);
     std::string preview;
     if (o.png) {
       preview = PreviewName(path);
-      OutputFile file(preview);
-      interrupt::Blocking blocking;
-      WritePng(file.TempPath(), exposure.frame);
-      file.Commit();
+      Save(preview, PngFileBytes(preview, exposure.frame), o.overwrite);
     }
     const FrameStats stats = Statistics(exposure.frame);
     std::printf("saved %s size=%ux%u bits=%d exptime=%g min=%u median=%u max=%u%s%s\n",
                 path.c_str(), exposure.frame.width, exposure.frame.height, exposure.frame.bitDepth,
-                o.exposure, stats.min, stats.median, stats.max,
+                settings.exposure, stats.min, stats.median, stats.max,
                 preview.empty() ? "" : " preview=", preview.c_str());
-    std::fflush(stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+      throw Failure("standard output: cannot write");
+    if (n < o.count && o.delay > 0) {
+      Progress progress;
+      progress.Show("frame " + std::to_string(n + 1) + "/" + std::to_string(o.count) +
+                    ": waiting " + Printf("%g s", o.delay));
+      if (interrupt::SleepFor(o.delay)) throw Failure("interrupted", kInterruptedStatus);
+    }
   }
   return 0;
 }

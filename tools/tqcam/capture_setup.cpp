@@ -47,7 +47,8 @@ Binning ParseBinning(const std::string& text) {
       (parts.size() == 1 && ParseUnsigned(parts[0], &b.x) && (b.y = b.x, true)) ||
       (parts.size() == 2 && ParseUnsigned(parts[0], &b.x) && ParseUnsigned(parts[1], &b.y));
   if (!ok || b.x == 0 || b.y == 0)
-    throw Failure("binning '" + text + "': expected N or NxM with factors of 1 or more");
+    throw Failure("binning '" + text + "': expected N or NxM with factors of 1 or more",
+                  kUsageStatus);
   return b;
 }
 
@@ -57,8 +58,9 @@ Window ParseWindow(const std::string& text) {
   if (parts.size() != 4 || !ParseUnsigned(parts[0], &w.x) || !ParseUnsigned(parts[1], &w.y) ||
       !ParseUnsigned(parts[2], &w.width) || !ParseUnsigned(parts[3], &w.height) || w.width == 0 ||
       w.height == 0)
-    throw Failure("window '" + text +
-                  "': expected X,Y,WIDTH,HEIGHT with a width and height above 0");
+    throw Failure(
+        "window '" + text + "': expected X,Y,WIDTH,HEIGHT with a width and height above 0",
+        kUsageStatus);
   return w;
 }
 
@@ -67,14 +69,18 @@ void CheckWindow(const Window& w, uint32_t frameWidth, uint32_t frameHeight) {
     char text[160];
     std::snprintf(text, sizeof text, "window %u,%u,%u,%u lies outside the %ux%u frame", w.x, w.y,
                   w.width, w.height, frameWidth, frameHeight);
-    throw Failure(text);
+    throw Failure(text, kUsageStatus);
   }
 }
 
-uint32_t ResolveReadMode(const Camera& camera, const std::string& mode, std::string* name) {
+namespace {
+
+// The list number of a read mode given by number or (case-insensitive) name.
+uint32_t ResolveReadMode(const Camera& camera, const std::string& mode) {
   const std::vector<std::string> modes = camera.ReadModes();
   if (modes.empty())
-    throw Failure("read mode: camera " + std::to_string(camera.Id()) + " has no read modes");
+    throw Failure("read mode: camera " + std::to_string(camera.Id()) + " has no read modes",
+                  kUsageStatus);
   uint32_t index = 0;
   if (!ParseUnsigned(mode, &index)) {
     const auto it = std::find_if(modes.begin(), modes.end(),
@@ -85,10 +91,101 @@ uint32_t ResolveReadMode(const Camera& camera, const std::string& mode, std::str
     std::string known;
     for (size_t i = 0; i < modes.size(); ++i)
       known += (i ? ", " : "") + std::to_string(i) + " \"" + modes[i] + "\"";
-    throw Failure("read mode '" + mode + "': the camera has " + known);
+    throw Failure("read mode '" + mode + "': the camera has " + known, kUsageStatus);
   }
-  *name = modes[index];
   return index;
+}
+
+int ModeBits(const TQCAMERACAPS& caps, uint32_t index) {
+  return index < TQ_CAPS_READ_MODES ? caps.readModeBits[index] : 16;
+}
+
+[[noreturn]] void OutOfRange(const Camera& camera, const std::string& what,
+                             const std::string& limit) {
+  throw Failure(what + ": camera " + std::to_string(camera.Id()) + " " + limit, kUsageStatus);
+}
+
+std::string Number(double value) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
+// Generation 0 times its exposures itself; the others are timed by this
+// tool, up to a day unless the camera can time a longer one.
+constexpr double kLongestToolTimed = 86400.0;
+
+}  // namespace
+
+ReadModeChoice ChooseReadMode(const Camera& camera, const std::string& mode, bool eightBit) {
+  const TQCAMERACAPS& caps = camera.Caps();
+  ReadModeChoice choice;
+  const uint32_t modes = caps.readModes;
+  if (!mode.empty()) {
+    choice.index = ResolveReadMode(camera, mode);
+  } else if (modes > 0) {
+    // The current mode first, so that of equal modes the camera's own
+    // default stays.
+    uint32_t best = caps.readMode < modes ? caps.readMode : 0;
+    for (uint32_t i = 0; i < modes; ++i) {
+      const bool better = eightBit ? ModeBits(caps, i) == 8 && ModeBits(caps, best) != 8
+                                   : ModeBits(caps, i) > ModeBits(caps, best);
+      if (better) best = i;
+    }
+    choice.index = best;
+  }
+  if (eightBit && mode.empty() && choice.index && ModeBits(caps, *choice.index) != 8)
+    choice.index.reset();  // no 8-bit mode to choose
+  if (choice.index) {
+    choice.bits = ModeBits(caps, *choice.index);
+    choice.name = camera.ReadModes().at(*choice.index);
+  }
+  if (eightBit && choice.bits != 8)
+    OutOfRange(camera, "--8bit",
+               choice.index ? "gives 16 bits per pixel in read mode \"" + choice.name + "\""
+                            : "has no 8-bit read mode");
+  return choice;
+}
+
+void CheckExposure(const Camera& camera, double seconds) {
+  const TQCAMERACAPS& caps = camera.Caps();
+  const double longest =
+      caps.generation == 0 ? caps.maxExposure : std::max(caps.maxExposure, kLongestToolTimed);
+  if (seconds < caps.minExposure || seconds > longest)
+    OutOfRange(camera, "exposure time " + Number(seconds) + " s",
+               "exposes from " + Number(caps.minExposure) + " s to " + Number(longest) + " s");
+}
+
+void CheckSetPoint(const Camera& camera, double celsius) {
+  const TQCAMERACAPS& caps = camera.Caps();
+  if (!caps.cooler) OutOfRange(camera, "set point", "has no cooler");
+  if (!(celsius >= caps.minSetPoint && celsius <= caps.maxSetPoint))
+    OutOfRange(camera, "set point " + Number(celsius) + " C",
+               "regulates from " + Number(std::ceil(caps.minSetPoint * 10) / 10) + " C to " +
+                   Number(std::floor(caps.maxSetPoint * 10) / 10) + " C");
+}
+
+void CheckBinning(const Camera& camera, const Binning& b) {
+  const TQCAMERACAPS& caps = camera.Caps();
+  if (b.x > caps.maxBinX || b.y > caps.maxBinY)
+    OutOfRange(camera, "binning " + std::to_string(b.x) + "x" + std::to_string(b.y),
+               "bins at most " + std::to_string(caps.maxBinX) + "x" + std::to_string(caps.maxBinY));
+}
+
+void CheckGain(const Camera& camera, unsigned gain) {
+  const TQCAMERACAPS& caps = camera.Caps();
+  if (!caps.gain) OutOfRange(camera, "gain", "has no gain setting");
+  if (gain > caps.maxGain)
+    OutOfRange(camera, "gain " + std::to_string(gain),
+               "takes 0 to " + std::to_string(caps.maxGain));
+}
+
+void CheckFilterPosition(const Camera& camera, uint32_t position) {
+  const TQCAMERACAPS& caps = camera.Caps();
+  if (!caps.filterWheel) OutOfRange(camera, "filter", "has no filter wheel");
+  if (position >= caps.filters)
+    OutOfRange(camera, "filter " + std::to_string(position),
+               "has positions 0 to " + std::to_string(caps.filters - 1));
 }
 
 uint32_t ResolveFilter(const Camera& camera, const std::string& filter, std::string* name) {
@@ -107,7 +204,8 @@ uint32_t ResolveFilter(const Camera& camera, const std::string& filter, std::str
     }
   }
   throw Failure("filter '" + filter + "': camera " + std::to_string(camera.Id()) +
-                (filters.empty() ? " describes no filters" : " has no filter of that name"));
+                    (filters.empty() ? " describes no filters" : " has no filter of that name"),
+                kUsageStatus);
 }
 
 void WaitForTemperature(const Camera& camera, double setPoint, double timeoutSeconds) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "camera.h"
@@ -26,8 +27,23 @@ Window ParseWindow(const std::string& text);
 // does not lie wholly on it.
 void CheckWindow(const Window& window, uint32_t frameWidth, uint32_t frameHeight);
 
-// The list number of a read mode given by number or (case-insensitive) name.
-uint32_t ResolveReadMode(const Camera& camera, const std::string& mode, std::string* name);
+// The read mode a capture uses: the one named, else with --8bit the first
+// 8-bit mode, else the mode with the most bits per pixel (the current one
+// when it is among them). No index: the camera has no read modes.
+struct ReadModeChoice {
+  std::optional<uint32_t> index;
+  std::string name;
+  int bits = 16;
+};
+ReadModeChoice ChooseReadMode(const Camera& camera, const std::string& mode, bool eightBit);
+
+// Checks against what the camera can do, before anything is sent to it; a
+// value outside is a Failure naming the limit.
+void CheckExposure(const Camera& camera, double seconds);
+void CheckSetPoint(const Camera& camera, double celsius);
+void CheckBinning(const Camera& camera, const Binning& binning);
+void CheckGain(const Camera& camera, unsigned gain);
+void CheckFilterPosition(const Camera& camera, uint32_t position);
 // The wheel position of a filter given by position number or name.
 uint32_t ResolveFilter(const Camera& camera, const std::string& filter, std::string* name);
 

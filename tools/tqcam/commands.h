@@ -7,21 +7,27 @@
 
 namespace tqcam {
 
+// The kinds of frame a capture takes: light and flat frames open the
+// shutter, dark and bias frames keep it closed; a bias frame has no exposure.
+enum class FrameType { Light, Dark, Bias, Flat };
+
 struct CaptureOptions {
   uint32_t id = 0;
-  double exposure = 0.0;
+  std::optional<double> exposure;
   std::string binning = "1";
   std::string roi;
   std::string mode;
   bool eightBit = false;
-  bool dark = false;
+  FrameType type = FrameType::Light;
   unsigned count = 1;
+  double delay = 0.0;
   std::string filter;
   std::optional<double> temperature;
   bool waitTemperature = false;
   double waitTimeout = 600.0;
   std::optional<unsigned> gain;
   std::string output = "tqcam-{id}-{n}.fits";
+  bool overwrite = false;
   bool png = false;
 };
 

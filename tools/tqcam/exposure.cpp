@@ -62,9 +62,10 @@ ExposureResult Expose(const Camera& camera, int generation, const ExposureReques
                                      static_cast<uint32_t>(bytes), buffer.data());
         },
         [&](double t) {
-          return t < request.seconds
-                     ? Format("exposing: %.1f s left", request.seconds - t, 0)
-                     : Format("reading %.1f MB: %.1f s", megabytes, t - request.seconds);
+          return request.label +
+                 (t < request.seconds
+                      ? Format("exposing: %.1f s left", request.seconds - t, 0)
+                      : Format("reading %.1f MB: %.1f s", megabytes, t - request.seconds));
         });
     camera.Check(ok, "exposure");
   } else {
@@ -75,7 +76,8 @@ ExposureResult Expose(const Camera& camera, int generation, const ExposureReques
       for (;;) {
         const double left = request.seconds - SecondsSince(start);
         if (left <= 0) break;
-        progress.Show(Format("exposing: %.1f s of %.1f s left", left, request.seconds));
+        progress.Show(request.label +
+                      Format("exposing: %.1f s of %.1f s left", left, request.seconds));
         if (interrupt::SleepFor(std::min(left, 0.1))) {
           progress.Clear();
           EndExposure(h, request.light, false);
@@ -91,7 +93,7 @@ ExposureResult Expose(const Camera& camera, int generation, const ExposureReques
                      ? GetImage8b(h, w.x, w.y, w.width, w.height, size, buffer.data())
                      : GetImage16b(h, w.x, w.y, w.width, w.height, size, buffer.data());
         },
-        [&](double t) { return Format("reading %.1f MB: %.1f s", megabytes, t); });
+        [&](double t) { return request.label + Format("reading %.1f MB: %.1f s", megabytes, t); });
     camera.Check(ok, "readout");
   }
 

@@ -18,6 +18,7 @@ struct ExposureRequest {
   bool light = true;  // shutter open
   bool eightBit = false;
   Window window;
+  std::string label;  // goes before the progress text, e.g. "frame 2/5: "
 };
 
 struct ExposureResult {

@@ -17,6 +17,10 @@ class Failure : public std::runtime_error {
   int status_;
 };
 
+// Exit status of a command given arguments it cannot use: bad syntax, a
+// value outside what the camera can do, an option missing its partner.
+inline constexpr int kUsageStatus = 2;
+
 // Exit status of a command ended by Ctrl-C (128 + SIGINT, as shells report it).
 inline constexpr int kInterruptedStatus = 130;
 

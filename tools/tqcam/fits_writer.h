@@ -1,7 +1,10 @@
 // FITS output through cfitsio: one primary image, 16-bit unsigned (stored as
 // FITS stores them, signed with BZERO 32768) or 8-bit, and header keywords.
+// The file is built in memory and written by the caller, so cfitsio never
+// opens a path of its own.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <variant>
 #include <vector>
@@ -16,8 +19,10 @@ struct FitsKeyword {
   std::string comment;
 };
 
-// Writes the file at `path` (which must not be read by anyone before it is
-// complete; the caller writes to a temporary name).
-void WriteFits(const std::string& path, const Frame& frame, const std::vector<FitsKeyword>& keys);
+// The bytes of the whole file; Failure (naming `what`) when cfitsio reports
+// an error, also from closing, or the result is not as long as its header
+// says.
+std::vector<uint8_t> FitsFileBytes(const std::string& what, const Frame& frame,
+                                   const std::vector<FitsKeyword>& keys);
 
 }  // namespace tqcam

@@ -13,14 +13,33 @@ namespace tqcam {
 
 namespace {
 
-std::string YesNo(const Camera& camera, uint32_t index) {
-  return camera.Boolean(index).value_or(false) ? "yes" : "no";
-}
-
 nlohmann::ordered_json Describe(const Camera& camera) {
   nlohmann::ordered_json info;
   info["id"] = camera.Id();
-  info["generation"] = camera.Generation();
+  const TQCAMERACAPS& c = camera.Caps();
+  info["generation"] = c.generation;
+  info["kind"] = c.kind;
+  std::vector<int> bits(c.readModeBits,
+                        c.readModeBits + std::min(c.readModes, uint32_t{TQ_CAPS_READ_MODES}));
+  info["capabilities"] = {
+      {"sensor", {c.width, c.height}},
+      {"pixel_size_um", {c.pixelWidth, c.pixelHeight}},
+      {"max_binning", {c.maxBinX, c.maxBinY}},
+      {"sub_frames", c.subFrames},
+      {"exposure_s", {c.minExposure, c.maxExposure}},
+      {"read_mode_bits", bits},
+      {"read_mode", c.readMode},
+      {"max_pixel_value", c.maxPixelValue},
+      {"cooler", c.cooler},
+      {"set_point_c", {c.minSetPoint, c.maxSetPoint}},
+      {"fan", c.fan},
+      {"window_heater", c.windowHeater},
+      {"guide_port", c.guidePort},
+      {"filters", c.filters},
+      {"gps", c.gps},
+      {"shutter", c.shutter},
+      {"max_gain", c.maxGain},
+  };
   auto& strings = info["strings"] = nlohmann::ordered_json::object();
   for (const ParameterName& p : StringParameters())
     if (auto v = camera.String(p.index)) strings[p.name] = *v;
@@ -51,6 +70,8 @@ void PrintTable(const nlohmann::ordered_json& info) {
   auto row = [](const std::string& name, const std::string& value) {
     std::printf("  %-26s %s\n", name.c_str(), value.c_str());
   };
+  std::printf("capabilities:\n");
+  for (const auto& [name, value] : info["capabilities"].items()) row(name, value.dump());
   for (const char* section : {"strings", "integers", "booleans"}) {
     std::printf("%s:\n", section);
     for (const auto& [name, value] : info[section].items())
@@ -87,12 +108,11 @@ int ListCameras() {
       const Camera camera(id);
       const std::string sensor =
           std::to_string(camera.SensorWidth()) + "x" + std::to_string(camera.SensorHeight());
-      const std::string filters = camera.Boolean(TQ_BOOL_FILTER_WHEEL).value_or(false)
-                                      ? std::to_string(camera.Integer(TQ_INT_FILTERS).value_or(0))
-                                      : "no";
+      const TQCAMERACAPS& caps = camera.Caps();
+      const std::string filters = caps.filterWheel ? std::to_string(caps.filters) : "no";
       std::printf("%-8u %-16s %-11s %-4d %-8s %-7s %s\n", id, camera.Model().c_str(),
-                  sensor.c_str(), camera.Generation(), YesNo(camera, kBoolSetsTemperature).c_str(),
-                  filters.c_str(), YesNo(camera, kBoolReceiver).c_str());
+                  sensor.c_str(), caps.generation, caps.cooler ? "yes" : "no", filters.c_str(),
+                  caps.gps ? "yes" : "no");
     } catch (const Failure& failure) {
       // Taken by another program between the listing and the opening.
       std::string why = failure.what();

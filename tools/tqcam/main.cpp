@@ -6,6 +6,7 @@
 #include "commands.h"
 #include "failure.h"
 #include "interrupt.h"
+#include "tqusb/version.h"
 
 using namespace tqcam;
 
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
   CLI::App app{"tqcam: capture images and drive cameras through libtqusb"};
   app.require_subcommand(1);
   app.set_help_all_flag("--help-all", "help of every command");
+  app.set_version_flag("--version", "tqcam " TQUSB_VERSION_STRING);
 
   app.add_subcommand("list", "list the free cameras on the bus");
 
@@ -24,26 +26,40 @@ int main(int argc, char** argv) {
   info->add_flag("--json", json, "print JSON instead of a table");
 
   CaptureOptions capture;
-  std::optional<double> temperature;
+  std::optional<double> exposure, temperature;
   std::optional<unsigned> gain;
+  bool dark = false, bias = false, flat = false;
   CLI::App* cap = app.add_subcommand("capture", "expose and save FITS files");
   cap->add_option("ID", capture.id, "camera id")->required();
-  cap->add_option("-t,--exposure", capture.exposure, "exposure time in seconds")->required();
+  cap->add_option("-t,--exposure", exposure, "exposure time in seconds (not with --bias)");
   cap->add_option("--bin", capture.binning, "binning N or NxM")->capture_default_str();
   cap->add_option("--roi", capture.roi, "window X,Y,WIDTH,HEIGHT in binned pixels");
-  cap->add_option("--mode", capture.mode, "read mode, by number or name");
-  cap->add_flag("--8bit", capture.eightBit, "read 8 bits per pixel");
-  cap->add_flag("--dark", capture.dark, "keep the shutter closed (dark frame)");
-  cap->add_option("--count", capture.count, "number of frames")->capture_default_str();
+  cap->add_option("--mode", capture.mode,
+                  "read mode, by number or name (default: the mode with the most bits per pixel)");
+  cap->add_flag("--8bit", capture.eightBit, "read 8 bits per pixel (an 8-bit read mode)");
+  CLI::Option* darkFlag = cap->add_flag("--dark", dark, "keep the shutter closed (dark frame)");
+  CLI::Option* biasFlag =
+      cap->add_flag("--bias", bias, "shutter closed, no exposure time (bias frame)");
+  CLI::Option* flatFlag = cap->add_flag("--flat", flat, "a flat field (shutter open)");
+  darkFlag->excludes(biasFlag)->excludes(flatFlag);
+  biasFlag->excludes(flatFlag);
+  CLI::Option* countOption =
+      cap->add_option("--count", capture.count, "number of frames")->capture_default_str();
+  cap->add_option("--delay", capture.delay, "seconds between frames")->needs(countOption);
   cap->add_option("--filter", capture.filter, "filter position (from 0) or name");
-  cap->add_option("--temp", temperature, "cooler set point in degrees C");
-  cap->add_flag("--wait-temp", capture.waitTemperature, "wait until the sensor reaches --temp");
+  CLI::Option* tempOption = cap->add_option("--temp", temperature, "cooler set point in degrees C");
+  CLI::Option* waitOption =
+      cap->add_flag("--wait-temp", capture.waitTemperature, "wait until the sensor reaches --temp")
+          ->needs(tempOption);
   cap->add_option("--wait-timeout", capture.waitTimeout, "longest wait for --wait-temp, seconds")
-      ->capture_default_str();
+      ->capture_default_str()
+      ->needs(waitOption);
   cap->add_option("--gain", gain, "gain in 0.1 dB steps");
   cap->add_option("-o,--output", capture.output,
                   "file name pattern; {id}, {n} (frame number) and {type} are replaced")
       ->capture_default_str();
+  cap->add_flag("--overwrite", capture.overwrite,
+                "replace existing files (without it an existing file is an error)");
   cap->add_flag("--png", capture.png, "also write an 8-bit PNG preview");
 
   std::optional<double> setPoint;
@@ -52,8 +68,9 @@ int main(int argc, char** argv) {
   CLI::App* cool = app.add_subcommand("cool", "set the cooler and read the sensor temperature");
   cool->add_option("ID", id, "camera id")->required();
   cool->add_option("--set", setPoint, "set point in degrees C");
-  cool->add_flag("--watch", watchCooling, "keep reading until Ctrl-C");
-  cool->add_option("--for", watchSeconds, "stop watching after this many seconds");
+  CLI::Option* watchFlag = cool->add_flag("--watch", watchCooling, "keep reading until Ctrl-C");
+  cool->add_option("--for", watchSeconds, "stop watching after this many seconds")
+      ->needs(watchFlag);
 
   std::string filterArg;
   CLI::App* filter = app.add_subcommand("filter", "list the filters or move the wheel");
@@ -79,9 +96,11 @@ int main(int argc, char** argv) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
     return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
   } catch (const CLI::ParseError& e) {
     std::fprintf(stderr, "tqcam: %s\n", e.what());
-    return e.get_exit_code() != 0 ? e.get_exit_code() : 2;
+    return kUsageStatus;
   }
 
   interrupt::Install();
@@ -89,8 +108,13 @@ int main(int argc, char** argv) {
     if (app.got_subcommand("list")) return ListCameras();
     if (app.got_subcommand(info)) return ShowInfo(id, json);
     if (app.got_subcommand(cap)) {
+      capture.exposure = exposure;
       capture.temperature = temperature;
       capture.gain = gain;
+      capture.type = dark   ? FrameType::Dark
+                     : bias ? FrameType::Bias
+                     : flat ? FrameType::Flat
+                            : FrameType::Light;
       return Capture(capture);
     }
     if (app.got_subcommand(cool)) return Cool(id, setPoint, watchCooling, watchSeconds);

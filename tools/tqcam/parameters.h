@@ -18,11 +18,6 @@ inline constexpr uint32_t kFirmwareWords[] = {TQ_INT_FIRMWARE_VERSION_1, TQ_INT_
 inline constexpr uint32_t kLibraryVersion[] = {TQ_INT_LIBRARY_MAJOR, TQ_INT_LIBRARY_MINOR,
                                                TQ_INT_LIBRARY_RELEASE};
 
-// Abilities `list` shows: the generations that take a cooler set point
-// (1, 4, 5) and the cameras with a time and position receiver.
-inline constexpr uint32_t kBoolSetsTemperature = TQ_BOOL_MODEL_FLAG_4;
-inline constexpr uint32_t kBoolReceiver = TQ_BOOL_MODEL_FLAG_16;
-
 struct ParameterName {
   uint32_t index;
   const char* name;

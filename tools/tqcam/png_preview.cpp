@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <memory>
 
 #include "failure.h"
@@ -48,21 +47,33 @@ std::vector<uint8_t> StretchForDisplay(const Frame& frame) {
   return out;
 }
 
-void WritePng(const std::string& path, const Frame& frame) {
+namespace {
+
+void AppendBytes(png_structp png, png_bytep data, png_size_t size) {
+  auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+  out->insert(out->end(), data, data + size);
+}
+
+void NoFlush(png_structp) {}
+
+}  // namespace
+
+std::vector<uint8_t> PngFileBytes(const std::string& what, const Frame& frame) {
   std::vector<uint8_t> grey = StretchForDisplay(frame);
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
-  if (!file) throw Failure(path + ": cannot write the preview");
+  // Held through a pointer that does not change after setjmp, so the error
+  // path sees the vector as it is.
+  const auto out = std::make_unique<std::vector<uint8_t>>();
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!info) {
     png_destroy_write_struct(&png, nullptr);
-    throw Failure(path + ": cannot write the preview: out of memory");
+    throw Failure(what + ": cannot make the preview: out of memory");
   }
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
-    throw Failure(path + ": cannot write the preview");
+    throw Failure(what + ": cannot make the preview");
   }
-  png_init_io(png, file.get());
+  png_set_write_fn(png, out.get(), AppendBytes, NoFlush);
   png_set_IHDR(png, info, frame.width, frame.height, 8, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
@@ -70,7 +81,7 @@ void WritePng(const std::string& path, const Frame& frame) {
     png_write_row(png, grey.data() + static_cast<size_t>(row) * frame.width);
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
-  if (std::fflush(file.get()) != 0) throw Failure(path + ": cannot write the preview");
+  return std::move(*out);
 }
 
 }  // namespace tqcam

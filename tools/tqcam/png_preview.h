@@ -14,6 +14,7 @@ namespace tqcam {
 // The display values of the frame's pixels.
 std::vector<uint8_t> StretchForDisplay(const Frame& frame);
 
-void WritePng(const std::string& path, const Frame& frame);
+// The bytes of the preview file; Failure naming `what` when libpng fails.
+std::vector<uint8_t> PngFileBytes(const std::string& what, const Frame& frame);
 
 }  // namespace tqcam

@@ -125,7 +125,10 @@ TQ_API void Done();
 
 TQ_API void ExpandPathA(unsigned int srcHigh, const char* src, unsigned int dstHigh, char* dst);
 // C:\dir\file.ini -> C:\dir + file.ini; C:\file -> C:\ + file; C:file -> C: +
-// file; a UNC \\srv\share alone is all directory.
+// file; a UNC \\srv\share alone is all directory. In backslash form a
+// last separator before index 2 leaves no name: \file and a\b are all
+// directory. A native path written with '/' splits at its last '/', keeping
+// a leading one: /tq.ini -> / + tq.ini, a/b -> a + b.
 TQ_API void SplitPathA(unsigned int pathHigh, const char* path, unsigned int dirHigh, char* dir,
                        unsigned int nameHigh, char* name);
 TQ_API void SplitPathW(unsigned int pathHigh, const char16_t* path, unsigned int dirHigh,
@@ -135,7 +138,9 @@ TQ_API void SplitPathW(unsigned int pathHigh, const char16_t* path, unsigned int
 TQ_API void MakePathA(unsigned int resultHigh, char* result, unsigned int dirHigh, const char* dir,
                       unsigned int nameHigh, const char* name);
 // Drive (with `:`), directory (with its final separator), name, extension
-// (with its dot).
+// (with its dot). A name's leading dot never starts an extension: .bashrc is
+// a hidden file's name, as Linux treats it, not an empty name with an
+// extension.
 TQ_API void SplitAllPathA(unsigned int pathHigh, const char* path, unsigned int driveHigh,
                           char* drive, unsigned int dirHigh, char* dir, unsigned int nameHigh,
                           char* name, unsigned int extHigh, char* ext);

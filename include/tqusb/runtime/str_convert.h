@@ -79,7 +79,9 @@ TQ_API void IntPtrToStrW(long long value, unsigned int high, char16_t* buffer, u
                          unsigned char* ok);
 
 // ---- Real to text ---------------------------------------------------------
-// A NaN sets ok to 0 and leaves the buffer as it was.
+// A NaN sets ok to 0 and leaves the buffer as it was. The decimal point is
+// '.' whatever locale the host process set (StrToReal reads these texts
+// back); only LocaleFixRealToStr writes the user's separator.
 //
 // RealToStr: scientific form with `digits` significant digits (1..17; 0
 // counts as 1), the exponent written as E, its sign and its decimal value

@@ -14,7 +14,14 @@
 // CTextScanner reads 8-bit (UTF-8) files and UTF-16 files (with or without a
 // byte-order mark) and writes 8-bit text; CTextScannerW keeps UTF-16 and
 // writes UTF-16 with a mark when the file was UTF-16 or SetSaveUnicode(1).
-// A save writes a temporary file beside the old one and renames it over.
+// A save writes a temporary file beside the old one and renames it over, so a
+// crash leaves the old or the new text, where that keeps the file what it was:
+// a symbolic link stays and its target gets the text; a file with other hard
+// links, of another owner, whose mode or group a new file cannot take, or in
+// a directory this user may not write is rewritten in place instead.
+//
+// Init reads only a regular file of at most 256 KiB, opened without blocking;
+// a FIFO, a device, a directory or a larger file counts as missing.
 //
 // The scanners have no destructor that frees lines: call Done before one goes
 // away. Copying is not allowed (the copies would share the line elements).

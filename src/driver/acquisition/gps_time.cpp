@@ -23,8 +23,10 @@ bool Failed(CCamera& camera, const char* text) {
   return false;
 }
 
-// Asks once per camera object for the counter frequency; false only when a
-// transfer failed (the question is then asked again next time).
+// Asks once per camera object for the counter frequency. False when a
+// transfer failed (no text) or when the counter reports 0 Hz: such a counter
+// measures no time, so no time stamp is made from it. Either way the
+// question is asked again next time.
 bool LearnClockPeriod(CCamera& camera) {
   if (camera.ClockPeriodKnown) return true;
   const uint8_t request = kOpFrequency;
@@ -36,8 +38,10 @@ bool LearnClockPeriod(CCamera& camera) {
   const uint32_t frequency = static_cast<uint32_t>(reply[1]) | static_cast<uint32_t>(reply[2]) << 8 |
                              static_cast<uint32_t>(reply[3]) << 16 |
                              static_cast<uint32_t>(reply[4]) << 24;
-  // A frequency of 0 would make every time infinite: keep the default period.
-  if (reply[0] == kStatusOk && frequency != 0) camera.ClockPeriod = 1.0 / frequency;
+  if (reply[0] == kStatusOk) {
+    if (frequency == 0) return Failed(camera, kTextCorrupted);
+    camera.ClockPeriod = 1.0 / frequency;
+  }
   camera.ClockPeriodKnown = 1;
   return true;
 }

@@ -63,6 +63,8 @@ class CCamera final : public CEventHandler {
   // The initialisation routine that Initialize runs: connect, then configure.
   // Returns the Connected bit.
   bool Setup(int32_t id);
+  // The configuration step of every connection (see there).
+  void Configure();
 
   // Connection (transport layer).
   void CameraInit();

@@ -59,14 +59,28 @@ bool CCamera::Setup(int32_t id) {
   Attach();
   BinningX = BinningY = 1;
   HostBinningX = HostBinningY = 1;
+  Configure();
+  return IsConnected();
+}
+
+// The configuration step: filter descriptions, the configuration file (crop,
+// offsets, transfer size, timing values) and the sensor timing request. It
+// runs whenever the camera connects: at Initialize, and again when a device
+// arrival connects it later, whether the camera was plugged in after
+// Initialize or power-cycled and plugged back in. A power-cycled camera has
+// forgotten its timing and may come back with another wheel, so a
+// reconnection applies the same step as the first connection instead of
+// trusting what the object held before; the crop, offsets and timing values
+// are those the file gives now. The binning factors are kept.
+void CCamera::Configure() {
   // Generation-0 cameras (and a camera that was not found) take no settings.
-  if (Generation < 1 || Generation > 5) return IsConnected();
+  if (Generation < 1 || Generation > 5) return;
   CropX = CropY = CropW = CropH = 0xFFFFFFFF;
   Offset1 = Offset2 = Offset3 = Offset4 = OffsetCL = 0;
+  ClockOverlapDelay = ClockDelay = 0xFFFFFFFF;
   LoadFilterList(*this);
   ReadConfigurationFile(*this);
   SendConfiguredTiming(*this);
-  return IsConnected();
 }
 
 CCamera* CreateCamera(uint32_t id, bool powerTimer) {

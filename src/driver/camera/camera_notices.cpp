@@ -57,7 +57,11 @@ bool CCamera::HandleMessage(uint32_t message, uint64_t wparam, uint64_t lparam, 
   const auto* notice = reinterpret_cast<const TDeviceInterfaceNotice*>(lparam);
   if (notice->DeviceType != kDeviceTypeInterface) return false;
   if (wparam == kDeviceArrival) {
+    // An arrival while connected changes nothing; one that connects the
+    // camera configures it as Initialize does.
+    const bool wasConnected = IsConnected();
     CameraInit();
+    if (!wasConnected && IsConnected()) Configure();
     return true;
   }
   if (wparam == kDeviceRemoveComplete) {
