@@ -16,11 +16,10 @@
 #include <tqusb/tqusb.hpp>
 
 static void print_capabilities(const tqusb::Caps& caps) {
-  std::printf("%u: %-15s %ux%u pixels, binning up to %ux%u, exposures %g..%g s%s%s%s%s\n",
-              caps.id, caps.model, caps.width, caps.height, caps.maxBinX, caps.maxBinY,
-              caps.minExposure, caps.maxExposure, caps.cooler ? ", cooler" : "",
-              caps.shutter ? ", shutter" : "", caps.guidePort ? ", guide port" : "",
-              caps.filterWheel ? ", filter wheel" : "");
+  std::printf("%u: %-15s %ux%u pixels, binning up to %ux%u, exposures %g..%g s%s%s%s%s\n", caps.id,
+              caps.model, caps.width, caps.height, caps.maxBinX, caps.maxBinY, caps.minExposure,
+              caps.maxExposure, caps.cooler ? ", cooler" : "", caps.shutter ? ", shutter" : "",
+              caps.guidePort ? ", guide port" : "", caps.filterWheel ? ", filter wheel" : "");
 }
 
 // A light frame (the shutter, where there is one, opens for the exposure),

@@ -36,8 +36,8 @@ CameraTraits ReadTraits(tqusb::Camera& camera) {
 
   // The record gives the bits per pixel of the first TQ_CAPS_READ_MODES modes.
   t.readModes = camera.ReadModes();
-  t.readModes.resize(std::min<size_t>(
-      t.readModes.size(), std::min<uint32_t>(t.caps.readModes, TQ_CAPS_READ_MODES)));
+  t.readModes.resize(std::min<size_t>(t.readModes.size(),
+                                      std::min<uint32_t>(t.caps.readModes, TQ_CAPS_READ_MODES)));
   for (uint32_t i = 0; i < t.readModes.size(); ++i)
     if (t.caps.readModeBits[i] > t.caps.readModeBits[t.defaultReadMode]) t.defaultReadMode = i;
 

@@ -82,8 +82,7 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   // back as the library's error, nothing when they succeeded.
   template <typename Calls>
   std::optional<tqusb::Error> Attempt(Calls&& calls) {
-    if (!camera_)
-      return tqusb::Error("", tqusb::kNotConnectedText, tqusb::ErrorKind::NotConnected);
+    if (!camera_) return tqusb::Error("", tqusb::kNotConnectedText, tqusb::ErrorKind::NotConnected);
     try {
       calls(*camera_);
       return std::nullopt;

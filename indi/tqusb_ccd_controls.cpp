@@ -189,8 +189,8 @@ bool TqusbCcd::HandleControlSwitch(const char* name, ISState* states, char* name
 void TqusbCcd::PollReadings() {
   if (traits_.temperature) {
     float value = 0;
-    const auto refused = Attempt(
-        [&](tqusb::Camera& c) { value = c.Value(TQ_VALUE_SENSOR_TEMPERATURE); });
+    const auto refused =
+        Attempt([&](tqusb::Camera& c) { value = c.Value(TQ_VALUE_SENSOR_TEMPERATURE); });
     if (!refused) {
       // INDI::CCD's own check turns the state to OK once the set point is reached.
       TemperatureN[0].value = value;
