@@ -2,7 +2,8 @@
 #   make demo   installs what is missing, builds what the demo needs, runs it against the simulator
 #   make test   installs what is missing, builds, runs every test
 # make install PREFIX=DIR installs the library, headers, pkg-config file, CMake
-# package and programs into DIR (default /usr/local).
+# package, programs, man pages and INDI driver file into DIR (default /usr/local).
+# make package builds the Debian package build/default/tqusb_<version>_<arch>.deb.
 # CI (CI=true in the environment) also treats warnings as errors.
 
 WERROR := $(if $(CI),ON,OFF)
@@ -12,7 +13,7 @@ PREFIX ?= /usr/local
 # The demo runs the simulator and, once it exists, the capture tool.
 DEMO_TARGETS := tqusb tqsim $(if $(wildcard tools/tqcam),tqcam)
 
-.PHONY: all deps configure build test test-asan test-fuzz demo install bench clean
+.PHONY: all deps configure build test test-asan test-fuzz demo install package bench clean
 
 all: build
 
@@ -45,6 +46,9 @@ demo: configure
 
 install: build
 	@cmake --install build/default --prefix "$(PREFIX)"
+
+package: build
+	@cmake --build --preset default --target package
 
 bench: configure
 	@cmake --build --preset default --target benchmarks

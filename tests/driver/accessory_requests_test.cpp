@@ -140,7 +140,7 @@ TEST(AccessoryRequests, RefusalsBeforeAnyTraffic) {
     FakeUsb usb;
     CCamera camera;
     camera.Generation = 4;
-    camera.CameraKind = 1;
+    camera.SetKind(1);
     float out = kUntouched;
     EXPECT_FALSE(call(camera, out));
     EXPECT_STREQ(camera.LastError, "CCD camera not connected to USB");
@@ -150,7 +150,7 @@ TEST(AccessoryRequests, RefusalsBeforeAnyTraffic) {
 
   FakeUsb usb;
   CCamera camera;
-  camera.CameraKind = 1;
+  camera.SetKind(1);
   uint64_t result = 0;
   EXPECT_FALSE(camera.HandleMessage(kMsgTimer, 1, 0, &result));
   EXPECT_EQ(camera.PowerUtilization, -1.0f);

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
+#include "common/debug_capture.h"
 #include "common/temp_bus_root.h"
 #include "driver/camera/camera.h"
 #include "driver/transport/claims.h"
@@ -18,26 +21,37 @@ using tqtest::Descriptor;
 namespace {
 
 TEST(CameraInit, DescriptorDecidesKindGenerationAndReadLimit) {
+  // An id the product table does not know keeps the defaults and says so.
   const struct {
     std::vector<unsigned char> descriptor;  // empty: no descriptor file
     uint32_t kind;
     int32_t generation;
     uint32_t singleReadLimit;
-  } cases[] = {{Descriptor(0x0200, 0x0C05), 9, 2, 0x400000},
-               {Descriptor(0x0200, 0x0C91), 12, 4, 0x400000},
-               {{}, 9, 2, 0x1800000},
-               {std::vector<unsigned char>(17, 0x0C), 9, 2, 0x1800000}};
+    const char* debugLine;  // the unknown-product line, if any
+  } cases[] = {{Descriptor(0x0200, 0x0C05), 9, 2, 0x400000,
+                "CameraInit: unknown product id 0x0C05, kind 9 kept\n"},
+               {Descriptor(0x0300, 0x0D01), 9, 2, 0x1800000,
+                "CameraInit: unknown product id 0x0D01, kind 9 kept\n"},
+               {Descriptor(0x0200, 0x0C91), 12, 4, 0x400000, nullptr},
+               {{}, 9, 2, 0x1800000, nullptr},
+               {std::vector<unsigned char>(17, 0x0C), 9, 2, 0x1800000, nullptr}};
   for (const auto& c : cases) {
     TempBusRoot root;
     BusCameraSpec spec;
     spec.descriptor = c.descriptor;
     BusCamera device(root.Path(), spec);
+    DebugCapture debug;
     CCamera* camera = Initialize(1);
     EXPECT_TRUE(camera->IsConnected());
     EXPECT_EQ(camera->CameraKind, c.kind);
     EXPECT_EQ(camera->Generation, c.generation);
     EXPECT_EQ(camera->SingleReadLimit, c.singleReadLimit);
     EXPECT_STREQ(camera->DevicePath, device.DevicePath().c_str());
+    std::vector<std::string> unknown;
+    for (const std::string& line : debug.Lines())
+      if (line.rfind("CameraInit: unknown product id", 0) == 0) unknown.push_back(line);
+    EXPECT_EQ(unknown,
+              c.debugLine ? std::vector<std::string>{c.debugLine} : std::vector<std::string>{});
     Release(camera);
   }
 }

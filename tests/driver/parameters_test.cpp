@@ -26,7 +26,7 @@ void SetText(char (&field)[kInfoTextLength], const char* text) {
 // record values; both record forms agree as after initialisation.
 void Prepare(CCamera& camera, int32_t generation, uint32_t kind) {
   camera.Generation = generation;
-  camera.CameraKind = kind;
+  camera.SetKind(kind);
   camera.Flags = kFlagConnected | kFlagCanReadSubFrames;
   camera.Info.CameraId = 4711;
   camera.Info.Caps = 0x01;

@@ -118,7 +118,7 @@ TEST(ReadModes, SelectionNeedsAConnectionButTheListDoesNot) {
   FakeUsb usb;
   CCamera camera;
   camera.Generation = 0;
-  camera.CameraKind = 17;
+  camera.SetKind(17);
   EXPECT_FALSE(cameraSetReadMode(&camera, 1));
   EXPECT_STREQ(camera.LastError, "CCD camera not connected to USB");
   EXPECT_EQ(camera.ReadModeG0, 0u);

@@ -4,15 +4,24 @@
 #include "driver/accessories/exchange.h"
 #include "driver/accessories/value_scales.h"
 #include "driver/transport/command_channel.h"
+#include "driver/transport/protocol.h"
 
 namespace tQusb {
 namespace {
 
-constexpr TOpcodeByGeneration kSetPointOpcodes = {kNoOpcode, 0x10, kNoOpcode,
-                                                  kNoOpcode, 0x0C, 0x0C};
-constexpr TOpcodeByGeneration kFanOpcodes = {0x0F, kNoOpcode, 0x0D, 0x0D, 0x0D, kNoOpcode};
-constexpr TOpcodeByGeneration kWindowHeatingOpcodes = {kNoOpcode, 0x17,      kNoOpcode,
-                                                       kNoOpcode, kNoOpcode, 0x0E};
+namespace g0 = opcode::gen0;
+namespace g1 = opcode::gen1;
+namespace later = opcode::later;
+constexpr uint8_t kNo = kNoOpcode;
+
+// clang-format off
+constexpr TOpcodeByGeneration kSetPointOpcodes = {kNo, g1::kSetPoint, kNo, kNo,
+                                                  later::kSetPoint, later::kSetPoint};
+constexpr TOpcodeByGeneration kFanOpcodes = {g0::kFan, kNo, later::kFan, later::kFan, later::kFan,
+                                             kNo};
+constexpr TOpcodeByGeneration kWindowHeatingOpcodes = {kNo, g1::kWindowHeating, kNo, kNo, kNo,
+                                                       later::kWindowHeating};
+// clang-format on
 
 }  // namespace
 

@@ -11,10 +11,9 @@ uint8_t OpcodeForGeneration(CCamera& camera, const TOpcodeByGeneration& opcodes)
   return opcode;
 }
 
-bool Exchange(CCamera& camera, const uint8_t* request, uint32_t requestSize, uint8_t* reply,
-              uint32_t replySize, const char* writeFail, const char* readFail) {
-  return WriteRequest(camera, request, requestSize, writeFail) &&
-         ReadReply(camera, reply, replySize, readFail);
+bool Exchange(CCamera& camera, const TRequest& request, uint8_t* reply, uint32_t replySize,
+              const char* writeFail, const char* readFail) {
+  return WriteRequest(camera, request, writeFail) && ReadReply(camera, reply, replySize, readFail);
 }
 
 }  // namespace tQusb

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "driver/camera/camera.h"
+#include "driver/transport/protocol.h"
 
 namespace tQusb {
 
@@ -28,7 +29,7 @@ uint8_t OpcodeForGeneration(CCamera& camera, const TOpcodeByGeneration& opcodes)
 
 // Writes the request and reads `replySize` bytes of reply (status first).
 // A failed transfer writes its plain debug line and disconnects the camera.
-bool Exchange(CCamera& camera, const uint8_t* request, uint32_t requestSize, uint8_t* reply,
-              uint32_t replySize, const char* writeFail, const char* readFail);
+bool Exchange(CCamera& camera, const TRequest& request, uint8_t* reply, uint32_t replySize,
+              const char* writeFail, const char* readFail);
 
 }  // namespace tQusb

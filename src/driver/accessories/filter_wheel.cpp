@@ -5,6 +5,7 @@
 #include "driver/camera/camera.h"
 #include "driver/transport/camera_info.h"
 #include "driver/transport/command_channel.h"
+#include "driver/transport/protocol.h"
 #include "tqusb/runtime/str.h"
 
 namespace tQusb {
@@ -20,11 +21,11 @@ struct TWheelOpcodes {
 bool WheelOpcodes(CCamera& camera, TWheelOpcodes* opcodes) {
   switch (camera.Generation) {
     case 1:
-      *opcodes = {0x0E, 0x1B};
+      *opcodes = {opcode::gen1::kFilterMove, opcode::gen1::kFilterReinit};
       return true;
     case 4:
     case 5:
-      *opcodes = {0x10, 0x23};
+      *opcodes = {opcode::later::kFilterMove, opcode::later::kFilterReinit};
       return true;
     case 0:
     case 2:
@@ -58,7 +59,8 @@ bool CCamera::ReinitFilterWheel() {
   TWheelOpcodes opcodes{};
   if (!WheelOpcodes(*this, &opcodes)) return false;
   uint8_t reply[2] = {};
-  if (!WriteRequest(*this, &opcodes.Reinit, 1, "ReinitFilterWheel USB Write FAIL")) return false;
+  if (!WriteRequest(*this, TRequest(opcodes.Reinit), "ReinitFilterWheel USB Write FAIL"))
+    return false;
   if (!ReadReply(*this, reply, sizeof reply, "ReinitFilterWheel USB Read FAIL")) return false;
   if (!CheckStatus(*this, reply[0])) return false;
   Info.FilterCount = reply[1];

@@ -4,6 +4,7 @@
 
 #include "driver/accessories/exchange.h"
 #include "driver/transport/command_channel.h"
+#include "driver/transport/protocol.h"
 
 namespace tQusb {
 namespace {
@@ -16,11 +17,9 @@ bool CCamera::SetGain(uint16_t gain) {
   if (Generation < 0 || Generation >= kGenerationCount) return false;
   if (Generation < 2) return Unsupported();
   // The second byte is reserved; the gain goes out unclamped.
-  const uint8_t request[4] = {0x17, 0x00, static_cast<uint8_t>(gain & 0xFF),
-                              static_cast<uint8_t>(gain >> 8)};
+  const TRequest request = TRequest(opcode::later::kGain).Byte(0).Word(gain);
   uint8_t status = 0;
-  if (!Exchange(*this, request, sizeof request, &status, 1, "SetGain USB Write FAIL",
-                "SetGain USB Read FAIL"))
+  if (!Exchange(*this, request, &status, 1, "SetGain USB Write FAIL", "SetGain USB Read FAIL"))
     return false;
   return CheckStatus(*this, status);
 }

@@ -4,6 +4,7 @@
 
 #include "driver/accessories/exchange.h"
 #include "driver/transport/command_channel.h"
+#include "driver/transport/protocol.h"
 
 namespace tQusb {
 namespace {
@@ -21,10 +22,10 @@ struct TGuidePort {
 };
 
 // clang-format off
-constexpr TGuidePort kPortG0 = {0x10, false, 0x11, 2,
+constexpr TGuidePort kPortG0 = {opcode::gen0::kGuideMove, false, opcode::gen0::kGuideState, 2,
     "MoveTelescope USB Write1 FAIL", "MoveTelescope USB Read1 FAIL",
     "MoveInProgress USB Write1 FAIL", "MoveInProgress USB Read1 FAIL"};
-constexpr TGuidePort kPortG234 = {0x18, true, 0x19, 6,
+constexpr TGuidePort kPortG234 = {opcode::later::kGuideMove, true, opcode::later::kGuideState, 6,
     "MoveTelescope USB Write2 FAIL", "MoveTelescope USB Read2 FAIL",
     "MoveInProgress USB Write2 FAIL", "MoveInProgress USB Read2 FAIL"};
 // clang-format on
@@ -37,26 +38,20 @@ constexpr const TGuidePort* kPorts[kGenerationCount] = {&kPortG0,   nullptr,    
 bool CCamera::MoveTelescope(uint16_t firstAxis, uint16_t secondAxis) {
   const TGuidePort* port = ForGeneration(*this, kPorts);
   if (port == nullptr) return false;
-  uint8_t request[6] = {port->MoveOpcode};
-  uint8_t* axes = request + (port->ReservedByte ? 2 : 1);
-  axes[0] = static_cast<uint8_t>(firstAxis & 0xFF);
-  axes[1] = static_cast<uint8_t>(firstAxis >> 8);
-  axes[2] = static_cast<uint8_t>(secondAxis & 0xFF);
-  axes[3] = static_cast<uint8_t>(secondAxis >> 8);
+  TRequest request(port->MoveOpcode);
+  if (port->ReservedByte) request.Byte(0);
+  request.Word(firstAxis).Word(secondAxis);
   uint8_t status = 0;
-  if (!Exchange(*this, request, static_cast<uint32_t>(axes + 4 - request), &status, 1,
-                port->MoveWriteFail, port->MoveReadFail))
-    return false;
+  if (!Exchange(*this, request, &status, 1, port->MoveWriteFail, port->MoveReadFail)) return false;
   return CheckStatus(*this, status);
 }
 
 bool CCamera::MoveInProgress(bool* moving) {
   const TGuidePort* port = ForGeneration(*this, kPorts);
   if (port == nullptr || moving == nullptr) return false;
-  const uint8_t request[1] = {port->StateOpcode};
   uint8_t reply[6] = {};
-  if (!Exchange(*this, request, sizeof request, reply, port->StateReplySize, port->StateWriteFail,
-                port->StateReadFail))
+  if (!Exchange(*this, TRequest(port->StateOpcode), reply, port->StateReplySize,
+                port->StateWriteFail, port->StateReadFail))
     return false;
   if (!CheckStatus(*this, reply[0])) return false;
   // Generation 0 hands its state byte over as it arrives (it may be above 1);

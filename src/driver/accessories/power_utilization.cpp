@@ -5,6 +5,7 @@
 #include "driver/accessories/exchange.h"
 #include "driver/camera/camera_texts.h"
 #include "driver/transport/command_channel.h"
+#include "driver/transport/protocol.h"
 
 namespace tQusb {
 
@@ -35,11 +36,10 @@ bool CCamera::ReadPowerUtilization(float* value) {
     *value = kNoReading;
     return false;
   }
-  // Only kinds 1 and 2 have this reading; others answer through value 11.
-  if (CameraKind != 1 && CameraKind != 2) return false;
-  const uint8_t request[1] = {0x11};
+  // Only kinds with a stored reading have it; others answer through value 11.
+  if (!Traits->StoredPowerReading) return false;
   uint8_t reply[5] = {};
-  if (!Exchange(*this, request, sizeof request, reply, sizeof reply,
+  if (!Exchange(*this, TRequest(opcode::gen1::kPowerReading), reply, sizeof reply,
                 "ReadPowerUtilization USB Write FAIL", "ReadPowerUtilization USB Read FAIL"))
     return false;
   if (!CheckStatus(*this, reply[0])) {

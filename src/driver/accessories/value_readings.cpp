@@ -3,15 +3,16 @@
 #include "driver/accessories/exchange.h"
 #include "driver/accessories/value_scales.h"
 #include "driver/transport/command_channel.h"
+#include "driver/transport/protocol.h"
 
 namespace tQusb {
 namespace {
 
 // The value-index table: which host indices a generation group knows, the
 // query index it sends for them and the scale of the answer. The variant
-// scale applies to kinds 1 and 2 (generations 1, 4, 5) or, in generation 0,
+// scale applies to kinds with the coarse scales (generations 1, 4, 5) or, in generation 0,
 // when packed flag bit 1 is set.
-constexpr uint8_t kPowerRequest = 0xFF;  // not a word query: the 0x11 exchange
+constexpr uint8_t kPowerRequest = 0xFF;  // not a word query: the power-reading exchange
 
 struct TValueRow {
   uint32_t FirstIndex, LastIndex;
@@ -46,12 +47,12 @@ constexpr TValueRow kRowsG23[] = {
     {20, 20, 0x03, S::Thousandths, S::Thousandths},
 };
 
-constexpr TValueGroup kGroupG0 = {0x0E, "GetValue USB Write1 FAIL", "GetValue USB Read1 FAIL",
-                                  kRowsG0, 2};
-constexpr TValueGroup kGroupG145 = {0x0F, "GetValue USB Write2 FAIL", "GetValue USB Read2 FAIL",
-                                    kRowsG145, 5};
-constexpr TValueGroup kGroupG23 = {0x0F, "GetValue USB Write3 FAIL", "GetValue USB Read3 FAIL",
-                                   kRowsG23, 2};
+constexpr TValueGroup kGroupG0 = {opcode::gen0::kQueryWord, "GetValue USB Write1 FAIL",
+                                  "GetValue USB Read1 FAIL", kRowsG0, 2};
+constexpr TValueGroup kGroupG145 = {opcode::gen1::kQueryWord, "GetValue USB Write2 FAIL",
+                                    "GetValue USB Read2 FAIL", kRowsG145, 5};
+constexpr TValueGroup kGroupG23 = {opcode::later::kQueryWord, "GetValue USB Write3 FAIL",
+                                   "GetValue USB Read3 FAIL", kRowsG23, 2};
 
 constexpr const TValueGroup* kGroups[kGenerationCount] = {&kGroupG0,  &kGroupG145, &kGroupG23,
                                                           &kGroupG23, &kGroupG145, &kGroupG145};
@@ -67,7 +68,7 @@ const TValueRow* FindRow(const TValueGroup& group, uint32_t index) {
 
 bool UsesVariant(const CCamera& camera) {
   if (camera.Generation == 0) return (camera.PackedInfo.PackedFlags & kPackedSixteenthFlag) != 0;
-  return IsCoarseKind(camera.CameraKind);
+  return camera.Traits->CoarseScales;
 }
 
 uint16_t Word(const uint8_t* bytes) {
@@ -77,10 +78,11 @@ uint16_t Word(const uint8_t* bytes) {
 // Value 11 of the kinds that have no stored reading: a / b of the power
 // request's two words, -1.0 when b is 0. (Kinds 1 and 2 form a / (a + b).)
 bool ReadPowerQuotient(CCamera& camera, const TValueGroup& group, float* value) {
-  const uint8_t request[2] = {0x11, 0x00};
+  // Generations 1, 4 and 5 share the power request; its second byte is 0.
+  static_assert(opcode::gen1::kPowerReading == opcode::later::kPowerReading);
+  const TRequest request = TRequest(opcode::later::kPowerReading).Byte(0);
   uint8_t reply[5] = {};
-  if (!Exchange(camera, request, sizeof request, reply, sizeof reply, group.WriteFail,
-                group.ReadFail))
+  if (!Exchange(camera, request, reply, sizeof reply, group.WriteFail, group.ReadFail))
     return false;
   if (!CheckStatus(camera, reply[0])) return false;
   const uint16_t a = Word(reply + 1);
@@ -101,17 +103,16 @@ bool CCamera::GetValue(uint32_t index, float* value) {
   }
   if (value == nullptr) return false;
   if (row->Query == kPowerRequest) {
-    // Kinds 1 and 2 answer from the reading the power timer keeps.
-    if (IsCoarseKind(CameraKind)) {
+    // Kinds with a stored reading answer from what the power timer keeps.
+    if (Traits->StoredPowerReading) {
       *value = PowerUtilization;
       return true;
     }
     return ReadPowerQuotient(*this, group, value);
   }
-  const uint8_t request[2] = {group.QueryOpcode, row->Query};
   uint8_t reply[3] = {};
-  if (!Exchange(*this, request, sizeof request, reply, sizeof reply, group.WriteFail,
-                group.ReadFail))
+  if (!Exchange(*this, TRequest(group.QueryOpcode).Byte(row->Query), reply, sizeof reply,
+                group.WriteFail, group.ReadFail))
     return false;
   if (!CheckStatus(*this, reply[0])) return false;
   *value = ConvertRaw(UsesVariant(*this) ? row->Variant : row->Scale, Word(reply + 1));

@@ -1,5 +1,7 @@
 #include "driver/accessories/value_scales.h"
 
+#include "driver/camera/kind_traits.h"
+
 namespace tQusb {
 namespace {
 
@@ -40,7 +42,7 @@ float ConvertRaw(EValueScale scale, uint16_t raw) {
 }
 
 uint16_t SetPointRaw(float celsius, uint32_t cameraKind) {
-  const bool coarse = IsCoarseKind(cameraKind);
+  const bool coarse = KindTraitsOf(cameraKind).CoarseScales;
   const float a = coarse ? kSetPointCoarseA : kSetPointFineA;
   const float b = coarse ? kSetPointCoarseB : kSetPointFineB;
   const float scaled = celsius * a + b + 0.5f;

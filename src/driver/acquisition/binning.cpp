@@ -17,7 +17,7 @@ bool SetFactor(CCamera& camera, uint8_t opcode, uint32_t factor, uint32_t* camer
     *cameraField = factor;
     return true;
   }
-  if (factor == 0 || factor >= 5) return readout::Fail(camera, readout::kTextInvalidBinning);
+  if (factor == 0 || factor >= 5) return Fail(camera, readout::kTextInvalidBinning);
   *hostField = factor;
   return true;
 }
@@ -37,9 +37,10 @@ void AlignAxis(uint32_t start, uint32_t length, uint32_t step, uint32_t minimum,
 
 TImageWindow FitSubFrame(uint32_t cameraKind, uint32_t readMode, uint32_t sensorWidth,
                          uint32_t sensorHeight, const TImageWindow& window) {
-  const bool step8 = cameraKind == 13 || cameraKind == 16;
-  const uint32_t step = step8 ? 8 : 4;
-  const uint32_t minWidth = step8 ? 8 : (readMode == 0 || readMode == 2 ? 516 : 260);
+  const TKindTraits& traits = KindTraitsOf(cameraKind);
+  const uint32_t step = traits.WindowStep;
+  const uint32_t minWidth =
+      IsEightBitMode(readMode) ? traits.MinimumWidth8Bit : traits.MinimumWidth16Bit;
   const auto x = static_cast<uint32_t>(window.X), y = static_cast<uint32_t>(window.Y);
   const auto w = static_cast<uint32_t>(window.Width), h = static_cast<uint32_t>(window.Height);
   uint32_t xa, wn, ya, hn;
@@ -56,11 +57,11 @@ TImageWindow FitSubFrame(uint32_t cameraKind, uint32_t readMode, uint32_t sensor
 }
 
 bool CCamera::SetBinningX(uint32_t x) {
-  return SetFactor(*this, 0x01, x, &BinningX, &HostBinningX);
+  return SetFactor(*this, opcode::gen1::kBinningX, x, &BinningX, &HostBinningX);
 }
 
 bool CCamera::SetBinningY(uint32_t y) {
-  return SetFactor(*this, 0x02, y, &BinningY, &HostBinningY);
+  return SetFactor(*this, opcode::gen1::kBinningY, y, &BinningY, &HostBinningY);
 }
 
 // A false result stores no text.
@@ -69,7 +70,7 @@ bool CCamera::AdjustSubFrame(uint32_t* x, uint32_t* y, uint32_t* width, uint32_t
     case 0:
       return (Flags & kFlagCanReadSubFrames) != 0;
     case 1:
-      return CameraKind != 4;
+      return !Traits->FourOutputs;
     case 2:
     case 3:
     case 4:

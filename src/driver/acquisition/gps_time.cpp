@@ -5,23 +5,15 @@
 #include "driver/camera/camera.h"
 #include "driver/camera/camera_texts.h"
 #include "driver/transport/command_channel.h"
+#include "driver/transport/protocol.h"
 
 namespace tQusb {
 namespace {
 
-constexpr uint8_t kOpImageTime = 0x2A;
-constexpr uint8_t kOpTime = 0x2B;
-constexpr uint8_t kOpPosition = 0x2C;
-constexpr uint8_t kOpFrequency = 0x2D;
 constexpr uint32_t kFrequencyReplySize = 5;
 
 constexpr const char* kTextCorrupted = "GPS packet corrupted";
 constexpr const char* kTextNoFix = "Waiting for GPS fix";
-
-bool Failed(CCamera& camera, const char* text) {
-  camera.SetLastError(text);
-  return false;
-}
 
 // Asks once per camera object for the counter frequency. False when a
 // transfer failed (no text) or when the counter reports 0 Hz: such a counter
@@ -29,17 +21,17 @@ bool Failed(CCamera& camera, const char* text) {
 // question is asked again next time.
 bool LearnClockPeriod(CCamera& camera) {
   if (camera.ClockPeriodKnown) return true;
-  const uint8_t request = kOpFrequency;
+  const TRequest request(opcode::later::kCounterFrequency);
   uint8_t reply[kFrequencyReplySize] = {};
   uint32_t received = 0;
-  if (!TryWriteRequest(camera, &request, 1, "GetTimeHelper USB Write2 FAIL")) return false;
+  if (!TryWriteRequest(camera, request, "GetTimeHelper USB Write2 FAIL")) return false;
   if (!TryReadReply(camera, reply, sizeof reply, &received, "GetTimeHelper USB Read2 FAIL"))
     return false;
   const uint32_t frequency = static_cast<uint32_t>(reply[1]) | static_cast<uint32_t>(reply[2]) << 8 |
                              static_cast<uint32_t>(reply[3]) << 16 |
                              static_cast<uint32_t>(reply[4]) << 24;
   if (reply[0] == kStatusOk) {
-    if (frequency == 0) return Failed(camera, kTextCorrupted);
+    if (frequency == 0) return Fail(camera, kTextCorrupted);
     camera.ClockPeriod = 1.0 / frequency;
   }
   camera.ClockPeriodKnown = 1;
@@ -50,19 +42,19 @@ bool LearnClockPeriod(CCamera& camera) {
 
 bool CCamera::GetTimeHelper(bool image, int32_t* year, int32_t* month, int32_t* day,
                             uint32_t* hour, uint32_t* minute, double* second) {
-  if (!IsConnected()) return Failed(*this, kTextNotConnected);
-  const uint8_t request = image ? kOpImageTime : kOpTime;
+  if (!IsConnected()) return Fail(*this, kTextNotConnected);
+  const TRequest request(image ? opcode::later::kImageTime : opcode::later::kReceiverTime);
   uint8_t reply[gps::kReplyMax] = {};
   uint32_t received = 0;
-  if (!TryWriteRequest(*this, &request, 1, "GetTimeHelper USB Write FAIL")) return false;
+  if (!TryWriteRequest(*this, request, "GetTimeHelper USB Write FAIL")) return false;
   if (!TryReadReply(*this, reply, sizeof reply, &received, "GetTimeHelper USB Read FAIL"))
     return false;
   if (!CheckStatus(*this, reply[0])) return false;
   switch (gps::CheckTimeHeader(reply, received)) {
     case gps::TParse::Corrupted:
-      return Failed(*this, kTextCorrupted);
+      return Fail(*this, kTextCorrupted);
     case gps::TParse::NoFix:
-      return Failed(*this, kTextNoFix);
+      return Fail(*this, kTextNoFix);
     case gps::TParse::Ok:
       break;
   }
@@ -70,7 +62,7 @@ bool CCamera::GetTimeHelper(bool image, int32_t* year, int32_t* month, int32_t* 
   const double elapsed = gps::ElapsedSeconds(reply, ClockPeriod);
   const gps::TDateTime out{year, month, day, hour, minute, second};
   if (gps::ParseTimeText(reply, received, elapsed, out) != gps::TParse::Ok)
-    return Failed(*this, kTextCorrupted);
+    return Fail(*this, kTextCorrupted);
   return true;
 }
 
@@ -104,16 +96,16 @@ bool CCamera::GetGPSData(double* latitude, double* longitude, double* altitude, 
     *time.Hour = *time.Minute = 0;
     *time.Second = 0.0;
   }
-  if (!IsConnected()) return Failed(*this, kTextNotConnected);
-  const uint8_t request = kOpPosition;
+  if (!IsConnected()) return Fail(*this, kTextNotConnected);
+  const TRequest request(opcode::later::kReceiverPosition);
   uint8_t reply[gps::kReplyMax] = {};
   uint32_t received = 0;
-  if (!TryWriteRequest(*this, &request, 1, "GetGPSData USB Write FAIL")) return false;
+  if (!TryWriteRequest(*this, request, "GetGPSData USB Write FAIL")) return false;
   if (!TryReadReply(*this, reply, sizeof reply, &received, "GetGPSData USB Read FAIL"))
     return false;
   if (!CheckStatus(*this, reply[0])) return false;
   if (gps::ParsePosition(reply, received, position) != gps::TParse::Ok)
-    return Failed(*this, kTextCorrupted);
+    return Fail(*this, kTextCorrupted);
   return true;
 }
 

@@ -4,13 +4,12 @@
 
 #include "driver/camera/camera.h"
 #include "driver/transport/command_channel.h"
+#include "driver/transport/protocol.h"
 #include "tqusb/runtime/str.h"
 
 namespace tQusb {
 namespace {
 
-constexpr uint8_t kOpcodeReadModeG0 = 0x02;
-constexpr uint8_t kOpcodeReadMode = 0x03;
 constexpr const char* kTextInvalidReadMode = "Invalid read mode";
 
 // Generation 0 codes: bit 4 asks for two samples per pixel.
@@ -26,14 +25,14 @@ constexpr TReadMode kMultiMode[] = {{"8-bit", 0}, {"12-bit", 1}};
 }  // namespace
 
 bool HasLaterReadModes(uint32_t cameraKind) {
-  return cameraKind == 9 || cameraKind == 11 || cameraKind == 14;
+  return KindTraitsOf(cameraKind).MultiMode;
 }
 
 std::span<const TReadMode> ReadModeList(int32_t generation, uint32_t cameraKind, uint16_t ver128Lo,
                                         uint16_t ver131) {
   if (generation == 0) return kGeneration0;
   if (generation == 1) {
-    if (cameraKind == 7 || cameraKind == 8) return kGeneration1ThreeModes;
+    if (KindTraitsOf(cameraKind).Generation1ReadModes == 3) return kGeneration1ThreeModes;
     return kGeneration1;
   }
   if (generation >= 2 && generation <= 5 && HasLaterReadModes(cameraKind)) {
@@ -58,16 +57,17 @@ bool CCamera::SetReadMode(uint32_t mode) {
   if (Generation >= 2 && !HasLaterReadModes(CameraKind)) return Unsupported();
   const std::span<const TReadMode> list = ReadModeList(Generation, CameraKind, Ver128Lo, Ver131);
   if (mode >= list.size()) {
-    SetLastError(kTextInvalidReadMode);
-    return false;
+    return Fail(*this, kTextInvalidReadMode);
   }
   const uint32_t code = list[mode].Code;
   if (Generation == 0) {
     ReadModeG0 = code;
-    return ByteCommand(*this, kOpcodeReadModeG0, static_cast<uint8_t>(code));
+    return ByteCommand(*this, opcode::gen0::kReadMode, static_cast<uint8_t>(code));
   }
   ReadMode = code;
-  return ByteCommand(*this, kOpcodeReadMode, static_cast<uint8_t>(code));
+  // Generations 1 to 5 share the read-mode command.
+  static_assert(opcode::gen1::kReadMode == opcode::later::kReadMode);
+  return ByteCommand(*this, opcode::later::kReadMode, static_cast<uint8_t>(code));
 }
 
 }  // namespace tQusb

@@ -1,8 +1,10 @@
 #pragma once
 // The image readout: GetImageHelper picks the protocol of the camera's
-// generation; the protocols share the work buffers, the exposure encodings,
-// the request builder and the chunked read declared here.
+// generation; the protocols share the work buffers, the exposure encodings
+// and the chunked read declared here.
 #include <cstdint>
+
+#include "driver/transport/protocol.h"
 
 namespace tQusb {
 
@@ -45,21 +47,6 @@ uint32_t ExposureG2(double seconds);
 // else reused with its contents. Sizes beyond 32 bits cannot be held: false.
 bool Grow(void** buffer, uint32_t* bufferSize, uint64_t size);
 
-// A little-endian request built field by field.
-class TRequest {
- public:
-  explicit TRequest(uint8_t opcode) { bytes_[0] = opcode; }
-  TRequest& Byte(uint8_t v);
-  TRequest& Word(uint32_t v);  // low 16 bits
-  TRequest& Long(uint32_t v);
-  const uint8_t* Data() const { return bytes_; }
-  uint32_t Size() const { return size_; }
-
- private:
-  uint8_t bytes_[16] = {};
-  uint32_t size_ = 1;
-};
-
 enum class TRead { Complete, Short, Failed };
 
 // Reads `size` bytes from the image pipe: while more than SingleReadLimit
@@ -68,9 +55,6 @@ enum class TRead { Complete, Short, Failed };
 // disconnects; a call that delivers fewer bytes than asked ends the reading.
 TRead ChunkedRead(CCamera& camera, void* data, uint64_t size, const char* loopFail,
                   const char* lastFail);
-
-// "fail with T": the text into LastError, false.
-bool Fail(CCamera& camera, const char* text);
 
 inline constexpr const char* kTextBufferTooSmall = "Buffer too small";
 inline constexpr const char* kTextInvalidSize = "Invalid image size required";

@@ -44,22 +44,6 @@ bool Grow(void** buffer, uint32_t* bufferSize, uint64_t size) {
   return true;
 }
 
-TRequest& TRequest::Byte(uint8_t v) {
-  bytes_[size_++] = v;
-  return *this;
-}
-
-TRequest& TRequest::Word(uint32_t v) {
-  bytes_[size_++] = static_cast<uint8_t>(v);
-  bytes_[size_++] = static_cast<uint8_t>(v >> 8);
-  return *this;
-}
-
-TRequest& TRequest::Long(uint32_t v) {
-  Word(v & 0xFFFF);
-  return Word(v >> 16);
-}
-
 TRead ChunkedRead(CCamera& camera, void* data, uint64_t size, const char* loopFail,
                   const char* lastFail) {
   auto* at = static_cast<uint8_t*>(data);
@@ -85,11 +69,6 @@ TRead ChunkedRead(CCamera& camera, void* data, uint64_t size, const char* loopFa
   return got < size ? TRead::Short : TRead::Complete;
 }
 
-bool Fail(CCamera& camera, const char* text) {
-  camera.SetLastError(text);
-  return false;
-}
-
 }  // namespace readout
 
 bool GetImageHelper(CCamera& camera, double exposure, bool shutter, bool eightBit,
@@ -101,7 +80,7 @@ bool GetImageHelper(CCamera& camera, double exposure, bool shutter, bool eightBi
       // Generation-0 cameras never receive the shutter flag; they have no 8-bit output.
       return GetImage1(camera, exposure, window, bufferSize, buffer);
     case 1:
-      if (camera.CameraKind == 4)
+      if (camera.Traits->FourOutputs)
         return GetImage4(camera, exposure, shutter, window, bufferSize, buffer);
       return GetImage2(camera, exposure, shutter, window, bufferSize, buffer);
     case 2:

@@ -53,13 +53,18 @@ bool GetImage1(CCamera& camera, double exposure, const TImageWindow& window, uin
       !Grow(&camera.ImageBuf3, &camera.ImageBuf3Size, 2 * static_cast<uint64_t>(cols * rows)))
     return Fail(camera, kTextInvalidSize);
 
-  TRequest request(0x04);
+  TRequest request(opcode::gen0::kReadFrame);
   if (exposure < 0) {
-    if (windows) request = TRequest(0x07).Word(c0).Word(r0).Word(cc).Word(rr);
+    if (windows) request = TRequest(opcode::gen0::kReadWindow).Word(c0).Word(r0).Word(cc).Word(rr);
   } else if (windows) {
-    request = TRequest(0x08).Word(c0).Word(r0).Word(cc).Word(rr).Word(ExposureG0(exposure));
+    request = TRequest(opcode::gen0::kExposeWindow)
+                  .Word(c0)
+                  .Word(r0)
+                  .Word(cc)
+                  .Word(rr)
+                  .Word(ExposureG0(exposure));
   } else {
-    request = TRequest(0x05).Word(ExposureG0(exposure));
+    request = TRequest(opcode::gen0::kExposeFrame).Word(ExposureG0(exposure));
   }
   if (!WriteRequest(camera, request.Data(), request.Size(), "GetImage1 USB Write FAIL"))
     return false;

@@ -1,6 +1,6 @@
 // GetImage2 and GetImage4: the readouts of generation-1 cameras. The camera
 // bins and sends rows bottom first, with one, two or three samples per pixel;
-// camera kind 4 reads its sensor through four outputs and sends whole frames
+// the four-output sensor reads through four outputs and sends whole frames
 // only. No status byte follows the pixels.
 #include "driver/acquisition/pixel_routines.h"
 #include "driver/acquisition/readout.h"
@@ -16,11 +16,12 @@ namespace {
 
 constexpr uint32_t kNoCrop = 0xFFFFFFFF;
 
-// 0x0B reads the window of the last exposure; 0x15 exposes first.
+// The window of the last exposure, or an exposure first.
 TRequest WindowRequest(double exposure, bool shutter, int64_t rowStart, int64_t rows,
                        int64_t colStart, int64_t cols) {
-  if (exposure < 0) return TRequest(0x0B).Word(rowStart).Word(rows).Word(colStart).Word(cols);
-  return TRequest(0x15)
+  if (exposure < 0)
+    return TRequest(opcode::gen1::kReadWindow).Word(rowStart).Word(rows).Word(colStart).Word(cols);
+  return TRequest(opcode::gen1::kExposeWindow)
       .Word(rowStart)
       .Word(rows)
       .Word(colStart)
@@ -81,11 +82,9 @@ bool GetImage2(CCamera& camera, double exposure, bool shutter, const TImageWindo
   if (static_cast<int64_t>(bufferSize) < 2 * width * height)
     return Fail(camera, kTextBufferTooSmall);
 
-  const uint32_t kind = camera.CameraKind;
-  const bool bigEndian = kind == 1 || kind == 2;
-  int samples = 1;
-  if (camera.ReadMode == 1 && (bigEndian || kind == 7)) samples = 2;
-  if (camera.ReadMode == 2 && kind == 7) samples = 3;
+  const TKindTraits& traits = *camera.Traits;
+  const bool bigEndian = traits.BigEndianSamples;
+  const int samples = camera.ReadMode < 3 ? traits.SamplesPerMode[camera.ReadMode] : 1;
   if (samples == 2 && bigEndian &&
       !Grow(&camera.ImageBuf2, &camera.ImageBuf2Size, 4 * static_cast<uint64_t>(width)))
     return Fail(camera, kTextInvalidSize);

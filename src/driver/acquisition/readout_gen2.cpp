@@ -55,7 +55,7 @@ bool GetImage3(CCamera& camera, double exposure, bool shutter, bool eightBit,
     return Fail(camera, kTextInvalidBinning);
   const int64_t bx = camera.HostBinningX, by = camera.HostBinningY;
   const bool binned = bx > 1 || by > 1;
-  const bool mode8 = camera.ReadMode == 0 || camera.ReadMode == 2;
+  const bool mode8 = IsEightBitMode(camera.ReadMode);
 
   TFetch f = PlanFetch(camera, window, bx, by);
   const bool sameFrame =
@@ -72,15 +72,19 @@ bool GetImage3(CCamera& camera, double exposure, bool shutter, bool eightBit,
   const auto colStart = static_cast<uint32_t>(f.ColStart),
              rowStart = static_cast<uint32_t>(f.RowStart);
   const auto cols = static_cast<uint32_t>(f.Cols), rows = static_cast<uint32_t>(f.Rows);
-  const TRequest request =
-      exposure < 0 ? TRequest(0x09).Byte(0).Word(colStart).Word(rowStart).Word(cols).Word(rows)
-                   : TRequest(0x0A)
-                         .Byte(shutter ? 1 : 0)
-                         .Word(colStart)
-                         .Word(rowStart)
-                         .Word(cols)
-                         .Word(rows)
-                         .Long(ExposureG2(exposure));
+  const TRequest request = exposure < 0 ? TRequest(opcode::later::kReadWindow)
+                                              .Byte(0)
+                                              .Word(colStart)
+                                              .Word(rowStart)
+                                              .Word(cols)
+                                              .Word(rows)
+                                        : TRequest(opcode::later::kExposeWindow)
+                                              .Byte(shutter ? 1 : 0)
+                                              .Word(colStart)
+                                              .Word(rowStart)
+                                              .Word(cols)
+                                              .Word(rows)
+                                              .Long(ExposureG2(exposure));
   if (!WriteRequest(camera, request.Data(), request.Size(), "GetImage3 USB Write FAIL"))
     return false;
   const TRead read =

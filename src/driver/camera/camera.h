@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <mutex>
 
+#include "driver/camera/kind_traits.h"
 #include "driver/camera/peer_window.h"
 #include "driver/transport/camera_info.h"
 #include "driver/transport/usb_driver.h"
@@ -59,6 +60,11 @@ class CCamera final : public CEventHandler {
   void SetLastError(const char* text);
   // Stores "Camera does not support this feature" and returns false.
   bool Unsupported();
+  // Sets the kind and looks up what it implies.
+  void SetKind(uint32_t kind) {
+    CameraKind = kind;
+    Traits = &KindTraitsOf(kind);
+  }
 
   // The initialisation routine that Initialize runs: connect, then configure.
   // Returns the Connected bit.
@@ -126,6 +132,7 @@ class CCamera final : public CEventHandler {
   void* DeviceNotify[kNoticeClassCount] = {};
   uint32_t Flags = 0;
   uint32_t CameraKind = 0;
+  const TKindTraits* Traits = &KindTraitsOf(0);  // the row of CameraKind
   int32_t Generation = kNoGeneration;
   TCameraInfoPacked PackedInfo{};
   TCameraInfo Info{};
@@ -166,6 +173,10 @@ class CCamera final : public CEventHandler {
   // recursive because a debug-line sink may call back into an export.
   std::recursive_mutex OperationLock;
 };
+
+// Stores `text` as the camera's LastError and returns false: the one way an
+// operation fails with a text.
+bool Fail(CCamera& camera, const char* text);
 
 // Initialize / Initialize2: a new camera connected to the camera with `id`
 // (or not connected when there is none). Never null.

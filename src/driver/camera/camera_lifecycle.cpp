@@ -19,9 +19,13 @@ void CCamera::SetLastError(const char* text) {
   Str::CopyA(kLastErrorHigh, LastError, TextHigh(text), text);
 }
 
-bool CCamera::Unsupported() {
-  SetLastError(kTextNotSupported);
+bool Fail(CCamera& camera, const char* text) {
+  camera.SetLastError(text);
   return false;
+}
+
+bool CCamera::Unsupported() {
+  return Fail(*this, kTextNotSupported);
 }
 
 void CCamera::Attach() {

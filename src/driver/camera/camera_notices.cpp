@@ -10,22 +10,13 @@ namespace {
 
 constexpr unsigned kNoticeNameHigh = 1023;
 
-// The class each registration slot watches, with the camera it is for. A
-// camera that was not found (kind 0) watches every class but 10.
-struct TNoticeClass {
-  int ClassNumber;
-  uint32_t Kind;  // 0: any camera of generation 2 to 5
-};
+// The class each registration slot watches. A camera watches the class of its
+// kind; one that was not found (kind 0) watches every class but 10.
+constexpr int kNoticeClasses[kNoticeClassCount] = {2, 4, 5, 3, 1, 6, 7, 8, 9, 11, 12, 13, 14};
 
-constexpr TNoticeClass kNoticeClasses[kNoticeClassCount] = {
-    {2, 3}, {4, 4},  {5, 5},   {3, 6},   {1, 0},   {6, 8},   {7, 1},
-    {8, 2}, {9, 17}, {11, 18}, {12, 19}, {13, 20}, {14, 21},
-};
-
-bool Watches(const CCamera& camera, const TNoticeClass& notice) {
-  if (camera.CameraKind == 0) return true;
-  if (notice.Kind == 0) return camera.Generation >= 2 && camera.Generation <= 5;
-  return camera.CameraKind == notice.Kind;
+bool Watches(const CCamera& camera, int classNumber) {
+  const int own = camera.Traits->InterfaceClass;
+  return own == kAnyInterfaceClass || own == classNumber;
 }
 
 }  // namespace
@@ -34,7 +25,7 @@ void CCamera::RegisterNotifications() {
   if (Window == nullptr) return;
   for (int slot = 0; slot < kNoticeClassCount; ++slot) {
     if (Watches(*this, kNoticeClasses[slot]))
-      DeviceNotify[slot] = RegisterDeviceNotices(Window, kNoticeClasses[slot].ClassNumber);
+      DeviceNotify[slot] = RegisterDeviceNotices(Window, kNoticeClasses[slot]);
   }
 }
 

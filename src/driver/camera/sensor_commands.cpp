@@ -1,6 +1,7 @@
 // The single-command operations of the sensor: clearing, opening and closing.
 #include "driver/camera/camera.h"
 #include "driver/transport/command_channel.h"
+#include "driver/transport/protocol.h"
 
 namespace tQusb {
 namespace {
@@ -9,9 +10,18 @@ namespace {
 using TOpcodeByGeneration = uint8_t[6];
 constexpr uint8_t kNone = 0xFF;
 
-constexpr TOpcodeByGeneration kClearSensor = {0x03, 0x04, 0x04, 0x04, 0x04, 0x04};
-constexpr TOpcodeByGeneration kOpen = {kNone, 0x0C, kNone, kNone, kNone, 0x05};
-constexpr TOpcodeByGeneration kClose = {kNone, 0x0D, kNone, kNone, kNone, 0x06};
+namespace g0 = opcode::gen0;
+namespace g1 = opcode::gen1;
+namespace later = opcode::later;
+
+// clang-format off
+constexpr TOpcodeByGeneration kClearSensor = {g0::kClearSensor, g1::kClearAndBegin,
+    later::kClearSensor, later::kClearSensor, later::kClearSensor, later::kClearSensor};
+constexpr TOpcodeByGeneration kOpen = {kNone, g1::kOpenShutter, kNone, kNone, kNone,
+                                       later::kOpenShutter};
+constexpr TOpcodeByGeneration kClose = {kNone, g1::kCloseShutter, kNone, kNone, kNone,
+                                        later::kCloseShutter};
+// clang-format on
 
 bool SendForGeneration(CCamera& camera, const TOpcodeByGeneration& opcodes) {
   if (camera.Generation < 0 || camera.Generation > 5) return camera.Unsupported();

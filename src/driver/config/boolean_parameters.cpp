@@ -11,19 +11,17 @@ namespace {
 using Answer = std::optional<bool>;
 using V = const TParameterView&;
 
-bool IsKind(V v, uint32_t a, uint32_t b) { return v.CameraKind == a || v.CameraKind == b; }
-
 Answer Connected(V v) { return (v.Flags & kFlagConnected) != 0; }
 Answer CanReadSubFrames(V v) { return (v.Flags & kFlagCanReadSubFrames) != 0; }
 Answer MicrometerOffsets(V v) { return (v.Flags & kFlagMicrometerFilterOffsets) != 0; }
-Answer NotKind4(V v) { return v.CameraKind != 4; }
-Answer IsMultiModeKind(V v) { return v.CameraKind == MultiModeKind(v.Generation); }
+Answer NotFourOutputs(V v) { return !v.Traits->FourOutputs; }
+Answer IsMultiModeKind(V v) { return IsMultiModeIn(*v.Traits, v.Generation); }
 Answer HasFilters(V v) { return v.Info.FilterCount != 0; }
 Answer CapsBit0(V v) { return (v.Info.Caps & 0x01) != 0; }
 Answer CapsBit1(V v) { return (v.Info.Caps & 0x02) != 0; }
 Answer CapsBit2Or3(V v) { return (v.Info.Caps & 0x0C) != 0; }
-Answer Kind2Or6(V v) { return IsKind(v, 2, 6); }
-Answer Kind1Or2(V v) { return IsKind(v, 1, 2); }
+Answer KindIndex14(V v) { return v.Traits->BooleanIndex14; }
+Answer StoredPower(V v) { return v.Traits->StoredPowerReading; }
 
 // A record text copied into a work buffer of 16 places and trimmed at its end.
 struct TTrimmedText {
@@ -38,11 +36,11 @@ TTrimmedText Trimmed(const char (&field)[kInfoTextLength]) {
   return t;
 }
 
-// Generation 0: the third text ends in "K" on kind 18 and in "Q" on the others.
+// Generation 0: the third text ends in the kind's letter ("K" or "Q").
 Answer TextTestA(V v) {
   const TTrimmedText t = Trimmed(v.Info.Text3);
   if (t.Length == 0) return false;
-  return t.Text[t.Length - 1] == (v.CameraKind == 18 ? 'K' : 'Q');
+  return t.Text[t.Length - 1] == v.Traits->TextTestEnd;
 }
 
 // Generation 1: the first text ends in a digit followed by "C".
@@ -53,27 +51,14 @@ Answer TextTestB(V v) {
   return t.Text[t.Length - 1] == 'C' && before >= '0' && before <= '9';
 }
 
-Answer Gen0Index131(V v) {
-  switch (v.CameraKind) {
-    case 17: case 18: case 20: case 21: return true;
-    case 19: return false;
-    default: return std::nullopt;
-  }
-}
-
-Answer Gen0Index132(V v) {
-  switch (v.CameraKind) {
-    case 18: case 20: case 21: return true;
-    case 17: case 19: return false;
-    default: return std::nullopt;
-  }
-}
+Answer Gen0Index131(V v) { return TriState(v.Traits->Boolean131); }
+Answer Gen0Index132(V v) { return TriState(v.Traits->Boolean132); }
 
 // clang-format off
 const TParameterRow<bool> kBooleanParameters[] = {
   //          Gen 0             Gen 1              Gen 2            Gen 3            Gen 4            Gen 5
   {0,     {Connected,        Connected,         Connected,       Connected,       Connected,       Connected}},
-  {1,     {CanReadSubFrames, NotKind4,          true,            true,            true,            true}},
+  {1,     {CanReadSubFrames, NotFourOutputs,    true,            true,            true,            true}},
   {2,     {true,             true,              IsMultiModeKind, IsMultiModeKind, IsMultiModeKind, IsMultiModeKind}},
   {3,     {false,            true,              false,           false,           false,           true}},
   {4,     {false,            true,              false,           false,           true,            true}},
@@ -86,7 +71,7 @@ const TParameterRow<bool> kBooleanParameters[] = {
   {11,    {false,            MicrometerOffsets, false,           false,           false,           MicrometerOffsets}},
   {12,    {false,            true,              false,           false,           true,            true}},
   {13,    {false,            false,             true,            true,            true,            true}},
-  {14,    {true,             Kind2Or6,          true,            true,            true,            true}},
+  {14,    {true,             KindIndex14,       true,            true,            true,            true}},
   {15,    {fail,             fail,              fail,            fail,            fail,            fail}},
   {16,    {fail,             fail,              fail,            fail,            fail,            CapsBit2Or3}},
   // 17 to 127 fail everywhere.
@@ -98,7 +83,7 @@ const TParameterRow<bool> kBooleanParameters[] = {
   // 133 to 255 fail everywhere.
   {256,   {false,            false,             false,           false,           false,           false}},
   // 257 to 65535 fail everywhere.
-  {65536, {fail,             Kind1Or2,          fail,            fail,            fail,            fail}},
+  {65536, {fail,             StoredPower,       fail,            fail,            fail,            fail}},
   // Above 65536 everything fails.
 };
 // clang-format on

@@ -133,7 +133,7 @@ void ReadConfigurationFile(CCamera& camera) {
   Scanner scanner;
   if (!OpenFirst(scanner, camera.RequestedId)) return;
   if (SelectSection(scanner, "driver")) ReadDriverSection(scanner, camera);
-  if (camera.CameraKind == 4) {
+  if (camera.Traits->FourOutputs) {
     // The four-output sensor is never cropped.
     camera.CropX = camera.CropY = camera.CropW = camera.CropH = kNoCrop;
   } else if (SelectSection(scanner, "crop")) {
@@ -145,19 +145,15 @@ void ReadConfigurationFile(CCamera& camera) {
 void SendConfiguredTiming(CCamera& camera) {
   const uint32_t overlap = camera.ClockOverlapDelay;
   const uint32_t delay = camera.ClockDelay;
-  switch (camera.CameraKind) {
-    case 7:
-    case 8:
+  switch (camera.Traits->Timing) {
+    case ETimingEncoding::OverlapAndDelay:
       if (overlap <= 255 && delay >= 3 && delay <= 255)
         SetTiming(camera, static_cast<uint8_t>(overlap), static_cast<uint8_t>(delay));
       break;
-    case 3:
-    case 4:
-    case 5:
-    case 6:
+    case ETimingEncoding::DelayOnly:
       if (delay <= 255) SetTiming(camera, 0, static_cast<uint8_t>(delay));
       break;
-    default:
+    case ETimingEncoding::None:
       break;
   }
 }

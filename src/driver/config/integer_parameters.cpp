@@ -30,10 +30,9 @@ uint32_t CropLimited(uint32_t chip, uint32_t crop) {
   return static_cast<int32_t>(crop) < static_cast<int32_t>(chip) ? crop : chip;
 }
 
-bool IsKind(V v, uint32_t a, uint32_t b) { return v.CameraKind == a || v.CameraKind == b; }
-bool IsMultiMode(V v) { return v.CameraKind == MultiModeKind(v.Generation); }
+bool IsMultiMode(V v) { return IsMultiModeIn(*v.Traits, v.Generation); }
 // The 8-bit read modes of the multi-mode models.
-bool EightBit(V v) { return IsMultiMode(v) && (v.ReadMode == 0 || v.ReadMode == 2); }
+bool EightBit(V v) { return IsMultiMode(v) && IsEightBitMode(v.ReadMode); }
 uint32_t HostBins(V v) { return v.HostBinningX * v.HostBinningY; }
 
 Answer CameraId(V v) { return Record(v).Id; }
@@ -42,14 +41,14 @@ Answer Height(V v) { return Record(v).Height; }
 Answer Word3(V v) { return Record(v).Word3; }
 Answer Word4(V v) { return Record(v).Word4; }
 Answer Gen1Width(V v) {
-  return v.CameraKind == 4 ? 2 * Record(v).Width : CropLimited(Record(v).Width, v.CropW);
+  return v.Traits->FourOutputs ? 2 * Record(v).Width : CropLimited(Record(v).Width, v.CropW);
 }
 Answer Gen1Height(V v) {
-  return v.CameraKind == 4 ? 2 * Record(v).Height : CropLimited(Record(v).Height, v.CropH);
+  return v.Traits->FourOutputs ? 2 * Record(v).Height : CropLimited(Record(v).Height, v.CropH);
 }
 Answer SubFrameBinning(V v) { return (v.Flags & kFlagCanReadSubFrames) ? 4u : 1u; }
-Answer Gen1VerticalBinning(V v) { return v.CameraKind == 4 ? 1u : 4u; }
-Answer Gen1ReadModeCount(V v) { return IsKind(v, 7, 8) ? 3u : 2u; }
+Answer Gen1VerticalBinning(V v) { return v.Traits->FourOutputs ? 1u : 4u; }
+Answer Gen1ReadModeCount(V v) { return uint32_t{v.Traits->Generation1ReadModes}; }
 Answer MultiModeReadModeCount(V v) {
   if (!IsMultiMode(v)) return std::nullopt;
   return (v.Ver128Lo < 2 || v.Ver131 < 2) ? 2u : 4u;
@@ -57,13 +56,12 @@ Answer MultiModeReadModeCount(V v) {
 Answer FilterCount(V v) { return v.Info.FilterCount; }
 Answer Gen1Model(V v) {
   if (!(v.Info.Caps & 0x01)) return 100000u;
-  if (IsKind(v, 1, 2) && !(v.PackedInfo.PackedFlags & 0x40)) return 250000u;
+  if (v.Traits->PackedRecord && !(v.PackedInfo.PackedFlags & 0x40)) return 250000u;
   return 200000u;
 }
-Answer Gen1Index13(V v) { return IsKind(v, 7, 8) ? 2u : 1u; }
+Answer Gen1Index13(V v) { return v.Traits->Generation1ReadModes == 3 ? 2u : 1u; }
 Answer Gen1Index14(V v) {
-  const bool timedKind = v.CameraKind == 3 || v.CameraKind == 6 || v.CameraKind == 8;
-  return (timedKind && (v.Info.Caps & 0x08)) ? 2u : 1u;
+  return (v.Traits->CapsTimingIndex && (v.Info.Caps & 0x08)) ? 2u : 1u;
 }
 Answer LargestPixel(V v) { return HostBins(v) * (EightBit(v) ? 254u : 4094u); }
 Answer Binned512(V v) { return HostBins(v) * 512u; }

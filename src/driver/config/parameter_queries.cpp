@@ -14,7 +14,7 @@ TLibraryVersion DriverVersion() {
 TParameterView ParameterViewOf(const CCamera& camera) {
   TParameterView view;
   view.Generation = camera.Generation;
-  view.CameraKind = camera.CameraKind;
+  view.Traits = camera.Traits;
   view.Flags = camera.Flags;
   view.Info = camera.Info;
   view.PackedInfo = camera.PackedInfo;

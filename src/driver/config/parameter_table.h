@@ -53,20 +53,4 @@ std::optional<T> LookUp(std::span<const TParameterRow<T>> table, const TParamete
   return std::nullopt;
 }
 
-// The kind of the multi-mode model of a generation (2 and 3: 9, 4: 11, 5: 14);
-// 0 for generations that have none.
-constexpr uint32_t MultiModeKind(int32_t generation) {
-  switch (generation) {
-    case 2:
-    case 3:
-      return 9;
-    case 4:
-      return 11;
-    case 5:
-      return 14;
-    default:
-      return 0;
-  }
-}
-
 }  // namespace tQusb

@@ -4,6 +4,7 @@
 // checked without a camera object, a connection or a bus.
 #include <cstdint>
 
+#include "driver/camera/kind_traits.h"
 #include "driver/transport/camera_info.h"
 
 namespace tQusb {
@@ -19,7 +20,7 @@ struct TLibraryVersion {
 
 struct TParameterView {
   int32_t Generation = -1;
-  uint32_t CameraKind = 0;
+  const TKindTraits* Traits = &KindTraitsOf(0);
   uint32_t Flags = 0;
   TCameraInfo Info{};
   TCameraInfoPacked PackedInfo{};

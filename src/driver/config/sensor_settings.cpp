@@ -14,9 +14,9 @@ constexpr const char* kTextNoTiming = "Only Rev.H based cameras implemet program
 
 // One request and its status byte, with the operation's own debug lines for
 // failed transfers.
-bool Transact(CCamera& camera, const TSensorRequest& request, const char* writeFail,
+bool Transact(CCamera& camera, const TRequest& request, const char* writeFail,
               const char* readFail) {
-  if (!WriteRequest(camera, request.Bytes, request.Size, writeFail)) return false;
+  if (!WriteRequest(camera, request, writeFail)) return false;
   uint8_t status = 0;
   if (!ReadReply(camera, &status, 1, readFail)) return false;
   return CheckStatus(camera, status);
@@ -24,19 +24,16 @@ bool Transact(CCamera& camera, const TSensorRequest& request, const char* writeF
 
 }  // namespace
 
-TSensorRequest TimingRequest(uint32_t cameraKind, uint8_t overlap, uint8_t delay) {
-  TSensorRequest r;
-  if (cameraKind == 7 || cameraKind == 8) {
-    r.Bytes[0] = kOpcodeTiming;
-    r.Bytes[1] = overlap;
-    r.Bytes[2] = delay;
-    r.Size = 3;
-  } else if (cameraKind >= 3 && cameraKind <= 6) {
-    r.Bytes[0] = kOpcodeTiming;
-    r.Bytes[1] = delay;
-    r.Size = 2;
+std::optional<TRequest> TimingRequest(uint32_t cameraKind, uint8_t overlap, uint8_t delay) {
+  switch (KindTraitsOf(cameraKind).Timing) {
+    case ETimingEncoding::OverlapAndDelay:
+      return TRequest(opcode::gen1::kTiming).Byte(overlap).Byte(delay);
+    case ETimingEncoding::DelayOnly:
+      return TRequest(opcode::gen1::kTiming).Byte(delay);
+    case ETimingEncoding::None:
+      break;
   }
-  return r;
+  return std::nullopt;
 }
 
 uint16_t PreflashMilliseconds(double seconds) {
@@ -49,35 +46,21 @@ uint16_t PreflashMilliseconds(double seconds) {
   return static_cast<uint16_t>(low);
 }
 
-TSensorRequest PreflashRequest(double seconds, uint32_t count) {
-  const uint16_t ms = PreflashMilliseconds(seconds);
-  TSensorRequest r;
-  r.Bytes[0] = kOpcodePreflash;
-  r.Bytes[1] = static_cast<uint8_t>(ms & 0xFF);
-  r.Bytes[2] = static_cast<uint8_t>(ms >> 8);
-  r.Bytes[3] = static_cast<uint8_t>(count <= 16 ? count : 16);
-  r.Size = 4;
-  return r;
+TRequest PreflashRequest(double seconds, uint32_t count) {
+  return TRequest(opcode::gen1::kPreflash)
+      .Word(PreflashMilliseconds(seconds))
+      .Byte(static_cast<uint8_t>(count <= 16 ? count : 16));
 }
 
 bool SetTiming(CCamera& camera, uint8_t overlap, uint8_t delay) {
-  if (!camera.IsConnected()) {
-    camera.SetLastError(kTextNotConnected);
-    return false;
-  }
-  const TSensorRequest request = TimingRequest(camera.CameraKind, overlap, delay);
-  if (request.Size == 0) {
-    camera.SetLastError(kTextNoTiming);
-    return false;
-  }
-  return Transact(camera, request, "SetTiming USB Write FAIL", "SetTiming USB Read FAIL");
+  if (!camera.IsConnected()) return Fail(camera, kTextNotConnected);
+  const std::optional<TRequest> request = TimingRequest(camera.CameraKind, overlap, delay);
+  if (!request) return Fail(camera, kTextNoTiming);
+  return Transact(camera, *request, "SetTiming USB Write FAIL", "SetTiming USB Read FAIL");
 }
 
 bool CCamera::SetPreflash(double seconds, uint32_t count) {
-  if (!IsConnected()) {
-    SetLastError(kTextNotConnected);
-    return false;
-  }
+  if (!IsConnected()) return Fail(*this, kTextNotConnected);
   if (Generation != 1) return Unsupported();
   return Transact(*this, PreflashRequest(seconds, count), "SetPreflash USB Write FAIL",
                   "SetPreflash USB Read FAIL");

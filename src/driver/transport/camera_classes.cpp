@@ -1,5 +1,9 @@
 #include "driver/transport/camera_classes.h"
 
+#include <cstdio>
+
+#include "driver/transport/command_channel.h"
+
 namespace tQusb {
 namespace {
 
@@ -27,18 +31,6 @@ constexpr TProductKind kProducts[] = {
     {0x0C22, 16, 5}, {0x0C25, 16, 5}, {0x0C28, 16, 5}, {0x0C2C, 16, 5},
 };
 
-// Kinds whose read mode 3 (generations 2 to 5) or 2 (generation 1) is the
-// default; every other camera of those generations starts in mode 0 or 1.
-struct TReadModeDefault {
-  int32_t Generation;
-  uint32_t Kind;
-  uint32_t Mode;
-};
-
-constexpr TReadModeDefault kSpecialModes[] = {
-    {1, 7, 2}, {1, 8, 2}, {2, 10, 3}, {3, 10, 3}, {4, 12, 3}, {4, 13, 3}, {5, 15, 3}, {5, 16, 3},
-};
-
 }  // namespace
 
 std::span<const TClassKind> CameraInitClassOrder() {
@@ -46,7 +38,6 @@ std::span<const TClassKind> CameraInitClassOrder() {
 }
 
 bool KindByProductId(uint16_t productId, uint32_t& kind, int32_t& generation) {
-  if (productId < 0x0C00 || productId > 0x0C98) return false;
   for (const TProductKind& p : kProducts) {
     if (p.ProductId == productId) {
       kind = p.Kind;
@@ -54,14 +45,11 @@ bool KindByProductId(uint16_t productId, uint32_t& kind, int32_t& generation) {
       return true;
     }
   }
+  char line[64];
+  std::snprintf(line, sizeof line, "CameraInit: unknown product id 0x%04X, kind %u kept",
+                static_cast<unsigned>(productId), static_cast<unsigned>(kind));
+  DebugLine(line);
   return false;
-}
-
-uint32_t DefaultReadMode(int32_t generation, uint32_t kind) {
-  if (generation == 0) return 16;
-  for (const TReadModeDefault& d : kSpecialModes)
-    if (d.Generation == generation && d.Kind == kind) return d.Mode;
-  return generation == 1 ? 1 : 0;
 }
 
 }  // namespace tQusb

@@ -21,12 +21,9 @@ inline constexpr int kProductIdClass = 1;
 inline constexpr uint32_t kProductIdDefaultKind = 9;
 inline constexpr int32_t kProductIdDefaultGeneration = 2;
 
-// Kind and generation of a class-1 device by its USB product id; false when
-// the id is not one of the known products (the caller keeps the defaults).
+// Kind and generation of a class-1 device by its USB product id; false, with
+// a debug line, when the id is not one of the known products (the caller
+// keeps the defaults).
 bool KindByProductId(uint16_t productId, uint32_t& kind, int32_t& generation);
-
-// Read-mode default that a fresh connection sets: for generation 0 the value
-// of ReadModeG0, for generations 1 to 5 the value of ReadMode.
-uint32_t DefaultReadMode(int32_t generation, uint32_t kind);
 
 }  // namespace tQusb

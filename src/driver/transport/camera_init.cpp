@@ -9,6 +9,7 @@
 #include "driver/transport/camera_classes.h"
 #include "driver/transport/command_channel.h"
 #include "driver/transport/discovery.h"
+#include "driver/transport/protocol.h"
 #include "tqusb/runtime/str.h"
 
 namespace tQusb {
@@ -42,20 +43,23 @@ void DecideByDescriptor(CCamera& camera) {
     return;
   const uint16_t bcdUsb = static_cast<uint16_t>(descriptor[2] | (descriptor[3] << 8));
   const uint16_t productId = static_cast<uint16_t>(descriptor[10] | (descriptor[11] << 8));
-  KindByProductId(productId, camera.CameraKind, camera.Generation);
+  uint32_t kind = camera.CameraKind;
+  KindByProductId(productId, kind, camera.Generation);
+  camera.SetKind(kind);
   if (bcdUsb == 0x0200) camera.SingleReadLimit = kUsb2SingleReadLimit;
 }
 
 // A query word: request (opcode, index), reply status and a 16-bit word.
 bool QueryWord(CCamera& camera, uint8_t opcode, uint8_t index, uint8_t (&reply)[3],
                const char* writeFail, const char* readFail) {
-  const uint8_t request[2] = {opcode, index};
-  return WriteRequest(camera, request, sizeof request, writeFail) &&
+  return WriteRequest(camera, TRequest(opcode).Byte(index), writeFail) &&
          ReadReply(camera, reply, sizeof reply, readFail);
 }
 
 uint8_t QueryWordOpcode(int32_t generation) {
-  return generation == 0 ? 0x0E : 0x0F;
+  // Generations 1 to 5 share the query opcode.
+  static_assert(opcode::gen1::kQueryWord == opcode::later::kQueryWord);
+  return generation == 0 ? opcode::gen0::kQueryWord : opcode::later::kQueryWord;
 }
 
 }  // namespace
@@ -79,12 +83,12 @@ void CCamera::CameraInit() {
     std::this_thread::sleep_for(kClaimRetryPause);
   }
   if (row == nullptr) {
-    CameraKind = 0;
+    SetKind(0);
     Flags &= ~kFlagConnected;
     return;
   }
 
-  CameraKind = row->CameraKind;
+  SetKind(row->CameraKind);
   Generation = row->Generation;
   if (row->ClassNumber == kProductIdClass) DecideByDescriptor(*this);
 
@@ -106,25 +110,22 @@ void CCamera::CameraInit() {
   GetVersions();
   Notify();
 
-  const uint32_t mode = DefaultReadMode(Generation, CameraKind);
+  const uint32_t mode = Traits->DefaultReadMode;
   if (Generation == 0)
     ReadModeG0 = mode;
   else
     ReadMode = mode;
 
-  if (PowerTimer && (CameraKind == 1 || CameraKind == 2))
+  if (PowerTimer && Traits->StoredPowerReading)
     StartTimer(Window, kPowerTimerId, PowerTimerPeriodMs);
   if (Generation == 0) CanReadSubFrames();
 }
 
 bool CCamera::GetCameraInfo() {
-  if (!IsConnected()) {
-    SetLastError(kTextNotConnected);
+  if (!IsConnected()) return Fail(*this, kTextNotConnected);
+  if (!WriteRequest(*this, TRequest(opcode::kCameraInfo), "GetCameraInfo USB Write FAIL"))
     return false;
-  }
-  const uint8_t request = 0x00;
-  if (!WriteRequest(*this, &request, 1, "GetCameraInfo USB Write FAIL")) return false;
-  const bool packed = Generation == 0 || CameraKind == 1 || CameraKind == 2;
+  const bool packed = Generation == 0 || Traits->PackedRecord;
   uint8_t reply[1 + sizeof(TCameraInfo)] = {};
   const uint32_t size = packed ? 1 + sizeof(TCameraInfoPacked) : 1 + sizeof(TCameraInfo);
   if (!ReadReply(*this, reply, size, "GetCameraInfo USB Read FAIL")) return false;
@@ -137,20 +138,17 @@ bool CCamera::GetCameraInfo() {
 }
 
 bool CCamera::GetVersions() {
-  if (!IsConnected()) {
-    SetLastError(kTextNotConnected);
-    return false;
-  }
+  if (!IsConnected()) return Fail(*this, kTextNotConnected);
   struct TVersionStep {
     uint8_t Index;
     const char* WriteFail;
     const char* ReadFail;
   };
   static constexpr TVersionStep kSteps[] = {
-      {0x80, "GetVersions USB Write1 FAIL", "GetVersions USB Read1 FAIL"},
-      {0x81, "GetVersions USB Write2 FAIL", "GetVersions USB Read2 FAIL"},
-      {0x82, "GetVersions USB Write3 FAIL", "GetVersions USB Read3 FAIL"},
-      {0x83, "GetVersions USB Write4 FAIL", "GetVersions USB Read4 FAIL"},
+      {opcode::kQueryVersionWords[0], "GetVersions USB Write1 FAIL", "GetVersions USB Read1 FAIL"},
+      {opcode::kQueryVersionWords[1], "GetVersions USB Write2 FAIL", "GetVersions USB Read2 FAIL"},
+      {opcode::kQueryVersionWords[2], "GetVersions USB Write3 FAIL", "GetVersions USB Read3 FAIL"},
+      {opcode::kQueryVersionWords[3], "GetVersions USB Write4 FAIL", "GetVersions USB Read4 FAIL"},
   };
   const uint8_t opcode = QueryWordOpcode(Generation);
   // A status other than 0x80 does not stop the sequence: that word stays 0.
@@ -189,8 +187,8 @@ void CCamera::CanReadSubFrames() {
     return;
   }
   uint8_t reply[3] = {};
-  if (!QueryWord(*this, 0x0E, 0xFF, reply, "CanReadSubFrames USB Write FAIL",
-                 "CanReadSubFrames USB Read FAIL"))
+  if (!QueryWord(*this, opcode::gen0::kQueryWord, opcode::kQuerySubFrames, reply,
+                 "CanReadSubFrames USB Write FAIL", "CanReadSubFrames USB Read FAIL"))
     return;
   if (!CheckStatus(*this, reply[0])) return;
   if (reply[1] == 0x80 && reply[2] == 0x80) Flags |= kFlagCanReadSubFrames;

@@ -39,42 +39,35 @@ constexpr TTransactionTexts kWordCommandTexts = {"WordCommand Write FAIL ",
 
 // One request, a one-byte status reply. Only the success of the two calls is
 // tested, not the byte counts.
-bool StatusTransaction(CCamera& camera, uint8_t* request, uint32_t size,
-                       const TTransactionTexts& texts) {
-  if (!camera.IsConnected()) {
-    camera.SetLastError(kTextNotConnected);
-    return false;
-  }
-  const uint8_t opcode = request[0];
-  if (!usb::Write(camera.hCommand, request, size)) {
+bool StatusTransaction(CCamera& camera, const TRequest& request, const TTransactionTexts& texts) {
+  if (!camera.IsConnected()) return Fail(camera, kTextNotConnected);
+  const uint8_t opcode = request.Data()[0];
+  if (!usb::Write(camera.hCommand, request.Data(), request.Size())) {
     DebugLineOpcode(texts.WriteFail, opcode);
     Disconnect(camera, true);
     return false;
   }
-  if (!usb::Read(camera.hReply, request, 1)) {
+  uint8_t status = 0;
+  if (!usb::Read(camera.hReply, &status, 1)) {
     DebugLineOpcode(texts.ReadFail, opcode);
     Disconnect(camera, true);
     return false;
   }
-  return CheckStatus(camera, request[0]);
+  return CheckStatus(camera, status);
 }
 
 }  // namespace
 
 bool Command(CCamera& camera, uint8_t opcode) {
-  uint8_t request[1] = {opcode};
-  return StatusTransaction(camera, request, sizeof request, kCommandTexts);
+  return StatusTransaction(camera, TRequest(opcode), kCommandTexts);
 }
 
 bool ByteCommand(CCamera& camera, uint8_t opcode, uint8_t value) {
-  uint8_t request[2] = {opcode, value};
-  return StatusTransaction(camera, request, sizeof request, kByteCommandTexts);
+  return StatusTransaction(camera, TRequest(opcode).Byte(value), kByteCommandTexts);
 }
 
 bool WordCommand(CCamera& camera, uint8_t opcode, uint16_t value) {
-  uint8_t request[3] = {opcode, static_cast<uint8_t>(value & 0xFF),
-                        static_cast<uint8_t>(value >> 8)};
-  return StatusTransaction(camera, request, sizeof request, kWordCommandTexts);
+  return StatusTransaction(camera, TRequest(opcode).Word(value), kWordCommandTexts);
 }
 
 void InstructionFailureText(uint8_t status, unsigned high, char* text) {
@@ -122,6 +115,10 @@ bool WriteRequest(CCamera& camera, const void* request, uint32_t size, const cha
   return false;
 }
 
+bool WriteRequest(CCamera& camera, const TRequest& request, const char* failText) {
+  return WriteRequest(camera, request.Data(), request.Size(), failText);
+}
+
 bool ReadReply(CCamera& camera, void* reply, uint32_t size, const char* failText) {
   uint32_t received = 0;
   if (TryReadReply(camera, reply, size, &received, failText)) return true;
@@ -133,6 +130,10 @@ bool TryWriteRequest(CCamera& camera, const void* request, uint32_t size, const 
   if (usb::Write(camera.hCommand, request, size)) return true;
   DebugLine(failText);
   return false;
+}
+
+bool TryWriteRequest(CCamera& camera, const TRequest& request, const char* failText) {
+  return TryWriteRequest(camera, request.Data(), request.Size(), failText);
 }
 
 bool TryReadReply(CCamera& camera, void* reply, uint32_t size, uint32_t* received,

@@ -6,6 +6,8 @@
 // retried: it writes a debug line and disconnects the camera.
 #include <cstdint>
 
+#include "driver/transport/protocol.h"
+
 namespace tQusb {
 
 class CCamera;
@@ -32,10 +34,12 @@ void Disconnect(CCamera& camera, bool notify);
 // Each follows the rules above: the not-connected test is the caller's; a
 // failed transfer writes the plain debug line given and disconnects.
 bool WriteRequest(CCamera& camera, const void* request, uint32_t size, const char* failText);
+bool WriteRequest(CCamera& camera, const TRequest& request, const char* failText);
 bool ReadReply(CCamera& camera, void* reply, uint32_t size, const char* failText);
 // The same transfers for the few requests whose failure keeps the camera
 // connected: the debug line is written, nothing else changes.
 bool TryWriteRequest(CCamera& camera, const void* request, uint32_t size, const char* failText);
+bool TryWriteRequest(CCamera& camera, const TRequest& request, const char* failText);
 bool TryReadReply(CCamera& camera, void* reply, uint32_t size, uint32_t* received,
                   const char* failText);
 // Status byte test: false with the instruction-failure text for anything but 0x80.

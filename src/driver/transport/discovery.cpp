@@ -5,6 +5,7 @@
 #include "driver/transport/camera_classes.h"
 #include "driver/transport/claims.h"
 #include "driver/transport/command_channel.h"
+#include "driver/transport/protocol.h"
 #include "tqusb/runtime/str.h"
 
 namespace tQusb {
@@ -23,7 +24,7 @@ int32_t GetDeviceId(unsigned high, const char* path, int classNumber) {
   const usb::Handle reply = usb::OpenPipe(pipePath, 1);
   int32_t id = -1;
   if (reply != usb::kInvalidHandle) {
-    const uint8_t request = 0x00;
+    const uint8_t request = opcode::kCameraInfo;
     uint8_t answer[kExpandedReply] = {};
     if (!usb::Write(command, &request, 1)) {
       DebugLine("GetDeviceId USB Write FAIL");

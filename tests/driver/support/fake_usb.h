@@ -53,7 +53,7 @@ class FakeUsb final : public tQusb::usb::Backend {
     camera.hReply = kReply;
     camera.hImage = kImage;
     camera.Generation = generation;
-    camera.CameraKind = kind;
+    camera.SetKind(kind);
     camera.Flags |= tQusb::kFlagConnected;
   }
 
