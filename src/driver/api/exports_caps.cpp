@@ -69,8 +69,8 @@ void FillReadModes(CCamera& c, TQCAMERACAPS& caps) {
 // The set-point range is what the set-point word encodes: the temperature
 // reading scale of the kind at raw 0 and at raw 65535.
 void FillCooling(CCamera& c, TQCAMERACAPS& caps) {
-  const auto scale = tQusb::IsCoarseKind(c.CameraKind) ? tQusb::EValueScale::TemperatureCoarse
-                                                       : tQusb::EValueScale::TemperatureFine;
+  const auto scale = c.Traits->CoarseScales ? tQusb::EValueScale::TemperatureCoarse
+                                             : tQusb::EValueScale::TemperatureFine;
   caps.minSetPoint = tQusb::ConvertRaw(scale, 0);
   caps.maxSetPoint = tQusb::ConvertRaw(scale, 0xFFFF);
 }
