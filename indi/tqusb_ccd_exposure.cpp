@@ -86,11 +86,11 @@ void TqusbCcd::ExposureDue() {
 bool TqusbCcd::StartReadout(bool exposeToo, double seconds) {
   const tqusb::Window w = ReadoutWindow();
   const bool eightBit = eightBit_;
-  // The vector's storage is aligned for any pixel type.
   image_.assign(size_t(w.width) * w.height * (eightBit ? 1 : 2), 0);
   const bool shutter = ShutterOpenFor();
   const bool stamp = traits_.caps.gps;
   uint8_t* buffer = image_.data();
+  // The vector's storage is aligned for any pixel type.
   auto* pixels16 = reinterpret_cast<uint16_t*>(buffer);
   const size_t size = image_.size();
   imageTime_.clear();
