@@ -10,10 +10,10 @@ WERROR := $(if $(CI),ON,OFF)
 CMAKE_ARGS := -DTQUSB_WERROR=$(WERROR)
 
 PREFIX ?= /usr/local
-# The demo runs the simulator and, once it exists, the capture tool.
-DEMO_TARGETS := tqusb tqsim $(if $(wildcard tools/tqcam),tqcam)
+# The demo runs the simulator and the capture tool.
+DEMO_TARGETS := tqusb tqsim tqcam
 
-.PHONY: all deps configure build test test-asan test-fuzz demo install package bench clean
+.PHONY: all deps configure build test test-asan test-tsan test-fuzz demo install package bench clean
 
 all: build
 
@@ -33,6 +33,12 @@ test-asan: deps
 	@cmake --preset asan $(CMAKE_ARGS) >/dev/null
 	@cmake --build --preset asan
 	@ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan
+
+# The suite under ThreadSanitizer; the suppressions cover only libraries outside the project.
+test-tsan: deps
+	@cmake --preset tsan $(CMAKE_ARGS) >/dev/null
+	@cmake --build --preset tsan
+	@TSAN_OPTIONS="halt_on_error=1 allocator_may_return_null=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp" ctest --preset tsan
 
 # The fuzz targets, a few seconds each (needs clang).
 test-fuzz: deps

@@ -51,8 +51,10 @@
  * returns when the camera has answered. GetImageExposure* blocks for the
  * exposure time plus the readout; GetImage* for the readout. A reply the
  * camera does not send within 30 s fails the call and disconnects the camera;
- * image data is waited for as long as the connection lives. For long
- * exposures use BeginExposure, wait in your own loop, EndExposure, GetImage.
+ * image data is waited for at most the exposure time plus a readout allowance
+ * for the frame's size (at least 60 s), after which the call fails and the
+ * camera is disconnected. For long exposures use BeginExposure, wait in your
+ * own loop, EndExposure, GetImage.
  * Camera objects take no lock: drive one camera from one thread at a time.
  *
  * EVENTS AND THREADS. The library starts no thread. A camera's device

@@ -90,12 +90,19 @@ bool PipeFile::Write(const void* data, uint32_t size) {
   if (pipe_ != bus::Pipe::Command) return false;
   uint64_t discarded = 0;
   for (bus::Pipe pipe : {bus::Pipe::Reply, bus::Pipe::Image})
-    if (auto sibling = Sibling(deviceDir_, pipe)) discarded += sibling->DiscardUnread();
+    if (auto sibling = Sibling(deviceDir_, pipe)) {
+      discarded += sibling->DiscardUnread();
+      sibling->deadline_ = 0;  // a bound belongs to the request that set it
+    }
   if (discarded > 0)
     DebugOutput(("Discarded " + std::to_string(discarded) + " unread bytes before a request\n")
                     .c_str());
   std::lock_guard guard(writeLock_);
   return sock::SendFrame(fd_, data, size);
+}
+
+void PipeFile::SetImageDeadline(std::chrono::steady_clock::time_point deadline) {
+  deadline_ = std::max<int64_t>(deadline.time_since_epoch() / std::chrono::nanoseconds(1), 1);
 }
 
 bool PipeFile::Read(void* buffer, uint32_t size, uint32_t* done) {
@@ -141,7 +148,18 @@ bool PipeFile::ReceiveImage(void* buffer, size_t size) {
     if (n == 0) return false;
     if (errno == EINTR) continue;
     if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
-    if (sock::WaitReadable(fd_, kImageWatchMs)) continue;
+    int watchMs = kImageWatchMs;
+    if (const int64_t deadline = deadline_; deadline != 0) {
+      const int64_t now =
+          std::chrono::steady_clock::now().time_since_epoch() / std::chrono::nanoseconds(1);
+      const int64_t leftMs = (deadline - now + 999999) / 1000000;
+      if (leftMs <= 0) {
+        DebugOutput("Image pipe: the image did not come within its bound\n");
+        return false;
+      }
+      watchMs = static_cast<int>(std::min<int64_t>(watchMs, leftMs));
+    }
+    if (sock::WaitReadable(fd_, watchMs)) continue;
     struct stat st;
     if (SiblingHungUp() || stat(deviceDir_.c_str(), &st) != 0) return false;
   }

@@ -5,8 +5,11 @@
 //  - a request written to the command pipe first discards what is left
 //    unread of earlier frames on the reply and image pipes (one malformed
 //    frame never becomes the answer to a later request), and
-//  - an image read, which has no timeout, still fails when the device's reply
-//    or command connection hangs up or the device leaves the bus.
+//  - an image read, which has no fixed timeout, still fails when the
+//    device's reply or command connection hangs up or the device leaves the
+//    bus, and when the bound set for the request's image has passed.
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -30,6 +33,8 @@ class PipeFile : public HandleObject {
   bool Write(const void* data, uint32_t size);
   // Reply and image pipes: up to `size` bytes of the current or next frame.
   bool Read(void* buffer, uint32_t size, uint32_t* done);
+  // Image pipe: reads fail once `deadline` has passed, until the next request.
+  void SetImageDeadline(std::chrono::steady_clock::time_point deadline);
 
  private:
   bool Receive(void* buffer, size_t size);
@@ -47,6 +52,8 @@ class PipeFile : public HandleObject {
   bool inFrame_ = false;
   bool broken_ = false;
   uint32_t frameLeft_ = 0;
+  // Steady-clock nanoseconds; 0: no bound.
+  std::atomic<int64_t> deadline_{0};
 };
 
 }  // namespace platform::usb

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 
 #include "platform/pipe_file.h"
@@ -18,6 +19,7 @@ namespace platform::usb {
 namespace {
 
 std::atomic<unsigned> g_replyTimeoutMs{kDefaultReplyTimeoutMs};
+std::atomic<unsigned> g_imageFloorMs{kDefaultImageFloorMs};
 
 bool IsDirectory(const std::string& path) {
   struct stat st;
@@ -133,6 +135,29 @@ void SetReplyTimeoutMs(unsigned timeoutMs) {
 
 unsigned ReplyTimeoutMs() {
   return g_replyTimeoutMs;
+}
+
+void ExpectImage(THandle imagePipe, double exposureSeconds, uint64_t frameBytes) {
+  if (auto pipe = LookupHandleAs<PipeFile>(imagePipe))
+    pipe->SetImageDeadline(std::chrono::steady_clock::now() +
+                           ImageWait(exposureSeconds, frameBytes, kVirtualBusBytesPerSecond));
+}
+
+void SetImageFloorMs(unsigned floorMs) {
+  g_imageFloorMs = floorMs;
+}
+
+std::chrono::milliseconds ImageWait(double exposureSeconds, uint64_t frameBytes,
+                                    uint64_t bytesPerSecond) {
+  // Each part is limited to 30 days, longer than any exposure a camera
+  // takes, so that the sum stays finite; NaN counts as no exposure.
+  constexpr double kLimitMs = 30 * 86400000.0;
+  const double exposureMs =
+      exposureSeconds > 0 ? std::min(exposureSeconds * 1000.0, kLimitMs) : 0.0;
+  const double speed = static_cast<double>(std::max<uint64_t>(bytesPerSecond, 1));
+  const double readoutMs = std::min(static_cast<double>(frameBytes) * 1000.0 / speed, kLimitMs);
+  const double allowanceMs = std::max(readoutMs, static_cast<double>(g_imageFloorMs.load()));
+  return std::chrono::milliseconds(static_cast<int64_t>(std::ceil(exposureMs + allowanceMs)));
 }
 
 }  // namespace platform::usb

@@ -3,6 +3,7 @@
 // USB bus: device-interface enumeration per class, opening a device or one of
 // its pipes by path, synchronous framed reads and writes, and the device
 // descriptor query. Close handles with platform::CloseHandle.
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -53,5 +54,21 @@ bool DeviceIoControl(THandle handle, uint32_t code, const void* in, uint32_t inS
 inline constexpr unsigned kDefaultReplyTimeoutMs = 30000;
 void SetReplyTimeoutMs(unsigned timeoutMs);
 unsigned ReplyTimeoutMs();
+
+// Image pipe: bounds the reads that follow the request just written. They
+// fail once `exposureSeconds` plus a readout allowance for `frameBytes` have
+// passed; the next request on the device lifts the bound again.
+void ExpectImage(THandle imagePipe, double exposureSeconds, uint64_t frameBytes);
+
+// The image wait: the exposure plus the time `frameBytes` take at
+// `bytesPerSecond`, but never less than the floor (60 s by default; tests
+// shorten it) beyond the exposure.
+inline constexpr unsigned kDefaultImageFloorMs = 60000;
+void SetImageFloorMs(unsigned floorMs);
+std::chrono::milliseconds ImageWait(double exposureSeconds, uint64_t frameBytes,
+                                    uint64_t bytesPerSecond);
+// Assumed speeds: deliberately slow, as a camera may digitise its sensor
+// far slower than its bus could carry the pixels.
+inline constexpr uint64_t kVirtualBusBytesPerSecond = 1u << 20;
 
 }  // namespace platform::usb

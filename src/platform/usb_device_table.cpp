@@ -110,8 +110,11 @@ bool DeviceTableExists() {
 }
 
 const std::vector<TUsbModel>& DeviceTable() {
-  static const std::vector<TUsbModel> table = LoadTables();
-  return table;
+  // Never destroyed: libusb's event thread looks devices up here from its
+  // hotplug callback until the context ends, which can be after the static
+  // objects of this library are gone.
+  static const auto* table = new std::vector<TUsbModel>(LoadTables());
+  return *table;
 }
 
 const TUsbModel* FindModel(uint16_t vendor, uint16_t product) {

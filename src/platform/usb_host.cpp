@@ -1,6 +1,8 @@
 #include "platform/usb_host.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -21,6 +23,43 @@ namespace {
 constexpr uint32_t kImagePiece = 1u << 20;
 constexpr uint32_t kImageWindow = 16u << 20;
 constexpr uint32_t kOneTransfer = 0xFFFFFFFFu;
+
+// Draining an endpoint reads until it stays quiet this long, but gives up
+// on a device that keeps sending for longer than the limit.
+constexpr uint32_t kDrainPiece = 16u << 10;
+constexpr unsigned kDrainQuietMs = 100;
+constexpr auto kDrainLimit = std::chrono::seconds(30);
+
+int64_t NowNs() {
+  return std::chrono::steady_clock::now().time_since_epoch() / std::chrono::nanoseconds(1);
+}
+
+// The assumed readout speed of a device for the image wait: a fraction of
+// what its bus carries, as a camera may digitise its sensor far slower.
+uint64_t ReadoutBytesPerSecond(libusb_device* device) {
+  switch (libusb_get_device_speed(device)) {
+    case LIBUSB_SPEED_HIGH:
+      return 1u << 20;
+    case LIBUSB_SPEED_SUPER:
+    case LIBUSB_SPEED_SUPER_PLUS:
+      return 4u << 20;
+    default:
+      return 256u << 10;
+  }
+}
+
+// The frame state of an IN endpoint, shared by every handle on it.
+struct InEndpoint {
+  std::mutex lock;  // one transfer or drain at a time
+  // What an earlier transfer left unread may still come: drained before the
+  // next request. A device just opened may hold what its last user left.
+  bool outOfStep = true;
+  // The last transfer ended on a packet boundary: the device may close it
+  // with a zero-length packet, which then arrives first on the next one.
+  bool terminatorMayFollow = false;
+  uint16_t maxPacket = 512;
+  std::atomic<int64_t> deadlineNs{0};  // image wait bound; 0: none
+};
 
 std::string Lower(std::string text) {
   for (char& c : text)
@@ -70,6 +109,10 @@ class OpenDevice {
              const unsigned char endpoints[3])
       : device_(std::move(device)), handle_(handle), interface_(interface) {
     std::memcpy(endpoints_, endpoints, sizeof endpoints_);
+    for (int pipe = 1; pipe < 3; ++pipe)
+      if (int size = libusb_get_max_packet_size(device_->device, endpoints_[pipe]); size > 0)
+        in_[pipe - 1].maxPacket = static_cast<uint16_t>(size);
+    bytesPerSecond_ = ReadoutBytesPerSecond(device_->device);
   }
   ~OpenDevice() {
     libusb_release_interface(handle_, interface_);
@@ -81,13 +124,48 @@ class OpenDevice {
   libusb_device* Device() const { return device_->device; }
   libusb_device_handle* Handle() const { return handle_; }
   unsigned char Endpoint(int pipe) const { return endpoints_[pipe]; }
+  // The reply or image endpoint's state.
+  InEndpoint& In(bus::Pipe pipe) { return in_[pipe == bus::Pipe::Image ? 1 : 0]; }
+  uint64_t BytesPerSecond() const { return bytesPerSecond_; }
 
  private:
   std::shared_ptr<DeviceRef> device_;
   libusb_device_handle* handle_;
   int interface_;
   unsigned char endpoints_[3];
+  InEndpoint in_[2];
+  uint64_t bytesPerSecond_ = 0;
 };
+
+// Reads and drops what waits on an IN endpoint that is out of step, until it
+// stays quiet; returns the bytes dropped. An endpoint busy with a read in
+// another thread is left alone. False in *ok when the device kept sending.
+uint64_t Drain(OpenDevice& device, bus::Pipe pipe, bool* ok) {
+  InEndpoint& in = device.In(pipe);
+  std::unique_lock guard(in.lock, std::try_to_lock);
+  if (!guard.owns_lock() || !in.outOfStep) return 0;
+  TTransferPlan plan;
+  plan.endpoint = device.Endpoint(static_cast<int>(pipe));
+  plan.pieceSize = plan.windowSize = kDrainPiece;
+  plan.timeoutMs = kDrainQuietMs;
+  std::vector<unsigned char> scratch(kDrainPiece);
+  const auto limit = std::chrono::steady_clock::now() + kDrainLimit;
+  uint64_t dropped = 0;
+  for (;;) {
+    if (std::chrono::steady_clock::now() > limit) {
+      *ok = false;
+      return dropped;
+    }
+    TransferRun run(device.Handle(), plan);
+    uint32_t done = 0;
+    // A timeout (quiet) or a failure ends it; a zero-length packet does not.
+    if (run.Run(scratch.data(), kDrainPiece, &done) == TransferResult::Failed) break;
+    dropped += done;
+  }
+  in.outOfStep = false;
+  in.terminatorMayFollow = false;
+  return dropped;
+}
 
 // The interface and the command, reply and image endpoints of a model on
 // this device; false when the interface lacks them.
@@ -182,30 +260,98 @@ class UsbPipeFile : public HandleObject {
 
   bus::Pipe Pipe() const { return pipe_; }
 
-  bool Transfer(void* data, uint32_t size, uint32_t* done) {
+  // Image pipe: the reads after this request fail once the image wait ends.
+  void Bound(double exposureSeconds, uint64_t frameBytes) {
+    device_->In(bus::Pipe::Image).deadlineNs =
+        NowNs() + platform::usb::ImageWait(exposureSeconds, frameBytes, device_->BytesPerSecond()) /
+                      std::chrono::nanoseconds(1);
+  }
+
+  // Command pipe: first brings the reply and image endpoints back to a frame
+  // boundary, so no earlier frame or status answers this request, and lifts
+  // the image bound of the previous request.
+  bool Send(const void* data, uint32_t size) {
+    bool ok = true;
+    const uint64_t dropped =
+        Drain(*device_, bus::Pipe::Reply, &ok) + Drain(*device_, bus::Pipe::Image, &ok);
+    if (dropped > 0)
+      DebugOutput(("Discarded " + std::to_string(dropped) + " unread bytes before a request\n")
+                      .c_str());
+    if (!ok) {
+      DebugOutput("USB transport: the device keeps sending, no request can be written\n");
+      return false;
+    }
+    device_->In(bus::Pipe::Image).deadlineNs = 0;
     std::lock_guard serial(callLock_);
     TTransferPlan plan;
+    plan.endpoint = device_->Endpoint(0);
+    plan.pieceSize = plan.windowSize = kOneTransfer;
+    plan.timeoutMs = platform::usb::ReplyTimeoutMs();
+    uint32_t done = 0;
+    return RunOnce(plan, static_cast<unsigned char*>(const_cast<void*>(data)), size, &done) ==
+           TransferResult::Complete;
+  }
+
+  // Reply and image pipes. A transfer that ends short leaves the endpoint out
+  // of step (the rest of the frame may still come); on the image pipe it is a
+  // short read, on the reply pipe only a zero-length packet is, which fails
+  // the call because it is no reply.
+  bool Receive(void* data, uint32_t size, uint32_t* done) {
+    InEndpoint& in = device_->In(pipe_);
+    std::lock_guard serial(in.lock);
+    TTransferPlan plan;
     plan.endpoint = device_->Endpoint(static_cast<int>(pipe_));
-    plan.pieceSize = pipe_ == bus::Pipe::Image ? kImagePiece : kOneTransfer;
-    plan.windowSize = pipe_ == bus::Pipe::Image ? kImageWindow : kOneTransfer;
-    plan.timeoutMs = pipe_ == bus::Pipe::Image ? 0 : platform::usb::ReplyTimeoutMs();
+    const bool image = pipe_ == bus::Pipe::Image;
+    plan.pieceSize = image ? kImagePiece : kOneTransfer;
+    plan.windowSize = image ? kImageWindow : kOneTransfer;
+    plan.timeoutMs = image ? 0 : platform::usb::ReplyTimeoutMs();
+    if (const int64_t deadline = in.deadlineNs; image && deadline != 0)
+      plan.deadline = std::chrono::steady_clock::time_point(std::chrono::nanoseconds(deadline));
+    auto* bytes = static_cast<unsigned char*>(data);
+    TransferResult result;
+    if (in.terminatorMayFollow && size > 0) {
+      // The first piece alone: a zero-length packet there closes the last
+      // transfer and is skipped; data there belongs to this one.
+      const uint32_t first = std::min(size, plan.pieceSize);
+      result = RunOnce(plan, bytes, first, done);
+      if (result == TransferResult::Short && *done == 0) {
+        result = RunOnce(plan, bytes, size, done);
+      } else if (result == TransferResult::Complete && first < size) {
+        uint32_t more = 0;
+        result = RunOnce(plan, bytes + first, size - first, &more);
+        *done += more;
+      }
+    } else {
+      result = RunOnce(plan, bytes, size, done);
+    }
+    in.terminatorMayFollow =
+        result == TransferResult::Complete && size > 0 && size % in.maxPacket == 0;
+    const bool noReply = !image && result == TransferResult::Short && *done == 0;
+    if (result == TransferResult::Failed || noReply || (image && result == TransferResult::Short))
+      in.outOfStep = true;
+    return result != TransferResult::Failed && !noReply;
+  }
+
+ private:
+  // One run of transfers that Wake can cancel.
+  TransferResult RunOnce(const TTransferPlan& plan, unsigned char* data, uint32_t size,
+                         uint32_t* done) {
+    *done = 0;
     TransferRun run(device_->Handle(), plan);
     {
       std::lock_guard guard(stateLock_);
-      if (closed_) return false;
+      if (closed_) return TransferResult::Failed;
       run_ = &run;
     }
-    const TransferResult result = run.Run(static_cast<unsigned char*>(data), size, done);
+    const TransferResult result = run.Run(data, size, done);
     {
       std::lock_guard guard(stateLock_);
       run_ = nullptr;
     }
-    if (result == TransferResult::Failed) return false;
-    // A reply is as long as the device made it; a command must go out whole.
-    return result == TransferResult::Complete || pipe_ != bus::Pipe::Command;
+    if (run.TimedOut()) DebugOutput("USB transport: the image did not come within its bound\n");
+    return result;
   }
 
- private:
   std::shared_ptr<OpenDevice> device_;
   bus::Pipe pipe_;
   std::mutex callLock_;
@@ -263,16 +409,19 @@ bool Owns(THandle handle) {
 bool Write(THandle handle, const void* data, uint32_t size) {
   auto pipe = LookupHandleAs<UsbPipeFile>(handle);
   if (!pipe || (data == nullptr && size > 0)) return false;
-  uint32_t done = 0;
-  return pipe->Pipe() == bus::Pipe::Command &&
-         pipe->Transfer(const_cast<void*>(data), size, &done);
+  return pipe->Pipe() == bus::Pipe::Command && pipe->Send(data, size);
 }
 
 bool Read(THandle handle, void* data, uint32_t size, uint32_t* read) {
   *read = 0;
   auto pipe = LookupHandleAs<UsbPipeFile>(handle);
   if (!pipe || (data == nullptr && size > 0)) return false;
-  return pipe->Pipe() != bus::Pipe::Command && pipe->Transfer(data, size, read);
+  return pipe->Pipe() != bus::Pipe::Command && pipe->Receive(data, size, read);
+}
+
+void ExpectImage(THandle handle, double exposureSeconds, uint64_t frameBytes) {
+  if (auto pipe = LookupHandleAs<UsbPipeFile>(handle); pipe && pipe->Pipe() == bus::Pipe::Image)
+    pipe->Bound(exposureSeconds, frameBytes);
 }
 
 bool QueryDescriptor(THandle handle, uint8_t* out, uint32_t* returned) {

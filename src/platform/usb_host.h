@@ -30,10 +30,18 @@ bool Owns(THandle handle);
 bool Write(THandle handle, const void* data, uint32_t size);
 
 // Reply pipe: one IN transfer of `size` bytes (the reply timeout applies);
-// *read is what the device sent. Image pipe: IN transfers queued in pieces,
-// waiting without limit; a short piece ends the read early. A failed or
-// stalled transfer or a vanished device fails the call.
+// *read is what the device sent; a zero-length packet fails the call. Image
+// pipe: IN transfers queued in pieces, waiting up to the bound ExpectImage
+// set (without limit when none); a short piece ends the read early. A failed,
+// stalled or timed-out transfer or a vanished device fails the call.
+// Whatever a short or failed transfer left behind is drained before the next
+// request on the command pipe, and a zero-length packet that closes a
+// transfer of whole packets is skipped, so every call gets its own frame.
 bool Read(THandle handle, void* data, uint32_t size, uint32_t* read);
+
+// Image pipe: bounds the reads after the request just written by the
+// exposure plus a readout allowance for `frameBytes` at the device's speed.
+void ExpectImage(THandle handle, double exposureSeconds, uint64_t frameBytes);
 
 // Device handle: the device's 18-byte descriptor.
 bool QueryDescriptor(THandle handle, uint8_t* descriptor, uint32_t* returned);

@@ -92,7 +92,14 @@ TransferResult TransferRun::Run(unsigned char* data, uint32_t size, uint32_t* do
     }
     if (stop_) next = count;  // nothing more goes out
     if (inFlight_.empty()) break;
-    changed_.wait(guard);
+    if (!plan_.deadline || stop_) {
+      changed_.wait(guard);  // stopping: only the cancellations are awaited
+    } else if (changed_.wait_until(guard, *plan_.deadline) == std::cv_status::timeout && !stop_) {
+      // Out of time: what is queued is cancelled and the run waits for the
+      // cancellations to come back before it fails.
+      timedOut_ = cancelled_ = stop_ = true;
+      CancelAllLocked();
+    }
   }
   // Pieces complete in order on one endpoint; count the bytes up to the first
   // piece that did not complete in full.

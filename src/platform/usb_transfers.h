@@ -6,8 +6,10 @@
 // context's event thread.
 #include <libusb.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <optional>
 #include <mutex>
 #include <vector>
 
@@ -18,6 +20,8 @@ struct TTransferPlan {
   uint32_t pieceSize = 0;
   uint32_t windowSize = 0;
   unsigned timeoutMs = 0;  // per piece; 0 waits without limit
+  // When set, the whole run fails once this time has passed.
+  std::optional<std::chrono::steady_clock::time_point> deadline;
 };
 
 enum class TransferResult { Complete, Short, Failed };
@@ -35,6 +39,8 @@ class TransferRun {
   // piece or failure. A short piece ends the run (the device has no more).
   TransferResult Run(unsigned char* data, uint32_t size, uint32_t* done);
   void Cancel();
+  // True when the run failed because the plan's deadline passed.
+  bool TimedOut() const { return timedOut_; }
 
  private:
   static void LIBUSB_CALL OnDone(libusb_transfer* transfer);
@@ -58,6 +64,7 @@ class TransferRun {
   uint64_t bytesInFlight_ = 0;
   bool stop_ = false;
   bool cancelled_ = false;
+  bool timedOut_ = false;
 };
 
 }  // namespace platform::usbhost

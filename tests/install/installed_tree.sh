@@ -128,8 +128,11 @@ for flavour in pc cm; do
     fail "$flavour binned_frame: $(cat "$work/binned.txt")"
 done
 
-# The cameras tqcam lists, by id: what the INDI driver must offer.
-"$prefix/bin/tqcam" list | awk 'NR > 1 { print $1 }' | sort >"$work/ids.txt"
+# The cameras tqcam lists and can open, by id: what the INDI driver must offer
+# (a listed camera that cannot be opened gets no device).
+for id in $("$prefix/bin/tqcam" list | awk 'NR > 1 { print $1 }'); do
+  "$prefix/bin/tqcam" info "$id" >/dev/null 2>&1 && echo "$id"
+done | sort >"$work/ids.txt"
 [[ $(wc -l <"$work/ids.txt") -gt 10 ]] || fail "tqcam list: $(cat "$work/ids.txt")"
 
 [[ -x $prefix/bin/indi_tqusb_ccd ]] || { echo "no INDI driver built: driver list not checked"; exit 0; }

@@ -4,6 +4,7 @@
 #include <sys/ioctl.h>
 #include <umockdev.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
@@ -12,7 +13,9 @@
 #include <deque>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/bus_layout.h"
@@ -86,6 +89,11 @@ struct MockUsbCamera::State {
   bool broken[2] = {false, false};  // the bus connection behind the endpoint closed
   std::thread readers[2];
   std::atomic<uint64_t> imageBytes{0};
+  std::atomic<uint32_t> frames[2] = {0, 0};
+  std::optional<uint32_t> split[2];  // under `lock`, for the next frame
+  bool terminate[2] = {false, false};
+  bool drop[2] = {false, false};
+  std::atomic<bool> numbered{false};
 
   void Submit(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
   void Reap(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
@@ -213,11 +221,19 @@ void MockUsbCamera::State::Discard(UMockdevIoctlClient* client, UMockdevIoctlDat
   Finish(client, EINVAL);
 }
 
-// Fills the IN transfers of one endpoint from the frames of its socket: a
-// transfer takes what is left of the frame up to its length.
+// Fills the IN transfers of one endpoint from the frames of its socket. A
+// frame goes out as one device transfer, or as the transfers a fault asks
+// for; a URB takes what is left of the transfer up to its length, so a
+// transfer that ends first completes it short. Bytes read for a URB that
+// was discarded meanwhile stay for the next one, as in a device's buffer.
 void MockUsbCamera::State::ReadFrames(int index) {
   const int fd = sockets[1 + index];
-  uint32_t left = 0;
+  std::deque<uint32_t> transfers;  // bytes left in each transfer of the frame
+  std::vector<unsigned char> held;  // read for the first transfer, not yet taken
+  unsigned char stamp = 0;
+  const auto receive = [&](void* data, size_t size) {
+    return platform::sock::RecvExact(fd, data, size, -1) == platform::sock::RecvResult::Ok;
+  };
   for (;;) {
     uint32_t want = 0;
     {
@@ -227,28 +243,50 @@ void MockUsbCamera::State::ReadFrames(int index) {
       want = static_cast<uint32_t>(pending[index].front()->length);
     }
     bool ok = true;
-    if (left == 0) {
+    if (transfers.empty()) {
       unsigned char header[platform::bus::kFrameHeaderSize];
-      ok = platform::sock::RecvExact(fd, header, sizeof header, -1) == platform::sock::RecvResult::Ok;
-      if (ok) left = platform::bus::DecodeFrameHeader(header);
+      ok = receive(header, sizeof header);
+      if (ok) {
+        const uint32_t size = platform::bus::DecodeFrameHeader(header);
+        stamp = static_cast<unsigned char>(++frames[index]);
+        std::unique_lock guard(lock);
+        if (std::exchange(drop[index], false)) {  // the device never sends it
+          guard.unlock();
+          std::vector<unsigned char> lost(size);
+          ok = size == 0 || receive(lost.data(), size);
+          if (ok) continue;
+        } else {
+          const uint32_t at = std::min(split[index].value_or(size), size);
+          transfers = {at};
+          if (at < size) transfers.push_back(size - at);
+          if (terminate[index]) transfers.push_back(0);
+          split[index].reset();
+          terminate[index] = false;
+        }
+      }
     }
-    std::vector<unsigned char> bytes(ok ? std::min(want, left) : 0);
-    if (ok && !bytes.empty())
-      ok = platform::sock::RecvExact(fd, bytes.data(), bytes.size(), -1) ==
-           platform::sock::RecvResult::Ok;
+    const uint32_t need = ok ? std::min(want, transfers.front()) : 0;
+    if (ok && held.size() < need) {
+      const size_t have = held.size();
+      held.resize(need);
+      ok = receive(held.data() + have, need - have);
+      if (ok && index == 1 && numbered) std::fill(held.begin() + long(have), held.end(), stamp);
+    }
+    std::lock_guard guard(lock);
     if (!ok) {  // the device stalls the endpoint: what is queued and what comes fails
-      std::lock_guard guard(lock);
       broken[index] = true;
       return FailPendingLocked(index, -EPIPE);
     }
-    left -= static_cast<uint32_t>(bytes.size());
-    if (index == 1) imageBytes += bytes.size();
-    std::lock_guard guard(lock);
-    if (pending[index].empty()) continue;  // discarded meanwhile: the bytes are lost
+    if (pending[index].empty()) continue;  // discarded meanwhile: the bytes wait
     Urb* urb = pending[index].front();
+    const uint32_t take = std::min(static_cast<uint32_t>(urb->length), transfers.front());
+    if (take > held.size()) continue;  // another URB came, asking for more
     pending[index].pop_front();
-    urb->actual = static_cast<int>(bytes.size());
-    urb->in = std::move(bytes);
+    urb->in.assign(held.begin(), held.begin() + take);
+    urb->actual = static_cast<int>(take);
+    held.erase(held.begin(), held.begin() + take);
+    if ((transfers.front() -= take) == 0) transfers.pop_front();
+    if (index == 1) imageBytes += take;
     completed.push_back(urb);
   }
 }
@@ -359,6 +397,29 @@ void MockUsbCamera::Unplug() {
 
 uint64_t MockUsbCamera::ImageBytes() const {
   return state_->imageBytes;
+}
+
+uint32_t MockUsbCamera::ImageFrames() const {
+  return state_->frames[1];
+}
+
+void MockUsbCamera::NumberImageFrames() {
+  state_->numbered = true;
+}
+
+void MockUsbCamera::SplitNextFrame(In endpoint, uint32_t at) {
+  std::lock_guard guard(state_->lock);
+  state_->split[static_cast<int>(endpoint)] = at;
+}
+
+void MockUsbCamera::DropNextFrame(In endpoint) {
+  std::lock_guard guard(state_->lock);
+  state_->drop[static_cast<int>(endpoint)] = true;
+}
+
+void MockUsbCamera::TerminateNextFrame(In endpoint) {
+  std::lock_guard guard(state_->lock);
+  state_->terminate[static_cast<int>(endpoint)] = true;
 }
 
 }  // namespace usbmock

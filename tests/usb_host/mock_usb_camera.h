@@ -32,6 +32,19 @@ class MockUsbCamera {
   // Bytes delivered on the image endpoint so far.
   uint64_t ImageBytes() const;
 
+  // Frames begun on the image endpoint so far. After NumberImageFrames every
+  // byte of image frame k is k (mod 256), so a frame that comes late shows.
+  uint32_t ImageFrames() const;
+  void NumberImageFrames();
+
+  // Faults of the next frame on an IN endpoint: sent as two transfers, the
+  // first `at` bytes long (0: a zero-length packet ahead of the frame),
+  // followed by a zero-length packet, or never sent.
+  enum class In { Reply = 0, Image = 1 };
+  void SplitNextFrame(In endpoint, uint32_t at);
+  void TerminateNextFrame(In endpoint);
+  void DropNextFrame(In endpoint);
+
   struct State;
 
  private:

@@ -45,7 +45,11 @@ uint32_t ExposureG2(double seconds);
 
 // A work buffer that only grows: reallocated to `size` bytes when smaller,
 // else reused with its contents. Sizes beyond 32 bits cannot be held: false.
-bool Grow(void** buffer, uint32_t* bufferSize, uint64_t size);
+// When the memory cannot be had, the buffer stays as it was and the call
+// fails as a transfer does (debug line, camera disconnected; the caller's
+// size error text follows): a device that asks for an absurd frame must not
+// end the host process.
+bool Grow(CCamera& camera, void** buffer, uint32_t* bufferSize, uint64_t size);
 
 enum class TRead { Complete, Short, Failed };
 

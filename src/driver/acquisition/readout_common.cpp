@@ -1,11 +1,11 @@
 // What the readout protocols share, and the entry from the camera exports.
 #include <cmath>
+#include <cstdlib>
 
 #include "driver/acquisition/readout.h"
 #include "driver/camera/camera.h"
 #include "driver/transport/command_channel.h"
 #include "driver/transport/usb_driver.h"
-#include "tqusb/runtime/storage.h"
 
 namespace tQusb {
 namespace readout {
@@ -35,11 +35,18 @@ uint32_t ExposureG2(double seconds) {
   return n > 0.0 ? static_cast<uint32_t>(n) : 0;
 }
 
-bool Grow(void** buffer, uint32_t* bufferSize, uint64_t size) {
+bool Grow(CCamera& camera, void** buffer, uint32_t* bufferSize, uint64_t size) {
   if (size > 0xFFFFFFFFull) return false;
   if (*bufferSize < size) {
+    // The heap's own realloc, as Storage uses, but a refusal is survived.
+    void* grown = std::realloc(*buffer, size);
+    if (grown == nullptr) {
+      DebugLine("GetImage work buffer allocation FAIL");
+      Disconnect(camera, true);
+      return false;
+    }
+    *buffer = grown;
     *bufferSize = static_cast<uint32_t>(size);
-    Storage::Reallocate(buffer, size);
   }
   return true;
 }

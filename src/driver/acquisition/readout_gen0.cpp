@@ -48,9 +48,9 @@ bool GetImage1(CCamera& camera, double exposure, const TImageWindow& window, uin
   if (static_cast<int64_t>(bufferSize) < 2 * width * height)
     return Fail(camera, kTextBufferTooSmall);
   const uint64_t n = static_cast<uint64_t>(cc * rr * (twoSamples ? 4 : 2));
-  if (!Grow(&camera.ImageBuf, &camera.ImageBufSize, n)) return Fail(camera, kTextInvalidSize);
+  if (!Grow(camera, &camera.ImageBuf, &camera.ImageBufSize, n)) return Fail(camera, kTextInvalidSize);
   if (binned &&
-      !Grow(&camera.ImageBuf3, &camera.ImageBuf3Size, 2 * static_cast<uint64_t>(cols * rows)))
+      !Grow(camera, &camera.ImageBuf3, &camera.ImageBuf3Size, 2 * static_cast<uint64_t>(cols * rows)))
     return Fail(camera, kTextInvalidSize);
 
   TRequest request(opcode::gen0::kReadFrame);
@@ -68,6 +68,7 @@ bool GetImage1(CCamera& camera, double exposure, const TImageWindow& window, uin
   }
   if (!WriteRequest(camera, request.Data(), request.Size(), "GetImage1 USB Write FAIL"))
     return false;
+  usb::ExpectImage(camera.hImage, exposure, n);
 
   // Generation-0 transfers are never split.
   uint32_t got = 0;

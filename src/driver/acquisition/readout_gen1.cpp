@@ -7,6 +7,7 @@
 #include "driver/camera/camera.h"
 #include "driver/camera/camera_texts.h"
 #include "driver/transport/command_channel.h"
+#include "driver/transport/usb_driver.h"
 
 namespace tQusb {
 
@@ -86,14 +87,15 @@ bool GetImage2(CCamera& camera, double exposure, bool shutter, const TImageWindo
   const bool bigEndian = traits.BigEndianSamples;
   const int samples = camera.ReadMode < 3 ? traits.SamplesPerMode[camera.ReadMode] : 1;
   if (samples == 2 && bigEndian &&
-      !Grow(&camera.ImageBuf2, &camera.ImageBuf2Size, 4 * static_cast<uint64_t>(width)))
+      !Grow(camera, &camera.ImageBuf2, &camera.ImageBuf2Size, 4 * static_cast<uint64_t>(width)))
     return Fail(camera, kTextInvalidSize);
   const uint64_t n = static_cast<uint64_t>(width * height * 2 * samples);
-  if (!Grow(&camera.ImageBuf, &camera.ImageBufSize, n)) return Fail(camera, kTextInvalidSize);
+  if (!Grow(camera, &camera.ImageBuf, &camera.ImageBufSize, n)) return Fail(camera, kTextInvalidSize);
 
   const TRequest request = WindowRequest(exposure, shutter, rowStart, height, x, width);
   if (!WriteRequest(camera, request.Data(), request.Size(), "GetImage2 USB Write FAIL"))
     return false;
+  usb::ExpectImage(camera.hImage, exposure, n);
   if (!ReadFrame(camera, n, "GetImage2 USB Read1 FAIL", "GetImage2 USB Read2 FAIL")) return false;
 
   const auto* in = static_cast<const uint16_t*>(camera.ImageBuf);
@@ -121,11 +123,12 @@ bool GetImage4(CCamera& camera, double exposure, bool shutter, const TImageWindo
   if (static_cast<int64_t>(bufferSize) < 2 * int64_t{window.Width} * window.Height)
     return Fail(camera, kTextBufferTooSmall);
   const uint64_t n = static_cast<uint64_t>(qc * qr * 8);
-  if (!Grow(&camera.ImageBuf, &camera.ImageBufSize, n)) return Fail(camera, kTextInvalidSize);
+  if (!Grow(camera, &camera.ImageBuf, &camera.ImageBufSize, n)) return Fail(camera, kTextInvalidSize);
 
   const TRequest request = WindowRequest(exposure, shutter, 0, qr, 0, qc);
   if (!WriteRequest(camera, request.Data(), request.Size(), "GetImage4 USB Write FAIL"))
     return false;
+  usb::ExpectImage(camera.hImage, exposure, n);
   if (!ReadFrame(camera, n, "GetImage4 USB Read1 FAIL", "GetImage4 USB Read2 FAIL")) return false;
 
   const Pixels::TQuadrantOffsets offsets{camera.Offset1, camera.Offset2, camera.Offset3,

@@ -7,6 +7,7 @@
 #include "driver/camera/camera.h"
 #include "driver/camera/camera_texts.h"
 #include "driver/transport/command_channel.h"
+#include "driver/transport/usb_driver.h"
 
 namespace tQusb {
 
@@ -65,7 +66,7 @@ bool GetImage3(CCamera& camera, double exposure, bool shutter, bool eightBit,
 
   const uint64_t n = static_cast<uint64_t>(f.Cols * f.Rows * (mode8 ? 1 : 2));
   const bool direct = sameFrame && !binned && (!mode8 || eightBit);
-  if (!direct && !Grow(&camera.ImageBuf, &camera.ImageBufSize, n))
+  if (!direct && !Grow(camera, &camera.ImageBuf, &camera.ImageBufSize, n))
     return Fail(camera, kTextInvalidSize);
   void* frame = direct ? buffer : camera.ImageBuf;
 
@@ -87,6 +88,7 @@ bool GetImage3(CCamera& camera, double exposure, bool shutter, bool eightBit,
                                               .Long(ExposureG2(exposure));
   if (!WriteRequest(camera, request.Data(), request.Size(), "GetImage3 USB Write FAIL"))
     return false;
+  usb::ExpectImage(camera.hImage, exposure, n);
   const TRead read =
       ChunkedRead(camera, frame, n, "GetImage3 USB Read1 FAIL", "GetImage3 USB Read2 FAIL");
   if (read == TRead::Failed) return false;

@@ -7,6 +7,7 @@
 #include "driver/acquisition/read_modes.h"
 #include "driver/acquisition/readout.h"
 #include "driver/api/export_frame.h"
+#include "driver/camera/kind_traits.h"
 #include "tqusb/tqusb.h"
 
 using tQusb::CCamera;
@@ -53,7 +54,7 @@ bool Boolean(CCamera& c, uint32_t index) {
 // Generations 2 to 5 send one byte per pixel in the codes 0 and 2; every other
 // mode delivers 16-bit pixels.
 uint8_t ReadModeBits(int32_t generation, uint32_t code) {
-  return generation >= 2 && (code == 0 || code == 2) ? 8 : 16;
+  return generation >= 2 && tQusb::IsEightBitMode(code) ? 8 : 16;
 }
 
 void FillReadModes(CCamera& c, TQCAMERACAPS& caps) {
@@ -70,7 +71,7 @@ void FillReadModes(CCamera& c, TQCAMERACAPS& caps) {
 // reading scale of the kind at raw 0 and at raw 65535.
 void FillCooling(CCamera& c, TQCAMERACAPS& caps) {
   const auto scale = c.Traits->CoarseScales ? tQusb::EValueScale::TemperatureCoarse
-                                             : tQusb::EValueScale::TemperatureFine;
+                                        : tQusb::EValueScale::TemperatureFine;
   caps.minSetPoint = tQusb::ConvertRaw(scale, 0);
   caps.maxSetPoint = tQusb::ConvertRaw(scale, 0xFFFF);
 }

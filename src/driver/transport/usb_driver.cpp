@@ -57,6 +57,13 @@ class BusBackend final : public Backend {
 
   void Close(Handle handle) override { platform::CloseHandle(handle); }
 
+  void ExpectImage(Handle image, double exposureSeconds, uint64_t frameBytes) override {
+    if (Use().usb && platform::usbhost::Owns(image))
+      platform::usbhost::ExpectImage(image, exposureSeconds, frameBytes);
+    else
+      platform::usb::ExpectImage(image, exposureSeconds, frameBytes);
+  }
+
   bool QueryDescriptor(Handle device, uint8_t* descriptor, uint32_t* returned) override {
     if (Use().usb && platform::usbhost::Owns(device))
       return platform::usbhost::QueryDescriptor(device, descriptor, returned);

@@ -28,6 +28,12 @@ class Backend {
   virtual void Close(Handle handle) = 0;
   // The 18-byte USB device descriptor; false when the query fails.
   virtual bool QueryDescriptor(Handle device, uint8_t* descriptor, uint32_t* returned) = 0;
+  // Image pipe, right after an image request: the reads for that image fail
+  // once the exposure plus a readout allowance for `frameBytes` have passed.
+  // Backends without a bound ignore it.
+  virtual void ExpectImage(Handle image, double exposureSeconds, uint64_t frameBytes) {
+    (void)image, (void)exposureSeconds, (void)frameBytes;
+  }
 
  protected:
   ~Backend() = default;
@@ -56,6 +62,10 @@ inline void Close(Handle h) {
 }
 inline bool QueryDescriptor(Handle device, uint8_t* descriptor, uint32_t* returned) {
   return Current().QueryDescriptor(device, descriptor, returned);
+}
+// A negative exposure (the image of an exposure already taken) counts as 0.
+inline void ExpectImage(Handle image, double exposureSeconds, uint64_t frameBytes) {
+  Current().ExpectImage(image, exposureSeconds > 0 ? exposureSeconds : 0.0, frameBytes);
 }
 
 // Opens the device path followed by a backslash and the pipe digit (0 to 2).
