@@ -2,8 +2,7 @@
 
 #include <indidevapi.h>
 
-#include "camera_handle.h"
-#include "tqusb/tqusb_events.h"
+#include "tqusb/tqusb.hpp"
 #include "tqusb_ccd.h"
 
 namespace tqindi {
@@ -21,11 +20,6 @@ struct Bus {
 Bus& TheBus() {
   static Bus bus;
   return bus;
-}
-
-std::vector<uint32_t>* g_listed = nullptr;
-void CollectId(uint32_t id) {
-  g_listed->push_back(id);
 }
 
 bool AnyJobRunning() {
@@ -97,20 +91,16 @@ bool Known(uint32_t id) {
 // to start) gets no device, which could never connect; a later listing
 // offers it once it opens.
 void ListCameras() {
-  std::vector<uint32_t> ids;
-  g_listed = &ids;
-  Enumerate(CollectId);
-  g_listed = nullptr;
-  for (uint32_t id : ids) {
+  for (uint32_t id : tqusb::FreeCameraIds()) {
     if (Known(id)) continue;
-    CameraHandle probe;
-    probe.Open(id);
-    if (!probe.Connected()) {
-      IDMessage(nullptr, "tQusb: camera %u cannot be opened: %s", id, probe.OpenFailure().c_str());
+    std::string model;
+    try {
+      const tqusb::Camera probe(id, tqusb::Camera::OpenMode::RequireConnected, false);
+      model = probe.Text(TQ_STRING_MODEL_TEXT).value_or("");
+    } catch (const tqusb::Error& e) {
+      IDMessage(nullptr, "tQusb: camera %u cannot be opened: %s", id, e.Text().c_str());
       continue;
     }
-    std::string model = probe.Text(TQ_STRING_MODEL_TEXT);
-    probe.Close();
     if (model.empty()) model = "tQusb camera";
     TheBus().devices.push_back(std::make_unique<TqusbCcd>(id, model + " #" + std::to_string(id)));
   }

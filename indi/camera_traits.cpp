@@ -11,62 +11,42 @@ constexpr double kLongestHostTimedExposure = 3600.0;
 
 // A reading is present unless the library says the camera cannot give it;
 // other failures (a transfer that failed) still mean it exists.
-bool Present(const CameraHandle& c, bool succeeded) {
-  return succeeded || !c.LastFailureIsUnsupported();
-}
-
-void ReadModes(const CameraHandle& c, const TQCAMERACAPS& caps, CameraTraits& t) {
-  const uint32_t described = std::min<uint32_t>(caps.readModes, TQ_CAPS_READ_MODES);
-  for (uint32_t i = 0; i < described; ++i) {
-    char mode[40] = {};
-    if (!EnumerateReadModes(c.Get(), i, sizeof mode - 1, mode)) break;
-    t.readModes.emplace_back(mode);
-    t.readModeBits.push_back(caps.readModeBits[i]);
-    if (t.readModeBits[i] > t.readModeBits[t.defaultReadMode]) t.defaultReadMode = i;
+bool Answers(const tqusb::Camera& camera, uint32_t index) {
+  try {
+    camera.Value(index);
+    return true;
+  } catch (const tqusb::Error& e) {
+    return e.Kind() != tqusb::ErrorKind::NotSupported;
   }
 }
 
 }  // namespace
 
-bool ReadTraits(const CameraHandle& c, CameraTraits& t) {
-  TQCAMERACAPS caps{};
-  caps.size = sizeof caps;
-  if (!tqGetCameraCaps(c.Get(), &caps)) return false;
-  t = CameraTraits{};
-  t.generation = caps.generation;
-  t.width = caps.width;
-  t.height = caps.height;
-  t.maxBinX = std::max<uint32_t>(caps.maxBinX, 1);
-  t.maxBinY = std::max<uint32_t>(caps.maxBinY, 1);
-  t.pixelSizeX = caps.pixelWidth;
-  t.pixelSizeY = caps.pixelHeight;
-  t.subFrames = caps.subFrames;
+CameraTraits ReadTraits(tqusb::Camera& camera) {
+  camera.RefreshCapabilities();
+  CameraTraits t;
+  t.caps = camera.Capabilities();
+  t.caps.maxBinX = std::max<uint32_t>(t.caps.maxBinX, 1);
+  t.caps.maxBinY = std::max<uint32_t>(t.caps.maxBinY, 1);
   // Generation 0 has no exposure control: the camera times every exposure
   // in the readout call, up to its own limit.
-  t.hostTimedExposure = caps.generation != 0;
-  t.minExposure = caps.minExposure;
-  t.maxExposure = t.hostTimedExposure ? kLongestHostTimedExposure : caps.maxExposure;
-  t.shutter = caps.shutter;
-  t.minSetPoint = caps.minSetPoint;
-  t.maxSetPoint = caps.maxSetPoint;
-  t.fan = caps.fan;
-  t.windowHeating = caps.windowHeater;
-  t.gain = caps.gain;
-  t.maxGain = caps.maxGain;
-  t.guidePort = caps.guidePort;
-  t.filterCount = caps.filterWheel ? caps.filters : 0;
-  t.gps = caps.gps;
-  ReadModes(c, caps, t);
+  t.hostTimedExposure = t.caps.generation != 0;
+  t.maxExposure = t.hostTimedExposure ? kLongestHostTimedExposure : t.caps.maxExposure;
+  t.filterCount = t.caps.filterWheel ? t.caps.filters : 0;
 
-  TQCAMERA h = c.Get();
-  float value = 0;
-  t.temperature = Present(c, GetValue(h, TQ_VALUE_SENSOR_TEMPERATURE, &value));
+  // The record gives the bits per pixel of the first TQ_CAPS_READ_MODES modes.
+  t.readModes = camera.ReadModes();
+  t.readModes.resize(std::min<size_t>(t.readModes.size(),
+                                      std::min<uint32_t>(t.caps.readModes, TQ_CAPS_READ_MODES)));
+  for (uint32_t i = 0; i < t.readModes.size(); ++i)
+    if (t.caps.readModeBits[i] > t.caps.readModeBits[t.defaultReadMode]) t.defaultReadMode = i;
+
+  t.temperature = Answers(camera, TQ_VALUE_SENSOR_TEMPERATURE);
   // The set point is given through the temperature property.
-  t.setPoint = caps.cooler && t.temperature;
-  t.coolerPower = t.setPoint && (ReadPowerUtilization(h, &value) ||
-                                 GetValue(h, TQ_VALUE_POWER_UTILIZATION, &value) ||
-                                 !c.LastFailureIsUnsupported());
-  return true;
+  t.setPoint = t.caps.cooler && t.temperature;
+  t.coolerPower = t.setPoint && (camera.PowerUtilization().has_value() ||
+                                 Answers(camera, TQ_VALUE_POWER_UTILIZATION));
+  return t;
 }
 
 }  // namespace tqindi

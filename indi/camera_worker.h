@@ -5,15 +5,15 @@
 // runs, only the job touches the camera.
 #include <atomic>
 #include <functional>
-#include <string>
+#include <optional>
 #include <thread>
+
+#include "tqusb/tqusb.hpp"
 
 namespace tqindi {
 
-struct JobResult {
-  bool ok = false;
-  std::string error;  // the camera's last-error text on failure
-};
+// How a job ended: the camera's refusal, or nothing when it succeeded.
+using JobResult = std::optional<tqusb::Error>;
 
 class CameraWorker {
  public:

@@ -15,7 +15,6 @@ TqusbCcd::TqusbCcd(uint32_t id, const std::string& deviceName)
 
 TqusbCcd::~TqusbCcd() {
   worker_.Wait();
-  camera_.Close();
 }
 
 bool TqusbCcd::initProperties() {
@@ -84,13 +83,15 @@ bool TqusbCcd::ISNewText(const char* dev, const char* name, char* texts[], char*
 
 bool TqusbCcd::Connect() {
   unplugged_ = false;
-  if (!AttachCamera()) {
-    LOGF_ERROR("Cannot connect camera %u: %s", id_, camera_.OpenFailure().c_str());
-    camera_.Close();
+  try {
+    AttachCamera();
+  } catch (const tqusb::Error& e) {
+    LOGF_ERROR("Cannot connect camera %u: %s", id_, e.Text().c_str());
+    camera_.reset();
     return false;
   }
-  LOGF_INFO("Connected: %u x %u pixels, generation %d protocol", traits_.width, traits_.height,
-            traits_.generation);
+  LOGF_INFO("Connected: %u x %u pixels, generation %d protocol", traits_.caps.width,
+            traits_.caps.height, traits_.caps.generation);
   return true;
 }
 
@@ -104,48 +105,50 @@ bool TqusbCcd::Disconnect() {
   }
   phase_ = Phase::Idle;
   unplugged_ = false;
-  camera_.Close();
+  camera_.reset();
   return true;
 }
 
-// Opens the camera and reads what it can do; the handle stays open for as
-// long as the device is connected, so the library brings it back after an
-// unplug.
-bool TqusbCcd::AttachCamera() {
-  camera_.Open(id_);
-  if (!camera_.Connected() || !ApplyTraits()) return false;
-  RegisterNotifyHWND(camera_.Get(), NotifyWindow());
+// Opens the camera and reads what it can do (a tqusb::Error says why not);
+// the handle stays open for as long as the device is connected, so the
+// library brings it back after an unplug. The periodic power reading stays
+// off: the driver reads the cooler power itself, so no camera traffic happens
+// behind its back.
+void TqusbCcd::AttachCamera() {
+  camera_.emplace(id_, tqusb::Camera::OpenMode::RequireConnected, false);
+  ApplyTraits();
+  camera_->Notify(NotifyWindow());
   ApplyReadMode();
   // The gain the client sees is the gain the camera uses.
-  if (traits_.gain) SetGain(camera_.Get(), static_cast<uint16_t>(GainN[0].value));
-  return true;
+  if (traits_.caps.gain) Attempt([&](tqusb::Camera& c) { c.SetGain(uint16_t(GainN[0].value)); });
 }
 
-bool TqusbCcd::ApplyTraits() {
-  if (!ReadTraits(camera_, traits_)) return false;
-  uint32_t caps = CCD_CAN_ABORT;
-  if (traits_.maxBinX > 1 || traits_.maxBinY > 1) caps |= CCD_CAN_BIN;
-  if (traits_.subFrames) caps |= CCD_CAN_SUBFRAME;
-  if (traits_.temperature) caps |= CCD_HAS_COOLER;
-  if (traits_.shutter) caps |= CCD_HAS_SHUTTER;
-  if (traits_.guidePort) caps |= CCD_HAS_ST4_PORT;
-  SetCCDCapability(caps);
+void TqusbCcd::ApplyTraits() {
+  traits_ = ReadTraits(*camera_);
+  const tqusb::Caps& caps = traits_.caps;
+  uint32_t abilities = CCD_CAN_ABORT;
+  if (caps.maxBinX > 1 || caps.maxBinY > 1) abilities |= CCD_CAN_BIN;
+  if (caps.subFrames) abilities |= CCD_CAN_SUBFRAME;
+  if (traits_.temperature) abilities |= CCD_HAS_COOLER;
+  if (caps.shutter) abilities |= CCD_HAS_SHUTTER;
+  if (caps.guidePort) abilities |= CCD_HAS_ST4_PORT;
+  SetCCDCapability(abilities);
 
   uint16_t interfaces = CCD_INTERFACE;
-  if (traits_.guidePort) interfaces |= GUIDER_INTERFACE;
+  if (caps.guidePort) interfaces |= GUIDER_INTERFACE;
   if (traits_.filterCount > 0) interfaces |= FILTER_INTERFACE;
   setDriverInterface(interfaces);
   syncDriverInfo();
 
-  SetCCDParams(traits_.width, traits_.height, traits_.EightBit(ChosenReadMode()) ? 8 : 16,
-               traits_.pixelSizeX, traits_.pixelSizeY);
-  PrimaryCCD.setMinMaxStep("CCD_EXPOSURE", "CCD_EXPOSURE_VALUE", traits_.minExposure,
+  SetCCDParams(caps.width, caps.height, traits_.EightBit(ChosenReadMode()) ? 8 : 16,
+               caps.pixelWidth, caps.pixelHeight);
+  PrimaryCCD.setMinMaxStep("CCD_EXPOSURE", "CCD_EXPOSURE_VALUE", caps.minExposure,
                            traits_.maxExposure, 0.001, false);
-  PrimaryCCD.setMinMaxStep("CCD_BINNING", "HOR_BIN", 1, traits_.maxBinX, 1, false);
-  PrimaryCCD.setMinMaxStep("CCD_BINNING", "VER_BIN", 1, traits_.maxBinY, 1, false);
+  PrimaryCCD.setMinMaxStep("CCD_BINNING", "HOR_BIN", 1, caps.maxBinX, 1, false);
+  PrimaryCCD.setMinMaxStep("CCD_BINNING", "VER_BIN", 1, caps.maxBinY, 1, false);
   if (traits_.setPoint) {
-    TemperatureN[0].min = traits_.minSetPoint;
-    TemperatureN[0].max = traits_.maxSetPoint;
+    TemperatureN[0].min = caps.minSetPoint;
+    TemperatureN[0].max = caps.maxSetPoint;
   } else {
     TemperatureNP.p = IP_RO;
   }
@@ -153,29 +156,33 @@ bool TqusbCcd::ApplyTraits() {
     FilterSlotN[0].min = 1;
     FilterSlotN[0].max = traits_.filterCount;
   }
-  return true;
 }
 
 // A camera that was plugged in again starts from its power-on state; the
-// driver sends it what the client had chosen.
+// driver sends it what the client had chosen. Each setting is sent on its
+// own: one the camera refuses does not keep the others back.
 void TqusbCcd::ReapplySettings() {
-  SetBinning(camera_.Get(), PrimaryCCD.getBinX(), PrimaryCCD.getBinY());
+  Attempt([&](tqusb::Camera& c) { c.SetBinning(PrimaryCCD.getBinX(), PrimaryCCD.getBinY()); });
   ApplyReadMode();
-  if (traits_.gain) SetGain(camera_.Get(), static_cast<uint16_t>(GainN[0].value));
-  if (traits_.setPoint && coolerOn_) ::SetTemperature(camera_.Get(), coolerTarget_);
+  if (traits_.caps.gain) Attempt([&](tqusb::Camera& c) { c.SetGain(uint16_t(GainN[0].value)); });
+  if (traits_.setPoint && coolerOn_)
+    Attempt([&](tqusb::Camera& c) { c.SetTemperature(float(coolerTarget_)); });
   // Fan and heating only when the client had set them (their power-on values
   // are the camera's own).
-  if (traits_.fan && FanNP.s == IPS_OK) SetFan(camera_.Get(), static_cast<uint8_t>(FanN[0].value));
-  if (traits_.windowHeating && HeaterNP.s == IPS_OK)
-    SetWindowHeating(camera_.Get(), static_cast<uint8_t>(HeaterN[0].value));
+  if (traits_.caps.fan && FanNP.s == IPS_OK)
+    Attempt([&](tqusb::Camera& c) { c.SetFan(uint8_t(FanN[0].value)); });
+  if (traits_.caps.windowHeater && HeaterNP.s == IPS_OK)
+    Attempt([&](tqusb::Camera& c) { c.SetWindowHeating(uint8_t(HeaterN[0].value)); });
 }
 
 // The camera starts in a read mode of its own; it is set to the one the
 // switch shows, on a first connection the one with the most bits per pixel.
 void TqusbCcd::ApplyReadMode() {
   const int mode = ChosenReadMode();
-  if (!traits_.readModes.empty() && !SetReadMode(camera_.Get(), mode))
-    LOGF_WARN("Read mode not set: %s", camera_.LastError().c_str());
+  if (!traits_.readModes.empty()) {
+    if (auto refused = Attempt([&](tqusb::Camera& c) { c.SetReadMode(uint32_t(mode)); }))
+      LOGF_WARN("Read mode not set: %s", refused->Text().c_str());
+  }
   eightBit_ = traits_.EightBit(mode);
   PrimaryCCD.setBPP(eightBit_ ? 8 : 16);
 }
@@ -195,7 +202,7 @@ void TqusbCcd::OnCameraNotice(bool connected) {
     ShowUnplugged();
     return;
   }
-  if (!unplugged_ || !camera_.Connected()) return;
+  if (!unplugged_ || !CameraConnected()) return;
   if (worker_.Busy()) return;  // handled when the job has been collected
   unplugged_ = false;
   aborted_ = false;
@@ -203,8 +210,10 @@ void TqusbCcd::OnCameraNotice(bool connected) {
   const int bx = PrimaryCCD.getBinX(), by = PrimaryCCD.getBinY();
   const int x = PrimaryCCD.getSubX(), y = PrimaryCCD.getSubY();
   const int w = PrimaryCCD.getSubW(), h = PrimaryCCD.getSubH();
-  if (!ApplyTraits()) {
-    LOGF_ERROR("Camera plugged in again, but not usable: %s", camera_.LastError().c_str());
+  try {
+    ApplyTraits();
+  } catch (const tqusb::Error& e) {
+    LOGF_ERROR("Camera plugged in again, but not usable: %s", e.Text().c_str());
     return;
   }
   PrimaryCCD.setBin(bx, by);
@@ -242,7 +251,7 @@ void TqusbCcd::TimerHit() {
 bool TqusbCcd::saveConfigItems(FILE* fp) {
   INDI::CCD::saveConfigItems(fp);
   if (filtersDefined_) INDI::FilterInterface::saveConfigItems(fp);
-  if (traits_.gain) IUSaveConfigNumber(fp, &GainNP);
+  if (traits_.caps.gain) IUSaveConfigNumber(fp, &GainNP);
   if (!ReadModeS.empty()) IUSaveConfigSwitch(fp, &ReadModeSP);
   return true;
 }
@@ -252,7 +261,7 @@ void TqusbCcd::addFITSKeywords(INDI::CCDChip* chip) {
   INDI::CCD::addFITSKeywords(chip);
   fitsfile* fits = *chip->fitsFilePointer();
   int status = 0;
-  if (traits_.gain) {
+  if (traits_.caps.gain) {
     int gain = static_cast<int>(GainN[0].value);
     fits_update_key_lng(fits, "GAIN", gain, "Gain, 0.1 dB steps", &status);
   }

@@ -8,10 +8,10 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "camera_handle.h"
 #include "camera_traits.h"
 #include "camera_worker.h"
 #include "completion_gate.h"
@@ -34,7 +34,7 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
 
   // The bus holds back its event pump while any camera job runs.
   bool Busy() const { return worker_.Busy(); }
-  TQCAMERA Camera() const { return camera_.Get(); }
+  TQCAMERA Camera() const { return camera_ ? camera_->Handle() : nullptr; }
   uint32_t Id() const { return id_; }
   // A connection message of the library for this camera (unplug, plug).
   void OnCameraNotice(bool connected);
@@ -71,18 +71,29 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   enum Axis { kRa = 0, kDec = 1 };
 
   // Connection.
-  bool AttachCamera();
-  bool ApplyTraits();
+  void AttachCamera();
+  void ApplyTraits();
   void ReapplySettings();
   void ApplyReadMode();
   int ChosenReadMode();
   void ShowUnplugged();
 
+  // Runs calls on the open camera; their refusal (or no open camera) comes
+  // back as the library's error, nothing when they succeeded.
+  template <typename Calls>
+  std::optional<tqusb::Error> Attempt(Calls&& calls) {
+    if (!camera_) return tqusb::Error("", tqusb::kNotConnectedText, tqusb::ErrorKind::NotConnected);
+    try {
+      calls(*camera_);
+      return std::nullopt;
+    } catch (const tqusb::Error& e) {
+      return e;
+    }
+  }
+  bool CameraConnected() const { return camera_ && camera_->Connected(); }
+
   // Exposure.
-  struct Window {
-    uint32_t x, y, width, height;
-  };
-  Window ReadoutWindow() const;
+  tqusb::Window ReadoutWindow() const;
   bool StartReadout(bool exposeToo, double seconds);
   static void OnExposureDue(void* self);
   void ExposureDue();
@@ -112,7 +123,7 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   void FinishFilterMove(const JobResult& result);
 
   uint32_t id_;
-  CameraHandle camera_;
+  std::optional<tqusb::Camera> camera_;  // open while the device is connected
   CameraTraits traits_;
   CameraWorker worker_;
   CompletionGate completion_;

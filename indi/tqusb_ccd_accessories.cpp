@@ -19,7 +19,7 @@ constexpr int kGuideRecheckMs = 10;
 // positive); a new request replaces the running one, so the other axis is
 // sent again with the time it has left.
 IPState TqusbCcd::Pulse(Axis axis, int32_t signedMs) {
-  if (!traits_.guidePort || RefuseWhileBusy("guide")) return IPS_ALERT;
+  if (!traits_.caps.guidePort || RefuseWhileBusy("guide")) return IPS_ALERT;
   const auto now = Clock::now();
   int32_t values[2] = {0, 0};
   values[axis] = signedMs;
@@ -29,9 +29,11 @@ IPState TqusbCcd::Pulse(Axis axis, int32_t signedMs) {
         std::chrono::duration_cast<std::chrono::milliseconds>(other.end - now).count();
     values[1 - axis] = other.signedMs < 0 ? -int32_t(left) : int32_t(left);
   }
-  if (!MoveTelescope(camera_.Get(), static_cast<uint16_t>(int16_t(values[kRa])),
-                     static_cast<uint16_t>(int16_t(values[kDec])))) {
-    LOGF_ERROR("Guide pulse refused: %s", camera_.LastError().c_str());
+  if (auto refused = Attempt([&](tqusb::Camera& c) {
+        c.Guide(static_cast<uint16_t>(int16_t(values[kRa])),
+                static_cast<uint16_t>(int16_t(values[kDec])));
+      })) {
+    LOGF_ERROR("Guide pulse refused: %s", refused->Text().c_str());
     return IPS_ALERT;
   }
   const uint32_t ms = std::abs(signedMs);
@@ -65,7 +67,7 @@ void TqusbCcd::OnGuideDue(void* self) {
 void TqusbCcd::CheckGuidePulses() {
   const auto now = Clock::now();
   bool moving = false;
-  if (!worker_.Busy() && !MoveInProgress(camera_.Get(), &moving)) moving = false;
+  if (!worker_.Busy()) Attempt([&](tqusb::Camera& c) { moving = c.Guiding(); });
   Clock::time_point next = Clock::time_point::max();
   for (int axis : {kRa, kDec}) {
     GuidePulse& p = pulses_[axis];
@@ -100,16 +102,15 @@ void TqusbCcd::BuildFilterNames() {
   }
   FilterNameT = new IText[count];
   std::memset(FilterNameT, 0, sizeof(IText) * count);
+  std::vector<tqusb::Filter> described;
+  if (camera_) described = camera_->Filters();
   for (int i = 0; i < count; ++i) {
-    char name[40] = {};
-    uint32_t colour = 0;
     // A position without a description gets a plain name clients can show.
-    if (!EnumerateFilters(camera_.Get(), i, sizeof name - 1, name, &colour) ||
-        std::strcmp(name, "<undefined>") == 0)
-      std::snprintf(name, sizeof name, "Filter %d", i + 1);
+    std::string name = size_t(i) < described.size() ? described[i].name : "";
+    if (name.empty() || name == "<undefined>") name = "Filter " + std::to_string(i + 1);
     const std::string element = "FILTER_SLOT_NAME_" + std::to_string(i + 1);
     const std::string label = "Filter #" + std::to_string(i + 1);
-    IUFillText(&FilterNameT[i], element.c_str(), label.c_str(), name);
+    IUFillText(&FilterNameT[i], element.c_str(), label.c_str(), name.c_str());
   }
   IUFillTextVector(FilterNameTP, FilterNameT, count, getDeviceName(), "FILTER_NAME", "Filters",
                    FilterSlotNP.group, IP_RW, 0, IPS_IDLE);
@@ -118,11 +119,9 @@ void TqusbCcd::BuildFilterNames() {
 bool TqusbCcd::SelectFilter(int position) {
   if (position < 1 || position > int(traits_.filterCount) || RefuseWhileBusy("move the filter"))
     return false;
-  TQCAMERA camera = camera_.Get();
   targetFilter_ = position;
-  const bool started = worker_.Start([this, camera, position] {
-    const bool ok = SetFilter(camera, static_cast<uint8_t>(position - 1));
-    return JobResult{ok, ok ? std::string() : camera_.LastError()};
+  const bool started = worker_.Start([this, position] {
+    return Attempt([&](tqusb::Camera& c) { c.SetFilter(static_cast<uint8_t>(position - 1)); });
   });
   if (!started) return false;
   phase_ = Phase::FilterMove;
@@ -130,16 +129,16 @@ bool TqusbCcd::SelectFilter(int position) {
   return true;
 }
 
-void TqusbCcd::FinishFilterMove(const JobResult& result) {
+void TqusbCcd::FinishFilterMove(const JobResult& refused) {
   if (!isConnected()) return;
-  if (!result.ok) {
-    if (camera_.LastFailureIsUnsupported()) {
+  if (refused) {
+    if (refused->Kind() == tqusb::ErrorKind::NotSupported) {
       DropCapability(filtersDefined_, FilterSlotNP.name, "a filter wheel");
       deleteProperty(FilterNameTP->name);
       traits_.filterCount = 0;
       return;
     }
-    LOGF_ERROR("Filter move failed: %s", result.error.c_str());
+    LOGF_ERROR("Filter move failed: %s", refused->Text().c_str());
     FilterSlotNP.s = IPS_ALERT;
     IDSetNumber(&FilterSlotNP, nullptr);
     return;

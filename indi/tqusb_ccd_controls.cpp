@@ -54,12 +54,12 @@ void TqusbCcd::DefineControls() {
     defineProperty(&CoolerSP);
   }
   if (traits_.coolerPower) defineProperty(&CoolerPowerNP);
-  if (traits_.gain) {
-    GainN[0].max = traits_.maxGain;
+  if (traits_.caps.gain) {
+    GainN[0].max = traits_.caps.maxGain;
     defineProperty(&GainNP);
   }
-  if (traits_.fan) defineProperty(&FanNP);
-  if (traits_.windowHeating) defineProperty(&HeaterNP);
+  if (traits_.caps.fan) defineProperty(&FanNP);
+  if (traits_.caps.windowHeater) defineProperty(&HeaterNP);
   if (!traits_.readModes.empty()) {
     const int chosen = ChosenReadMode();
     ReadModeS.assign(traits_.readModes.size(), ISwitch{});
@@ -72,7 +72,7 @@ void TqusbCcd::DefineControls() {
     ReadModeSP.nsp = static_cast<int>(ReadModeS.size());
     defineProperty(&ReadModeSP);
   }
-  if (traits_.gps) {
+  if (traits_.caps.gps) {
     defineProperty(&GpsNP);
     defineProperty(&GpsTimeTP);
   }
@@ -93,13 +93,14 @@ void TqusbCcd::DropCapability(bool& flag, const char* propertyName, const char* 
 }
 
 double TqusbCcd::CoolerOffSetPoint() const {
-  return std::min(kCoolerOffSetPoint, traits_.maxSetPoint);
+  return std::min<double>(kCoolerOffSetPoint, traits_.caps.maxSetPoint);
 }
 
 int TqusbCcd::SetTemperature(double temperature) {
   if (!traits_.setPoint || RefuseWhileBusy("set the temperature")) return -1;
-  if (!::SetTemperature(camera_.Get(), static_cast<float>(temperature))) {
-    LOGF_ERROR("Set point refused: %s", camera_.LastError().c_str());
+  if (auto refused =
+          Attempt([&](tqusb::Camera& c) { c.SetTemperature(static_cast<float>(temperature)); })) {
+    LOGF_ERROR("Set point refused: %s", refused->Text().c_str());
     return -1;
   }
   coolerTarget_ = temperature;
@@ -113,33 +114,34 @@ int TqusbCcd::SetTemperature(double temperature) {
 
 bool TqusbCcd::HandleControlNumber(const char* name, double values[], char* names[], int n) {
   INumberVectorProperty* np = nullptr;
-  bool ok = false;
-  if (traits_.gain && std::strcmp(name, GainNP.name) == 0) {
+  std::optional<tqusb::Error> refused;
+  if (traits_.caps.gain && std::strcmp(name, GainNP.name) == 0) {
     np = &GainNP;
     if (RefuseWhileBusy("change the gain")) return true;
-    ok = SetGain(camera_.Get(), static_cast<uint16_t>(values[0]));
-  } else if (traits_.fan && std::strcmp(name, FanNP.name) == 0) {
+    refused = Attempt([&](tqusb::Camera& c) { c.SetGain(static_cast<uint16_t>(values[0])); });
+  } else if (traits_.caps.fan && std::strcmp(name, FanNP.name) == 0) {
     np = &FanNP;
     if (RefuseWhileBusy("change the fan")) return true;
-    ok = SetFan(camera_.Get(), static_cast<uint8_t>(values[0]));
-    if (!ok && camera_.LastFailureIsUnsupported()) {
-      DropCapability(traits_.fan, FanNP.name, "fan control");
+    refused = Attempt([&](tqusb::Camera& c) { c.SetFan(static_cast<uint8_t>(values[0])); });
+    if (refused && refused->Kind() == tqusb::ErrorKind::NotSupported) {
+      DropCapability(traits_.caps.fan, FanNP.name, "fan control");
       return true;
     }
-  } else if (traits_.windowHeating && std::strcmp(name, HeaterNP.name) == 0) {
+  } else if (traits_.caps.windowHeater && std::strcmp(name, HeaterNP.name) == 0) {
     np = &HeaterNP;
     if (RefuseWhileBusy("change the window heating")) return true;
-    ok = SetWindowHeating(camera_.Get(), static_cast<uint8_t>(values[0]));
-    if (!ok && camera_.LastFailureIsUnsupported()) {
-      DropCapability(traits_.windowHeating, HeaterNP.name, "window heating");
+    refused =
+        Attempt([&](tqusb::Camera& c) { c.SetWindowHeating(static_cast<uint8_t>(values[0])); });
+    if (refused && refused->Kind() == tqusb::ErrorKind::NotSupported) {
+      DropCapability(traits_.caps.windowHeater, HeaterNP.name, "window heating");
       return true;
     }
   } else {
     return false;
   }
-  if (ok) IUUpdateNumber(np, values, names, n);
-  np->s = ok ? IPS_OK : IPS_ALERT;
-  IDSetNumber(np, ok ? nullptr : "%s", camera_.LastError().c_str());
+  if (!refused) IUUpdateNumber(np, values, names, n);
+  np->s = refused ? IPS_ALERT : IPS_OK;
+  IDSetNumber(np, refused ? "%s" : nullptr, refused ? refused->Text().c_str() : "");
   return true;
 }
 
@@ -148,14 +150,15 @@ bool TqusbCcd::HandleControlSwitch(const char* name, ISState* states, char* name
     if (RefuseWhileBusy("switch the cooler")) return true;
     const bool on = IUFindOnSwitchName(states, names, n) == std::string("COOLER_ON");
     const double setPoint = on ? m_TargetTemperature : CoolerOffSetPoint();
-    const bool ok = ::SetTemperature(camera_.Get(), static_cast<float>(setPoint));
-    if (ok) {
+    const auto refused =
+        Attempt([&](tqusb::Camera& c) { c.SetTemperature(static_cast<float>(setPoint)); });
+    if (!refused) {
       coolerOn_ = on;
       coolerTarget_ = setPoint;
       IUUpdateSwitch(&CoolerSP, states, names, n);
     }
-    CoolerSP.s = ok ? (on ? IPS_BUSY : IPS_IDLE) : IPS_ALERT;
-    IDSetSwitch(&CoolerSP, ok ? nullptr : "%s", camera_.LastError().c_str());
+    CoolerSP.s = refused ? IPS_ALERT : (on ? IPS_BUSY : IPS_IDLE);
+    IDSetSwitch(&CoolerSP, refused ? "%s" : nullptr, refused ? refused->Text().c_str() : "");
     return true;
   }
   if (!ReadModeS.empty() && std::strcmp(name, ReadModeSP.name) == 0) {
@@ -163,16 +166,20 @@ bool TqusbCcd::HandleControlSwitch(const char* name, ISState* states, char* name
     const int previous = IUFindOnSwitchIndex(&ReadModeSP);
     IUUpdateSwitch(&ReadModeSP, states, names, n);
     const int mode = IUFindOnSwitchIndex(&ReadModeSP);
-    const bool ok = mode >= 0 && SetReadMode(camera_.Get(), mode);
-    if (!ok) {
+    std::optional<tqusb::Error> refused;
+    if (mode < 0)
+      refused = tqusb::Error("", "no read mode chosen", tqusb::ErrorKind::Failed);
+    else
+      refused = Attempt([&](tqusb::Camera& c) { c.SetReadMode(uint32_t(mode)); });
+    if (refused) {
       IUResetSwitch(&ReadModeSP);
       if (previous >= 0) ReadModeS[previous].s = ISS_ON;
     } else {
       eightBit_ = traits_.EightBit(mode);
       PrimaryCCD.setBPP(eightBit_ ? 8 : 16);
     }
-    ReadModeSP.s = ok ? IPS_OK : IPS_ALERT;
-    IDSetSwitch(&ReadModeSP, ok ? nullptr : "%s", camera_.LastError().c_str());
+    ReadModeSP.s = refused ? IPS_ALERT : IPS_OK;
+    IDSetSwitch(&ReadModeSP, refused ? "%s" : nullptr, refused ? refused->Text().c_str() : "");
     return true;
   }
   return false;
@@ -180,10 +187,11 @@ bool TqusbCcd::HandleControlSwitch(const char* name, ISState* states, char* name
 
 // Temperature, cooler power and the receiver, read while no job runs.
 void TqusbCcd::PollReadings() {
-  TQCAMERA camera = camera_.Get();
-  float value = 0;
   if (traits_.temperature) {
-    if (GetValue(camera, TQ_VALUE_SENSOR_TEMPERATURE, &value)) {
+    float value = 0;
+    const auto refused =
+        Attempt([&](tqusb::Camera& c) { value = c.Value(TQ_VALUE_SENSOR_TEMPERATURE); });
+    if (!refused) {
       // INDI::CCD's own check turns the state to OK once the set point is reached.
       TemperatureN[0].value = value;
       IDSetNumber(&TemperatureNP, nullptr);
@@ -191,34 +199,35 @@ void TqusbCcd::PollReadings() {
         CoolerSP.s = IPS_OK;
         IDSetSwitch(&CoolerSP, nullptr);
       }
-    } else if (camera_.LastFailureIsUnsupported()) {
+    } else if (refused->Kind() == tqusb::ErrorKind::NotSupported) {
       DropCapability(traits_.temperature, TemperatureNP.name, "temperature readings");
     }
   }
   if (traits_.coolerPower) {
-    if (ReadPowerUtilization(camera, &value) ||
-        GetValue(camera, TQ_VALUE_POWER_UTILIZATION, &value)) {
-      CoolerPowerN[0].value = value < 0 ? 0 : value * 100.0;
+    std::optional<float> power;
+    Attempt([&](tqusb::Camera& c) {
+      power = c.PowerUtilization();
+      if (!power) power = c.Value(TQ_VALUE_POWER_UTILIZATION);
+    });
+    if (power) {
+      CoolerPowerN[0].value = *power < 0 ? 0 : *power * 100.0;
       CoolerPowerNP.s = IPS_OK;
       IDSetNumber(&CoolerPowerNP, nullptr);
     }
   }
-  if (traits_.gps) {
-    double lat = 0, lon = 0, alt = 0, second = 0;
-    int32_t year = 0, month = 0, day = 0;
-    uint32_t hour = 0, minute = 0, satellites = 0;
-    bool valid = false;
-    if (GetGPSData(camera, &lat, &lon, &alt, &year, &month, &day, &hour, &minute, &second,
-                   &satellites, &valid)) {
-      GpsN[0].value = lat;
-      GpsN[1].value = lon < 0 ? lon + 360.0 : lon;
-      GpsN[2].value = alt;
-      GpsNP.s = valid ? IPS_OK : IPS_BUSY;
+  if (traits_.caps.gps) {
+    tqusb::GpsFix fix;
+    if (!Attempt([&](tqusb::Camera& c) { fix = c.Gps(); })) {
+      GpsN[0].value = fix.latitude;
+      GpsN[1].value = fix.longitude < 0 ? fix.longitude + 360.0 : fix.longitude;
+      GpsN[2].value = fix.altitude;
+      GpsNP.s = fix.valid ? IPS_OK : IPS_BUSY;
       IDSetNumber(&GpsNP, nullptr);
-      if (year > 0) {
+      const tqusb::DateTime& t = fix.time;
+      if (t.year > 0) {
         char text[40];
-        std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02u:%02u:%02.0f", year, month, day, hour,
-                      minute, second);
+        std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02u:%02u:%02.0f", t.year, t.month, t.day,
+                      t.hour, t.minute, t.second);
         IUSaveText(&GpsTimeT[0], text);
         GpsTimeTP.s = IPS_OK;
         IDSetText(&GpsTimeTP, nullptr);

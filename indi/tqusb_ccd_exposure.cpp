@@ -12,21 +12,17 @@ namespace {
 
 constexpr int kJobPollMs = 50;
 
-std::string TimeStampText(TQCAMERA camera) {
-  int32_t year = 0, month = 0, day = 0;
-  uint32_t hour = 0, minute = 0;
-  double second = 0;
-  if (!GetImageTimeStamp(camera, &year, &month, &day, &hour, &minute, &second)) return {};
+std::string TimeStampText(const tqusb::DateTime& t) {
   char text[40];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02u:%02u:%06.3f", year, month, day, hour,
-                minute, second);
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02u:%02u:%06.3f", t.year, t.month, t.day,
+                t.hour, t.minute, t.second);
   return text;
 }
 
 }  // namespace
 
 // The window in output (binned) pixels; INDI keeps the frame in unbinned ones.
-TqusbCcd::Window TqusbCcd::ReadoutWindow() const {
+tqusb::Window TqusbCcd::ReadoutWindow() const {
   const uint32_t bx = PrimaryCCD.getBinX(), by = PrimaryCCD.getBinY();
   return {PrimaryCCD.getSubX() / bx, PrimaryCCD.getSubY() / by, PrimaryCCD.getSubW() / bx,
           PrimaryCCD.getSubH() / by};
@@ -59,8 +55,8 @@ bool TqusbCcd::StartExposure(float duration) {
   exposureStart_ = std::chrono::steady_clock::now();
   if (!traits_.hostTimedExposure) return StartReadout(true, duration);
 
-  if (!BeginExposure(camera_.Get(), ShutterOpenFor())) {
-    LOGF_ERROR("Exposure did not start: %s", camera_.LastError().c_str());
+  if (auto refused = Attempt([&](tqusb::Camera& c) { c.BeginExposure(ShutterOpenFor()); })) {
+    LOGF_ERROR("Exposure did not start: %s", refused->Text().c_str());
     return false;
   }
   phase_ = Phase::Integrating;
@@ -76,8 +72,8 @@ void TqusbCcd::ExposureDue() {
   exposureTimer_ = -1;
   if (phase_ != Phase::Integrating) return;
   phase_ = Phase::Idle;
-  if (!EndExposure(camera_.Get(), ShutterOpenFor(), false)) {
-    LOGF_ERROR("Exposure did not end: %s", camera_.LastError().c_str());
+  if (auto refused = Attempt([&](tqusb::Camera& c) { c.EndExposure(ShutterOpenFor()); })) {
+    LOGF_ERROR("Exposure did not end: %s", refused->Text().c_str());
     PrimaryCCD.setExposureFailed();
     return;
   }
@@ -88,32 +84,36 @@ void TqusbCcd::ExposureDue() {
 // Reads the image on the worker; with exposeToo the camera also times the
 // exposure in the same call.
 bool TqusbCcd::StartReadout(bool exposeToo, double seconds) {
-  const Window w = ReadoutWindow();
+  const tqusb::Window w = ReadoutWindow();
   const bool eightBit = eightBit_;
   image_.assign(size_t(w.width) * w.height * (eightBit ? 1 : 2), 0);
-  TQCAMERA camera = camera_.Get();
   const bool shutter = ShutterOpenFor();
-  const bool stamp = traits_.gps;
+  const bool stamp = traits_.caps.gps;
   uint8_t* buffer = image_.data();
-  const auto size = static_cast<uint32_t>(image_.size());
+  // The vector's storage is aligned for any pixel type.
+  auto* pixels16 = reinterpret_cast<uint16_t*>(buffer);
+  const size_t size = image_.size();
   imageTime_.clear();
   stampError_.clear();
   auto job = [=, this]() {
-    bool ok;
-    if (exposeToo)
-      ok = eightBit ? GetImageExposure8b(camera, seconds, shutter, w.x, w.y, w.width, w.height,
-                                         size, buffer)
-                    : GetImageExposure16b(camera, seconds, shutter, w.x, w.y, w.width, w.height,
-                                          size, buffer);
-    else
-      ok = eightBit ? GetImage8b(camera, w.x, w.y, w.width, w.height, size, buffer)
-                    : GetImage16b(camera, w.x, w.y, w.width, w.height, size, buffer);
-    JobResult r{ok, ok ? std::string() : camera_.LastError()};
-    if (ok && stamp) {
-      imageTime_ = TimeStampText(camera);
-      if (imageTime_.empty()) stampError_ = camera_.LastError();
+    JobResult refused = Attempt([&](tqusb::Camera& c) {
+      if (exposeToo && eightBit)
+        c.Expose8(seconds, shutter, w, buffer, size);
+      else if (exposeToo)
+        c.Expose16(seconds, shutter, w, pixels16, size);
+      else if (eightBit)
+        c.Read8(w, buffer, size);
+      else
+        c.Read16(w, pixels16, size);
+    });
+    if (!refused && stamp) {
+      tqusb::DateTime time;
+      if (auto noStamp = Attempt([&](tqusb::Camera& c) { time = c.TimeStamp(); }))
+        stampError_ = noStamp->Text();
+      else
+        imageTime_ = TimeStampText(time);
     }
-    return r;
+    return refused;
   };
   if (!worker_.Start(job)) return false;
   phase_ = exposeToo ? Phase::CameraTimed : Phase::Reading;
@@ -145,20 +145,20 @@ void TqusbCcd::FinishJob(const JobResult& result) {
     FinishExposure(result);
   }
   // A plug notice that came while the job ran is handled now.
-  if (unplugged_ && camera_.Connected()) OnCameraNotice(true);
+  if (unplugged_ && CameraConnected()) OnCameraNotice(true);
 }
 
-void TqusbCcd::FinishExposure(const JobResult& result) {
+void TqusbCcd::FinishExposure(const JobResult& refused) {
   if (aborted_ || !isConnected()) return;
-  if (!result.ok) {
-    LOGF_ERROR("Readout failed: %s", result.error.c_str());
+  if (refused) {
+    LOGF_ERROR("Readout failed: %s", refused->Text().c_str());
     PrimaryCCD.setExposureFailed();
     return;
   }
   if (!stampError_.empty())
     LOGF_WARN("No time stamp from the camera (%s); DATE-OBS is the host's clock.",
               stampError_.c_str());
-  const Window w = ReadoutWindow();
+  const tqusb::Window w = ReadoutWindow();
   PrimaryCCD.setBPP(eightBit_ ? 8 : 16);
   PrimaryCCD.setFrameBufferSize(static_cast<uint32_t>(image_.size()));
   std::memcpy(PrimaryCCD.getFrameBuffer(), image_.data(), image_.size());
@@ -185,8 +185,8 @@ bool TqusbCcd::AbortExposure() {
       if (exposureTimer_ >= 0) IERmTimer(exposureTimer_);
       exposureTimer_ = -1;
       phase_ = Phase::Idle;
-      if (!EndExposure(camera_.Get(), ShutterOpenFor(), false))
-        LOGF_WARN("Ending the aborted exposure failed: %s", camera_.LastError().c_str());
+      if (auto refused = Attempt([&](tqusb::Camera& c) { c.EndExposure(ShutterOpenFor()); }))
+        LOGF_WARN("Ending the aborted exposure failed: %s", refused->Text().c_str());
       return true;
     case Phase::Reading:
     case Phase::CameraTimed:
@@ -199,10 +199,11 @@ bool TqusbCcd::AbortExposure() {
 }
 
 bool TqusbCcd::UpdateCCDFrame(int x, int y, int w, int h) {
-  if (x < 0 || y < 0 || w < 1 || h < 1 || uint32_t(x + w) > traits_.width ||
-      uint32_t(y + h) > traits_.height) {
-    LOGF_ERROR("Frame %d,%d %dx%d does not lie on the %ux%u sensor.", x, y, w, h, traits_.width,
-               traits_.height);
+  const tqusb::Caps& caps = traits_.caps;
+  if (x < 0 || y < 0 || w < 1 || h < 1 || uint32_t(x + w) > caps.width ||
+      uint32_t(y + h) > caps.height) {
+    LOGF_ERROR("Frame %d,%d %dx%d does not lie on the %ux%u sensor.", x, y, w, h, caps.width,
+               caps.height);
     return false;
   }
   PrimaryCCD.setFrame(x, y, w, h);
@@ -211,8 +212,8 @@ bool TqusbCcd::UpdateCCDFrame(int x, int y, int w, int h) {
 
 bool TqusbCcd::UpdateCCDBin(int hor, int ver) {
   if (RefuseDuringExposure("change the binning")) return false;
-  if (!SetBinning(camera_.Get(), hor, ver)) {
-    LOGF_ERROR("Binning %dx%d refused: %s", hor, ver, camera_.LastError().c_str());
+  if (auto refused = Attempt([&](tqusb::Camera& c) { c.SetBinning(hor, ver); })) {
+    LOGF_ERROR("Binning %dx%d refused: %s", hor, ver, refused->Text().c_str());
     return false;
   }
   PrimaryCCD.setBin(hor, ver);

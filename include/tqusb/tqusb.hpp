@@ -144,7 +144,8 @@ class Camera {
                   ErrorKind::Failed);
     if (mode == OpenMode::RequireConnected && !Connected()) {
       std::string why = LastError();
-      if (why.empty()) why = "no free camera with this id on the bus";
+      if (why.empty())
+        why = "no free camera with this id on the bus (unplugged, or opened by another program)";
       Release(handle_);
       handle_ = nullptr;
       throw Error("camera " + std::to_string(id), why, ErrorKind::NotConnected);
@@ -199,7 +200,7 @@ class Camera {
     throw Error(operation, why, kind);
   }
 
-  // What the camera can do, asked once per connection and kept.
+  // What the camera can do, asked once and kept until RefreshCapabilities.
   const Caps& Capabilities() const {
     if (!caps_) {
       Caps caps{};
@@ -209,7 +210,7 @@ class Camera {
     }
     return *caps_;
   }
-  // Forgets the kept capabilities (after a reconnection, say).
+  // Forgets the kept capabilities, so a camera plugged in again is asked afresh.
   void RefreshCapabilities() { caps_.reset(); }
 
   // Parameter queries: nullopt where the camera does not define the index.
@@ -273,6 +274,15 @@ class Camera {
   float Value(uint32_t index) const {
     float value = 0;
     Check(GetValue(handle_, index, &value), "reading " + std::to_string(index));
+    return value;
+  }
+
+  // Cooler power as a fraction 0..1 (-1: none reported), on the camera kinds
+  // that have this request; nullopt where it failed, without a text on the
+  // others, which give the power as Value(TQ_VALUE_POWER_UTILIZATION).
+  std::optional<float> PowerUtilization() const {
+    float value = 0;
+    if (!ReadPowerUtilization(handle_, &value)) return std::nullopt;
     return value;
   }
 

@@ -94,9 +94,13 @@ cc $strict "$examples/list_cameras.c" $(pkg-config --cflags --libs tqusb) -o "$w
 cc $strict "$examples/capture_fits.c" $(pkg-config --cflags --libs tqusb cfitsio) \
   -o "$work/pc_capture"
 # shellcheck disable=SC2046,SC2086
+c++ -std=c++17 -Wall -Wextra -pedantic -Werror $cflags "$examples/binned_frame.cpp" \
+  $(pkg-config --cflags --libs tqusb) -o "$work/pc_binned"
+# shellcheck disable=SC2046,SC2086
 cc $cflags "$here/check_fits.c" $(pkg-config --cflags --libs cfitsio) -o "$work/check_fits"
 cmake -S "$examples" -B "$work/cm" -DCMAKE_PREFIX_PATH="$prefix" \
-  -DCMAKE_C_FLAGS="-Wall -Wextra -Werror $cflags" >/dev/null
+  -DCMAKE_C_FLAGS="-Wall -Wextra -Werror $cflags" -DCMAKE_CXX_FLAGS="-Wall -Wextra -Werror $cflags" \
+  >/dev/null
 cmake --build "$work/cm" >/dev/null
 
 # The installed simulator with its installed camera file, on a private bus.
@@ -112,13 +116,16 @@ done
 
 # A generation-4 camera that cools and reads binned windows: 1936 x 1096.
 for flavour in pc cm; do
-  if [[ $flavour == pc ]]; then list=$work/pc_list capture=$work/pc_capture
-  else list=$work/cm/list_cameras capture=$work/cm/capture_fits; fi
+  if [[ $flavour == pc ]]; then list=$work/pc_list capture=$work/pc_capture binned=$work/pc_binned
+  else list=$work/cm/list_cameras capture=$work/cm/capture_fits binned=$work/cm/binned_frame; fi
   LD_LIBRARY_PATH=$libdir "$list" >"$work/list.txt" || fail "$flavour list_cameras: $(cat "$work/list.txt")"
   grep -q '^1191: .*1936x1096 pixels' "$work/list.txt" || fail "$flavour list: $(cat "$work/list.txt")"
   LD_LIBRARY_PATH=$libdir "$capture" -i 1191 -t 0.01 -c -5 -w 5 -o "$work/$flavour.fits" \
     >"$work/capture.txt" 2>&1 || fail "$flavour capture_fits: $(cat "$work/capture.txt")"
   "$work/check_fits" "$work/$flavour.fits" 1936 1096 484 274 || fail "$flavour FITS"
+  LD_LIBRARY_PATH=$libdir "$binned" >"$work/binned.txt" 2>&1 || fail "$flavour binned_frame: $(cat "$work/binned.txt")"
+  grep -q '^1191: .*1936x1096 pixels' "$work/binned.txt" && grep -q ' frame at binning 2: ' "$work/binned.txt" ||
+    fail "$flavour binned_frame: $(cat "$work/binned.txt")"
 done
 
 # The cameras tqcam lists and can open, by id: what the INDI driver must offer

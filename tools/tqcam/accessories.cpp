@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <limits>
 
-#include "camera.h"
 #include "capture_setup.h"
 #include "commands.h"
 #include "failure.h"
@@ -13,13 +12,12 @@ namespace tqcam {
 
 namespace {
 
-void PrintCooling(const Camera& camera, double elapsed) {
-  float sensor = 0, power = 0;
-  camera.Check(GetValue(camera.Handle(), TQ_VALUE_SENSOR_TEMPERATURE, &sensor),
-               "sensor temperature");
-  const bool hasPower = GetValue(camera.Handle(), TQ_VALUE_POWER_UTILIZATION, &power);
-  if (hasPower && power >= 0)
-    std::printf("%7.1f s  sensor %6.2f C  cooler power %5.1f %%\n", elapsed, sensor, power * 100.0);
+void PrintCooling(const tqusb::Camera& camera, double elapsed) {
+  const float sensor = camera.Value(TQ_VALUE_SENSOR_TEMPERATURE);
+  const auto power = IfGiven([&] { return camera.Value(TQ_VALUE_POWER_UTILIZATION); });
+  if (power && *power >= 0)
+    std::printf("%7.1f s  sensor %6.2f C  cooler power %5.1f %%\n", elapsed, sensor,
+                *power * 100.0);
   else
     std::printf("%7.1f s  sensor %6.2f C\n", elapsed, sensor);
   std::fflush(stdout);
@@ -28,10 +26,10 @@ void PrintCooling(const Camera& camera, double elapsed) {
 }  // namespace
 
 int Cool(uint32_t id, std::optional<double> setPoint, bool watch, double seconds) {
-  const Camera camera(id);
+  tqusb::Camera camera(id);
   if (setPoint) {
     CheckSetPoint(camera, *setPoint);
-    camera.Check(SetTemperature(camera.Handle(), static_cast<float>(*setPoint)), "set point");
+    camera.SetTemperature(static_cast<float>(*setPoint));
     std::printf("camera %u: set point %.1f C\n", id, *setPoint);
   }
   const auto start = std::chrono::steady_clock::now();
@@ -45,9 +43,9 @@ int Cool(uint32_t id, std::optional<double> setPoint, bool watch, double seconds
 }
 
 int MoveFilter(uint32_t id, const std::string& filter) {
-  const Camera camera(id);
+  tqusb::Camera camera(id);
   if (filter.empty()) {
-    const std::vector<FilterSlot> filters = camera.Filters();
+    const std::vector<tqusb::Filter> filters = camera.Filters();
     if (filters.empty()) {
       // The generation test of the library gives the reason, if any.
       char name[8];
@@ -65,7 +63,7 @@ int MoveFilter(uint32_t id, const std::string& filter) {
   CheckFilterPosition(camera, position);
   {
     interrupt::Blocking blocking;
-    camera.Check(SetFilter(camera.Handle(), static_cast<uint8_t>(position)), "filter " + filter);
+    camera.SetFilter(static_cast<uint8_t>(position));
   }
   std::printf("camera %u: filter position %u%s%s\n", id, position, name.empty() ? "" : " ",
               name.c_str());
@@ -77,40 +75,28 @@ int Guide(uint32_t id, int firstAxis, int secondAxis) {
                 kMax = std::numeric_limits<int16_t>::max();
   if (firstAxis < kMin || firstAxis > kMax || secondAxis < kMin || secondAxis > kMax)
     throw Failure("guide: axis values run from -32768 to 32767", kUsageStatus);
-  const Camera camera(id);
-  if (!camera.Caps().guidePort)
+  tqusb::Camera camera(id);
+  if (!camera.Capabilities().guidePort)
     throw Failure("guide: camera " + std::to_string(id) + " has no guiding port", kUsageStatus);
-  TQCAMERA h = camera.Handle();
-  camera.Check(
-      MoveTelescope(h, static_cast<uint16_t>(firstAxis), static_cast<uint16_t>(secondAxis)),
-      "guide");
-  for (;;) {
-    bool moving = false;
-    camera.Check(MoveInProgress(h, &moving), "guide state");
-    if (!moving) break;
+  camera.Guide(static_cast<uint16_t>(firstAxis), static_cast<uint16_t>(secondAxis));
+  while (camera.Guiding())
     if (interrupt::SleepFor(0.05)) throw Failure("interrupted", kInterruptedStatus);
-  }
   std::printf("camera %u: guide move %d, %d done\n", id, firstAxis, secondAxis);
   return 0;
 }
 
 int ShowGps(uint32_t id) {
-  const Camera camera(id);
-  if (!camera.Caps().gps)
+  const tqusb::Camera camera(id);
+  if (!camera.Capabilities().gps)
     throw Failure("gps: camera " + std::to_string(id) + " has no GPS receiver");
-  double latitude = 0, longitude = 0, altitude = 0, second = 0;
-  int32_t year = 0, month = 0, day = 0;
-  uint32_t hour = 0, minute = 0, satellites = 0;
-  bool valid = false;
-  camera.Check(GetGPSData(camera.Handle(), &latitude, &longitude, &altitude, &year, &month, &day,
-                          &hour, &minute, &second, &satellites, &valid),
-               "GPS");
-  std::printf("position   %s\n", valid ? "valid" : "not valid");
-  std::printf("latitude   %.6f\nlongitude  %.6f\naltitude   %.1f\nsatellites %u\n", latitude,
-              longitude, altitude, satellites);
-  if (year != 0)
-    std::printf("time       %04d-%02d-%02dT%02u:%02u:%06.3f UTC\n", year, month, day, hour, minute,
-                second);
+  const tqusb::GpsFix fix = camera.Gps();
+  const tqusb::DateTime& t = fix.time;
+  std::printf("position   %s\n", fix.valid ? "valid" : "not valid");
+  std::printf("latitude   %.6f\nlongitude  %.6f\naltitude   %.1f\nsatellites %u\n", fix.latitude,
+              fix.longitude, fix.altitude, fix.satellites);
+  if (t.year != 0)
+    std::printf("time       %04d-%02d-%02dT%02u:%02u:%06.3f UTC\n", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
   else
     std::printf("time       not available (%s)\n", camera.LastError().c_str());
   return 0;

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <ctime>
 
-#include "camera.h"
 #include "capture_setup.h"
 #include "commands.h"
 #include "exposure.h"
@@ -107,34 +106,26 @@ std::string FitsTime(std::chrono::system_clock::time_point t) {
                   utc.tm_sec + static_cast<double>(ms % 1000) / 1000.0);
 }
 
-FitsKeyword StartTime(const Camera& camera, const ExposureResult& exposure) {
-  int32_t year = 0, month = 0, day = 0;
-  uint32_t hour = 0, minute = 0;
-  double second = 0;
+FitsKeyword StartTime(const tqusb::Camera& camera, const ExposureResult& exposure) {
   // Only a camera with a GPS receiver stamps its images.
-  if (camera.Caps().gps &&
-      GetImageTimeStamp(camera.Handle(), &year, &month, &day, &hour, &minute, &second))
-    return {"DATE-OBS", FitsTime(year, month, day, hour, minute, second),
-            "UTC start of exposure, camera time stamp"};
+  if (camera.Capabilities().gps) {
+    if (const auto t = IfGiven([&] { return camera.TimeStamp(); }))
+      return {"DATE-OBS", FitsTime(t->year, t->month, t->day, t->hour, t->minute, t->second),
+              "UTC start of exposure, camera time stamp"};
+  }
   return {"DATE-OBS", FitsTime(exposure.hostStart), "UTC start of exposure, host clock"};
 }
 
 // SITELAT and SITELONG from the camera's receiver, when it has a valid fix.
-void AddSite(const Camera& camera, std::vector<FitsKeyword>& keys) {
-  if (!camera.Caps().gps) return;
-  double latitude = 0, longitude = 0, altitude = 0, second = 0;
-  int32_t year = 0, month = 0, day = 0;
-  uint32_t hour = 0, minute = 0, satellites = 0;
-  bool valid = false;
-  if (!GetGPSData(camera.Handle(), &latitude, &longitude, &altitude, &year, &month, &day, &hour,
-                  &minute, &second, &satellites, &valid) ||
-      !valid)
-    return;
-  keys.push_back({"SITELAT", latitude, "site latitude in degrees north, camera GPS"});
-  keys.push_back({"SITELONG", longitude, "site longitude in degrees east, camera GPS"});
+void AddSite(const tqusb::Camera& camera, std::vector<FitsKeyword>& keys) {
+  if (!camera.Capabilities().gps) return;
+  const auto fix = IfGiven([&] { return camera.Gps(); });
+  if (!fix || !fix->valid) return;
+  keys.push_back({"SITELAT", fix->latitude, "site latitude in degrees north, camera GPS"});
+  keys.push_back({"SITELONG", fix->longitude, "site longitude in degrees east, camera GPS"});
 }
 
-std::string VersionText(const Camera& camera, std::span<const uint32_t> indices) {
+std::string VersionText(const tqusb::Camera& camera, std::span<const uint32_t> indices) {
   std::string text;
   for (uint32_t index : indices) {
     if (auto v = camera.Integer(index)) text += (text.empty() ? "" : ".") + std::to_string(*v);
@@ -142,14 +133,14 @@ std::string VersionText(const Camera& camera, std::span<const uint32_t> indices)
   return text;
 }
 
-std::vector<FitsKeyword> Keywords(const Camera& camera, const CaptureOptions& o,
+std::vector<FitsKeyword> Keywords(const tqusb::Camera& camera, const CaptureOptions& o,
                                   const CaptureSettings& s, const ExposureResult& exposure) {
-  const TQCAMERACAPS& caps = camera.Caps();
+  const tqusb::Caps& caps = camera.Capabilities();
   std::vector<FitsKeyword> keys = {
       {"EXPTIME", s.exposure, "exposure time in seconds"},
       StartTime(camera, exposure),
       {"IMAGETYP", std::string(NameOf(o.type).imageType), "type of image"},
-      {"INSTRUME", camera.Model(), "camera model"},
+      {"INSTRUME", camera.Text(TQ_STRING_MODEL_TEXT).value_or(""), "camera model"},
       {"CAMERAID", static_cast<long>(camera.Id()), "camera id"},
       {"FIRMWARE", VersionText(camera, kFirmwareWords), "camera firmware version words"},
       {"DRIVERVR", VersionText(camera, kLibraryVersion), "camera library version"},
@@ -166,20 +157,18 @@ std::vector<FitsKeyword> Keywords(const Camera& camera, const CaptureOptions& o,
     keys.push_back(
         {"YPIXSZ", double{caps.pixelHeight} * s.binning.y, "binned pixel height in micrometres"});
   }
-  if (auto serial = camera.String(TQ_STRING_TEXT_2); serial && !serial->empty())
+  if (auto serial = camera.Text(TQ_STRING_TEXT_2); serial && !serial->empty())
     keys.push_back({"SERIALNO", *serial, "camera serial text"});
   if (o.gain) {
-    double decibels = 0, factor = 0;
-    ConvertGain(camera.Handle(), *o.gain, &decibels, &factor);
     char comment[60];
-    std::snprintf(comment, sizeof comment, "camera gain setting (%.1f dB)", decibels);
+    std::snprintf(comment, sizeof comment, "camera gain setting (%.1f dB)",
+                  tqusb::GainInDecibels(*o.gain).first);
     keys.push_back({"GAIN", static_cast<long>(*o.gain), comment});
   }
   if (s.filter) keys.push_back({"FILTER", s.filterName, "filter in the light path"});
-  float temperature = 0;
-  if (GetValue(camera.Handle(), TQ_VALUE_SENSOR_TEMPERATURE, &temperature))
+  if (const auto temperature = IfGiven([&] { return camera.Value(TQ_VALUE_SENSOR_TEMPERATURE); }))
     keys.push_back(
-        {"CCD-TEMP", std::round(temperature * 100.0) / 100.0, "sensor temperature in C"});
+        {"CCD-TEMP", std::round(*temperature * 100.0) / 100.0, "sensor temperature in C"});
   if (o.temperature) keys.push_back({"SET-TEMP", *o.temperature, "cooler set point in C"});
   AddSite(camera, keys);
   keys.push_back({"SWCREATE", std::string("tqcam"), "acquisition program"});
@@ -188,9 +177,10 @@ std::vector<FitsKeyword> Keywords(const Camera& camera, const CaptureOptions& o,
 
 // Everything the capture will ask of the camera, checked against what it can
 // do before anything is sent.
-CaptureSettings Plan(const Camera& camera, const CaptureOptions& o) {
+CaptureSettings Plan(const tqusb::Camera& camera, const CaptureOptions& o) {
+  const tqusb::Caps& caps = camera.Capabilities();
   CaptureSettings s;
-  s.exposure = o.exposure.value_or(camera.Caps().minExposure);
+  s.exposure = o.exposure.value_or(caps.minExposure);
   CheckExposure(camera, s.exposure);
   s.binning = ParseBinning(o.binning);
   CheckBinning(camera, s.binning);
@@ -203,30 +193,27 @@ CaptureSettings Plan(const Camera& camera, const CaptureOptions& o) {
   }
   if (o.temperature) CheckSetPoint(camera, *o.temperature);
 
-  const uint32_t frameWidth = camera.SensorWidth() / s.binning.x;
-  const uint32_t frameHeight = camera.SensorHeight() / s.binning.y;
+  const uint32_t frameWidth = caps.width / s.binning.x;
+  const uint32_t frameHeight = caps.height / s.binning.y;
   s.window = {0, 0, frameWidth, frameHeight};
   if (!o.roi.empty()) {
     s.window = ParseWindow(o.roi);
     CheckWindow(s.window, frameWidth, frameHeight);
     const bool whole = s.window.width == frameWidth && s.window.height == frameHeight;
-    if (!whole && !camera.Caps().subFrames)
+    if (!whole && !caps.subFrames)
       throw Failure("window: camera " + std::to_string(camera.Id()) + " reads whole frames only",
                     kUsageStatus);
   }
   return s;
 }
 
-void Apply(const Camera& camera, const CaptureOptions& o, const CaptureSettings& s) {
-  TQCAMERA h = camera.Handle();
-  if (s.mode.index)
-    camera.Check(SetReadMode(h, *s.mode.index), "read mode \"" + s.mode.name + "\"");
-  camera.Check(SetBinning(h, s.binning.x, s.binning.y),
-               "binning " + std::to_string(s.binning.x) + "x" + std::to_string(s.binning.y));
-  if (o.gain) camera.Check(SetGain(h, static_cast<uint16_t>(*o.gain)), "gain");
-  if (s.filter) camera.Check(SetFilter(h, static_cast<uint8_t>(*s.filter)), "filter " + o.filter);
+void Apply(tqusb::Camera& camera, const CaptureOptions& o, const CaptureSettings& s) {
+  if (s.mode.index) camera.SetReadMode(*s.mode.index);
+  camera.SetBinning(s.binning.x, s.binning.y);
+  if (o.gain) camera.SetGain(static_cast<uint16_t>(*o.gain));
+  if (s.filter) camera.SetFilter(static_cast<uint8_t>(*s.filter));
   if (o.temperature) {
-    camera.Check(SetTemperature(h, static_cast<float>(*o.temperature)), "set point");
+    camera.SetTemperature(static_cast<float>(*o.temperature));
     if (o.waitTemperature) WaitForTemperature(camera, *o.temperature, o.waitTimeout);
   }
 }
@@ -261,7 +248,7 @@ int Capture(const CaptureOptions& o) {
   ParseBinning(o.binning);
   if (!o.roi.empty()) ParseWindow(o.roi);
 
-  Camera camera(o.id);
+  tqusb::Camera camera(o.id);
   const CaptureSettings settings = Plan(camera, o);
   Apply(camera, o, settings);
   ExposureRequest request{settings.exposure, NameOf(o.type).light, settings.mode.bits == 8,
@@ -270,7 +257,7 @@ int Capture(const CaptureOptions& o) {
   for (unsigned n = 1; n <= o.count; ++n) {
     if (o.count > 1)
       request.label = "frame " + std::to_string(n) + "/" + std::to_string(o.count) + ": ";
-    const ExposureResult exposure = Expose(camera, camera.Generation(), request);
+    const ExposureResult exposure = Expose(camera, request);
     const std::vector<FitsKeyword> keys = Keywords(camera, o, settings, exposure);
     const std::string path = OutputName(o.output, o.id, n, o.count, type);
     Save(path, FitsFileBytes(path, exposure.frame, keys), o.overwrite);

@@ -76,7 +76,7 @@ void CheckWindow(const Window& w, uint32_t frameWidth, uint32_t frameHeight) {
 namespace {
 
 // The list number of a read mode given by number or (case-insensitive) name.
-uint32_t ResolveReadMode(const Camera& camera, const std::string& mode) {
+uint32_t ResolveReadMode(const tqusb::Camera& camera, const std::string& mode) {
   const std::vector<std::string> modes = camera.ReadModes();
   if (modes.empty())
     throw Failure("read mode: camera " + std::to_string(camera.Id()) + " has no read modes",
@@ -96,11 +96,11 @@ uint32_t ResolveReadMode(const Camera& camera, const std::string& mode) {
   return index;
 }
 
-int ModeBits(const TQCAMERACAPS& caps, uint32_t index) {
+int ModeBits(const tqusb::Caps& caps, uint32_t index) {
   return index < TQ_CAPS_READ_MODES ? caps.readModeBits[index] : 16;
 }
 
-[[noreturn]] void OutOfRange(const Camera& camera, const std::string& what,
+[[noreturn]] void OutOfRange(const tqusb::Camera& camera, const std::string& what,
                              const std::string& limit) {
   throw Failure(what + ": camera " + std::to_string(camera.Id()) + " " + limit, kUsageStatus);
 }
@@ -117,8 +117,8 @@ constexpr double kLongestToolTimed = 86400.0;
 
 }  // namespace
 
-ReadModeChoice ChooseReadMode(const Camera& camera, const std::string& mode, bool eightBit) {
-  const TQCAMERACAPS& caps = camera.Caps();
+ReadModeChoice ChooseReadMode(const tqusb::Camera& camera, const std::string& mode, bool eightBit) {
+  const tqusb::Caps& caps = camera.Capabilities();
   ReadModeChoice choice;
   const uint32_t modes = caps.readModes;
   if (!mode.empty()) {
@@ -147,8 +147,8 @@ ReadModeChoice ChooseReadMode(const Camera& camera, const std::string& mode, boo
   return choice;
 }
 
-void CheckExposure(const Camera& camera, double seconds) {
-  const TQCAMERACAPS& caps = camera.Caps();
+void CheckExposure(const tqusb::Camera& camera, double seconds) {
+  const tqusb::Caps& caps = camera.Capabilities();
   const double longest =
       caps.generation == 0 ? caps.maxExposure : std::max(caps.maxExposure, kLongestToolTimed);
   if (seconds < caps.minExposure || seconds > longest)
@@ -156,8 +156,8 @@ void CheckExposure(const Camera& camera, double seconds) {
                "exposes from " + Number(caps.minExposure) + " s to " + Number(longest) + " s");
 }
 
-void CheckSetPoint(const Camera& camera, double celsius) {
-  const TQCAMERACAPS& caps = camera.Caps();
+void CheckSetPoint(const tqusb::Camera& camera, double celsius) {
+  const tqusb::Caps& caps = camera.Capabilities();
   if (!caps.cooler) OutOfRange(camera, "set point", "has no cooler");
   if (!(celsius >= caps.minSetPoint && celsius <= caps.maxSetPoint))
     OutOfRange(camera, "set point " + Number(celsius) + " C",
@@ -165,31 +165,31 @@ void CheckSetPoint(const Camera& camera, double celsius) {
                    Number(std::floor(caps.maxSetPoint * 10) / 10) + " C");
 }
 
-void CheckBinning(const Camera& camera, const Binning& b) {
-  const TQCAMERACAPS& caps = camera.Caps();
+void CheckBinning(const tqusb::Camera& camera, const Binning& b) {
+  const tqusb::Caps& caps = camera.Capabilities();
   if (b.x > caps.maxBinX || b.y > caps.maxBinY)
     OutOfRange(camera, "binning " + std::to_string(b.x) + "x" + std::to_string(b.y),
                "bins at most " + std::to_string(caps.maxBinX) + "x" + std::to_string(caps.maxBinY));
 }
 
-void CheckGain(const Camera& camera, unsigned gain) {
-  const TQCAMERACAPS& caps = camera.Caps();
+void CheckGain(const tqusb::Camera& camera, unsigned gain) {
+  const tqusb::Caps& caps = camera.Capabilities();
   if (!caps.gain) OutOfRange(camera, "gain", "has no gain setting");
   if (gain > caps.maxGain)
     OutOfRange(camera, "gain " + std::to_string(gain),
                "takes 0 to " + std::to_string(caps.maxGain));
 }
 
-void CheckFilterPosition(const Camera& camera, uint32_t position) {
-  const TQCAMERACAPS& caps = camera.Caps();
+void CheckFilterPosition(const tqusb::Camera& camera, uint32_t position) {
+  const tqusb::Caps& caps = camera.Capabilities();
   if (!caps.filterWheel) OutOfRange(camera, "filter", "has no filter wheel");
   if (position >= caps.filters)
     OutOfRange(camera, "filter " + std::to_string(position),
                "has positions 0 to " + std::to_string(caps.filters - 1));
 }
 
-uint32_t ResolveFilter(const Camera& camera, const std::string& filter, std::string* name) {
-  const std::vector<FilterSlot> filters = camera.Filters();
+uint32_t ResolveFilter(const tqusb::Camera& camera, const std::string& filter, std::string* name) {
+  const std::vector<tqusb::Filter> filters = camera.Filters();
   uint32_t index = 0;
   if (ParseUnsigned(filter, &index)) {
     // The camera judges positions the list does not describe.
@@ -208,14 +208,12 @@ uint32_t ResolveFilter(const Camera& camera, const std::string& filter, std::str
                 kUsageStatus);
 }
 
-void WaitForTemperature(const Camera& camera, double setPoint, double timeoutSeconds) {
+void WaitForTemperature(const tqusb::Camera& camera, double setPoint, double timeoutSeconds) {
   constexpr double kTolerance = 0.5;
   Progress progress;
   const auto start = std::chrono::steady_clock::now();
   for (;;) {
-    float now = 0;
-    camera.Check(GetValue(camera.Handle(), TQ_VALUE_SENSOR_TEMPERATURE, &now),
-                 "sensor temperature");
+    const float now = camera.Value(TQ_VALUE_SENSOR_TEMPERATURE);
     if (std::fabs(now - setPoint) <= kTolerance) return;
     const double waited =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "camera.h"
+#include "tqusb/tqusb.hpp"
 
 namespace tqcam {
 
@@ -15,9 +15,7 @@ struct Binning {
   uint32_t x = 1, y = 1;
 };
 
-struct Window {
-  uint32_t x = 0, y = 0, width = 0, height = 0;
-};
+using Window = tqusb::Window;
 
 // "2" or "2x3".
 Binning ParseBinning(const std::string& text);
@@ -35,20 +33,20 @@ struct ReadModeChoice {
   std::string name;
   int bits = 16;
 };
-ReadModeChoice ChooseReadMode(const Camera& camera, const std::string& mode, bool eightBit);
+ReadModeChoice ChooseReadMode(const tqusb::Camera& camera, const std::string& mode, bool eightBit);
 
 // Checks against what the camera can do, before anything is sent to it; a
 // value outside is a Failure naming the limit.
-void CheckExposure(const Camera& camera, double seconds);
-void CheckSetPoint(const Camera& camera, double celsius);
-void CheckBinning(const Camera& camera, const Binning& binning);
-void CheckGain(const Camera& camera, unsigned gain);
-void CheckFilterPosition(const Camera& camera, uint32_t position);
+void CheckExposure(const tqusb::Camera& camera, double seconds);
+void CheckSetPoint(const tqusb::Camera& camera, double celsius);
+void CheckBinning(const tqusb::Camera& camera, const Binning& binning);
+void CheckGain(const tqusb::Camera& camera, unsigned gain);
+void CheckFilterPosition(const tqusb::Camera& camera, uint32_t position);
 // The wheel position of a filter given by position number or name.
-uint32_t ResolveFilter(const Camera& camera, const std::string& filter, std::string* name);
+uint32_t ResolveFilter(const tqusb::Camera& camera, const std::string& filter, std::string* name);
 
 // Polls the sensor temperature until it is within half a degree of the set
 // point; Failure on timeout or Ctrl-C.
-void WaitForTemperature(const Camera& camera, double setPoint, double timeoutSeconds);
+void WaitForTemperature(const tqusb::Camera& camera, double setPoint, double timeoutSeconds);
 
 }  // namespace tqcam

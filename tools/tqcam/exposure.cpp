@@ -20,16 +20,17 @@ double SecondsSince(Clock::time_point start) {
 }
 
 // Runs a blocking library call on a worker thread while the progress line
-// shows `label` for the time passed. Ctrl-C meanwhile ends the process.
-bool RunBlocking(const std::function<bool()>& call,
+// shows `label` for the time passed; the call's refusal is thrown here.
+// Ctrl-C meanwhile ends the process.
+void RunBlocking(const std::function<void()>& call,
                  const std::function<std::string(double)>& label) {
   interrupt::Blocking blocking;
   Progress progress;
   const auto start = Clock::now();
-  std::future<bool> done = std::async(std::launch::async, call);
+  std::future<void> done = std::async(std::launch::async, call);
   while (done.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready)
     progress.Show(label(SecondsSince(start)));
-  return done.get();
+  done.get();
 }
 
 std::string Format(const char* format, double a, double b) {
@@ -40,7 +41,7 @@ std::string Format(const char* format, double a, double b) {
 
 }  // namespace
 
-ExposureResult Expose(const Camera& camera, int generation, const ExposureRequest& request) {
+ExposureResult Expose(tqusb::Camera& camera, const ExposureRequest& request) {
   const Window& w = request.window;
   ExposureResult result;
   Frame& frame = result.frame;
@@ -51,25 +52,20 @@ ExposureResult Expose(const Camera& camera, int generation, const ExposureReques
   const size_t bytes = pixels * (request.eightBit ? 1 : 2);
   std::vector<uint8_t> buffer(bytes);
   const double megabytes = static_cast<double>(bytes) / 1e6;
-  TQCAMERA h = camera.Handle();
+  // The vector's storage is aligned for any pixel type.
+  auto* pixels16 = reinterpret_cast<uint16_t*>(buffer.data());
 
   result.hostStart = std::chrono::system_clock::now();
-  bool ok = false;
-  if (generation == 0) {
-    ok = RunBlocking(
-        [&] {
-          return GetImageExposure16b(h, request.seconds, request.light, w.x, w.y, w.width, w.height,
-                                     static_cast<uint32_t>(bytes), buffer.data());
-        },
-        [&](double t) {
-          return request.label +
-                 (t < request.seconds
-                      ? Format("exposing: %.1f s left", request.seconds - t, 0)
-                      : Format("reading %.1f MB: %.1f s", megabytes, t - request.seconds));
-        });
-    camera.Check(ok, "exposure");
+  if (camera.Capabilities().generation == 0) {
+    RunBlocking([&] { camera.Expose16(request.seconds, request.light, w, pixels16, bytes); },
+                [&](double t) {
+                  return request.label +
+                         (t < request.seconds
+                              ? Format("exposing: %.1f s left", request.seconds - t, 0)
+                              : Format("reading %.1f MB: %.1f s", megabytes, t - request.seconds));
+                });
   } else {
-    camera.Check(BeginExposure(h, request.light), "begin exposure");
+    camera.BeginExposure(request.light);
     const auto start = Clock::now();
     {
       Progress progress;
@@ -80,21 +76,21 @@ ExposureResult Expose(const Camera& camera, int generation, const ExposureReques
                       Format("exposing: %.1f s of %.1f s left", left, request.seconds));
         if (interrupt::SleepFor(std::min(left, 0.1))) {
           progress.Clear();
-          EndExposure(h, request.light, false);
+          // Best effort: the command ends either way.
+          EndExposure(camera.Handle(), request.light, false);
           throw Failure("interrupted; the exposure was ended", kInterruptedStatus);
         }
       }
     }
-    camera.Check(EndExposure(h, request.light, false), "end exposure");
-    ok = RunBlocking(
+    camera.EndExposure(request.light);
+    RunBlocking(
         [&] {
-          const uint32_t size = static_cast<uint32_t>(bytes);
-          return request.eightBit
-                     ? GetImage8b(h, w.x, w.y, w.width, w.height, size, buffer.data())
-                     : GetImage16b(h, w.x, w.y, w.width, w.height, size, buffer.data());
+          if (request.eightBit)
+            camera.Read8(w, buffer.data(), bytes);
+          else
+            camera.Read16(w, pixels16, bytes);
         },
         [&](double t) { return request.label + Format("reading %.1f MB: %.1f s", megabytes, t); });
-    camera.Check(ok, "readout");
   }
 
   frame.pixels.resize(pixels);

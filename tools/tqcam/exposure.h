@@ -7,7 +7,6 @@
 #include <chrono>
 #include <string>
 
-#include "camera.h"
 #include "capture_setup.h"
 #include "frame.h"
 
@@ -26,6 +25,6 @@ struct ExposureResult {
   std::chrono::system_clock::time_point hostStart;  // host clock just before the start
 };
 
-ExposureResult Expose(const Camera& camera, int generation, const ExposureRequest& request);
+ExposureResult Expose(tqusb::Camera& camera, const ExposureRequest& request);
 
 }  // namespace tqcam

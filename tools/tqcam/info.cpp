@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "camera.h"
 #include "commands.h"
 #include "failure.h"
 #include "parameters.h"
@@ -13,10 +12,10 @@ namespace tqcam {
 
 namespace {
 
-nlohmann::ordered_json Describe(const Camera& camera) {
+nlohmann::ordered_json Describe(const tqusb::Camera& camera) {
   nlohmann::ordered_json info;
   info["id"] = camera.Id();
-  const TQCAMERACAPS& c = camera.Caps();
+  const tqusb::Caps& c = camera.Capabilities();
   info["generation"] = c.generation;
   info["kind"] = c.kind;
   std::vector<int> bits(c.readModeBits,
@@ -42,7 +41,7 @@ nlohmann::ordered_json Describe(const Camera& camera) {
   };
   auto& strings = info["strings"] = nlohmann::ordered_json::object();
   for (const ParameterName& p : StringParameters())
-    if (auto v = camera.String(p.index)) strings[p.name] = *v;
+    if (auto v = camera.Text(p.index)) strings[p.name] = *v;
   auto& integers = info["integers"] = nlohmann::ordered_json::object();
   for (const ParameterName& p : IntegerParameters())
     if (auto v = camera.Integer(p.index)) integers[p.name] = *v;
@@ -51,13 +50,12 @@ nlohmann::ordered_json Describe(const Camera& camera) {
     if (auto v = camera.Boolean(p.index)) booleans[p.name] = *v;
   info["read_modes"] = camera.ReadModes();
   auto& filters = info["filters"] = nlohmann::ordered_json::array();
-  for (const FilterSlot& f : camera.Filters())
+  for (const tqusb::Filter& f : camera.Filters())
     filters.push_back({{"name", f.name}, {"colour", f.colour}, {"offset", f.offset}});
   auto& values = info["values"] = nlohmann::ordered_json::object();
   for (const ValueName& v : MeasuredValues()) {
-    float value = 0;
-    if (GetValue(camera.Handle(), v.index, &value))
-      values[v.name] = value;
+    if (const auto value = IfGiven([&] { return camera.Value(v.index); }))
+      values[v.name] = *value;
     else
       values[v.name] = nullptr;
   }
@@ -99,26 +97,23 @@ void PrintTable(const nlohmann::ordered_json& info) {
 }  // namespace
 
 int ListCameras() {
-  std::vector<uint32_t> ids = FreeCameraIds();
+  std::vector<uint32_t> ids = tqusb::FreeCameraIds();
   std::sort(ids.begin(), ids.end());
   std::printf("%-8s %-16s %-11s %-4s %-8s %-7s %s\n", "ID", "MODEL", "SENSOR", "GEN", "COOLING",
               "FILTERS", "GPS");
   for (uint32_t id : ids) {
     try {
-      const Camera camera(id);
-      const std::string sensor =
-          std::to_string(camera.SensorWidth()) + "x" + std::to_string(camera.SensorHeight());
-      const TQCAMERACAPS& caps = camera.Caps();
+      const tqusb::Camera camera(id);
+      const tqusb::Caps& caps = camera.Capabilities();
+      const std::string sensor = std::to_string(caps.width) + "x" + std::to_string(caps.height);
       const std::string filters = caps.filterWheel ? std::to_string(caps.filters) : "no";
-      std::printf("%-8u %-16s %-11s %-4d %-8s %-7s %s\n", id, camera.Model().c_str(),
-                  sensor.c_str(), caps.generation, caps.cooler ? "yes" : "no", filters.c_str(),
+      std::printf("%-8u %-16s %-11s %-4d %-8s %-7s %s\n", id,
+                  camera.Text(TQ_STRING_MODEL_TEXT).value_or("").c_str(), sensor.c_str(),
+                  caps.generation, caps.cooler ? "yes" : "no", filters.c_str(),
                   caps.gps ? "yes" : "no");
-    } catch (const Failure& failure) {
+    } catch (const tqusb::Error& e) {
       // Taken by another program between the listing and the opening.
-      std::string why = failure.what();
-      const std::string prefix = "camera " + std::to_string(id) + ": ";
-      if (why.rfind(prefix, 0) == 0) why.erase(0, prefix.size());
-      std::printf("%-8u (cannot be opened: %s)\n", id, why.c_str());
+      std::printf("%-8u (cannot be opened: %s)\n", id, e.Text().c_str());
     }
   }
   if (ids.empty()) std::fprintf(stderr, "tqcam: no free cameras on the bus\n");
@@ -126,7 +121,7 @@ int ListCameras() {
 }
 
 int ShowInfo(uint32_t id, bool json) {
-  const Camera camera(id);
+  const tqusb::Camera camera(id);
   const nlohmann::ordered_json info = Describe(camera);
   if (json)
     std::printf("%s\n", info.dump(2).c_str());

@@ -10,11 +10,12 @@
 #include <ctime>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
-#include "camera.h"
 #include "commands.h"
 #include "failure.h"
 #include "interrupt.h"
@@ -42,32 +43,31 @@ void Say(const char* what, uint32_t id) {
   std::fflush(stdout);
 }
 
+// The cameras are released when the pump ends, on the thread that opened them.
 void Pump(void* queue, Known& known, const std::atomic<bool>& stop) {
-  std::vector<TQCAMERA> handles;
+  std::vector<tqusb::Camera> cameras;
   while (!stop.load()) {
-    for (uint32_t id : FreeCameraIds()) {
+    for (uint32_t id : tqusb::FreeCameraIds()) {
       {
         std::lock_guard lock(known.mutex);
         if (known.ids.count(id)) continue;  // ours; it reconnects by itself
       }
-      TQCAMERA camera = Initialize(id);
-      bool connected = false;
-      if (!camera) continue;
-      if (!GetBooleanParameter(camera, TQ_BOOL_CONNECTED, &connected) || !connected) {
-        Release(camera);
-        continue;
+      std::optional<tqusb::Camera> camera;
+      try {
+        camera.emplace(id);
+      } catch (const tqusb::Error&) {
+        continue;  // taken or gone since the listing; a later one finds it again
       }
-      RegisterNotifyHWND(camera, queue);
-      handles.push_back(camera);
+      camera->Notify(queue);
       std::lock_guard lock(known.mutex);
-      known.idOf[reinterpret_cast<uint64_t>(camera)] = id;
+      known.idOf[reinterpret_cast<uint64_t>(camera->Handle())] = id;
       known.ids.insert(id);
       known.connected.insert(id);
       Say("present", id);
+      cameras.push_back(std::move(*camera));
     }
     tqPumpEvents(250);
   }
-  for (TQCAMERA camera : handles) Release(camera);
 }
 
 }  // namespace
