@@ -77,7 +77,9 @@ TEST(SystemHelpers, ModulePathErrorTextAndResources) {
                    {"libc.so.7", 0}, {"libc.so.61", 0}, {"libc.s", 0}};
   for (const auto& l : libraries) {
     EXPECT_EQ(vcom::GetModulePathA(20, l.name, 511, path), l.found) << l.name;
-    if (l.found) EXPECT_NE(std::strstr(path, "/libc.so.6"), nullptr) << path;
+    if (l.found) {
+      EXPECT_NE(std::strstr(path, "/libc.so.6"), nullptr) << path;
+    }
   }
   char16_t wpath[512];
   EXPECT_EQ(vcom::GetModulePathW(5, u"libzz", 511, wpath), 0);
@@ -103,18 +105,6 @@ TEST(SystemHelpers, ModulePathErrorTextAndResources) {
   EXPECT_EQ(vcom::GetResourceByNameA(nullptr, 5, "#1", 3, "#16", &size), version);
   EXPECT_EQ(vcom::GetResourceByNameA(nullptr, 5, "ICON", 3, "#16", &size), nullptr);
   EXPECT_EQ(size, 0u);
-}
-
-TEST(Values, MinMaxAndHalves) {
-  EXPECT_EQ(vcom::MinInt(-1, 1), -1);
-  EXPECT_EQ(vcom::MaxCard(0xFFFFFFFFu, 1), 0xFFFFFFFFu);
-  EXPECT_EQ(vcom::MinInt64(-5, 3), -5);
-  EXPECT_EQ(vcom::LoByte(0x1234), 0x34);
-  EXPECT_EQ(vcom::HiByte(0x1234), 0x12);
-  EXPECT_EQ(vcom::HiWord(0xFFFE0001u), 0xFFFE);
-  EXPECT_EQ(vcom::HiInt(0xFFFE0001u), -2);
-  EXPECT_EQ(vcom::LoInt(0xFFFE8000u), -32768);
-  EXPECT_EQ(vcom::LoCard(0xFFFE8000u), 0x8000u);
 }
 
 }  // namespace
