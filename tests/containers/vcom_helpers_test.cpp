@@ -107,16 +107,4 @@ TEST(SystemHelpers, ModulePathErrorTextAndResources) {
   EXPECT_EQ(size, 0u);
 }
 
-TEST(Values, MinMaxAndHalves) {
-  EXPECT_EQ(vcom::MinInt(-1, 1), -1);
-  EXPECT_EQ(vcom::MaxCard(0xFFFFFFFFu, 1), 0xFFFFFFFFu);
-  EXPECT_EQ(vcom::MinInt64(-5, 3), -5);
-  EXPECT_EQ(vcom::LoByte(0x1234), 0x34);
-  EXPECT_EQ(vcom::HiByte(0x1234), 0x12);
-  EXPECT_EQ(vcom::HiWord(0xFFFE0001u), 0xFFFE);
-  EXPECT_EQ(vcom::HiInt(0xFFFE0001u), -2);
-  EXPECT_EQ(vcom::LoInt(0xFFFE8000u), -32768);
-  EXPECT_EQ(vcom::LoCard(0xFFFE8000u), 0x8000u);
-}
-
 }  // namespace

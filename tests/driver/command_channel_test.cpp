@@ -15,24 +15,6 @@ using tqtest::FakeUsb;
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-TEST(CommandChannel, RequestsCarryOpcodeAndLittleEndianValue) {
-  FakeUsb usb;
-  CCamera camera;
-  FakeUsb::Connect(camera, 2);
-  for (int i = 0; i < 3; ++i) usb.Reply({0x80});
-  EXPECT_TRUE(Command(camera, 0x0D));
-  EXPECT_TRUE(ByteCommand(camera, 0x03, 0xFE));
-  EXPECT_TRUE(WordCommand(camera, 9, 258));
-  ASSERT_EQ(usb.requests.size(), 3u);
-  EXPECT_EQ(usb.requests[0], Bytes({0x0D}));
-  EXPECT_EQ(usb.requests[1], Bytes({0x03, 0xFE}));
-  EXPECT_EQ(usb.requests[2], Bytes({0x09, 0x02, 0x01}));
-  EXPECT_EQ(usb.readSizes, std::vector<uint32_t>({1, 1, 1}));
-  EXPECT_STREQ(camera.LastError, "");
-}
-
 TEST(CommandChannel, FailureStatusGivesBoundedReasonAndStaysConnected) {
   const struct {
     uint8_t status;
@@ -58,14 +40,6 @@ TEST(CommandChannel, FailureStatusGivesBoundedReasonAndStaysConnected) {
   char text[12];
   InstructionFailureText(0x83, 9, text);  // cut at the caller's high index
   EXPECT_EQ(std::string(text, 10), "Instructio");
-}
-
-TEST(CommandChannel, NotConnectedSendsNothing) {
-  FakeUsb usb;
-  CCamera camera;
-  EXPECT_FALSE(WordCommand(camera, 0x17, 5));
-  EXPECT_STREQ(camera.LastError, "CCD camera not connected to USB");
-  EXPECT_TRUE(usb.requests.empty());
 }
 
 TEST(CommandChannel, TransferFailureWritesDebugLineAndDisconnectsWithOneNotice) {

@@ -2,44 +2,25 @@
 // as its own process: the settings file in the document folders (precedence,
 // timing, crop, transfer size), and the filter descriptions in the registry.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "driver/camera/camera.h"
 #include "support/recording_usb.h"
-#include "support/simulator.h"
+#include "support/settings_home.h"
 #include "tqusb/tqusb.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-class Settings : public tqtest::SimulatorTest {
+class Settings : public tqtest::SettingsHomeTest {
  protected:
-  Settings() : home_(root_.Path() + "-home") {
-    for (const char* dir : {"Documents/QUIL/ini", "public/QUIL/ini", "config/tqusb"})
-      fs::create_directories(home_ / dir);
-    setenv("HOME", home_.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home_ / "config").c_str(), 1);
-    setenv("XDG_CONFIG_DIRS", (home_ / "public").c_str(), 1);
-  }
-  ~Settings() override { fs::remove_all(home_); }
-
-  void Write(const std::string& relative, const std::string& text) {
-    std::ofstream(home_ / relative) << text;
-  }
   static uint32_t Integer(TQCAMERA c, uint32_t index) {
     uint32_t value = 0;
     EXPECT_TRUE(GetIntegerParameter(c, index, &value)) << LastError(c);
     return value;
   }
-
-  fs::path home_;
 };
 
 TEST_F(Settings, PerCameraFileFirstThenTheGeneralOneAndTheTimingTheyAskFor) {

@@ -14,27 +14,17 @@
 #include <string>
 
 #include "platform/usb_device_table.h"
-#include "support/simulator.h"
+#include "support/settings_home.h"
 #include "tqusb/tqusb.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class SettingsFiles : public tqtest::SimulatorTest {
+class SettingsFiles : public tqtest::SettingsHomeTest {
  protected:
-  SettingsFiles() : home_(root_.Path() + "-home") {
-    for (const char* dir : {"Documents/QUIL/ini", "public/QUIL/ini", "config/tqusb"})
-      fs::create_directories(home_ / dir);
-    setenv("HOME", home_.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home_ / "config").c_str(), 1);
-    setenv("XDG_CONFIG_DIRS", (home_ / "public").c_str(), 1);
-    // Found after the files under test: a crop that shows the search went on.
-    std::ofstream(home_ / "public/QUIL/ini/tqusb.ini") << "[crop]\nx=0\ny=0\nw=300\nh=200\n";
-  }
-  ~SettingsFiles() override { fs::remove_all(home_); }
-
-  fs::path home_;
+  // Found after the files under test: a crop that shows the search went on.
+  SettingsFiles() { Write("public/QUIL/ini/tqusb.ini", "[crop]\nx=0\ny=0\nw=300\nh=200\n"); }
 };
 
 TEST_F(SettingsFiles, AFileThatIsNoRegularFileOrTooLargeIsAbsent) {

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "support/recording_usb.h"
-#include "support/simulator.h"
+#include "support/settings_home.h"
 #include "tqusb/tqusb.h"
 
 namespace {
@@ -46,22 +46,10 @@ constexpr Model kModels[] = {
     {"g0-k18", 11018},    {"g0-k19", 12019},    {"g0-k20", 13020},     {"g0-k21", 14021},
 };
 
-class WireCapture : public tqtest::SimulatorTest {
+class WireCapture : public tqtest::SettingsHomeTest {
  protected:
-  WireCapture() : home_(root_.Path() + "-home") {
-    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"})
-      if (const char* value = getenv(name)) saved_.emplace_back(name, value);
-    fs::create_directories(home_ / "Documents/QUIL/ini");
-    std::ofstream(home_ / "Documents/QUIL/ini/tqusb.ini")
-        << "[driver]\nClockOverlapDelay=4\nClockDelay=9\n";
-    setenv("HOME", home_.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home_ / "config").c_str(), 1);
-    setenv("XDG_CONFIG_DIRS", (home_ / "public").c_str(), 1);
-  }
-  ~WireCapture() override {
-    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"}) unsetenv(name);
-    for (const auto& [name, value] : saved_) setenv(name.c_str(), value.c_str(), 1);
-    fs::remove_all(home_);
+  WireCapture() {
+    Write("Documents/QUIL/ini/tqusb.ini", "[driver]\nClockOverlapDelay=4\nClockDelay=9\n");
   }
 
   // Moves what was written since the last step into the capture, one line per
@@ -81,8 +69,6 @@ class WireCapture : public tqtest::SimulatorTest {
 
   void Session(const Model& m);
 
-  fs::path home_;
-  std::vector<std::pair<std::string, std::string>> saved_;
   tqtest::RecordingUsb usb_;
   std::ostringstream capture_;
 };

@@ -145,13 +145,8 @@ driver=$(xmllint --xpath "string($entry/driver)" "$xml")
 [[ -x $prefix/bin/$driver ]] || fail "driver '$driver' of $xml is not installed"
 command -v indiserver >/dev/null || { echo "indiserver not installed: driver not started"; exit 0; }
 
-free_port() {
-  local p
-  while :; do
-    p=$((20000 + RANDOM % 40000))
-    (exec 3<>"/dev/tcp/127.0.0.1/$p") 2>/dev/null || { echo "$p"; return; }
-  done
-}
+# shellcheck source=../common/free_port.sh
+source "$here/../common/free_port.sh"
 port=$(free_port)
 PATH="$prefix/bin:$PATH" indiserver -p "$port" -u "$work/indi.sock" "$driver" >"$work/server.log" 2>&1 &
 server=$!
