@@ -47,12 +47,6 @@ const TGuid* InterfaceClass(int number) {
   return &kClasses[number - 1];
 }
 
-int InterfaceClassNumber(const TGuid& guid) {
-  for (int i = 0; i < kClassCount; ++i)
-    if (kClasses[i] == guid) return i + 1;
-  return 0;
-}
-
 std::string ResolveRoot() {
   const char* dir = std::getenv("TQUSB_BUS_DIR");
   if (dir && *dir) return dir;

@@ -22,8 +22,6 @@ inline constexpr int kClassCount = 14;
 
 // The interface class of number 1..14 (in enumeration order); null otherwise.
 const TGuid* InterfaceClass(int number);
-// 1..14 for one of the fourteen classes, 0 for any other GUID.
-int InterfaceClassNumber(const TGuid& guid);
 
 enum class Pipe : int { Command = 0, Reply = 1, Image = 2 };
 inline constexpr int kPipeCount = 3;

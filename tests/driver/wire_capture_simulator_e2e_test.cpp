@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -32,19 +33,21 @@ namespace fs = std::filesystem;
 const fs::path kGolden = fs::path(TQUSB_GOLDEN_DIR) / "requests.txt";
 
 struct Model {
-  const char* name;
+  std::string name;
   uint32_t id;
 };
 
-// The simulator's default set, without the camera whose class is never opened.
-constexpr Model kModels[] = {
-    {"g3-k9-c00", 1100},  {"g2-k9-c03", 1103},  {"g2-k10-c04", 1104},  {"g3-k10-c11", 1111},
-    {"g4-k11-c90", 1190}, {"g4-k12-c91", 1191}, {"g4-k13-c92", 1192},  {"g5-k14-c26", 1226},
-    {"g5-k15-c21", 1221}, {"g5-k16-c22", 1222}, {"g2-k9-other", 1205}, {"g2-k9-nodesc", 1299},
-    {"g1-k3", 2003},      {"g1-k6", 3006},      {"g1-k4", 4004},       {"g1-k5", 5005},
-    {"g1-k8", 6008},      {"g1-k1", 7001},      {"g1-k2", 8002},       {"g0-k17", 9017},
-    {"g0-k18", 11018},    {"g0-k19", 12019},    {"g0-k20", 13020},     {"g0-k21", 14021},
-};
+// The simulator's default set in file order, without the camera whose class
+// is never opened.
+std::vector<Model> DefaultModels() {
+  constexpr int kListedOnlyClass = 10;
+  std::ifstream file(TQSIM_CAMERAS_JSON);
+  const nlohmann::json config = nlohmann::json::parse(file);
+  std::vector<Model> models;
+  for (const auto& c : config.at("cameras"))
+    if (c.at("class") != kListedOnlyClass) models.push_back({c.at("name"), c.at("camera_id")});
+  return models;
+}
 
 class WireCapture : public tqtest::SettingsHomeTest {
  protected:
@@ -54,7 +57,7 @@ class WireCapture : public tqtest::SettingsHomeTest {
 
   // Moves what was written since the last step into the capture, one line per
   // request: camera, step, bytes in hex.
-  void Step(const char* model, const std::string& step) {
+  void Step(const std::string& model, const std::string& step) {
     for (const std::vector<uint8_t>& request : usb_.writes) {
       capture_ << model << ' ' << step << ' ';
       for (uint8_t b : request) {
@@ -159,7 +162,7 @@ void WireCapture::Session(const Model& m) {
 }
 
 TEST_F(WireCapture, EveryRequestOfEveryModelMatchesTheCapture) {
-  for (const Model& m : kModels) Session(m);
+  for (const Model& m : DefaultModels()) Session(m);
   if (getenv("TQUSB_UPDATE_GOLDEN") != nullptr) {
     std::ofstream(kGolden) << capture_.str();
     GTEST_SKIP() << "capture written to " << kGolden;

@@ -30,7 +30,7 @@ TEST(BusLayout, ClassTableAndGuidTexts) {
   EXPECT_EQ(InterfaceClass(15), nullptr);
   TGuid parsed{};
   ASSERT_TRUE(ParseGuid("{E38B3AC0-5D70-45A2-BA24-BA617B88E086}", &parsed));
-  EXPECT_EQ(InterfaceClassNumber(parsed), 14);
+  EXPECT_EQ(parsed, *InterfaceClass(14));
   const char* bad[] = {
       "", "{ad8d593c-2b2d-4292-8a80-cd4da13fb16}", "ad8d593c-2b2d-4292-8a80-cd4da13fb16a",
       "{ad8d593c-2b2d-4292-8a80+cd4da13fb16a}", "{ad8d593c-2b2d-4292-8a80-cd4da13fb16g}"};

@@ -35,7 +35,8 @@ TEST(SimServe, PublishesQuicklyAnswersCommandsAndCleansUpOnSigterm) {
   const std::string line = server.ReadLine();
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_EQ(line, "tqsim: 25 devices published on " + bus.Root());
+  const size_t models = LoadDefaultConfig().cameras.size();
+  EXPECT_EQ(line, "tqsim: " + std::to_string(models) + " devices published on " + bus.Root());
   EXPECT_LT(seconds, 10.0);  // generous; publishing itself takes milliseconds
 
   // Commands through the control socket, and refusals of bad ones.
@@ -59,7 +60,7 @@ TEST(SimServe, PublishesQuicklyAnswersCommandsAndCleansUpOnSigterm) {
   for (const auto& [args, exitCode] : commands)
     EXPECT_EQ(RunCommand(args, &output, root), exitCode) << (args.empty() ? "" : args.back());
   EXPECT_EQ(RunCommand({"--bus", root, "list"}, &output, root), 0);
-  EXPECT_EQ(output.size(), 25u);
+  EXPECT_EQ(output.size(), models);
 
   server.Signal(SIGTERM);
   EXPECT_EQ(server.Wait(), 0);

@@ -11,16 +11,16 @@ namespace {
 
 namespace g0 = opcode::gen0;
 namespace g1 = opcode::gen1;
-namespace later = opcode::later;
+namespace gen2to5 = opcode::gen2to5;
 constexpr uint8_t kNo = kNoOpcode;
 
 // clang-format off
 constexpr TOpcodeByGeneration kSetPointOpcodes = {kNo, g1::kSetPoint, kNo, kNo,
-                                                  later::kSetPoint, later::kSetPoint};
-constexpr TOpcodeByGeneration kFanOpcodes = {g0::kFan, kNo, later::kFan, later::kFan, later::kFan,
-                                             kNo};
+                                                  gen2to5::kSetPoint, gen2to5::kSetPoint};
+constexpr TOpcodeByGeneration kFanOpcodes = {g0::kFan, kNo, gen2to5::kFan, gen2to5::kFan,
+                                             gen2to5::kFan, kNo};
 constexpr TOpcodeByGeneration kWindowHeatingOpcodes = {kNo, g1::kWindowHeating, kNo, kNo, kNo,
-                                                       later::kWindowHeating};
+                                                       gen2to5::kWindowHeating};
 // clang-format on
 
 }  // namespace

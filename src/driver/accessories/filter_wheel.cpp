@@ -25,7 +25,7 @@ bool WheelOpcodes(CCamera& camera, TWheelOpcodes* opcodes) {
       return true;
     case 4:
     case 5:
-      *opcodes = {opcode::later::kFilterMove, opcode::later::kFilterReinit};
+      *opcodes = {opcode::gen2to5::kFilterMove, opcode::gen2to5::kFilterReinit};
       return true;
     case 0:
     case 2:

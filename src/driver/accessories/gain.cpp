@@ -17,7 +17,7 @@ bool CCamera::SetGain(uint16_t gain) {
   if (Generation < 0 || Generation >= kGenerationCount) return false;
   if (Generation < 2) return Unsupported();
   // The second byte is reserved; the gain goes out unclamped.
-  const TRequest request = TRequest(opcode::later::kGain).Byte(0).Word(gain);
+  const TRequest request = TRequest(opcode::gen2to5::kGain).Byte(0).Word(gain);
   uint8_t status = 0;
   if (!Exchange(*this, request, &status, 1, "SetGain USB Write FAIL", "SetGain USB Read FAIL"))
     return false;

@@ -25,7 +25,8 @@ struct TGuidePort {
 constexpr TGuidePort kPortG0 = {opcode::gen0::kGuideMove, false, opcode::gen0::kGuideState, 2,
     "MoveTelescope USB Write1 FAIL", "MoveTelescope USB Read1 FAIL",
     "MoveInProgress USB Write1 FAIL", "MoveInProgress USB Read1 FAIL"};
-constexpr TGuidePort kPortG234 = {opcode::later::kGuideMove, true, opcode::later::kGuideState, 6,
+constexpr TGuidePort kPortG234 = {opcode::gen2to5::kGuideMove, true,
+    opcode::gen2to5::kGuideState, 6,
     "MoveTelescope USB Write2 FAIL", "MoveTelescope USB Read2 FAIL",
     "MoveInProgress USB Write2 FAIL", "MoveInProgress USB Read2 FAIL"};
 // clang-format on

@@ -51,7 +51,7 @@ constexpr TValueGroup kGroupG0 = {opcode::gen0::kQueryWord, "GetValue USB Write1
                                   "GetValue USB Read1 FAIL", kRowsG0, 2};
 constexpr TValueGroup kGroupG145 = {opcode::gen1::kQueryWord, "GetValue USB Write2 FAIL",
                                     "GetValue USB Read2 FAIL", kRowsG145, 5};
-constexpr TValueGroup kGroupG23 = {opcode::later::kQueryWord, "GetValue USB Write3 FAIL",
+constexpr TValueGroup kGroupG23 = {opcode::gen2to5::kQueryWord, "GetValue USB Write3 FAIL",
                                    "GetValue USB Read3 FAIL", kRowsG23, 2};
 
 constexpr const TValueGroup* kGroups[kGenerationCount] = {&kGroupG0,  &kGroupG145, &kGroupG23,
@@ -79,8 +79,8 @@ uint16_t Word(const uint8_t* bytes) {
 // request's two words, -1.0 when b is 0. (Kinds 1 and 2 form a / (a + b).)
 bool ReadPowerQuotient(CCamera& camera, const TValueGroup& group, float* value) {
   // Generations 1, 4 and 5 share the power request; its second byte is 0.
-  static_assert(opcode::gen1::kPowerReading == opcode::later::kPowerReading);
-  const TRequest request = TRequest(opcode::later::kPowerReading).Byte(0);
+  static_assert(opcode::gen1::kPowerReading == opcode::gen2to5::kPowerReading);
+  const TRequest request = TRequest(opcode::gen2to5::kPowerReading).Byte(0);
   uint8_t reply[5] = {};
   if (!Exchange(camera, request, reply, sizeof reply, group.WriteFail, group.ReadFail))
     return false;

@@ -16,7 +16,7 @@ bool IsLaterGeneration(int32_t generation) { return generation >= 2 && generatio
 // flag the open command follows, but only after a successful clear.
 bool CCamera::BeginExposure(uint8_t shutter) {
   if (IsLaterGeneration(Generation))
-    return ByteCommand(*this, opcode::later::kBeginExposure, shutter);
+    return ByteCommand(*this, opcode::gen2to5::kBeginExposure, shutter);
   if (Generation != 1) return Unsupported();
   const bool cleared = Command(*this, opcode::gen1::kClearAndBegin);
   if (shutter == 0 || !cleared) return cleared;
@@ -28,7 +28,7 @@ bool CCamera::BeginExposure(uint8_t shutter) {
 bool CCamera::EndExposure(uint8_t shutter, uint8_t secondEnd) {
   if (IsLaterGeneration(Generation)) {
     if (!IsConnected()) return Fail(*this, kTextNotConnected);
-    const TRequest request = TRequest(opcode::later::kEndExposure).Byte(shutter).Byte(secondEnd);
+    const TRequest request = TRequest(opcode::gen2to5::kEndExposure).Byte(shutter).Byte(secondEnd);
     if (!WriteRequest(*this, request, "EndExposure USB Write FAIL")) return false;
     uint8_t status = 0;
     if (!ReadReply(*this, &status, 1, "EndExposure USB Read FAIL")) return false;

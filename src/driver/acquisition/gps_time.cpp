@@ -21,7 +21,7 @@ constexpr const char* kTextNoFix = "Waiting for GPS fix";
 // question is asked again next time.
 bool LearnClockPeriod(CCamera& camera) {
   if (camera.ClockPeriodKnown) return true;
-  const TRequest request(opcode::later::kCounterFrequency);
+  const TRequest request(opcode::gen2to5::kCounterFrequency);
   uint8_t reply[kFrequencyReplySize] = {};
   uint32_t received = 0;
   if (!TryWriteRequest(camera, request, "GetTimeHelper USB Write2 FAIL")) return false;
@@ -43,7 +43,7 @@ bool LearnClockPeriod(CCamera& camera) {
 bool CCamera::GetTimeHelper(bool image, int32_t* year, int32_t* month, int32_t* day,
                             uint32_t* hour, uint32_t* minute, double* second) {
   if (!IsConnected()) return Fail(*this, kTextNotConnected);
-  const TRequest request(image ? opcode::later::kImageTime : opcode::later::kReceiverTime);
+  const TRequest request(image ? opcode::gen2to5::kImageTime : opcode::gen2to5::kReceiverTime);
   uint8_t reply[gps::kReplyMax] = {};
   uint32_t received = 0;
   if (!TryWriteRequest(*this, request, "GetTimeHelper USB Write FAIL")) return false;
@@ -97,7 +97,7 @@ bool CCamera::GetGPSData(double* latitude, double* longitude, double* altitude, 
     *time.Second = 0.0;
   }
   if (!IsConnected()) return Fail(*this, kTextNotConnected);
-  const TRequest request(opcode::later::kReceiverPosition);
+  const TRequest request(opcode::gen2to5::kReceiverPosition);
   uint8_t reply[gps::kReplyMax] = {};
   uint32_t received = 0;
   if (!TryWriteRequest(*this, request, "GetGPSData USB Write FAIL")) return false;

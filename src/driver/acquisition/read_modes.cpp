@@ -66,8 +66,8 @@ bool CCamera::SetReadMode(uint32_t mode) {
   }
   ReadMode = code;
   // Generations 1 to 5 share the read-mode command.
-  static_assert(opcode::gen1::kReadMode == opcode::later::kReadMode);
-  return ByteCommand(*this, opcode::later::kReadMode, static_cast<uint8_t>(code));
+  static_assert(opcode::gen1::kReadMode == opcode::gen2to5::kReadMode);
+  return ByteCommand(*this, opcode::gen2to5::kReadMode, static_cast<uint8_t>(code));
 }
 
 }  // namespace tQusb

@@ -73,13 +73,13 @@ bool GetImage3(CCamera& camera, double exposure, bool shutter, bool eightBit,
   const auto colStart = static_cast<uint32_t>(f.ColStart),
              rowStart = static_cast<uint32_t>(f.RowStart);
   const auto cols = static_cast<uint32_t>(f.Cols), rows = static_cast<uint32_t>(f.Rows);
-  const TRequest request = exposure < 0 ? TRequest(opcode::later::kReadWindow)
+  const TRequest request = exposure < 0 ? TRequest(opcode::gen2to5::kReadWindow)
                                               .Byte(0)
                                               .Word(colStart)
                                               .Word(rowStart)
                                               .Word(cols)
                                               .Word(rows)
-                                        : TRequest(opcode::later::kExposeWindow)
+                                        : TRequest(opcode::gen2to5::kExposeWindow)
                                               .Byte(shutter ? 1 : 0)
                                               .Word(colStart)
                                               .Word(rowStart)

@@ -12,15 +12,15 @@ constexpr uint8_t kNone = 0xFF;
 
 namespace g0 = opcode::gen0;
 namespace g1 = opcode::gen1;
-namespace later = opcode::later;
+namespace gen2to5 = opcode::gen2to5;
 
 // clang-format off
 constexpr TOpcodeByGeneration kClearSensor = {g0::kClearSensor, g1::kClearAndBegin,
-    later::kClearSensor, later::kClearSensor, later::kClearSensor, later::kClearSensor};
+    gen2to5::kClearSensor, gen2to5::kClearSensor, gen2to5::kClearSensor, gen2to5::kClearSensor};
 constexpr TOpcodeByGeneration kOpen = {kNone, g1::kOpenShutter, kNone, kNone, kNone,
-                                       later::kOpenShutter};
+                                       gen2to5::kOpenShutter};
 constexpr TOpcodeByGeneration kClose = {kNone, g1::kCloseShutter, kNone, kNone, kNone,
-                                        later::kCloseShutter};
+                                        gen2to5::kCloseShutter};
 // clang-format on
 
 bool SendForGeneration(CCamera& camera, const TOpcodeByGeneration& opcodes) {

@@ -1,20 +1,28 @@
 #include "driver/transport/camera_classes.h"
 
+#include <array>
+#include <bit>
 #include <cstdio>
 
+#include "driver/camera/kind_traits.h"
 #include "driver/transport/command_channel.h"
 
 namespace tQusb {
 namespace {
 
-// Class 1 gets its kind and generation from the product id afterwards.
-constexpr TClassKind kInitOrder[] = {
-    {2, 3, 1},   {3, 6, 1},   {1, kProductIdDefaultKind, kProductIdDefaultGeneration},
-    {6, 8, 1},   {7, 1, 1},   {8, 2, 1},
-    {9, 17, 0},  {11, 18, 0}, {12, 19, 0},
-    {13, 20, 0}, {14, 21, 0}, {4, 4, 1},
-    {5, 5, 1},
-};
+// The interface classes in the order CameraInit tries them. Each class's kind
+// is the traits row that names the class, in the oldest generation of that
+// kind; class 1 gets its kind and generation from the product id afterwards.
+constexpr int kInitClassOrder[] = {2, 3, 1, 6, 7, 8, 9, 11, 12, 13, 14, 4, 5};
+
+TClassKind KindOfClass(int classNumber) {
+  for (uint32_t kind = 1; kind < kKindCount; ++kind) {
+    const TKindTraits& traits = KindTraitsOf(kind);
+    if (traits.InterfaceClass == classNumber)
+      return {classNumber, kind, std::countr_zero(traits.Generations)};
+  }
+  return {classNumber, 0, -1};
+}
 
 struct TProductKind {
   uint16_t ProductId;
@@ -34,7 +42,12 @@ constexpr TProductKind kProducts[] = {
 }  // namespace
 
 std::span<const TClassKind> CameraInitClassOrder() {
-  return kInitOrder;
+  static const auto order = [] {
+    std::array<TClassKind, std::size(kInitClassOrder)> rows{};
+    for (size_t i = 0; i < rows.size(); ++i) rows[i] = KindOfClass(kInitClassOrder[i]);
+    return rows;
+  }();
+  return order;
 }
 
 bool KindByProductId(uint16_t productId, uint32_t& kind, int32_t& generation) {

@@ -18,12 +18,10 @@ struct TClassKind {
 std::span<const TClassKind> CameraInitClassOrder();
 
 inline constexpr int kProductIdClass = 1;
-inline constexpr uint32_t kProductIdDefaultKind = 9;
-inline constexpr int32_t kProductIdDefaultGeneration = 2;
 
 // Kind and generation of a class-1 device by its USB product id; false, with
 // a debug line, when the id is not one of the known products (the caller
-// keeps the defaults).
+// keeps what the class gave: kind 9 in generation 2).
 bool KindByProductId(uint16_t productId, uint32_t& kind, int32_t& generation);
 
 }  // namespace tQusb

@@ -58,8 +58,8 @@ bool QueryWord(CCamera& camera, uint8_t opcode, uint8_t index, uint8_t (&reply)[
 
 uint8_t QueryWordOpcode(int32_t generation) {
   // Generations 1 to 5 share the query opcode.
-  static_assert(opcode::gen1::kQueryWord == opcode::later::kQueryWord);
-  return generation == 0 ? opcode::gen0::kQueryWord : opcode::later::kQueryWord;
+  static_assert(opcode::gen1::kQueryWord == opcode::gen2to5::kQueryWord);
+  return generation == 0 ? opcode::gen0::kQueryWord : opcode::gen2to5::kQueryWord;
 }
 
 }  // namespace

@@ -20,10 +20,10 @@ struct TStatusReason {
 };
 
 constexpr TStatusReason kReasons[] = {
-    {0x81, "Invalid index"},
-    {0x82, "Invalid parameter"},
-    {0x83, "Unknown instruction"},
-    {0x84, "Unspecified instruction failure"},
+    {kStatusInvalidIndex, "Invalid index"},
+    {kStatusInvalidParameter, "Invalid parameter"},
+    {kStatusUnknownInstruction, "Unknown instruction"},
+    {kStatusInstructionFailure, "Unspecified instruction failure"},
 };
 
 struct TTransactionTexts {

@@ -12,7 +12,6 @@ namespace tQusb {
 
 class CCamera;
 
-inline constexpr uint8_t kStatusOk = 0x80;
 
 bool Command(CCamera& camera, uint8_t opcode);
 bool ByteCommand(CCamera& camera, uint8_t opcode, uint8_t value);

@@ -49,7 +49,7 @@ inline constexpr uint8_t kFilterReinit = 0x1B;
 }  // namespace gen1
 
 // Generations 2 to 5 (not every generation has every command).
-namespace later {
+namespace gen2to5 {
 inline constexpr uint8_t kReadMode = 0x03;
 inline constexpr uint8_t kClearSensor = 0x04;
 inline constexpr uint8_t kOpenShutter = 0x05;   // 5
@@ -72,9 +72,16 @@ inline constexpr uint8_t kImageTime = 0x2A;     // GPS receiver
 inline constexpr uint8_t kReceiverTime = 0x2B;
 inline constexpr uint8_t kReceiverPosition = 0x2C;
 inline constexpr uint8_t kCounterFrequency = 0x2D;
-}  // namespace later
+}  // namespace gen2to5
 
 }  // namespace opcode
+
+// The first byte of a status reply: success, or why the firmware refused.
+inline constexpr uint8_t kStatusOk = 0x80;
+inline constexpr uint8_t kStatusInvalidIndex = 0x81;
+inline constexpr uint8_t kStatusInvalidParameter = 0x82;
+inline constexpr uint8_t kStatusUnknownInstruction = 0x83;
+inline constexpr uint8_t kStatusInstructionFailure = 0x84;
 
 // A request built field by field: the opcode, then bytes, 16-bit words and
 // 32-bit longs, little-endian.
