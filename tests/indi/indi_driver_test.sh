@@ -32,14 +32,8 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 skip() { echo "SKIP: $*"; exit 77; }
 
-# A port nothing listens on (nothing answers a connect there).
-free_port() {
-  local p
-  while :; do
-    p=$((20000 + RANDOM % 40000))
-    (exec 3<>"/dev/tcp/127.0.0.1/$p") 2>/dev/null || { echo "$p"; return; }
-  done
-}
+# shellcheck source=../common/free_port.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../common/free_port.sh"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" TQUSB_BUS_DIR="$work/bus"
 
 # The simulated clock runs 30 times faster: cooling takes seconds, guide
