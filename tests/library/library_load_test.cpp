@@ -41,6 +41,12 @@ TEST(LibraryLoad, TheHostKeepsItsLocaleAndTheLibraryFollowsTheEnvironment) {
 // bus and unloads the library again: no descriptor, thread or mapping of the
 // library outlives the last round, and every round connects afresh.
 TEST(LibraryLoad, LoadingAndUnloadingLeavesNothingBehind) {
+#ifdef __SANITIZE_THREAD__
+  // ThreadSanitizer's exit-handler interception keeps the static destructors
+  // of an unloaded library and calls them at process exit, into unmapped
+  // code; the default and AddressSanitizer builds run this cycle.
+  GTEST_SKIP() << "unloading an instrumented library is not supported by ThreadSanitizer";
+#endif
   TempBusRoot bus;
   std::vector<std::string> argv{DL_CYCLE_PATH, TQUSB_LIBRARY_PATH, "10"};
   std::unique_ptr<ChildProcess> sim;
