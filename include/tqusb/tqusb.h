@@ -55,7 +55,9 @@
  * for the frame's size (at least 60 s), after which the call fails and the
  * camera is disconnected. For long exposures use BeginExposure, wait in your
  * own loop, EndExposure, GetImage.
- * Camera objects take no lock: drive one camera from one thread at a time.
+ * Each call holds its camera's lock while it runs, so two threads calling
+ * functions on one handle take turns (a long exposure blocks the other
+ * thread's call on that camera, not calls on other cameras).
  *
  * EVENTS AND THREADS. The library starts no thread. A camera's device
  * notices (unplug, plug back in) and its 10-second power timer are delivered
