@@ -16,7 +16,7 @@
 #include "common/temp_bus_root.h"
 #include "driver/camera/camera.h"
 #include "driver/support/child_process.h"
-#include "platform/usb_bus.h"
+#include "platform/vbus_host.h"
 #include "tqusb/tqusb.h"
 
 namespace {
@@ -76,18 +76,18 @@ void Report(benchmark::State& state, uint64_t bytes) {
 void BM_BareTransfer(benchmark::State& state) {
   TBench& b = Bench();
   if (b.camera == nullptr || !b.camera->IsConnected()) return state.SkipWithError("no camera");
-  namespace usb = platform::usb;
+  namespace vbus = platform::vbus;
   std::string path = b.camera->DevicePath;
   platform::THandle pipes[3];
-  for (int i = 0; i < 3; ++i) pipes[i] = usb::CreateFile((path + "\\" + char('0' + i)).c_str());
+  for (int i = 0; i < 3; ++i) pipes[i] = vbus::CreateFile((path + "\\" + char('0' + i)).c_str());
   const uint8_t request[10] = {0x09, 0, 0, 0, 0, 0, 0, 0x10, 0, 0x10};
   const auto start = std::chrono::steady_clock::now();
   for (auto _ : state) {
     uint32_t done = 0;
     uint8_t status = 0;
-    if (!usb::WriteFile(pipes[0], request, sizeof request, &done) ||
-        !usb::ReadFile(pipes[2], b.image.data(), TBench::Bytes(), &done) ||
-        done != TBench::Bytes() || !usb::ReadFile(pipes[1], &status, 1, &done))
+    if (!vbus::WriteFile(pipes[0], request, sizeof request, &done) ||
+        !vbus::ReadFile(pipes[2], b.image.data(), TBench::Bytes(), &done) ||
+        done != TBench::Bytes() || !vbus::ReadFile(pipes[1], &status, 1, &done))
       return state.SkipWithError("transfer");
   }
   b.bareSeconds = SecondsPerFrame(state, std::chrono::steady_clock::now() - start);

@@ -1,4 +1,4 @@
-#include "platform/pipe_file.h"
+#include "platform/vbus_pipe.h"
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -12,9 +12,9 @@
 #include "platform/debug_output.h"
 #include "platform/process_table.h"
 #include "platform/socket_io.h"
-#include "platform/usb_bus.h"
+#include "platform/vbus_host.h"
 
-namespace platform::usb {
+namespace platform::vbus {
 
 namespace {
 
@@ -25,7 +25,7 @@ constexpr int kImageWatchMs = 200;
 // that finding one never takes a strong reference to another: dropping the
 // last one under the lock would run a destructor that takes it again).
 struct PipeEntry {
-  bus::Pipe pipe;
+  vbus::Pipe pipe;
   std::weak_ptr<PipeFile> file;
 };
 struct PipeRegistry {
@@ -49,7 +49,7 @@ int ReplyIdleMs() {
 
 }  // namespace
 
-std::shared_ptr<PipeFile> PipeFile::Sibling(const std::string& deviceDir, bus::Pipe pipe) {
+std::shared_ptr<PipeFile> PipeFile::Sibling(const std::string& deviceDir, vbus::Pipe pipe) {
   PipeRegistry& r = Registry();
   std::lock_guard guard(r.lock);
   auto it = r.pipes.find(deviceDir);
@@ -59,7 +59,7 @@ std::shared_ptr<PipeFile> PipeFile::Sibling(const std::string& deviceDir, bus::P
   return nullptr;
 }
 
-std::shared_ptr<PipeFile> PipeFile::Open(int fd, bus::Pipe pipe, const std::string& deviceDir) {
+std::shared_ptr<PipeFile> PipeFile::Open(int fd, vbus::Pipe pipe, const std::string& deviceDir) {
   auto file = std::make_shared<PipeFile>(fd, pipe, deviceDir);
   PipeRegistry& r = Registry();
   std::lock_guard guard(r.lock);
@@ -69,7 +69,7 @@ std::shared_ptr<PipeFile> PipeFile::Open(int fd, bus::Pipe pipe, const std::stri
   return file;
 }
 
-PipeFile::PipeFile(int fd, bus::Pipe pipe, std::string deviceDir)
+PipeFile::PipeFile(int fd, vbus::Pipe pipe, std::string deviceDir)
     : fd_(fd), pipe_(pipe), deviceDir_(std::move(deviceDir)) {}
 
 PipeFile::~PipeFile() {
@@ -87,9 +87,9 @@ void PipeFile::Wake() {
 }
 
 bool PipeFile::Write(const void* data, uint32_t size) {
-  if (pipe_ != bus::Pipe::Command) return false;
+  if (pipe_ != vbus::Pipe::Command) return false;
   uint64_t discarded = 0;
-  for (bus::Pipe pipe : {bus::Pipe::Reply, bus::Pipe::Image})
+  for (vbus::Pipe pipe : {vbus::Pipe::Reply, vbus::Pipe::Image})
     if (auto sibling = Sibling(deviceDir_, pipe)) {
       discarded += sibling->DiscardUnread();
       sibling->deadline_ = 0;  // a bound belongs to the request that set it
@@ -106,13 +106,13 @@ void PipeFile::SetImageDeadline(std::chrono::steady_clock::time_point deadline) 
 }
 
 bool PipeFile::Read(void* buffer, uint32_t size, uint32_t* done) {
-  if (pipe_ == bus::Pipe::Command) return false;
+  if (pipe_ == vbus::Pipe::Command) return false;
   std::lock_guard guard(readLock_);
   if (broken_) return false;
   if (!inFrame_) {
-    unsigned char header[bus::kFrameHeaderSize];
+    unsigned char header[vbus::kFrameHeaderSize];
     if (!Receive(header, sizeof header)) return false;
-    frameLeft_ = bus::DecodeFrameHeader(header);
+    frameLeft_ = vbus::DecodeFrameHeader(header);
     inFrame_ = true;
   }
   uint32_t k = std::min(size, frameLeft_);
@@ -126,7 +126,7 @@ bool PipeFile::Read(void* buffer, uint32_t size, uint32_t* done) {
 // A failed receive leaves the stream at an unknown place in a frame: the
 // connection is of no further use.
 bool PipeFile::Receive(void* buffer, size_t size) {
-  bool ok = pipe_ == bus::Pipe::Image
+  bool ok = pipe_ == vbus::Pipe::Image
                 ? ReceiveImage(buffer, size)
                 : sock::RecvExact(fd_, buffer, size, ReplyIdleMs()) == sock::RecvResult::Ok;
   if (!ok) broken_ = true;
@@ -167,7 +167,7 @@ bool PipeFile::ReceiveImage(void* buffer, size_t size) {
 }
 
 bool PipeFile::SiblingHungUp() const {
-  for (bus::Pipe pipe : {bus::Pipe::Reply, bus::Pipe::Command}) {
+  for (vbus::Pipe pipe : {vbus::Pipe::Reply, vbus::Pipe::Command}) {
     auto sibling = Sibling(deviceDir_, pipe);
     if (!sibling) continue;
     pollfd watch{sibling->fd_, POLLRDHUP, 0};
@@ -193,9 +193,9 @@ uint64_t PipeFile::DiscardUnread() {
     }
     inFrame_ = false;
     if (!sock::WaitReadable(fd_, 0)) return dropped;
-    unsigned char header[bus::kFrameHeaderSize];
+    unsigned char header[vbus::kFrameHeaderSize];
     if (!Receive(header, sizeof header)) return dropped;
-    frameLeft_ = bus::DecodeFrameHeader(header);
+    frameLeft_ = vbus::DecodeFrameHeader(header);
     inFrame_ = true;
   }
 }
@@ -209,4 +209,4 @@ void ReleasePipeRegistry() {
   });
 }
 
-}  // namespace platform::usb
+}  // namespace platform::vbus
