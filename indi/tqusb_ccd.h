@@ -1,11 +1,12 @@
 #pragma once
 // One INDI camera device per tqusb camera on the bus: exposures with abort,
-// binning and sub-frames, cooling, gain, read modes, fan, window heating, the
+// binning and sub-frames, video streaming and recording, cooling, gain, read modes, fan, window heating, the
 // guide port, the filter wheel and the time and position receiver, each shown
 // only when the camera has it.
 #include <indiccd.h>
 #include <indifilterinterface.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -54,6 +55,10 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   bool UpdateCCDFrame(int x, int y, int w, int h) override;
   bool UpdateCCDBin(int hor, int ver) override;
 
+  // Video streaming (tqusb_ccd_stream.cpp).
+  bool StartStreaming() override;
+  bool StopStreaming() override;
+
   // Cooling, gain, read modes, fan, heating, receiver (tqusb_ccd_controls.cpp).
   int SetTemperature(double temperature) override;
 
@@ -67,7 +72,7 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   bool GetFilterNames() override;
 
  private:
-  enum class Phase { Idle, Integrating, Reading, CameraTimed, FilterMove };
+  enum class Phase { Idle, Integrating, Reading, CameraTimed, FilterMove, Streaming };
   enum Axis { kRa = 0, kDec = 1 };
 
   // Connection.
@@ -104,6 +109,13 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   bool ShutterOpenFor() const;
   bool RefuseWhileBusy(const char* what);
   bool RefuseDuringExposure(const char* what);
+
+  // Streaming.
+  void SyncStreamFormat();
+  double StreamExposure();
+  JobResult StreamFrames(const tqusb::Window& w, bool eightBit, bool shutter);
+  void FinishStream(const JobResult& result);
+  void EndStream();
 
   // Controls.
   void InitControlProperties();
@@ -142,6 +154,10 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   std::vector<uint8_t> image_;
   std::string imageTime_;  // DATE-OBS from the camera's time stamp, when it has one
   std::string stampError_;
+  std::vector<uint8_t> streamFrame_;      // the worker's frame buffer while streaming
+  std::atomic<bool> streamStop_{false};   // set from any thread: the stream ends after its frame
+  std::atomic<double> streamExposure_{0};  // seconds per frame, changed while streaming
+  bool recordClosing_ = false;  // a recording was stopped and waits for a frame to close
 
   struct GuidePulse {
     bool active = false;

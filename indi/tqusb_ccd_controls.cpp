@@ -177,6 +177,7 @@ bool TqusbCcd::HandleControlSwitch(const char* name, ISState* states, char* name
     } else {
       eightBit_ = traits_.EightBit(mode);
       PrimaryCCD.setBPP(eightBit_ ? 8 : 16);
+      SyncStreamFormat();
     }
     ReadModeSP.s = refused ? IPS_ALERT : IPS_OK;
     IDSetSwitch(&ReadModeSP, refused ? "%s" : nullptr, refused ? refused->Text().c_str() : "");
