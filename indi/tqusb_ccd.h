@@ -112,6 +112,7 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
 
   // Streaming.
   void SyncStreamFormat();
+  void SettleStoppedStream();
   double StreamExposure();
   JobResult StreamFrames(const tqusb::Window& w, bool eightBit, bool shutter);
   void FinishStream(const JobResult& result);

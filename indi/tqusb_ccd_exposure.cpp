@@ -34,6 +34,7 @@ bool TqusbCcd::ShutterOpenFor() const {
 }
 
 bool TqusbCcd::RefuseWhileBusy(const char* what) {
+  SettleStoppedStream();
   if (!worker_.Busy()) return false;
   if (phase_ == Phase::Streaming)
     LOGF_ERROR("Cannot %s while the video stream runs; stop the stream first.", what);

@@ -29,15 +29,14 @@ double TqusbCcd::StreamExposure() {
   return seconds;
 }
 
+// A stream asked to stop may still be reading its last frame: the next
+// request waits for it (one frame at most) rather than being refused.
+void TqusbCcd::SettleStoppedStream() {
+  if (phase_ == Phase::Streaming && streamStop_) FinishJob(worker_.Finish());
+}
+
 bool TqusbCcd::StartStreaming() {
-  // A stream stopped a moment ago may still be reading its last frame.
-  if (phase_ == Phase::Streaming) {
-    phase_ = Phase::Idle;
-    if (auto failed = worker_.Finish()) {
-      LOGF_ERROR("The video stream stopped: %s", failed->Text().c_str());
-      return false;
-    }
-  }
+  SettleStoppedStream();
   if (unplugged_ || !CameraConnected()) {
     LOG_ERROR("Cannot start the video stream: the camera is not connected.");
     return false;
