@@ -8,7 +8,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -96,6 +99,11 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
     }
   }
   bool CameraConnected() const { return camera_ && camera_->Connected(); }
+  // A setting (gain, fan, heating, set point): made at once, or while a
+  // stream runs by the worker between two frames (tqusb_ccd_stream.cpp).
+  using CameraCalls = std::function<void(tqusb::Camera&)>;
+  std::optional<tqusb::Error> Setting(const CameraCalls& calls);
+  bool RefuseSettingWhileBusy(const char* what);
 
   // Exposure.
   tqusb::Window ReadoutWindow() const;
@@ -113,6 +121,7 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   // Streaming.
   void SyncStreamFormat();
   void SettleStoppedStream();
+  void RunQueuedSetting(bool last);
   double StreamExposure();
   JobResult StreamFrames(const tqusb::Window& w, bool eightBit, bool shutter);
   void FinishStream(const JobResult& result);
@@ -159,6 +168,12 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   std::atomic<bool> streamStop_{false};   // set from any thread: the stream ends after its frame
   std::atomic<double> streamExposure_{0};  // seconds per frame, changed while streaming
   bool recordClosing_ = false;  // a recording was stopped and waits for a frame to close
+  // A setting handed to the streaming worker, and its outcome.
+  std::mutex settingLock_;
+  std::condition_variable settingDone_;
+  bool streamLoop_ = false;  // the worker's frame loop takes settings
+  const CameraCalls* queuedSetting_ = nullptr;
+  std::optional<tqusb::Error> settingResult_;
 
   struct GuidePulse {
     bool active = false;

@@ -54,7 +54,14 @@ bool TqusbCcd::StartStreaming() {
   const bool shutter = ShutterOpenFor();
   // One buffer for the whole stream; the stream manager copies each frame.
   streamFrame_.resize(size_t(w.width) * w.height * (eightBit ? 1 : 2));
-  if (!worker_.Start([=, this] { return StreamFrames(w, eightBit, shutter); })) return false;
+  {
+    std::lock_guard<std::mutex> lock(settingLock_);
+    streamLoop_ = true;
+  }
+  if (!worker_.Start([=, this] { return StreamFrames(w, eightBit, shutter); })) {
+    RunQueuedSetting(true);
+    return false;
+  }
   phase_ = Phase::Streaming;
   ArmJobPoll();
   return true;
@@ -73,19 +80,49 @@ JobResult TqusbCcd::StreamFrames(const tqusb::Window& w, bool eightBit, bool shu
   // The vector's storage is aligned for any pixel type.
   auto* pixels16 = reinterpret_cast<uint16_t*>(frame);
   const size_t size = streamFrame_.size();
-  while (!streamStop_) {
+  JobResult refused;
+  while (!streamStop_ && !refused) {
+    RunQueuedSetting(false);
     const double seconds = streamExposure_;
-    if (JobResult refused = Attempt([&](tqusb::Camera& c) {
-          if (eightBit)
-            c.Expose8(seconds, shutter, w, frame, size);
-          else
-            c.Expose16(seconds, shutter, w, pixels16, size);
-        }))
-      return refused;
-    if (streamStop_) break;
-    Streamer->newFrame(frame, static_cast<uint32_t>(size));
+    refused = Attempt([&](tqusb::Camera& c) {
+      if (eightBit)
+        c.Expose8(seconds, shutter, w, frame, size);
+      else
+        c.Expose16(seconds, shutter, w, pixels16, size);
+    });
+    if (!refused && !streamStop_) Streamer->newFrame(frame, static_cast<uint32_t>(size));
   }
-  return std::nullopt;
+  RunQueuedSetting(true);
+  return refused;
+}
+
+// Worker, between two frames, and once more as the loop ends: a setting that
+// came with the last frame is still made, later ones by the driver thread.
+void TqusbCcd::RunQueuedSetting(bool last) {
+  std::lock_guard<std::mutex> lock(settingLock_);
+  if (queuedSetting_ != nullptr) {
+    settingResult_ = Attempt(*queuedSetting_);
+    queuedSetting_ = nullptr;
+    settingDone_.notify_all();
+  }
+  if (last) streamLoop_ = false;
+}
+
+// The camera serves one thread at a time: while the frame loop runs, the
+// driver thread hands it the setting and waits (one frame at most).
+std::optional<tqusb::Error> TqusbCcd::Setting(const CameraCalls& calls) {
+  std::unique_lock<std::mutex> lock(settingLock_);
+  if (!streamLoop_) {
+    lock.unlock();
+    return Attempt(calls);
+  }
+  queuedSetting_ = &calls;
+  settingDone_.wait(lock, [this] { return queuedSetting_ == nullptr; });
+  return settingResult_;
+}
+
+bool TqusbCcd::RefuseSettingWhileBusy(const char* what) {
+  return phase_ != Phase::Streaming && RefuseWhileBusy(what);
 }
 
 // A stream the camera ended (unplugged, a failed transfer) is stopped in the
