@@ -1,8 +1,8 @@
 #pragma once
 // One INDI camera device per tqusb camera on the bus: exposures with abort,
-// binning and sub-frames, video streaming and recording, cooling, gain, read modes, fan, window heating, the
-// guide port, the filter wheel and the time and position receiver, each shown
-// only when the camera has it.
+// binning and sub-frames, video streaming and recording, cooling, gain, read
+// modes, fan, window heating, the guide port, the filter wheel and the time
+// and position receiver, each shown only when the camera has it.
 #include <indiccd.h>
 #include <indifilterinterface.h>
 

@@ -4,7 +4,6 @@
 // as they were when the stream started; the client changes them between
 // streams. The exposure per frame follows the stream's exposure property.
 #include <algorithm>
-#include <cstring>
 
 #include "tqusb_ccd.h"
 
