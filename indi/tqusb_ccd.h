@@ -164,10 +164,10 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   std::vector<uint8_t> image_;
   std::string imageTime_;  // DATE-OBS from the camera's time stamp, when it has one
   std::string stampError_;
-  std::vector<uint8_t> streamFrame_;      // the worker's frame buffer while streaming
-  std::atomic<bool> streamStop_{false};   // set from any thread: the stream ends after its frame
+  std::vector<uint8_t> streamFrame_;       // the worker's frame buffer while streaming
+  std::atomic<bool> streamStop_{false};    // set from any thread: the stream ends after its frame
   std::atomic<double> streamExposure_{0};  // seconds per frame, changed while streaming
-  bool recordClosing_ = false;  // a recording was stopped and waits for a frame to close
+  bool recordClosing_ = false;             // a recording was stopped and waits for a frame to close
   // A setting handed to the streaming worker, and its outcome.
   std::mutex settingLock_;
   std::condition_variable settingDone_;
