@@ -40,10 +40,10 @@ std::array<uint8_t, kSerHeaderSize> HeaderBytes(const SerHeader& h) {
   std::memcpy(b.data(), "LUCAM-RECORDER", 14);
   Put32(&b[14], 0);  // recorder id: none
   Put32(&b[18], 0);  // colour: monochrome
-  // The byte-order flag means the opposite of its name in the files this
-  // layout grew from: 0 marks little-endian data there, and the readers in
-  // use read it so (or ignore it and assume little-endian). 0 therefore
-  // tells every common reader what the pixels are: little-endian.
+  // The byte-order word: early writers of the layout set it the other way
+  // round from its name, so the readers in use take 0 for little-endian (or
+  // ignore the word and assume little-endian). 0 therefore tells every
+  // common reader what the pixels are: little-endian.
   Put32(&b[22], 0);
   Put32(&b[26], h.width);
   Put32(&b[30], h.height);
