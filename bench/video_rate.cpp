@@ -29,8 +29,7 @@ struct Shape {
   uint32_t x, y, width, height;
   int frames;
 };
-constexpr Shape kShapes[] = {{"0,0,640,480", 0, 0, 640, 480, 1000},
-                             {"", 0, 0, 1304, 976, 300}};
+constexpr Shape kShapes[] = {{"0,0,640,480", 0, 0, 640, 480, 1000}, {"", 0, 0, 1304, 976, 300}};
 
 // One simulator process for the whole program.
 struct TSim {
@@ -82,8 +81,14 @@ struct VideoRun {
 
 // The same frames recorded by tqcam video into /dev/shm.
 VideoRun TqcamRate(const Shape& shape, const std::string& path) {
-  std::vector<std::string> args = {TQCAM_PATH, "video", std::to_string(kCamera), "--count",
-                                   std::to_string(shape.frames), "-o", path, "--overwrite"};
+  std::vector<std::string> args = {TQCAM_PATH,
+                                   "video",
+                                   std::to_string(kCamera),
+                                   "--count",
+                                   std::to_string(shape.frames),
+                                   "-o",
+                                   path,
+                                   "--overwrite"};
   if (*shape.roi) args.insert(args.end(), {"--roi", shape.roi});
   tqtest::ChildProcess tqcam(args, Sim().bus.Path());
   tqcam.CloseInput();

@@ -4,10 +4,10 @@
 #include <signal.h>
 
 #include <algorithm>
-#include <cstring>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -99,7 +99,10 @@ struct SerRead {
       for (int i = bytes - 1; i >= 0; --i) v = v << 8 | b[at + i];
       return v;
     };
-    auto text = [&](size_t at) { return std::string(reinterpret_cast<const char*>(&b[at]), strnlen(reinterpret_cast<const char*>(&b[at]), 40)); };
+    auto text = [&](size_t at) {
+      return std::string(reinterpret_cast<const char*>(&b[at]),
+                         strnlen(reinterpret_cast<const char*>(&b[at]), 40));
+    };
     id.assign(b.begin(), b.begin() + 14);
     colour = int32_t(number(18, 4)), byteOrder = int32_t(number(22, 4));
     width = int32_t(number(26, 4)), height = int32_t(number(30, 4));
@@ -107,7 +110,8 @@ struct SerRead {
     observer = text(42), instrument = text(82);
     utcStart = number(170, 8);
     const size_t frameBytes = size_t(width) * height * (depth > 8 ? 2 : 1);
-    for (size_t f = 0, at = 178; f < size_t(frames) && at + frameBytes <= size; ++f, at += frameBytes)
+    for (size_t f = 0, at = 178; f < size_t(frames) && at + frameBytes <= size;
+         ++f, at += frameBytes)
       pixels.emplace_back(b.begin() + long(at), b.begin() + long(at + frameBytes));
     for (size_t at = 178 + frameBytes * size_t(frames); at + 8 <= size; at += 8)
       stamps.push_back(number(at, 8));
@@ -437,7 +441,8 @@ TEST_F(TqcamTest, VideoRecordsTheLibrarysFrames) {
   } cases[] = {
       {{"1104", "--count", "12"}, 1104, 1, 0, 0, 752, 480, 16},  // whole frame
       {{"1104", "--bin", "2", "--roi", "8,4,100,60", "--count", "30"}, 1104, 2, 8, 4, 100, 60, 16},
-      {{"12019", "--roi", "5,6,40,30", "--count", "5"}, 12019, 1, 5, 6, 40, 30, 16},  // generation 0
+      {{"12019", "--roi", "5,6,40,30", "--count", "5"}, 12019, 1, 5, 6, 40, 30, 16},  // generation
+                                                                                      // 0
       {{"1226", "--roi", "0,0,600,8", "--count", "6"}, 1226, 1, 0, 0, 600, 8, 16},  // camera stamps
       {{"1103", "--8bit", "--roi", "0,0,64,32", "--count", "4"}, 1103, 1, 0, 0, 64, 32, 8},
   };
@@ -461,7 +466,8 @@ TEST_F(TqcamTest, VideoRecordsTheLibrarysFrames) {
     ASSERT_EQ(ser.pixels.size(), size_t(count));
     ASSERT_EQ(ser.stamps.size(), size_t(count));
     EXPECT_NE(r.out.find("saved " + path + " frames=" + c.args.back() + " dropped=0 fps="),
-              std::string::npos) << r.out;
+              std::string::npos)
+        << r.out;
     EXPECT_NE(r.out.find(c.id == 1226 ? "stamps=camera" : "stamps=host"), std::string::npos);
     EXPECT_GE(ser.utcStart, SerRead::Ticks(before - 0.001));
     for (size_t i = 0; i < ser.stamps.size(); ++i) {
@@ -490,16 +496,16 @@ TEST_F(TqcamTest, VideoCutShortLeavesAValidFile) {
       std::string("ASAN_OPTIONS=") + (asan ? asan : "") + ":verify_asan_link_order=0";
   const size_t frame = 752 * 480 * 2;
   const struct {
-    std::string limit;      // --count or --seconds; empty: until Ctrl-C
-    long long diskBytes;    // -1: no limit
+    std::string limit;    // --count or --seconds; empty: until Ctrl-C
+    long long diskBytes;  // -1: no limit
     int status;
-    int frames;             // -1: some
+    int frames;  // -1: some
     bool stamped;
   } cases[] = {
-      {"", -1, 0, -1, true},                       // Ctrl-C ends an open recording
-      {"--count", -1, 130, -1, true},              // and cuts a limited one short
+      {"", -1, 0, -1, true},                            // Ctrl-C ends an open recording
+      {"--count", -1, 130, -1, true},                   // and cuts a limited one short
       {"--seconds", 178 + frame * 7 / 2, 1, 3, false},  // full in the fourth frame
-      {"--seconds", 100, 1, 0, false},             // full in the header: no file
+      {"--seconds", 100, 1, 0, false},                  // full in the header: no file
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.limit + " " + std::to_string(c.diskBytes));
@@ -525,7 +531,9 @@ TEST_F(TqcamTest, VideoCutShortLeavesAValidFile) {
     EXPECT_GT(ser.frames, 0);
     EXPECT_EQ(ser.frames, c.frames > 0 ? c.frames : ser.frames);
     EXPECT_EQ(ser.size, 178 + size_t(ser.frames) * (frame + (c.stamped ? 8 : 0)));
-    EXPECT_EQ(tqcam->ReadLine().rfind("saved " + path + " frames=" + std::to_string(ser.frames) + " ", 0), 0u);
+    EXPECT_EQ(
+        tqcam->ReadLine().rfind("saved " + path + " frames=" + std::to_string(ser.frames) + " ", 0),
+        0u);
     fs::remove(path);
   }
 }

@@ -161,8 +161,7 @@ ReadoutPlan PlanReadout(const tqusb::Camera& camera, const std::string& binning,
     plan.window = ParseWindow(roi);
     CheckWindow(plan.window, frameWidth, frameHeight);
     const bool whole = plan.window.width == frameWidth && plan.window.height == frameHeight;
-    if (!whole && !caps.subFrames)
-      OutOfRange(camera, "window", "reads whole frames only");
+    if (!whole && !caps.subFrames) OutOfRange(camera, "window", "reads whole frames only");
   }
   return plan;
 }

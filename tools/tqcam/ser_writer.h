@@ -19,7 +19,7 @@ namespace tqcam {
 
 struct SerHeader {
   uint32_t width = 0, height = 0;
-  int bitDepth = 16;  // 8 or 16
+  int bitDepth = 16;                            // 8 or 16
   std::string observer, instrument, telescope;  // at most kSerTextSize bytes each
   int64_t localTicks = 0, utcTicks = 0;         // start of the recording
 };

@@ -98,12 +98,12 @@ int64_t Stamp(const tqusb::Camera& camera, std::chrono::system_clock::time_point
 }
 
 std::string ProgressText(const Tally& t) {
-  return "frames " + std::to_string(t.frames) + ", " + Format("%.2f fps", t.Rate()) +
-         ", dropped " + std::to_string(t.dropped);
+  return "frames " + std::to_string(t.frames) + ", " + Format("%.2f fps", t.Rate()) + ", dropped " +
+         std::to_string(t.dropped);
 }
 
-void Record(tqusb::Camera& camera, const Recording& r, FrameQueue& queue,
-            const WriterState& writer, Tally& tally) {
+void Record(tqusb::Camera& camera, const Recording& r, FrameQueue& queue, const WriterState& writer,
+            Tally& tally) {
   const Window& w = r.plan.window;
   const bool eightBit = r.plan.mode.bits == 8;
   const size_t bytes = size_t{w.width} * w.height * (eightBit ? 1 : 2);
@@ -138,8 +138,8 @@ void CheckArguments(const VideoOptions& o) {
     throw Failure("count: from 1 to " + std::to_string(kMostFrames) + " frames", kUsageStatus);
   if (o.seconds && !(*o.seconds > 0 && std::isfinite(*o.seconds)))
     throw Failure(Format("seconds %g: it must be above 0", *o.seconds), kUsageStatus);
-  for (const auto& [option, text] : {std::pair{"--observer", &o.observer},
-                                     std::pair{"--telescope", &o.telescope}}) {
+  for (const auto& [option, text] :
+       {std::pair{"--observer", &o.observer}, std::pair{"--telescope", &o.telescope}}) {
     if (text->size() > kSerTextSize)
       throw Failure(std::string(option) + ": at most " + std::to_string(kSerTextSize) +
                         " bytes, not " + std::to_string(text->size()),
@@ -212,11 +212,12 @@ int Video(const VideoOptions& o) {
     throw Failure("interrupted before the first frame", kInterruptedStatus);
   }
   const bool stamped = file.Finish();
-  std::printf("saved %s frames=%u dropped=%llu fps=%.2f seconds=%.2f size=%ux%u bits=%d "
-              "exptime=%g stamps=%s\n",
-              path.c_str(), file.Frames(), static_cast<unsigned long long>(tally.dropped),
-              tally.Rate(), tally.seconds, header.width, header.height, header.bitDepth,
-              r.exposure, StampSource(tally).c_str());
+  std::printf(
+      "saved %s frames=%u dropped=%llu fps=%.2f seconds=%.2f size=%ux%u bits=%d "
+      "exptime=%g stamps=%s\n",
+      path.c_str(), file.Frames(), static_cast<unsigned long long>(tally.dropped), tally.Rate(),
+      tally.seconds, header.width, header.height, header.bitDepth, r.exposure,
+      StampSource(tally).c_str());
   if (std::fflush(stdout) != 0 || std::ferror(stdout))
     throw Failure("standard output: cannot write");
   const std::string kept = "; " + path + " keeps " + std::to_string(file.Frames()) + " frames" +
