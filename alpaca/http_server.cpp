@@ -15,10 +15,12 @@ constexpr size_t kLongestPath = 256;
 constexpr size_t kLargestBody = 64 * 1024;
 constexpr time_t kReadTimeoutSeconds = 5;
 constexpr time_t kWriteTimeoutSeconds = 10;
-constexpr time_t kKeepAliveSeconds = 5;
+constexpr time_t kKeepAliveSeconds = 3;
 
+// Each connection holds a thread while it is open (keep-alive included), so
+// there are enough for many clients polling at once.
 size_t HttpThreads() {
-  return std::max<size_t>(32, 4 * std::thread::hardware_concurrency());
+  return std::max<size_t>(64, 8 * std::thread::hardware_concurrency());
 }
 
 void Refuse(httplib::Response& response, int status, const std::string& text) {
