@@ -112,8 +112,29 @@ void CameraUnit::Disconnect(Role role) {
   });
 }
 
+// The first read mode with the most bits per pixel, where the camera has modes.
+std::optional<uint32_t> DeepestReadMode(const tqusb::Caps& caps) {
+  const uint32_t modes = std::min<uint32_t>(caps.readModes, TQ_CAPS_READ_MODES);
+  if (modes == 0) return std::nullopt;
+  uint32_t best = 0;
+  for (uint32_t i = 1; i < modes; ++i)
+    if (caps.readModeBits[i] > caps.readModeBits[best]) best = i;
+  return best;
+}
+
 void CameraUnit::OpenCamera() {
   camera_ = std::make_unique<tqusb::Camera>(id_);
+  // Opening sends no settings and the camera keeps what the previous host
+  // set, so the read mode is chosen here; pixels are decoded by it.
+  try {
+    if (auto mode = DeepestReadMode(camera_->Capabilities())) {
+      camera_->SetReadMode(*mode);
+      camera_->RefreshCapabilities();
+    }
+  } catch (const tqusb::Error&) {
+    camera_.reset();
+    throw;
+  }
   {
     std::lock_guard<std::mutex> hold(lock_);
     CameraStatus fresh;
@@ -175,8 +196,25 @@ void CameraUnit::CheckPresence() {
     if (!present) status_.readings = Readings{};
   }
   if (returned) {
-    camera_->RefreshCapabilities();
+    // A camera plugged in again starts from its own defaults: the settings
+    // the clients made are sent again.
+    std::optional<int> gain;
+    std::optional<double> setPoint;
+    uint32_t mode;
+    bool cooler, modes;
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      gain = status_.gain;
+      setPoint = status_.setPoint;
+      cooler = status_.coolerOn && status_.caps.cooler;
+      mode = status_.caps.readMode;
+      modes = !status_.readModes.empty();
+    }
     try {
+      if (modes) camera_->SetReadMode(mode);
+      if (gain) camera_->SetGain(static_cast<uint16_t>(*gain));
+      if (cooler && setPoint) camera_->SetTemperature(static_cast<float>(*setPoint));
+      camera_->RefreshCapabilities();
       LoadCaps();
     } catch (const tqusb::Error&) {
       // Gone again: the next check sees it.
