@@ -32,6 +32,10 @@ constexpr const char* kConfig = R"({"cameras": [
   {"name": "g3-16mp", "class": 1, "product_id": "0x0C00", "camera_id": 1600,
    "width": 4096, "height": 4096, "versions": ["0x0307", 1, 1, 2]}]})";
 
+// Iterations per run, fixed so that every run is timed alike (no trial runs
+// to find a count).
+constexpr int kReadouts = 20, kCommands = 10000;
+
 // Seconds per iteration of every run, in wall-clock and thread CPU time.
 struct TTimes {
   std::vector<double> real, cpu;
@@ -164,7 +168,7 @@ void BM_BareTransfer(benchmark::State& state) {
   timer.Stop(state);
   Report(state, TBench::Bytes());
 }
-BENCHMARK(BM_BareTransfer)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BareTransfer)->Iterations(kReadouts)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The whole call: request, chunked read into the caller's buffer, status.
 void BM_FullReadout(benchmark::State& state) {
@@ -177,7 +181,7 @@ void BM_FullReadout(benchmark::State& state) {
   timer.Stop(state);
   Report(state, TBench::Bytes());
 }
-BENCHMARK(BM_FullReadout)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FullReadout)->Iterations(kReadouts)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The baseline of a command: the clear request written, its status byte read.
 void BM_BareCommand(benchmark::State& state) {
@@ -193,7 +197,7 @@ void BM_BareCommand(benchmark::State& state) {
   }
   timer.Stop(state);
 }
-BENCHMARK(BM_BareCommand)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_BareCommand)->Iterations(kCommands)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 // The same command through the export.
 void BM_Command(benchmark::State& state) {
@@ -204,7 +208,7 @@ void BM_Command(benchmark::State& state) {
     if (!ClearCCD(b.camera)) return state.SkipWithError(b.camera->LastError);
   timer.Stop(state);
 }
-BENCHMARK(BM_Command)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_Command)->Iterations(kCommands)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 // A binned readout: the frame lands in the work buffer and is summed 2 x 2.
 void BM_BinnedReadout(benchmark::State& state) {

@@ -39,10 +39,14 @@ class PipeFile : public HandleObject {
  private:
   bool Receive(void* buffer, size_t size);
   bool ReceiveImage(void* buffer, size_t size);
+  // Sets the socket's receive timeout unless it has it already.
+  bool WaitAtMost(int timeoutMs);
   // The newest open pipe of kind `pipe` on `deviceDir`; null when none.
   static std::shared_ptr<PipeFile> Sibling(const std::string& deviceDir, bus::Pipe pipe);
   bool SiblingHungUp() const;
-  uint64_t DiscardUnread();
+  uint64_t DiscardSiblingsUnread();
+  uint64_t DiscardFrameRest();
+  uint64_t DiscardArrivedFrames();
 
   int fd_;
   bus::Pipe pipe_;
@@ -52,6 +56,7 @@ class PipeFile : public HandleObject {
   bool inFrame_ = false;
   bool broken_ = false;
   uint32_t frameLeft_ = 0;
+  int timeoutMs_ = -1;  // the socket's receive timeout; -1: none set
   // Steady-clock nanoseconds; 0: no bound.
   std::atomic<int64_t> deadline_{0};
 };
