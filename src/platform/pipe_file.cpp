@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <map>
 #include <vector>
 
@@ -120,12 +121,31 @@ bool PipeFile::Read(void* buffer, uint32_t size, uint32_t* done) {
 // A failed receive leaves the stream at an unknown place in a frame: the
 // connection is of no further use.
 bool PipeFile::Receive(void* buffer, size_t size) {
-  bool ok = pipe_ == bus::Pipe::Image ? ReceiveImage(buffer, size)
-                                      : WaitAtMost(ReplyIdleMs()) &&
-                                            sock::RecvExactTimed(fd_, buffer, size) ==
-                                                sock::RecvResult::Ok;
+  bool ok = pipe_ == bus::Pipe::Image ? ReceiveImage(buffer, size) : ReceiveReply(buffer, size);
   if (!ok) broken_ = true;
   return ok;
+}
+
+// Small pieces (a frame header, a status byte) are taken from one receive of
+// whatever has come, so a short reply costs one system call; large ones go
+// straight into the caller's buffer.
+bool PipeFile::ReceiveReply(void* buffer, size_t size) {
+  auto* p = static_cast<unsigned char*>(buffer);
+  for (;;) {
+    const size_t take = std::min<size_t>(size, aheadEnd_ - aheadAt_);
+    std::memcpy(p, ahead_ + aheadAt_, take);
+    aheadAt_ += static_cast<uint32_t>(take);
+    p += take;
+    size -= take;
+    if (size == 0) return true;
+    if (!WaitAtMost(ReplyIdleMs())) return false;
+    if (size >= sizeof ahead_) return sock::RecvExactTimed(fd_, p, size) == sock::RecvResult::Ok;
+    size_t got = 0;
+    if (sock::RecvSomeTimed(fd_, ahead_, sizeof ahead_, &got) != sock::RecvResult::Ok)
+      return false;
+    aheadAt_ = 0;
+    aheadEnd_ = static_cast<uint32_t>(got);
+  }
 }
 
 bool PipeFile::WaitAtMost(int timeoutMs) {
@@ -209,8 +229,9 @@ uint64_t PipeFile::DiscardSiblingsUnread() {
   do {
     ready = count > 0 ? poll(watch, count, 0) : 0;
   } while (ready < 0 && errno == EINTR);
-  for (nfds_t i = 0; ready != 0 && i < count; ++i)
-    if (watch[i].revents != 0) dropped += siblings[i]->DiscardArrivedFrames();
+  for (nfds_t i = 0; i < count; ++i)
+    if ((ready > 0 && watch[i].revents != 0) || siblings[i]->aheadAt_ < siblings[i]->aheadEnd_)
+      dropped += siblings[i]->DiscardArrivedFrames();
   return dropped;
 }
 
@@ -228,8 +249,8 @@ uint64_t PipeFile::DiscardFrameRest() {
   return dropped;
 }
 
-// The caller holds readLock_, and the connection has something to read (or
-// hung up, which the receive then finds).
+// The caller holds readLock_, and there is something to read, received ahead
+// or on the connection (or it hung up, which the receive then finds).
 uint64_t PipeFile::DiscardArrivedFrames() {
   uint64_t dropped = 0;
   do {
@@ -238,7 +259,7 @@ uint64_t PipeFile::DiscardArrivedFrames() {
     frameLeft_ = bus::DecodeFrameHeader(header);
     inFrame_ = true;
     dropped += DiscardFrameRest();
-  } while (!broken_ && sock::WaitReadable(fd_, 0));
+  } while (!broken_ && (aheadAt_ < aheadEnd_ || sock::WaitReadable(fd_, 0)));
   return dropped;
 }
 

@@ -9,6 +9,7 @@
 //    device's reply or command connection hangs up or the device leaves the
 //    bus, and when the bound set for the request's image has passed.
 #include <atomic>
+#include <cstddef>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -38,6 +39,7 @@ class PipeFile : public HandleObject {
 
  private:
   bool Receive(void* buffer, size_t size);
+  bool ReceiveReply(void* buffer, size_t size);
   bool ReceiveImage(void* buffer, size_t size);
   // Sets the socket's receive timeout unless it has it already.
   bool WaitAtMost(int timeoutMs);
@@ -57,6 +59,10 @@ class PipeFile : public HandleObject {
   bool broken_ = false;
   uint32_t frameLeft_ = 0;
   int timeoutMs_ = -1;  // the socket's receive timeout; -1: none set
+  // Reply pipe: what a receive brought beyond the bytes asked for (a reply's
+  // header and its bytes come in one receive); later receives take it first.
+  unsigned char ahead_[256];
+  uint32_t aheadAt_ = 0, aheadEnd_ = 0;
   // Steady-clock nanoseconds; 0: no bound.
   std::atomic<int64_t> deadline_{0};
 };

@@ -118,20 +118,30 @@ bool SetReceiveTimeout(int fd, int timeoutMs) {
   return setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) == 0;
 }
 
+RecvResult RecvSomeTimed(int fd, void* buffer, size_t size, size_t* got) {
+  *got = 0;
+  for (;;) {
+    // Without MSG_WAITALL the call returns what has come, so the timeout
+    // bounds the time without data, not the whole transfer.
+    ssize_t n = recv(fd, buffer, size, 0);
+    if (n > 0) {
+      *got = static_cast<size_t>(n);
+      return RecvResult::Ok;
+    }
+    if (n == 0) return RecvResult::Closed;
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return RecvResult::TimedOut;
+    return errno == ECONNRESET ? RecvResult::Closed : RecvResult::Failed;
+  }
+}
+
 RecvResult RecvExactTimed(int fd, void* buffer, size_t size) {
   char* p = static_cast<char*>(buffer);
   while (size > 0) {
-    // Without MSG_WAITALL each call returns what has come, so the timeout
-    // bounds the time without data, not the whole transfer.
-    ssize_t n = recv(fd, p, size, 0);
-    if (n == 0) return RecvResult::Closed;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      if (errno == EAGAIN || errno == EWOULDBLOCK) return RecvResult::TimedOut;
-      return errno == ECONNRESET ? RecvResult::Closed : RecvResult::Failed;
-    }
-    p += n;
-    size -= static_cast<size_t>(n);
+    size_t got = 0;
+    if (RecvResult r = RecvSomeTimed(fd, p, size, &got); r != RecvResult::Ok) return r;
+    p += got;
+    size -= got;
   }
   return RecvResult::Ok;
 }

@@ -45,9 +45,11 @@ RecvResult RecvExact(int fd, void* buffer, size_t size, int idleTimeoutMs);
 // data is there). False when the socket refuses the setting.
 bool SetReceiveTimeout(int fd, int timeoutMs);
 
-// RecvExact for a socket with a receive timeout (SetReceiveTimeout): the
+// Receives for a socket with a receive timeout (SetReceiveTimeout): the
 // blocking receives wait themselves, so no poll precedes them. TimedOut once
-// no byte arrived for the timeout.
+// no byte arrived for the timeout. RecvSomeTimed takes what has come, at
+// least one byte and at most `size`, and leaves the count in *got.
+RecvResult RecvSomeTimed(int fd, void* buffer, size_t size, size_t* got);
 RecvResult RecvExactTimed(int fd, void* buffer, size_t size);
 
 // Waits until `fd` is readable; false on timeout (-1 waits for ever).

@@ -44,7 +44,7 @@ std::vector<unsigned char> Pattern(size_t size) {
 //   'R' <n>              n replies "1", "22", "333", ...
 //   'i' <size32>         one image frame of <size32> pattern bytes
 //   'b' <size32>         that image frame, then the reply 0x80
-//   'B' <size32>         the reply 0x80, then that image frame
+//   'B' <size32>         the replies 0x80 and 0x80 0x80, then that image frame
 //   'x' <len32> <sent32> image header for <len32> bytes, <sent32> of them, then close all
 //   'X' <len32> <sent32> the same on the reply pipe
 void Serve(const std::vector<unsigned char>& c, DeviceEndpoints& ep) {
@@ -63,7 +63,8 @@ void Serve(const std::vector<unsigned char>& c, DeviceEndpoints& ep) {
     case 'b':
     case 'B': {
       const unsigned char ok = 0x80;
-      if (c[0] == 'B') ep.SendReply(&ok, 1);
+      const unsigned char twice[2] = {0x80, 0x80};
+      if (c[0] == 'B') ep.SendReply(&ok, 1), ep.SendReply(twice, 2);
       auto image = Pattern(Word32(c, 1));
       ep.SendImage(image.data(), static_cast<uint32_t>(image.size()));
       if (c[0] == 'b') ep.SendReply(&ok, 1);
@@ -165,19 +166,20 @@ TEST_F(UsbBus, LeftoversOfLongFramesAreDroppedBeforeTheNextRequest) {
   EXPECT_EQ(got, 60u);
   EXPECT_EQ(std::memcmp(buffer.data(), Pattern(60).data(), 60), 0);
   // Frames sent before one that was read have certainly come: an unread
-  // image, then an unread reply.
+  // image, then a second reply (received with the first one).
   Send(command, Request('b', {30}));
   ASSERT_TRUE(usb::ReadFile(reply, &byte, 1, &got));
   Send(command, Request('B', {20}));
   ASSERT_TRUE(usb::ReadFile(image, buffer.data(), 100, &got));
   EXPECT_EQ(got, 20u);
+  ASSERT_TRUE(usb::ReadFile(reply, &byte, 1, &got));
   Send(command, {'r', 0x81});
   ASSERT_TRUE(usb::ReadFile(reply, &byte, 1, &got));
   EXPECT_EQ(byte, 0x81);
   EXPECT_EQ(debug.Lines(), (std::vector<std::string>{"Discarded 3 unread bytes before a request\n",
                                                      "Discarded 40 unread bytes before a request\n",
                                                      "Discarded 30 unread bytes before a request\n",
-                                                     "Discarded 1 unread bytes before a request\n"}));
+                                                     "Discarded 2 unread bytes before a request\n"}));
 }
 
 TEST_F(UsbBus, ImageFrameIsReadInLimitedPieces) {
