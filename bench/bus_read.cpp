@@ -9,7 +9,7 @@
 
 #include "common/bus_test_device.h"
 #include "common/temp_bus_root.h"
-#include "platform/usb_bus.h"
+#include "platform/vbus_host.h"
 
 namespace {
 
@@ -24,25 +24,26 @@ void ReadFrames(benchmark::State& state) {
   const uint32_t piece = static_cast<uint32_t>(state.range(0));
   Frame();  // built before timing starts
   TempBusRoot root;
-  BusTestDevice device(root.Path(), *platform::bus::InterfaceClass(1), "bench",
+  BusTestDevice device(root.Path(), *platform::vbus::InterfaceClass(1), "bench",
                        [](const std::vector<unsigned char>&, busdevice::DeviceEndpoints& ep) {
                          ep.SendImage(Frame().data(), kFrameSize);
                        });
-  using platform::bus::Pipe;
-  namespace usb = platform::usb;
-  platform::THandle command = usb::CreateFile(device.PipePath(Pipe::Command).c_str());
-  platform::THandle image = usb::CreateFile(device.PipePath(Pipe::Image).c_str());
+  using platform::vbus::Pipe;
+  namespace vbus = platform::vbus;
+  platform::THandle command = vbus::CreateFile(device.PipePath(Pipe::Command).c_str());
+  platform::THandle image = vbus::CreateFile(device.PipePath(Pipe::Image).c_str());
   std::vector<unsigned char> buffer(kFrameSize, 0);  // pages touched before timing
   for (auto _ : state) {
     uint32_t written = 0;
-    if (!usb::WriteFile(command, "i", 1, &written)) {
+    if (!vbus::WriteFile(command, "i", 1, &written)) {
       state.SkipWithError("command write failed");
       break;
     }
     uint32_t total = 0;
     while (total < kFrameSize) {
       uint32_t got = 0;
-      if (!usb::ReadFile(image, buffer.data() + total, std::min(piece, kFrameSize - total), &got) ||
+      if (!vbus::ReadFile(image, buffer.data() + total, std::min(piece, kFrameSize - total),
+                          &got) ||
           got == 0) {
         state.SkipWithError("image read failed");
         break;

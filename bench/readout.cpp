@@ -21,7 +21,7 @@
 #include "driver/camera/camera.h"
 #include "driver/support/child_process.h"
 #include "driver/transport/protocol.h"
-#include "platform/bus_layout.h"
+#include "platform/vbus_layout.h"
 #include "platform/socket_io.h"
 #include "tqusb/tqusb.h"
 
@@ -121,12 +121,12 @@ class TRunTimer {
 // answers on them instead of on the library's.
 struct TBarePipes {
   explicit TBarePipes(const std::string& devicePath) {
-    namespace bus = platform::bus;
-    bus::TBusAddress address;
-    bus::ParseDevicePath(devicePath, &address);
+    namespace vbus = platform::vbus;
+    vbus::TBusAddress address;
+    vbus::ParseDevicePath(devicePath, &address);
     for (int i = 0; i < 3; ++i) {
       address.pipe = i;
-      fds[i] = platform::sock::ConnectStream(bus::PipeSocketPath(bus::TrustedRoot(), address));
+      fds[i] = platform::sock::ConnectStream(vbus::PipeSocketPath(vbus::TrustedRoot(), address));
     }
   }
   ~TBarePipes() {
@@ -138,9 +138,9 @@ struct TBarePipes {
   // One frame of exactly `size` bytes from pipe `pipe`.
   bool Receive(int pipe, void* buffer, uint32_t size) const {
     using platform::sock::RecvExact, platform::sock::RecvResult;
-    unsigned char header[platform::bus::kFrameHeaderSize];
+    unsigned char header[platform::vbus::kFrameHeaderSize];
     return RecvExact(fds[pipe], header, sizeof header, -1) == RecvResult::Ok &&
-           platform::bus::DecodeFrameHeader(header) == size &&
+           platform::vbus::DecodeFrameHeader(header) == size &&
            RecvExact(fds[pipe], buffer, size, -1) == RecvResult::Ok;
   }
   int fds[3];

@@ -13,7 +13,7 @@
 
 namespace busdevice {
 
-using namespace platform::bus;
+using namespace platform::vbus;
 namespace sock = platform::sock;
 
 bool ReadFrame(int fd, std::vector<unsigned char>* frame) {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "busdevice/published_device.h"
-#include "platform/bus_layout.h"
+#include "platform/vbus_layout.h"
 
 namespace busdevice {
 
@@ -51,7 +51,7 @@ class DeviceEndpoints {
   bool ReadCommand(size_t index, std::vector<unsigned char>* frame);
 
   const PublishedDevice& device_;
-  std::vector<int> connections_[platform::bus::kPipeCount];
+  std::vector<int> connections_[platform::vbus::kPipeCount];
   int wake_ = -1;
 };
 

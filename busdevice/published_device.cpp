@@ -13,7 +13,7 @@
 
 namespace busdevice {
 
-using namespace platform::bus;
+using namespace platform::vbus;
 namespace sock = platform::sock;
 
 namespace {

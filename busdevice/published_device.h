@@ -10,13 +10,13 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/bus_layout.h"
 #include "platform/guid.h"
+#include "platform/vbus_layout.h"
 
 namespace busdevice {
 
 using platform::TGuid;
-using platform::bus::Pipe;
+using platform::vbus::Pipe;
 
 class PublishedDevice {
  public:
@@ -51,7 +51,7 @@ class PublishedDevice {
   std::string root_;
   std::string directory_;
   std::string devicePath_;
-  int listen_[platform::bus::kPipeCount] = {-1, -1, -1};
+  int listen_[platform::vbus::kPipeCount] = {-1, -1, -1};
   bool published_ = false;
 };
 

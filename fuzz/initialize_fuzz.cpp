@@ -21,12 +21,12 @@
 
 #include "common/bus_test_device.h"
 #include "common/temp_bus_root.h"
-#include "platform/usb_bus.h"
+#include "platform/vbus_host.h"
 #include "tqusb/tqusb.h"
 
 namespace {
 
-namespace bus = platform::bus;
+namespace vbus = platform::vbus;
 
 class Script {
  public:
@@ -42,20 +42,20 @@ class Script {
       const uint8_t op = Next();
       switch (op % 4) {
         case 0:
-          Frame(device, bus::Pipe::Reply, Next());
+          Frame(device, vbus::Pipe::Reply, Next());
           break;
         case 1:
-          Frame(device, bus::Pipe::Image, Next() | (Next() << 8));
-          Frame(device, bus::Pipe::Reply, Next());
+          Frame(device, vbus::Pipe::Image, Next() | (Next() << 8));
+          Frame(device, vbus::Pipe::Reply, Next());
           break;
         case 2: {
           auto bytes = Take(Next() % 8);
-          device.SendRaw(bus::Pipe::Reply, bytes.data(), bytes.size());
+          device.SendRaw(vbus::Pipe::Reply, bytes.data(), bytes.size());
           break;
         }
         case 3:
-          Frame(device, bus::Pipe::Reply, 70 + Next());
-          Frame(device, bus::Pipe::Image, 4096 + Next() * 16);
+          Frame(device, vbus::Pipe::Reply, 70 + Next());
+          Frame(device, vbus::Pipe::Image, 4096 + Next() * 16);
           break;
       }
     }
@@ -69,7 +69,7 @@ class Script {
     for (auto& b : bytes) b = Next();
     return bytes;
   }
-  void Frame(busdevice::DeviceEndpoints& device, bus::Pipe pipe, size_t size) {
+  void Frame(busdevice::DeviceEndpoints& device, vbus::Pipe pipe, size_t size) {
     auto bytes = Take(std::min<size_t>(size, data_.size() - std::min(at_, data_.size())));
     bytes.resize(size, 0x80);  // status bytes where the input ran out
     device.SendFrame(pipe, bytes.data(), static_cast<uint32_t>(bytes.size()));
@@ -83,7 +83,7 @@ class Script {
 // A broken frame header or a silent step costs one reply timeout; a short one
 // keeps the campaign fast; the path taken is the same at any length.
 struct Harness {
-  Harness() { platform::usb::SetReplyTimeoutMs(20); }
+  Harness() { platform::vbus::SetReplyTimeoutMs(20); }
   TempBusRoot root;
   Script script;
 };
@@ -99,10 +99,10 @@ uint32_t Word(const uint8_t* p) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static Harness harness;
   if (size < 9) return 0;
-  const int classNumber = 1 + data[0] % bus::kClassCount;
+  const int classNumber = 1 + data[0] % vbus::kClassCount;
   harness.script.Load(data + 9, size - 9);
   BusTestDevice device(
-      harness.root.Path(), *bus::InterfaceClass(classNumber), "vid_0000&pid_0c26#fuzz",
+      harness.root.Path(), *vbus::InterfaceClass(classNumber), "vid_0000&pid_0c26#fuzz",
       [](const std::vector<unsigned char>& command, busdevice::DeviceEndpoints& endpoints) {
         harness.script.Play(command, endpoints);
       },

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "core/model_config.h"
-#include "platform/bus_layout.h"
+#include "platform/vbus_layout.h"
 #include "server/device_server.h"
 
 namespace {
@@ -88,7 +88,7 @@ int Command(const std::string& root, const std::vector<std::string>& words) {
   std::string line;
   for (const std::string& w : words) line += (line.empty() ? "" : " ") + w;
   std::string answer;
-  const std::string busRoot = root.empty() ? platform::bus::ResolveRoot() : root;
+  const std::string busRoot = root.empty() ? platform::vbus::ResolveRoot() : root;
   if (!tqsim::SendControl(busRoot, line, &answer)) {
     std::fprintf(stderr, "tqsim: no simulator serves %s\n", busRoot.c_str());
     return 1;

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "platform/bus_layout.h"
+#include "platform/vbus_layout.h"
 
 namespace tqsim {
 
@@ -70,15 +70,15 @@ void Connection::ReadInput() {
       return Fail();
     }
     // Hosts only write on the command pipe; anything else is dropped.
-    if (pipe_ != static_cast<int>(platform::bus::Pipe::Command)) continue;
+    if (pipe_ != static_cast<int>(platform::vbus::Pipe::Command)) continue;
     input_.insert(input_.end(), buffer, buffer + n);
-    while (input_.size() >= platform::bus::kFrameHeaderSize) {
-      const std::uint32_t length = platform::bus::DecodeFrameHeader(input_.data());
+    while (input_.size() >= platform::vbus::kFrameHeaderSize) {
+      const std::uint32_t length = platform::vbus::DecodeFrameHeader(input_.data());
       if (length > kMaxCommandFrame) return Fail();
-      if (input_.size() < platform::bus::kFrameHeaderSize + length) break;
-      Bytes frame(input_.begin() + platform::bus::kFrameHeaderSize,
-                  input_.begin() + platform::bus::kFrameHeaderSize + length);
-      input_.erase(input_.begin(), input_.begin() + platform::bus::kFrameHeaderSize + length);
+      if (input_.size() < platform::vbus::kFrameHeaderSize + length) break;
+      Bytes frame(input_.begin() + platform::vbus::kFrameHeaderSize,
+                  input_.begin() + platform::vbus::kFrameHeaderSize + length);
+      input_.erase(input_.begin(), input_.begin() + platform::vbus::kFrameHeaderSize + length);
       if (!onFrame_(std::move(frame))) return Fail();
       if (fd_ < 0) return;  // the frame's handling closed this connection
     }
@@ -91,9 +91,9 @@ bool Connection::SendFrame(std::shared_ptr<const Bytes> payload) {
     Fail();
     return false;
   }
-  pending_ += platform::bus::kFrameHeaderSize + payload->size();
-  auto header = std::make_shared<Bytes>(platform::bus::kFrameHeaderSize);
-  platform::bus::EncodeFrameHeader(static_cast<std::uint32_t>(payload->size()), header->data());
+  pending_ += platform::vbus::kFrameHeaderSize + payload->size();
+  auto header = std::make_shared<Bytes>(platform::vbus::kFrameHeaderSize);
+  platform::vbus::EncodeFrameHeader(static_cast<std::uint32_t>(payload->size()), header->data());
   output_.push_back({header, 0, header->size()});
   if (!payload->empty()) output_.push_back({payload, 0, payload->size()});
   Flush();
@@ -102,11 +102,11 @@ bool Connection::SendFrame(std::shared_ptr<const Bytes> payload) {
 
 bool Connection::SendCutFrame(std::shared_ptr<const Bytes> payload, std::size_t sendBytes) {
   if (fd_ < 0) return false;
-  auto header = std::make_shared<Bytes>(platform::bus::kFrameHeaderSize);
-  platform::bus::EncodeFrameHeader(static_cast<std::uint32_t>(payload->size()), header->data());
+  auto header = std::make_shared<Bytes>(platform::vbus::kFrameHeaderSize);
+  platform::vbus::EncodeFrameHeader(static_cast<std::uint32_t>(payload->size()), header->data());
   output_.push_back({header, 0, header->size()});
   sendBytes = std::min(sendBytes, payload->size());
-  pending_ += platform::bus::kFrameHeaderSize + sendBytes;
+  pending_ += platform::vbus::kFrameHeaderSize + sendBytes;
   if (sendBytes > 0) output_.push_back({payload, 0, sendBytes});
   closeWhenFlushed_ = true;
   Flush();

@@ -3,12 +3,12 @@
 #include <future>
 #include <sstream>
 
-#include "platform/bus_layout.h"
+#include "platform/vbus_layout.h"
 
 namespace tqsim {
 namespace {
 
-namespace bus = platform::bus;
+namespace vbus = platform::vbus;
 
 std::vector<std::string> Words(const std::string& line) {
   std::istringstream in(line);
@@ -42,8 +42,8 @@ bool DeviceServer::Start(std::string* error) {
     *error = "cannot create the event loop";
     return false;
   }
-  root_ = options_.root.empty() ? bus::ResolveRoot() : options_.root;
-  if (!bus::EnsureDirectory(root_)) {
+  root_ = options_.root.empty() ? vbus::ResolveRoot() : options_.root;
+  if (!vbus::EnsureDirectory(root_)) {
     *error = "cannot create the bus root " + root_;
     return false;
   }

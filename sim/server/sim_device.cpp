@@ -10,7 +10,7 @@
 namespace tqsim {
 namespace {
 
-namespace bus = platform::bus;
+namespace vbus = platform::vbus;
 
 // Requests waiting beyond this are a host flooding the camera: its connection
 // is closed.
@@ -24,7 +24,7 @@ std::string MakeDeviceName(const CameraModel& m) {
   std::snprintf(prefix, sizeof prefix, "vid_%04x&pid_%04x#", m.vendorId,
                 m.productId ? *m.productId : 0);
   std::string name = prefix + m.name;
-  if (name.size() > bus::kMaxDeviceNameLength) name = m.name;
+  if (name.size() > vbus::kMaxDeviceNameLength) name = m.name;
   return name;
 }
 
@@ -44,13 +44,13 @@ SimDevice::~SimDevice() {
 }
 
 std::string SimDevice::DevicePath() const {
-  const platform::TGuid* guid = bus::InterfaceClass(Model().interfaceClass);
-  return guid ? bus::MakeDevicePath(deviceName_, *guid) : std::string();
+  const platform::TGuid* guid = vbus::InterfaceClass(Model().interfaceClass);
+  return guid ? vbus::MakeDevicePath(deviceName_, *guid) : std::string();
 }
 
 bool SimDevice::Plug(std::string* error) {
   if (published_) return true;
-  const platform::TGuid* guid = bus::InterfaceClass(Model().interfaceClass);
+  const platform::TGuid* guid = vbus::InterfaceClass(Model().interfaceClass);
   if (!guid) {
     if (error) *error = "no interface class " + std::to_string(Model().interfaceClass);
     return false;
@@ -62,8 +62,8 @@ bool SimDevice::Plug(std::string* error) {
   published_ = busdevice::PublishedDevice::Publish(root_, *guid, deviceName_,
                                                    descriptor ? &bytes : nullptr, error);
   if (!published_) return false;
-  for (int pipe = 0; pipe < bus::kPipeCount; ++pipe) {
-    const int fd = published_->ListenFd(static_cast<bus::Pipe>(pipe));
+  for (int pipe = 0; pipe < vbus::kPipeCount; ++pipe) {
+    const int fd = published_->ListenFd(static_cast<vbus::Pipe>(pipe));
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
     WatchListener(pipe);
   }
@@ -99,7 +99,7 @@ void SimDevice::Unplug() {
 
 void SimDevice::AcceptPending(int pipe) {
   if (!published_) return;
-  const int listenFd = published_->ListenFd(static_cast<bus::Pipe>(pipe));
+  const int listenFd = published_->ListenFd(static_cast<vbus::Pipe>(pipe));
   for (;;) {
     const int fd = accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (fd < 0) {
@@ -125,7 +125,7 @@ void SimDevice::PauseListening(int pipe) {
 
 void SimDevice::WatchListener(int pipe) {
   if (!published_ || listenTokens_[pipe] != 0) return;
-  const int fd = published_->ListenFd(static_cast<bus::Pipe>(pipe));
+  const int fd = published_->ListenFd(static_cast<vbus::Pipe>(pipe));
   listenTokens_[pipe] = loop_.Watch(fd, EPOLLIN, [this, pipe](std::uint32_t) { AcceptPending(pipe); });
 }
 
@@ -178,13 +178,13 @@ void SimDevice::ProcessQueue() {
     if (faults_.closeReply) {
       // The host sees its reply connection fail instead of an answer.
       faults_.closeReply = false;
-      CloseNewest(static_cast<int>(bus::Pipe::Reply));
+      CloseNewest(static_cast<int>(vbus::Pipe::Reply));
       if (!AfterAnswer()) return;
       continue;
     }
     if (faults_.closeImage) {
       faults_.closeImage = false;
-      CloseNewest(static_cast<int>(bus::Pipe::Image));
+      CloseNewest(static_cast<int>(vbus::Pipe::Image));
     }
     Response response;
     if (faults_.statusCount > 0) {
@@ -223,7 +223,7 @@ void SimDevice::Deliver(const Response& response) {
   // The image goes first: generations that send a status byte send it after
   // the pixels.
   if (response.image) {
-    if (Connection* c = Newest(static_cast<int>(bus::Pipe::Image))) {
+    if (Connection* c = Newest(static_cast<int>(vbus::Pipe::Image))) {
       if (response.imageCloseAfter)
         c->SendCutFrame(response.image, *response.imageCloseAfter);
       else
@@ -231,7 +231,7 @@ void SimDevice::Deliver(const Response& response) {
     }
   }
   if (response.hasReply) {
-    if (Connection* c = Newest(static_cast<int>(bus::Pipe::Reply)))
+    if (Connection* c = Newest(static_cast<int>(vbus::Pipe::Reply)))
       c->SendFrame(std::make_shared<const Bytes>(response.reply));
   }
 }

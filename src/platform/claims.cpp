@@ -8,7 +8,7 @@
 
 #include <cerrno>
 
-#include "platform/bus_layout.h"
+#include "platform/vbus_layout.h"
 
 namespace platform {
 
@@ -31,11 +31,11 @@ bool IsFileName(std::string_view name) {
 // The .claims directory, created when missing; -1 unless it is a private
 // directory (a planted link or a foreign directory is refused).
 int OpenClaimsDirectory(const std::string& root) {
-  std::string dir = root + "/" + std::string(bus::kClaimsDir);
+  std::string dir = root + "/" + std::string(vbus::kClaimsDir);
   if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return -1;
   int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   std::string why;
-  if (fd >= 0 && !bus::IsPrivateDirectory(fd, &why)) {
+  if (fd >= 0 && !vbus::IsPrivateDirectory(fd, &why)) {
     close(fd);
     return -1;
   }
@@ -45,7 +45,7 @@ int OpenClaimsDirectory(const std::string& root) {
 }  // namespace
 
 ClaimResult CreateClaim(std::string_view name, THandle* handle) {
-  std::string root = bus::TrustedRoot();
+  std::string root = vbus::TrustedRoot();
   if (root.empty()) {
     *handle = kInvalidHandle;
     return ClaimResult::Failed;

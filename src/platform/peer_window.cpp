@@ -1,7 +1,7 @@
 #include "platform/peer_window.h"
 
-#include "platform/device_notices.h"
 #include "platform/peer_window_object.h"
+#include "platform/vbus_notices.h"
 
 namespace platform {
 

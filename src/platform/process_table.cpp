@@ -8,7 +8,7 @@ namespace {
 void ReleaseProcessTables() {
   ReleaseWindowRegistry();
   ReleaseNoticeIndex();
-  usb::ReleasePipeRegistry();
+  vbus::ReleasePipeRegistry();
   ReleaseHandleTable();
   ReleaseDebugSink();
 }

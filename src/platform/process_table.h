@@ -47,7 +47,7 @@ void ReleaseHandleTable();
 void ReleaseWindowRegistry();
 void ReleaseNoticeIndex();
 void ReleaseDebugSink();
-namespace usb {
+namespace vbus {
 void ReleasePipeRegistry();
 }
 

@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/bus_layout.h"
+#include "platform/vbus_layout.h"
 
 namespace platform::sock {
 
@@ -81,8 +81,8 @@ bool SendAll(int fd, const void* data, size_t size) {
 }
 
 bool SendFrame(int fd, const void* data, uint32_t size) {
-  unsigned char header[bus::kFrameHeaderSize];
-  bus::EncodeFrameHeader(size, header);
+  unsigned char header[vbus::kFrameHeaderSize];
+  vbus::EncodeFrameHeader(size, header);
   iovec parts[2] = {{header, sizeof header}, {const_cast<void*>(data), size}};
   msghdr message{};
   message.msg_iov = parts;

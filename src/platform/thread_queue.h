@@ -11,8 +11,8 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/device_notices.h"
 #include "platform/peer_window.h"
+#include "platform/vbus_notices.h"
 
 namespace platform {
 

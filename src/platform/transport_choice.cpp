@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/debug_output.h"
-#include "platform/usb_device_table.h"
+#include "platform/usbhost_device_table.h"
 
 namespace platform {
 
@@ -16,15 +16,15 @@ TTransportChoice ChooseTransports(const char* setting, bool deviceTableExists) {
   std::istringstream names(setting);
   for (std::string name; std::getline(names, name, ',');) {
     if (name == "usb") {
-      chosen.usb = true;
+      chosen.usbhost = true;
     } else if (name == "virtual") {
-      chosen.virtualBus = true;
+      chosen.vbus = true;
     } else {
       DebugOutput(("TQUSB_TRANSPORT: unknown transport \"" + name + "\", using the default\n").c_str());
       return byDefault;
     }
   }
-  return chosen.usb || chosen.virtualBus ? chosen : byDefault;
+  return chosen.usbhost || chosen.vbus ? chosen : byDefault;
 }
 
 const TTransportChoice& ActiveTransports() {

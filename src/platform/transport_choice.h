@@ -6,8 +6,8 @@
 namespace platform {
 
 struct TTransportChoice {
-  bool virtualBus = true;
-  bool usb = false;
+  bool vbus = true;
+  bool usbhost = false;
 
   friend bool operator==(const TTransportChoice&, const TTransportChoice&) = default;
 };

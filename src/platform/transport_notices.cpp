@@ -4,14 +4,14 @@
 #include <mutex>
 
 #include "platform/transport_choice.h"
-#include "platform/usb_notices.h"
+#include "platform/usbhost_notices.h"
 
 namespace platform {
 namespace {
 
 struct Registrations {
-  TDeviceNotify virtualBus = 0;
-  TDeviceNotify usb = 0;
+  TDeviceNotify vbus = 0;
+  TDeviceNotify usbhost = 0;
 };
 
 std::mutex g_lock;
@@ -23,9 +23,9 @@ TDeviceNotify g_next = 1;
 TDeviceNotify RegisterTransportNotices(PeerWindow* window, const TGuid& classGuid) {
   const TTransportChoice& use = ActiveTransports();
   Registrations r;
-  if (use.virtualBus) r.virtualBus = RegisterDeviceNotification(window, classGuid);
-  if (use.usb) r.usb = usbhost::RegisterNotices(window, classGuid);
-  if (r.virtualBus == 0 && r.usb == 0) return 0;
+  if (use.vbus) r.vbus = RegisterDeviceNotification(window, classGuid);
+  if (use.usbhost) r.usbhost = usbhost::RegisterNotices(window, classGuid);
+  if (r.vbus == 0 && r.usbhost == 0) return 0;
   std::lock_guard guard(g_lock);
   const TDeviceNotify id = g_next++;
   g_registrations[id] = r;
@@ -41,8 +41,8 @@ bool UnregisterTransportNotices(TDeviceNotify handle) {
     r = it->second;
     g_registrations.erase(it);
   }
-  if (r.virtualBus != 0) UnregisterDeviceNotification(r.virtualBus);
-  if (r.usb != 0) usbhost::UnregisterNotices(r.usb);
+  if (r.vbus != 0) UnregisterDeviceNotification(r.vbus);
+  if (r.usbhost != 0) usbhost::UnregisterNotices(r.usbhost);
   return true;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Device notices from every transport in use (see transport_choice.h): one
 // registration covers the virtual bus and the USB devices alike.
-#include "platform/device_notices.h"
+#include "platform/vbus_notices.h"
 
 namespace platform {
 

@@ -3,11 +3,11 @@
 // compiled only into the tqusb_internal archive: libtqusb.so reads these
 // settings but contains nothing that changes them.
 #include "driver/accessories/power_utilization.h"
-#include "driver/transport/usb_driver.h"
-#include "platform/usb_bus.h"
+#include "driver/transport/backend.h"
+#include "platform/vbus_host.h"
 #include "runtime/os_clock.h"
 
-namespace platform::usb {
+namespace platform::vbus {
 
 void SetReplyTimeoutMs(unsigned timeoutMs) {
   g_replyTimeoutMs = timeoutMs;
@@ -17,7 +17,7 @@ void SetImageFloorMs(unsigned floorMs) {
   g_imageFloorMs = floorMs;
 }
 
-}  // namespace platform::usb
+}  // namespace platform::vbus
 
 namespace os::detail {
 
@@ -37,12 +37,12 @@ void SetPowerTimerPeriodMs(unsigned periodMs) {
   g_powerTimerPeriodMs = periodMs;
 }
 
-namespace usb {
+namespace transport {
 
 void SetBackend(Backend* backend) {
   g_installedBackend = backend;
 }
 
-}  // namespace usb
+}  // namespace transport
 
 }  // namespace tQusb

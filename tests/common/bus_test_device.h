@@ -15,11 +15,11 @@
 
 #include "busdevice/device_endpoints.h"
 #include "busdevice/published_device.h"
-#include "platform/bus_layout.h"
+#include "platform/vbus_layout.h"
 
 // The GUID of the bus's interface class `number` (1 to 14).
 inline const platform::TGuid& BusClass(int number) {
-  return *platform::bus::InterfaceClass(number);
+  return *platform::vbus::InterfaceClass(number);
 }
 
 class BusTestDevice {
@@ -63,7 +63,7 @@ class BusTestDevice {
   }
 
   const std::string& DevicePath() const { return device_->DevicePath(); }
-  std::string PipePath(platform::bus::Pipe pipe) const { return device_->PipePath(pipe); }
+  std::string PipePath(platform::vbus::Pipe pipe) const { return device_->PipePath(pipe); }
 
  private:
   std::unique_ptr<busdevice::PublishedDevice> device_;

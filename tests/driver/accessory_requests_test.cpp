@@ -10,11 +10,11 @@
 
 #include "driver/camera/camera.h"
 #include "support/captures.h"
-#include "support/fake_usb.h"
+#include "support/fake_backend.h"
 #include "tqusb/tqusb.h"
 
 using namespace tQusb;
-using tqtest::FakeUsb;
+using tqtest::FakeBackend;
 
 namespace {
 
@@ -109,16 +109,16 @@ TEST(AccessoryRequests, BytesResultsAndTextsByGeneration) {
       // clang-format on
   };
   for (const auto& c : cases) {
-    FakeUsb usb;
+    FakeBackend backend;
     CCamera camera;
-    FakeUsb::Connect(camera, c.generation, c.kind);
-    for (const Bytes& r : c.replies) usb.Reply(r);
+    FakeBackend::Connect(camera, c.generation, c.kind);
+    for (const Bytes& r : c.replies) backend.Reply(r);
     float out = kUntouched;
     EXPECT_EQ(c.call(camera, out), c.ok) << c.name;
-    EXPECT_EQ(usb.requests, c.sent) << c.name;
+    EXPECT_EQ(backend.requests, c.sent) << c.name;
     EXPECT_STREQ(camera.LastError, c.error) << c.name;
     EXPECT_NEAR(out, c.out, 1e-4) << c.name;
-    EXPECT_TRUE(usb.replies.empty()) << c.name;
+    EXPECT_TRUE(backend.replies.empty()) << c.name;
     EXPECT_TRUE(camera.IsConnected()) << c.name;
   }
 }
@@ -130,7 +130,7 @@ TEST(AccessoryRequests, RefusalsBeforeAnyTraffic) {
   const Call calls[] = {Temperature(0), Fan(1),  Heating(1), Power(),
                         Value(0),       Gain(1), Move(1, 1), Moving()};
   for (const Call& call : calls) {
-    FakeUsb usb;
+    FakeBackend backend;
     CCamera camera;
     camera.Generation = 4;
     camera.SetKind(1);
@@ -138,10 +138,10 @@ TEST(AccessoryRequests, RefusalsBeforeAnyTraffic) {
     EXPECT_FALSE(call(camera, out));
     EXPECT_STREQ(camera.LastError, "CCD camera not connected to USB");
     EXPECT_EQ(out, kUntouched);
-    EXPECT_TRUE(usb.requests.empty());
+    EXPECT_TRUE(backend.requests.empty());
   }
 
-  FakeUsb usb;
+  FakeBackend backend;
   CCamera camera;
   camera.SetKind(1);
   uint64_t result = 0;
@@ -149,11 +149,11 @@ TEST(AccessoryRequests, RefusalsBeforeAnyTraffic) {
   EXPECT_EQ(camera.PowerUtilization, -1.0f);
   EXPECT_STREQ(camera.LastError, "CCD camera not connected to USB");
 
-  FakeUsb::Connect(camera, 4, 1);
+  FakeBackend::Connect(camera, 4, 1);
   EXPECT_FALSE(GetValue(&camera, 0, nullptr));
   EXPECT_FALSE(ReadPowerUtilization(&camera, nullptr));
   EXPECT_FALSE(MoveInProgress(&camera, nullptr));
-  EXPECT_TRUE(usb.requests.empty());
+  EXPECT_TRUE(backend.requests.empty());
 }
 
 // The read failure writes the same line with "Read" for "Write".
@@ -177,12 +177,12 @@ TEST(AccessoryRequests, FailedTransfersWriteTheirLineAndDisconnect) {
   };
   for (const auto& c : cases) {
     for (bool failWrite : {true, false}) {
-      FakeUsb usb;
+      FakeBackend backend;
       tqtest::DebugCapture debug;
       CCamera camera;
-      FakeUsb::Connect(camera, c.generation, c.kind);
-      usb.failWrites = failWrite;
-      if (!failWrite) usb.FailRead();
+      FakeBackend::Connect(camera, c.generation, c.kind);
+      backend.failWrites = failWrite;
+      if (!failWrite) backend.FailRead();
       float out = kUntouched;
       std::string line = c.writeLine + "\n";
       if (!failWrite) line.replace(line.find("Write"), 5, "Read");

@@ -113,9 +113,9 @@ TEST(CameraInit, MissingPipeLeavesItsTextAndReleasesTheClaim) {
   BusCameraSpec spec;
   spec.name = "nopipe";
   BusCamera device(root.Path(), spec);
-  platform::bus::TBusAddress address;
-  ASSERT_TRUE(platform::bus::ParseDevicePath(device.DevicePath(), &address));
-  std::filesystem::remove(platform::bus::DeviceDirectory(root.Path(), address) + "/2");
+  platform::vbus::TBusAddress address;
+  ASSERT_TRUE(platform::vbus::ParseDevicePath(device.DevicePath(), &address));
+  std::filesystem::remove(platform::vbus::DeviceDirectory(root.Path(), address) + "/2");
 
   CCamera* camera = Initialize(1);
   EXPECT_FALSE(camera->IsConnected());
@@ -123,10 +123,10 @@ TEST(CameraInit, MissingPipeLeavesItsTextAndReleasesTheClaim) {
   EXPECT_STREQ(camera->DevicePath, "");
   Release(camera);
   char path[261];
-  const usb::Handle device2 = FindDevice(1, nullptr, -1, 260, path);
-  EXPECT_NE(device2, usb::kInvalidHandle);  // the claim was given back
+  const transport::Handle device2 = FindDevice(1, nullptr, -1, 260, path);
+  EXPECT_NE(device2, transport::kInvalidHandle);  // the claim was given back
   ReleaseDevice(ClaimList(), 260, path);
-  usb::Close(device2);
+  transport::Close(device2);
 }
 
 }  // namespace

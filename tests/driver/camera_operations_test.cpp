@@ -6,29 +6,29 @@
 
 #include "driver/camera/camera.h"
 #include "support/captures.h"
-#include "support/fake_usb.h"
+#include "support/fake_backend.h"
 #include "tqusb/tqusb.h"
 
 using namespace tQusb;
-using tqtest::FakeUsb;
+using tqtest::FakeBackend;
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
 TEST(CameraOperations, VersionWordsOfGenerationsOneToFive) {
-  FakeUsb usb;
+  FakeBackend backend;
   CCamera camera;
-  FakeUsb::Connect(camera, 4, 11);
+  FakeBackend::Connect(camera, 4, 11);
   camera.Ver130 = 99;
-  usb.Reply({0x80, 0x09, 0x04});
-  usb.Reply({0x81, 0x15, 0x00});  // refused: both bytes 0, sequence goes on
-  usb.Reply({0x80, 0x05, 0x01});
-  usb.Reply({0x83, 0x02, 0x00});  // refused: stays 0
+  backend.Reply({0x80, 0x09, 0x04});
+  backend.Reply({0x81, 0x15, 0x00});  // refused: both bytes 0, sequence goes on
+  backend.Reply({0x80, 0x05, 0x01});
+  backend.Reply({0x83, 0x02, 0x00});  // refused: stays 0
   ASSERT_TRUE(camera.GetVersions());
-  EXPECT_EQ(usb.requests,
+  EXPECT_EQ(backend.requests,
             std::vector<Bytes>({{0x0F, 0x80}, {0x0F, 0x81}, {0x0F, 0x82}, {0x0F, 0x83}}));
-  EXPECT_EQ(usb.readSizes, std::vector<uint32_t>({3, 3, 3, 3}));
+  EXPECT_EQ(backend.readSizes, std::vector<uint32_t>({3, 3, 3, 3}));
   EXPECT_EQ(camera.Ver128Hi, 4);
   EXPECT_EQ(camera.Ver128Lo, 9);
   EXPECT_EQ(camera.Ver129Hi, 0);
@@ -39,13 +39,13 @@ TEST(CameraOperations, VersionWordsOfGenerationsOneToFive) {
 }
 
 TEST(CameraOperations, VersionTransferFailureNamesItsStep) {
-  FakeUsb usb;
+  FakeBackend backend;
   tqtest::DebugCapture debug;
   CCamera camera;
-  FakeUsb::Connect(camera, 5, 14);
-  usb.Reply({0x80, 1, 1});
-  usb.Reply({0x80, 1, 1});
-  usb.FailRead();
+  FakeBackend::Connect(camera, 5, 14);
+  backend.Reply({0x80, 1, 1});
+  backend.Reply({0x80, 1, 1});
+  backend.FailRead();
   EXPECT_FALSE(camera.GetVersions());
   EXPECT_EQ(debug.Lines(), std::vector<std::string>({"GetVersions USB Read3 FAIL\n"}));
   EXPECT_FALSE(camera.IsConnected());
@@ -60,13 +60,13 @@ TEST(CameraOperations, SubFrameBitNeedsBothBytes) {
                {{0x80, 0x80, 0x00}, false, ""},
                {{0x84, 0x80, 0x80}, false, "Instruction failed: Unspecified instruction failure"}};
   for (const auto& c : cases) {
-    FakeUsb usb;
+    FakeBackend backend;
     CCamera camera;
-    FakeUsb::Connect(camera, 0, 17);
+    FakeBackend::Connect(camera, 0, 17);
     camera.Flags |= kFlagCanReadSubFrames;
-    usb.Reply(c.reply);
+    backend.Reply(c.reply);
     camera.CanReadSubFrames();
-    EXPECT_EQ(usb.requests, std::vector<Bytes>({{0x0E, 0xFF}}));
+    EXPECT_EQ(backend.requests, std::vector<Bytes>({{0x0E, 0xFF}}));
     EXPECT_EQ((camera.Flags & kFlagCanReadSubFrames) != 0, c.bit);
     EXPECT_STREQ(camera.LastError, c.error);
   }
@@ -86,18 +86,18 @@ TEST(CameraOperations, SensorCommandsByGeneration) {
         {ClearCCD, c.clear},  {ClearSensor, c.clear}, {cameraClearSensor, c.clear}, {Open, c.open},
         {cameraOpen, c.open}, {Close, c.close},       {cameraClose, c.close}};
     for (const auto& [call, opcode] : calls) {
-      FakeUsb usb;
+      FakeBackend backend;
       CCamera camera;
-      FakeUsb::Connect(camera, c.generation);
-      usb.Reply({0x80});
+      FakeBackend::Connect(camera, c.generation);
+      backend.Reply({0x80});
       const bool ok = call(&camera);
       if (opcode == kUnsupported) {
         EXPECT_FALSE(ok);
         EXPECT_STREQ(camera.LastError, "Camera does not support this feature");
-        EXPECT_TRUE(usb.requests.empty());
+        EXPECT_TRUE(backend.requests.empty());
       } else {
         EXPECT_TRUE(ok);
-        EXPECT_EQ(usb.requests, std::vector<Bytes>({{static_cast<uint8_t>(opcode)}}));
+        EXPECT_EQ(backend.requests, std::vector<Bytes>({{static_cast<uint8_t>(opcode)}}));
       }
     }
   }

@@ -6,12 +6,12 @@
 #include "driver/camera/camera.h"
 #include "driver/transport/claims.h"
 #include "support/captures.h"
-#include "support/fake_usb.h"
+#include "support/fake_backend.h"
 #include "tqusb/runtime/str.h"
 #include "tqusb/tqusb.h"
 
 using namespace tQusb;
-using tqtest::FakeUsb;
+using tqtest::FakeBackend;
 
 namespace {
 
@@ -27,16 +27,16 @@ TEST(CommandChannel, FailureStatusGivesBoundedReasonAndStaysConnected) {
       {0x00, "Instruction failed: Unknown return code"},
       {0x85, "Instruction failed: Unknown return code"},
   };
-  FakeUsb usb;
+  FakeBackend backend;
   CCamera camera;
-  FakeUsb::Connect(camera, 1);
+  FakeBackend::Connect(camera, 1);
   for (const auto& c : cases) {
-    usb.Reply({c.status});
+    backend.Reply({c.status});
     EXPECT_FALSE(Command(camera, 0x04));
     EXPECT_STREQ(camera.LastError, c.text);
     EXPECT_TRUE(camera.IsConnected());
   }
-  EXPECT_TRUE(usb.closed.empty());
+  EXPECT_TRUE(backend.closed.empty());
   char text[12];
   InstructionFailureText(0x83, 9, text);  // cut at the caller's high index
   EXPECT_EQ(std::string(text, 10), "Instructio");
@@ -55,16 +55,16 @@ TEST(CommandChannel, TransferFailureWritesDebugLineAndDisconnectsWithOneNotice) 
   for (const auto& f : cases) {
     SCOPED_TRACE(f.line);
     TempBusRoot root;  // where the claims live
-    FakeUsb usb;
+    FakeBackend backend;
     tqtest::DebugCapture debug;
     tqtest::NotifyCapture host;
     CCamera camera;
-    FakeUsb::Connect(camera, 1);
+    FakeBackend::Connect(camera, 1);
     camera.NotifyWindow = host.Window();
     Str::CopyA(kDevicePathHigh, camera.DevicePath, 30, "\\\\?\\usb#fake#{claim-test}");
     ASSERT_TRUE(ClaimDevice(ClaimList(), kDevicePathHigh, camera.DevicePath));
-    usb.failWrites = f.failWrite;
-    if (!f.failWrite) usb.FailRead();
+    backend.failWrites = f.failWrite;
+    if (!f.failWrite) backend.FailRead();
 
     bool ok = true;
     if (f.transaction == 0) ok = Command(camera, f.opcode);
@@ -75,10 +75,11 @@ TEST(CommandChannel, TransferFailureWritesDebugLineAndDisconnectsWithOneNotice) 
     EXPECT_EQ(debug.Lines(), std::vector<std::string>({f.line}));
     EXPECT_FALSE(camera.IsConnected());
     EXPECT_STREQ(camera.DevicePath, "");
-    EXPECT_EQ(usb.closed, std::vector<usb::Handle>({FakeUsb::kDevice, FakeUsb::kCommand,
-                                                    FakeUsb::kReply, FakeUsb::kImage}));
-    for (usb::Handle h : {camera.hDevice, camera.hCommand, camera.hReply, camera.hImage})
-      EXPECT_EQ(h, usb::kInvalidHandle);
+    EXPECT_EQ(backend.closed,
+              std::vector<transport::Handle>({FakeBackend::kDevice, FakeBackend::kCommand,
+                                              FakeBackend::kReply, FakeBackend::kImage}));
+    for (transport::Handle h : {camera.hDevice, camera.hCommand, camera.hReply, camera.hImage})
+      EXPECT_EQ(h, transport::kInvalidHandle);
     EXPECT_STREQ(camera.LastError, "");
     // The claim is free again: this process can take it once more.
     EXPECT_TRUE(ClaimDevice(ClaimList(), 30, "\\\\?\\usb#fake#{claim-test}"));
@@ -93,13 +94,13 @@ TEST(CommandChannel, TransferFailureWritesDebugLineAndDisconnectsWithOneNotice) 
 }
 
 TEST(CommandChannel, DisconnectOfClosedCameraStillNotifies) {
-  FakeUsb usb;
+  FakeBackend backend;
   tqtest::NotifyCapture host;
   CCamera camera;
   camera.NotifyWindow = host.Window();
   Disconnect(camera, true);
   Disconnect(camera, false);
-  EXPECT_TRUE(usb.closed.empty());
+  EXPECT_TRUE(backend.closed.empty());
   const auto messages = host.Take();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].message, 0x40Bu);

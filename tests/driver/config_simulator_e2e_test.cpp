@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "driver/camera/camera.h"
-#include "support/recording_usb.h"
+#include "support/recording_backend.h"
 #include "support/settings_home.h"
 #include "tqusb/tqusb.h"
 
@@ -52,13 +52,13 @@ TEST_F(Settings, SingleReadLimitSetsTheSizeOfImageReads) {
     TQCAMERA c = Initialize(6008);
     EXPECT_EQ(c->SingleReadLimit, bytes) << megabytes;
     if (c->SingleReadLimit == (1u << 20)) {
-      tqtest::RecordingUsb usb;
-      usb.image = c->hImage;
+      tqtest::RecordingBackend backend;
+      backend.image = c->hImage;
       std::vector<uint16_t> image(1024 * 1024);
       EXPECT_TRUE(GetImageExposure16b(c, 0.0, false, 0, 0, 1024, 1024,
                                       static_cast<uint32_t>(image.size() * 2), image.data()))
           << LastError(c);
-      EXPECT_EQ(usb.imageReads, std::vector<uint32_t>({1048576u, 1048576u}));
+      EXPECT_EQ(backend.imageReads, std::vector<uint32_t>({1048576u, 1048576u}));
     }
     Release(c);
   }

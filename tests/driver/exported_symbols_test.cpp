@@ -102,12 +102,12 @@ TEST(ExportedSymbols, NoDeviceSideOfTheBusAndNoTestSeams) {
   const std::vector<std::string> all = DefinedSymbols(false).cxx;
   // The table is read at all: an internal function of the bus's host side.
   ASSERT_TRUE(std::any_of(all.begin(), all.end(), [](const std::string& n) {
-    return n.rfind("platform::usb::ReplyTimeoutMs(", 0) == 0;
+    return n.rfind("platform::vbus::ReplyTimeoutMs(", 0) == 0;
   }));
   for (const std::string part :
        {"busdevice::", "PublishedDevice", "DeviceEndpoints", "ListenStream", "sock::Accept(",
         "SetReplyTimeoutMs(", "SetImageFloorMs(", "ExchangeClockSource(", "SystemClockSource(",
-        "usb::SetBackend(", "SetPowerTimerPeriodMs("}) {
+        "transport::SetBackend(", "SetPowerTimerPeriodMs("}) {
     for (const std::string& name : all)
       EXPECT_EQ(name.find(part), std::string::npos) << "in the library: " << name;
   }

@@ -1,18 +1,19 @@
 // Read-mode lists and selection over a scripted USB driver: the names and
 // codes of every camera family, the stored fields and the failure texts.
+#include "driver/acquisition/read_modes.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "driver/acquisition/read_modes.h"
 #include "driver/camera/camera.h"
-#include "support/fake_usb.h"
+#include "support/fake_backend.h"
 #include "tqusb/tqusb.h"
 
 using namespace tQusb;
-using tqtest::FakeUsb;
+using tqtest::FakeBackend;
 
 namespace {
 
@@ -45,14 +46,14 @@ const Family kFamilies[] = {
 };
 
 void Prepare(CCamera& camera, const Family& f) {
-  FakeUsb::Connect(camera, f.generation, f.kind);
+  FakeBackend::Connect(camera, f.generation, f.kind);
   camera.Ver128Lo = f.ver128Lo;
   camera.Ver131 = f.ver131;
 }
 
 TEST(ReadModes, EveryFamilyListsItsNamesAndSendsItsCodes) {
   for (const Family& f : kFamilies) {
-    FakeUsb usb;
+    FakeBackend backend;
     CCamera camera;
     Prepare(camera, f);
     const uint8_t opcode = f.generation == 0 ? 0x02 : 0x03;
@@ -60,17 +61,17 @@ TEST(ReadModes, EveryFamilyListsItsNamesAndSendsItsCodes) {
       char name[32];
       ASSERT_TRUE(cameraEnumerateReadModes(&camera, i, 31, name)) << f.name << " " << i;
       EXPECT_EQ(std::string(name), f.modes[i].first) << f.name;
-      usb.Reply({0x80});
+      backend.Reply({0x80});
       EXPECT_TRUE(SetReadMode(&camera, i)) << f.name << " " << i;
       const uint32_t stored = f.generation == 0 ? camera.ReadModeG0 : camera.ReadMode;
       EXPECT_EQ(stored, f.modes[i].second) << f.name << " " << i;
-      EXPECT_EQ(usb.requests.back(), Bytes({opcode, f.modes[i].second})) << f.name << " " << i;
+      EXPECT_EQ(backend.requests.back(), Bytes({opcode, f.modes[i].second})) << f.name << " " << i;
     }
     char untouched[4] = {'#', '#', '#', '#'};
     EXPECT_FALSE(EnumerateReadModes(&camera, static_cast<uint32_t>(f.modes.size()), 3, untouched))
         << f.name;
     EXPECT_EQ(std::string(untouched, 4), "####") << f.name;
-    EXPECT_EQ(usb.requests.size(), f.modes.size()) << f.name;
+    EXPECT_EQ(backend.requests.size(), f.modes.size()) << f.name;
   }
 }
 
@@ -90,7 +91,7 @@ TEST(ReadModes, SelectionFailures) {
       {"generation above 5 sets no text", kFamilies[12], 0, "before"},
   };
   for (const auto& c : cases) {
-    FakeUsb usb;
+    FakeBackend backend;
     CCamera camera;
     Prepare(camera, c.family);
     std::strcpy(camera.LastError, "before");
@@ -100,22 +101,22 @@ TEST(ReadModes, SelectionFailures) {
     EXPECT_STREQ(camera.LastError, c.text) << c.name;
     EXPECT_EQ(camera.ReadMode, 77u) << c.name;
     EXPECT_EQ(camera.ReadModeG0, 77u) << c.name;
-    EXPECT_TRUE(usb.requests.empty()) << c.name;
+    EXPECT_TRUE(backend.requests.empty()) << c.name;
   }
 }
 
 TEST(ReadModes, RefusedCodeStaysStored) {
-  FakeUsb usb;
+  FakeBackend backend;
   CCamera camera;
-  FakeUsb::Connect(camera, 1, 7);
-  usb.Reply({0x82});
+  FakeBackend::Connect(camera, 1, 7);
+  backend.Reply({0x82});
   EXPECT_FALSE(camera.SetReadMode(0));
   EXPECT_EQ(camera.ReadMode, 2u);
   EXPECT_STREQ(camera.LastError, "Instruction failed: Invalid parameter");
 }
 
 TEST(ReadModes, SelectionNeedsAConnectionButTheListDoesNot) {
-  FakeUsb usb;
+  FakeBackend backend;
   CCamera camera;
   camera.Generation = 0;
   camera.SetKind(17);
@@ -127,7 +128,7 @@ TEST(ReadModes, SelectionNeedsAConnectionButTheListDoesNot) {
   EXPECT_TRUE(EnumerateReadModes(&camera, 1, 4, name));  // cut at the caller's high index
   EXPECT_EQ(std::string(name, 6), "Slow #");
   EXPECT_FALSE(EnumerateReadModes(&camera, 0, 4, nullptr));
-  EXPECT_TRUE(usb.requests.empty());
+  EXPECT_TRUE(backend.requests.empty());
 }
 
 }  // namespace

@@ -10,11 +10,11 @@
 #include "driver/camera/camera.h"
 #include "driver/config/sensor_settings.h"
 #include "support/captures.h"
-#include "support/fake_usb.h"
+#include "support/fake_backend.h"
 #include "tqusb/tqusb.h"
 
 using namespace tQusb;
-using tqtest::FakeUsb;
+using tqtest::FakeBackend;
 
 namespace {
 
@@ -89,14 +89,14 @@ TEST(SensorRequests, BytesResultsAndTextsByGenerationAndKind) {
       {"preflash g2", 2, 9, Preflash(1.0, 1), {}, false, {}, kUnsupported},
   };
   for (const auto& c : cases) {
-    FakeUsb usb;
+    FakeBackend backend;
     CCamera camera;
-    FakeUsb::Connect(camera, c.generation, c.kind);
-    for (const Bytes& r : c.replies) usb.Reply(r);
+    FakeBackend::Connect(camera, c.generation, c.kind);
+    for (const Bytes& r : c.replies) backend.Reply(r);
     EXPECT_EQ(c.call(camera), c.ok) << c.name;
-    EXPECT_EQ(usb.requests, c.sent) << c.name;
+    EXPECT_EQ(backend.requests, c.sent) << c.name;
     EXPECT_STREQ(camera.LastError, c.error) << c.name;
-    EXPECT_TRUE(usb.replies.empty()) << c.name;
+    EXPECT_TRUE(backend.replies.empty()) << c.name;
     EXPECT_TRUE(camera.IsConnected()) << c.name;
   }
 }
@@ -114,15 +114,15 @@ TEST(SensorRequests, FailedTransfersWriteTheirLineAndDisconnect) {
                {"EndExposure", 2, 9, End(1, 0)}};
   for (const auto& c : cases) {
     for (bool failWrite : {true, false}) {
-      FakeUsb usb;
+      FakeBackend backend;
       tqtest::DebugCapture debug;
       CCamera camera;
-      FakeUsb::Connect(camera, c.generation, c.kind);
-      usb.failWrites = failWrite;
-      if (!failWrite) usb.FailRead();
+      FakeBackend::Connect(camera, c.generation, c.kind);
+      backend.failWrites = failWrite;
+      if (!failWrite) backend.FailRead();
       EXPECT_FALSE(c.call(camera)) << c.operation;
       EXPECT_FALSE(camera.IsConnected()) << c.operation;
-      EXPECT_EQ(camera.hCommand, usb::kInvalidHandle) << c.operation;
+      EXPECT_EQ(camera.hCommand, transport::kInvalidHandle) << c.operation;
       const std::string line =
           std::string(c.operation) + (failWrite ? " USB Write FAIL\n" : " USB Read FAIL\n");
       EXPECT_EQ(debug.Lines(), std::vector<std::string>({line}));

@@ -13,7 +13,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/usb_device_table.h"
+#include "platform/usbhost_device_table.h"
 #include "support/settings_home.h"
 #include "tqusb/tqusb.h"
 

@@ -285,8 +285,8 @@ TEST_F(SimulatorE2e, DroppedReplyDisconnectsAndFailureStatusDoesNot) {
   EXPECT_NE(std::find(lines.begin(), lines.end(), "Command Read FAIL 4\n"), lines.end());
   EXPECT_FALSE(camera->IsConnected());
   EXPECT_STREQ(camera->DevicePath, "");
-  for (usb::Handle h : {camera->hDevice, camera->hCommand, camera->hReply, camera->hImage})
-    EXPECT_EQ(h, usb::kInvalidHandle);
+  for (transport::Handle h : {camera->hDevice, camera->hCommand, camera->hReply, camera->hImage})
+    EXPECT_EQ(h, transport::kInvalidHandle);
   const auto messages = host.Take();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].message, 0x40Bu);

@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "support/recording_usb.h"
+#include "support/recording_backend.h"
 #include "support/settings_home.h"
 #include "tqusb/tqusb.h"
 
@@ -58,7 +58,7 @@ class WireCapture : public tqtest::SettingsHomeTest {
   // Moves what was written since the last step into the capture, one line per
   // request: camera, step, bytes in hex.
   void Step(const std::string& model, const std::string& step) {
-    for (const std::vector<uint8_t>& request : usb_.writes) {
+    for (const std::vector<uint8_t>& request : backend_.writes) {
       capture_ << model << ' ' << step << ' ';
       for (uint8_t b : request) {
         char hex[3];
@@ -67,12 +67,12 @@ class WireCapture : public tqtest::SettingsHomeTest {
       }
       capture_ << '\n';
     }
-    usb_.Clear();
+    backend_.Clear();
   }
 
   void Session(const Model& m);
 
-  tqtest::RecordingUsb usb_;
+  tqtest::RecordingBackend backend_;
   std::ostringstream capture_;
 };
 

@@ -8,7 +8,7 @@
 
 #include "driver/acquisition/readout.h"
 #include "driver/support/captures.h"
-#include "driver/support/recording_usb.h"
+#include "driver/support/recording_backend.h"
 #include "driver_readout/readout_sim.h"
 
 namespace readouttest {
@@ -20,11 +20,11 @@ class Protocol : public SimBus {
  protected:
   CCamera* OpenRecorded(uint32_t id) {
     CCamera* c = Open(id);
-    usb_.image = c->hImage;
-    usb_.Clear();
+    backend_.image = c->hImage;
+    backend_.Clear();
     return c;
   }
-  tqtest::RecordingUsb usb_;
+  tqtest::RecordingBackend backend_;
 };
 
 TEST(ReadoutEncodings, ExposureCounts) {
@@ -92,53 +92,53 @@ TEST_F(Protocol, RequestsCarryWindowAndExposure) {
   tQusb::ByteCommand(*g3, 0x03, 1);
   std::vector<uint16_t> buf(600 * 240);
   const uint32_t size = uint32_t(buf.size() * 2);
-  usb_.Clear();
+  backend_.Clear();
   // Narrow window at the left edge: the column start counts from the right.
   ASSERT_TRUE(GetImageExposure(g3, 100.0, true, 0, 8, 20, 12, size, buf.data()));
   ASSERT_TRUE(GetImage(g3, 0, 0, 600, 240, size, buf.data()));
   ASSERT_TRUE(GetImageExposure(g3, 0.0, false, 0, 0, 600, 240, size, buf.data()));
-  ASSERT_EQ(usb_.writes.size(), 3u);
-  EXPECT_EQ(usb_.writes[0], Bytes({0x0A, 1, 84, 1, 8, 0, 4, 1, 12, 0, 0x00, 0x35, 0x0C, 0x00}));
-  EXPECT_EQ(usb_.writes[1], Bytes({0x09, 0, 0, 0, 0, 0, 88, 2, 240, 0}));
-  EXPECT_EQ(usb_.writes[2], Bytes({0x0A, 0, 0, 0, 0, 0, 88, 2, 240, 0, 0, 0, 0, 0}));
+  ASSERT_EQ(backend_.writes.size(), 3u);
+  EXPECT_EQ(backend_.writes[0], Bytes({0x0A, 1, 84, 1, 8, 0, 4, 1, 12, 0, 0x00, 0x35, 0x0C, 0x00}));
+  EXPECT_EQ(backend_.writes[1], Bytes({0x09, 0, 0, 0, 0, 0, 88, 2, 240, 0}));
+  EXPECT_EQ(backend_.writes[2], Bytes({0x0A, 0, 0, 0, 0, 0, 88, 2, 240, 0, 0, 0, 0, 0}));
 
   CCamera* g1 = OpenRecorded(103);
   ASSERT_TRUE(GetImageExposure(g1, 1.5, true, 10, 20, 30, 40, size, buf.data()));
   ASSERT_TRUE(GetImage(g1, 10, 20, 30, 40, size, buf.data()));
-  ASSERT_EQ(usb_.writes.size(), 2u);
+  ASSERT_EQ(backend_.writes.size(), 2u);
   // Row start from the bottom: 180 - 20 - 40.
-  EXPECT_EQ(usb_.writes[0], Bytes({0x15, 120, 0, 40, 0, 10, 0, 30, 0, 0xDC, 0x05, 1}));
-  EXPECT_EQ(usb_.writes[1], Bytes({0x0B, 120, 0, 40, 0, 10, 0, 30, 0}));
+  EXPECT_EQ(backend_.writes[0], Bytes({0x15, 120, 0, 40, 0, 10, 0, 30, 0, 0xDC, 0x05, 1}));
+  EXPECT_EQ(backend_.writes[1], Bytes({0x0B, 120, 0, 40, 0, 10, 0, 30, 0}));
   // A window at or past the sensor edge starts on its last column or row.
-  usb_.Clear();
+  backend_.Clear();
   GetImage(g1, 250, 20, 30, 40, size, buf.data());
   GetImage(g1, 10, 180, 30, 40, size, buf.data());
-  ASSERT_EQ(usb_.writes.size(), 2u);
-  EXPECT_EQ(usb_.writes[0], Bytes({0x0B, 120, 0, 40, 0, 239, 0, 1, 0}));
-  EXPECT_EQ(usb_.writes[1], Bytes({0x0B, 0, 0, 1, 0, 10, 0, 30, 0}));
+  ASSERT_EQ(backend_.writes.size(), 2u);
+  EXPECT_EQ(backend_.writes[0], Bytes({0x0B, 120, 0, 40, 0, 239, 0, 1, 0}));
+  EXPECT_EQ(backend_.writes[1], Bytes({0x0B, 0, 0, 1, 0, 10, 0, 30, 0}));
 
   CCamera* g0 = OpenRecorded(17);
   tQusb::ByteCommand(*g0, 0x02, 2);
   g0->ReadModeG0 = 2;
-  usb_.Clear();
+  backend_.Clear();
   ASSERT_TRUE(GetImageExposure(g0, 10.0, true, 4, 6, 50, 30, size, buf.data()));
   ASSERT_TRUE(SetBinning(g0, 2, 2));
   ASSERT_TRUE(GetImage(g0, 4, 6, 50, 30, size, buf.data()));
-  ASSERT_EQ(usb_.writes.size(), 2u);
+  ASSERT_EQ(backend_.writes.size(), 2u);
   // Row start 180 - 6 - 30 = 144; one sample: 4 more columns, 4 more rows.
-  EXPECT_EQ(usb_.writes[0], Bytes({0x08, 4, 0, 144, 0, 54, 0, 34, 0, 0xFF, 0xFF}));
+  EXPECT_EQ(backend_.writes[0], Bytes({0x08, 4, 0, 144, 0, 54, 0, 34, 0, 0xFF, 0xFF}));
   // Binned 2: frame 90 rows, row start 90 - 6 - 30 = 54, all doubled.
-  EXPECT_EQ(usb_.writes[1], Bytes({0x07, 8, 0, 108, 0, 104, 0, 64, 0}));
+  EXPECT_EQ(backend_.writes[1], Bytes({0x07, 8, 0, 108, 0, 104, 0, 64, 0}));
   ASSERT_TRUE(SetBinning(g0, 1, 1));
-  usb_.Clear();
+  backend_.Clear();
   GetImage(g0, 240, 6, 50, 30, size, buf.data());
   GetImage(g0, 4, 200, 50, 30, size, buf.data());
-  ASSERT_EQ(usb_.writes.size(), 2u);
-  EXPECT_EQ(usb_.writes[0], Bytes({0x07, 239, 0, 144, 0, 5, 0, 34, 0}));
-  EXPECT_EQ(usb_.writes[1], Bytes({0x07, 4, 0, 0, 0, 54, 0, 5, 0}));
+  ASSERT_EQ(backend_.writes.size(), 2u);
+  EXPECT_EQ(backend_.writes[0], Bytes({0x07, 239, 0, 144, 0, 5, 0, 34, 0}));
+  EXPECT_EQ(backend_.writes[1], Bytes({0x07, 4, 0, 0, 0, 54, 0, 5, 0}));
   CCamera* whole = OpenRecorded(18);
   ASSERT_TRUE(GetImageExposure(whole, 0.5, false, 0, 0, 120, 96, size, buf.data()));
-  EXPECT_EQ(usb_.writes.back(), Bytes({0x05, 0xA0, 0x0F}));
+  EXPECT_EQ(backend_.writes.back(), Bytes({0x05, 0xA0, 0x0F}));
 }
 
 TEST_F(Protocol, ChunkedReadAtSingleReadLimit) {
@@ -157,15 +157,15 @@ TEST_F(Protocol, ChunkedReadAtSingleReadLimit) {
                          {100000, {100000, 100000, n - 200000}}};
   for (const TCase& c : cases) {
     g3->SingleReadLimit = c.limit;
-    usb_.Clear();
+    backend_.Clear();
     ASSERT_TRUE(GetImage(g3, 0, 0, 600, 240, n, buf.data())) << g3->LastError;
-    EXPECT_EQ(usb_.imageReads, c.reads) << c.limit;
+    EXPECT_EQ(backend_.imageReads, c.reads) << c.limit;
   }
   // Generation 0 reads in one call whatever the limit.
   CCamera* g0 = OpenRecorded(17);
   g0->SingleReadLimit = 1000;
   ASSERT_TRUE(GetImage(g0, 0, 0, 240, 180, n, buf.data()));
-  ASSERT_EQ(usb_.imageReads.size(), 1u);
+  ASSERT_EQ(backend_.imageReads.size(), 1u);
 }
 
 TEST_F(Protocol, RefusalsSendNothing) {
@@ -197,12 +197,12 @@ TEST_F(Protocol, RefusalsSendNothing) {
     CCamera*& cam = cams[c.id];
     if (cam == nullptr) cam = Open(c.id);
     cam->ReadMode = 1;
-    usb_.Clear();
+    backend_.Clear();
     const bool ok = c.call == 0 ? GetImage16b(cam, c.x, c.y, c.w, c.h, c.size, buf.data())
                                 : GetImage8b(cam, c.x, c.y, c.w, c.h, c.size, buf.data());
     EXPECT_FALSE(ok) << c.id << " " << c.text;
     EXPECT_STREQ(cam->LastError, c.text) << c.id;
-    EXPECT_TRUE(usb_.writes.empty()) << c.id << " " << c.text;
+    EXPECT_TRUE(backend_.writes.empty()) << c.id << " " << c.text;
     EXPECT_TRUE(cam->IsConnected());
   }
   // A generation the readout does not know fails without a text.

@@ -13,7 +13,7 @@
 #include "core/model_config.h"
 #include "driver/camera/camera.h"
 #include "driver/transport/command_channel.h"
-#include "platform/usb_bus.h"
+#include "platform/vbus_host.h"
 #include "server/device_server.h"
 #include "sim/sim_test_support.h"
 #include "sim_image/reference_decoder.h"
@@ -85,14 +85,14 @@ class SimBus : public ::testing::Test {
     EXPECT_TRUE(pipes.Open(camera.DevicePath));
     uint32_t done = 0;
     Bytes image(bytes);
-    EXPECT_TRUE(platform::usb::WriteFile(pipes.command, request.data(),
-                                         static_cast<uint32_t>(request.size()), &done));
+    EXPECT_TRUE(platform::vbus::WriteFile(pipes.command, request.data(),
+                                          static_cast<uint32_t>(request.size()), &done));
     EXPECT_TRUE(
-        platform::usb::ReadFile(pipes.image, image.data(), static_cast<uint32_t>(bytes), &done));
+        platform::vbus::ReadFile(pipes.image, image.data(), static_cast<uint32_t>(bytes), &done));
     EXPECT_EQ(done, bytes);
     if (status) {
       uint8_t s = 0;
-      EXPECT_TRUE(platform::usb::ReadFile(pipes.reply, &s, 1, &done));
+      EXPECT_TRUE(platform::vbus::ReadFile(pipes.reply, &s, 1, &done));
       EXPECT_EQ(s, 0x80);
     }
     pipes.Close();

@@ -15,10 +15,10 @@
 #include "busdevice/published_device.h"
 #include "common/bus_test_device.h"
 #include "common/temp_bus_root.h"
-#include "platform/bus_layout.h"
-#include "platform/device_notices.h"
 #include "platform/peer_window.h"
 #include "platform/thread_queue.h"
+#include "platform/vbus_layout.h"
+#include "platform/vbus_notices.h"
 #include "platform/window_registry.h"
 #include "tqusb/tqusb_events.h"
 
@@ -106,8 +106,8 @@ TEST_F(DeviceNotices, PublishGivesOneNoticeWhenPumped) {
 }
 
 TEST_F(DeviceNotices, OnlyRegisteredClassesAndDeviceDirectoriesCount) {
-  std::string classDir = bus::ClassDirectory(root_.Path(), BusClass(1));
-  ASSERT_TRUE(bus::EnsureDirectory(classDir));
+  std::string classDir = vbus::ClassDirectory(root_.Path(), BusClass(1));
+  ASSERT_TRUE(vbus::EnsureDirectory(classDir));
   TDeviceNotify notify = RegisterDeviceNotification(window_, BusClass(1));
   ASSERT_NE(notify, 0u);
   auto other = busdevice::PublishedDevice::Publish(root_.Path(), BusClass(3), "other", nullptr);
@@ -118,7 +118,7 @@ TEST_F(DeviceNotices, OnlyRegisteredClassesAndDeviceDirectoriesCount) {
   EXPECT_EQ(tqPumpEvents(50), 0u);
   ASSERT_EQ(recorder_.got.size(), 2u);
   EXPECT_EQ(recorder_.got[0].wParam, kDeviceArrival);
-  EXPECT_EQ(recorder_.got[0].name, bus::MakeDevicePath("plain", BusClass(1)));
+  EXPECT_EQ(recorder_.got[0].name, vbus::MakeDevicePath("plain", BusClass(1)));
   EXPECT_EQ(recorder_.got[1].wParam, kDeviceRemoveComplete);
   UnregisterDeviceNotification(notify);
 }

@@ -1,12 +1,13 @@
 // Which transports TQUSB_TRANSPORT and the device table select, and what the
 // device table makes of its lines.
+#include "platform/transport_choice.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
 #include <vector>
 
-#include "platform/transport_choice.h"
-#include "platform/usb_device_table.h"
+#include "platform/usbhost_device_table.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ TEST(TransportChoice, SettingAndDeviceTableSelectTransports) {
   struct Case {
     const char* setting;
     bool table;
-    TTransportChoice expected;  // {virtualBus, usb}
+    TTransportChoice expected;  // {vbus, usbhost}
   };
   const Case cases[] = {
       {nullptr, false, {true, false}},        {nullptr, true, {true, true}},

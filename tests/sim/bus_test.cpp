@@ -8,16 +8,15 @@
 #include <thread>
 
 #include "host_exchanges.h"
-#include "platform/bus_layout.h"
 #include "platform/socket_io.h"
-#include "platform/usb_bus.h"
+#include "platform/vbus_host.h"
+#include "platform/vbus_layout.h"
 #include "sim_test_support.h"
 
 namespace tqsim {
 namespace {
 
-namespace usb = platform::usb;
-namespace bus = platform::bus;
+namespace vbus = platform::vbus;
 
 class SimBus : public ::testing::Test {
  protected:
@@ -82,11 +81,11 @@ TEST_F(SimBus, FaultsFireAsConfiguredAndBadOnesAreRefused) {
     ASSERT_EQ(server_->Control(std::string("fault 1100 ") + fault), "ok\n");
     std::uint8_t request = 0x04, buffer[8];
     std::uint32_t done = 0;
-    ASSERT_TRUE(usb::WriteFile(p.command, &request, 1, &done));
+    ASSERT_TRUE(vbus::WriteFile(p.command, &request, 1, &done));
     const bool imageCut = fault[6] == 'i';
-    EXPECT_EQ(usb::ReadFile(p.reply, buffer, sizeof buffer, &done), imageCut) << fault;
+    EXPECT_EQ(vbus::ReadFile(p.reply, buffer, sizeof buffer, &done), imageCut) << fault;
     if (imageCut) {
-      EXPECT_FALSE(usb::ReadFile(p.image, buffer, sizeof buffer, &done));
+      EXPECT_FALSE(vbus::ReadFile(p.image, buffer, sizeof buffer, &done));
     }
   }
   HostPipes p;
@@ -114,9 +113,9 @@ TEST_F(SimBus, MalformedRequestsNeverStopTheServer) {
               Bytes{kUnknownInstruction});
   }
   // A header announcing 2^31 bytes: that connection is dropped.
-  bus::TBusAddress address;
-  ASSERT_TRUE(bus::ParseDevicePath(path + "\\0", &address));
-  const int raw = platform::sock::ConnectStream(bus::PipeSocketPath(bus_.Root(), address));
+  vbus::TBusAddress address;
+  ASSERT_TRUE(vbus::ParseDevicePath(path + "\\0", &address));
+  const int raw = platform::sock::ConnectStream(vbus::PipeSocketPath(bus_.Root(), address));
   ASSERT_GE(raw, 0);
   const unsigned char huge[] = {0x00, 0x00, 0x00, 0x80, 0x00};
   ASSERT_TRUE(platform::sock::SendAll(raw, huge, sizeof huge));
@@ -124,7 +123,7 @@ TEST_F(SimBus, MalformedRequestsNeverStopTheServer) {
   EXPECT_NE(platform::sock::RecvExact(raw, &byte, 1, 5000), platform::sock::RecvResult::Ok);
   platform::sock::Close(raw);
   // A frame cut short by a closing connection is forgotten.
-  const int cut = platform::sock::ConnectStream(bus::PipeSocketPath(bus_.Root(), address));
+  const int cut = platform::sock::ConnectStream(vbus::PipeSocketPath(bus_.Root(), address));
   const unsigned char partial[] = {0x05, 0x00, 0x00, 0x00, 0x0F};
   ASSERT_TRUE(platform::sock::SendAll(cut, partial, sizeof partial));
   platform::sock::Close(cut);

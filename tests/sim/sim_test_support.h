@@ -11,7 +11,7 @@
 #include "core/model_config.h"
 #include "core/wire.h"
 #include "platform/handles.h"
-#include "platform/usb_bus.h"
+#include "platform/vbus_host.h"
 #include "server/device_server.h"
 
 namespace tqsim {
@@ -22,7 +22,7 @@ using platform::THandle;
 // (the bus client resolves pipe paths below it) for its lifetime.
 class TempBus : public TempBusRoot {
  public:
-  TempBus() { platform::usb::SetReplyTimeoutMs(10000); }
+  TempBus() { platform::vbus::SetReplyTimeoutMs(10000); }
   const std::string& Root() const { return Path(); }
 };
 
@@ -52,9 +52,9 @@ struct HostPipes {
   THandle image = platform::kInvalidHandle;
 
   bool Open(const std::string& devicePath) {
-    command = platform::usb::CreateFile((devicePath + "\\0").c_str());
-    reply = platform::usb::CreateFile((devicePath + "\\1").c_str());
-    image = platform::usb::CreateFile((devicePath + "\\2").c_str());
+    command = platform::vbus::CreateFile((devicePath + "\\0").c_str());
+    reply = platform::vbus::CreateFile((devicePath + "\\1").c_str());
+    image = platform::vbus::CreateFile((devicePath + "\\2").c_str());
     return command != platform::kInvalidHandle && reply != platform::kInvalidHandle &&
            image != platform::kInvalidHandle;
   }
@@ -62,12 +62,12 @@ struct HostPipes {
   // Writes one request and reads one reply frame (empty when the read fails).
   Bytes Transact(const Bytes& request) {
     std::uint32_t done = 0;
-    if (!platform::usb::WriteFile(command, request.data(), static_cast<std::uint32_t>(request.size()),
-                                  &done))
+    if (!platform::vbus::WriteFile(command, request.data(),
+                                   static_cast<std::uint32_t>(request.size()), &done))
       return {};
     Bytes reply(256);
-    if (!platform::usb::ReadFile(this->reply, reply.data(), static_cast<std::uint32_t>(reply.size()),
-                                 &done))
+    if (!platform::vbus::ReadFile(this->reply, reply.data(),
+                                  static_cast<std::uint32_t>(reply.size()), &done))
       return {};
     reply.resize(done);
     return reply;

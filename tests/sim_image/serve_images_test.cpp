@@ -7,14 +7,14 @@
 #include <cmath>
 
 #include "image/scene.h"
-#include "platform/usb_bus.h"
+#include "platform/vbus_host.h"
 #include "sim/sim_test_support.h"
 #include "sim_image/reference_decoder.h"
 
 namespace tqsim {
 namespace {
 
-namespace usb = platform::usb;
+namespace vbus = platform::vbus;
 using Clock = std::chrono::steady_clock;
 
 constexpr const char* kConfig = R"({"cameras": [
@@ -41,17 +41,17 @@ class ServedImages : public ::testing::Test {
   // Writes a readout request and reads the whole image frame.
   static bool ReadImage(HostPipes& pipes, const Bytes& request, size_t expected, Bytes& image) {
     uint32_t done = 0;
-    if (!usb::WriteFile(pipes.command, request.data(), uint32_t(request.size()), &done))
+    if (!vbus::WriteFile(pipes.command, request.data(), uint32_t(request.size()), &done))
       return false;
     image.assign(expected, 0);
-    if (!usb::ReadFile(pipes.image, image.data(), uint32_t(expected), &done)) return false;
+    if (!vbus::ReadFile(pipes.image, image.data(), uint32_t(expected), &done)) return false;
     image.resize(done);
     return true;
   }
   static uint8_t Status(HostPipes& pipes) {
     uint8_t status = 0;
     uint32_t done = 0;
-    return usb::ReadFile(pipes.reply, &status, 1, &done) && done == 1 ? status : 0;
+    return vbus::ReadFile(pipes.reply, &status, 1, &done) && done == 1 ? status : 0;
   }
 
   TempBus bus_;

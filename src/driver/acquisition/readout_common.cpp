@@ -4,8 +4,8 @@
 
 #include "driver/acquisition/readout.h"
 #include "driver/camera/camera.h"
+#include "driver/transport/backend.h"
 #include "driver/transport/command_channel.h"
-#include "driver/transport/usb_driver.h"
 
 namespace tQusb {
 namespace readout {
@@ -58,7 +58,7 @@ TRead ChunkedRead(CCamera& camera, void* data, uint64_t size, const char* loopFa
   const uint64_t limit = camera.SingleReadLimit != 0 ? camera.SingleReadLimit : size;
   while (size > limit) {
     uint32_t got = 0;
-    if (!usb::Read(camera.hImage, at, static_cast<uint32_t>(limit), &got)) {
+    if (!transport::Read(camera.hImage, at, static_cast<uint32_t>(limit), &got)) {
       DebugLine(loopFail);
       Disconnect(camera, true);
       return TRead::Failed;
@@ -68,7 +68,7 @@ TRead ChunkedRead(CCamera& camera, void* data, uint64_t size, const char* loopFa
     size -= limit;
   }
   uint32_t got = 0;
-  if (!usb::Read(camera.hImage, at, static_cast<uint32_t>(size), &got)) {
+  if (!transport::Read(camera.hImage, at, static_cast<uint32_t>(size), &got)) {
     DebugLine(lastFail);
     Disconnect(camera, true);
     return TRead::Failed;

@@ -7,8 +7,8 @@
 #include "driver/acquisition/readout.h"
 #include "driver/camera/camera.h"
 #include "driver/camera/camera_texts.h"
+#include "driver/transport/backend.h"
 #include "driver/transport/command_channel.h"
-#include "driver/transport/usb_driver.h"
 
 namespace tQusb {
 
@@ -68,11 +68,11 @@ bool GetImage1(CCamera& camera, double exposure, const TImageWindow& window, uin
   }
   if (!WriteRequest(camera, request.Data(), request.Size(), "GetImage1 USB Write FAIL"))
     return false;
-  usb::ExpectImage(camera.hImage, exposure, n);
+  transport::ExpectImage(camera.hImage, exposure, n);
 
   // Generation-0 transfers are never split.
   uint32_t got = 0;
-  if (!usb::Read(camera.hImage, camera.ImageBuf, static_cast<uint32_t>(n), &got)) {
+  if (!transport::Read(camera.hImage, camera.ImageBuf, static_cast<uint32_t>(n), &got)) {
     DebugLine("GetImage1 USB Read FAIL");
     Disconnect(camera, true);
     return false;

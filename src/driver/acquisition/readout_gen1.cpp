@@ -6,8 +6,8 @@
 #include "driver/acquisition/readout.h"
 #include "driver/camera/camera.h"
 #include "driver/camera/camera_texts.h"
+#include "driver/transport/backend.h"
 #include "driver/transport/command_channel.h"
-#include "driver/transport/usb_driver.h"
 
 namespace tQusb {
 
@@ -95,7 +95,7 @@ bool GetImage2(CCamera& camera, double exposure, bool shutter, const TImageWindo
   const TRequest request = WindowRequest(exposure, shutter, rowStart, height, x, width);
   if (!WriteRequest(camera, request.Data(), request.Size(), "GetImage2 USB Write FAIL"))
     return false;
-  usb::ExpectImage(camera.hImage, exposure, n);
+  transport::ExpectImage(camera.hImage, exposure, n);
   if (!ReadFrame(camera, n, "GetImage2 USB Read1 FAIL", "GetImage2 USB Read2 FAIL")) return false;
 
   const auto* in = static_cast<const uint16_t*>(camera.ImageBuf);
@@ -128,7 +128,7 @@ bool GetImage4(CCamera& camera, double exposure, bool shutter, const TImageWindo
   const TRequest request = WindowRequest(exposure, shutter, 0, qr, 0, qc);
   if (!WriteRequest(camera, request.Data(), request.Size(), "GetImage4 USB Write FAIL"))
     return false;
-  usb::ExpectImage(camera.hImage, exposure, n);
+  transport::ExpectImage(camera.hImage, exposure, n);
   if (!ReadFrame(camera, n, "GetImage4 USB Read1 FAIL", "GetImage4 USB Read2 FAIL")) return false;
 
   const Pixels::TQuadrantOffsets offsets{camera.Offset1, camera.Offset2, camera.Offset3,

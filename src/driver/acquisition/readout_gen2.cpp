@@ -6,8 +6,8 @@
 #include "driver/acquisition/readout.h"
 #include "driver/camera/camera.h"
 #include "driver/camera/camera_texts.h"
+#include "driver/transport/backend.h"
 #include "driver/transport/command_channel.h"
-#include "driver/transport/usb_driver.h"
 
 namespace tQusb {
 
@@ -88,7 +88,7 @@ bool GetImage3(CCamera& camera, double exposure, bool shutter, bool eightBit,
                                               .Long(ExposureG2(exposure));
   if (!WriteRequest(camera, request.Data(), request.Size(), "GetImage3 USB Write FAIL"))
     return false;
-  usb::ExpectImage(camera.hImage, exposure, n);
+  transport::ExpectImage(camera.hImage, exposure, n);
   const TRead read =
       ChunkedRead(camera, frame, n, "GetImage3 USB Read1 FAIL", "GetImage3 USB Read2 FAIL");
   if (read == TRead::Failed) return false;

@@ -10,8 +10,8 @@
 
 #include "driver/camera/kind_traits.h"
 #include "driver/camera/peer_window.h"
+#include "driver/transport/backend.h"
 #include "driver/transport/camera_info.h"
-#include "driver/transport/usb_driver.h"
 #include "tqusb/containers/vlist.h"
 
 namespace tQusb {
@@ -141,10 +141,10 @@ class CCamera final : public CEventHandler {
   void* NotifyWindow = nullptr;
   char DevicePath[kDevicePathHigh + 1] = {};
   int32_t RequestedId = -1;
-  usb::Handle hDevice = usb::kInvalidHandle;
-  usb::Handle hCommand = usb::kInvalidHandle;
-  usb::Handle hReply = usb::kInvalidHandle;
-  usb::Handle hImage = usb::kInvalidHandle;
+  transport::Handle hDevice = transport::kInvalidHandle;
+  transport::Handle hCommand = transport::kInvalidHandle;
+  transport::Handle hReply = transport::kInvalidHandle;
+  transport::Handle hImage = transport::kInvalidHandle;
   uint32_t SingleReadLimit = 0x1800000;
   uint32_t ClockOverlapDelay = 0xFFFFFFFF;
   uint32_t ClockDelay = 0xFFFFFFFF;

@@ -1,8 +1,8 @@
 #include "driver/camera/peer_window.h"
 
 #include "driver/camera/camera.h"
-#include "platform/bus_layout.h"
 #include "platform/transport_notices.h"
+#include "platform/vbus_layout.h"
 #include "platform/window_registry.h"
 
 namespace tQusb {
@@ -42,7 +42,7 @@ void StopTimer(PeerWindow* window, unsigned id) {
 }
 
 void* RegisterDeviceNotices(PeerWindow* window, int classNumber) {
-  const platform::TGuid* guid = platform::bus::InterfaceClass(classNumber);
+  const platform::TGuid* guid = platform::vbus::InterfaceClass(classNumber);
   if (window == nullptr || guid == nullptr) return nullptr;
   return reinterpret_cast<void*>(platform::RegisterTransportNotices(window, *guid));
 }

@@ -6,8 +6,8 @@
 // form of window messages.
 #include <cstdint>
 
-#include "platform/device_notices.h"
 #include "platform/peer_window.h"
+#include "platform/vbus_notices.h"
 
 namespace tQusb {
 

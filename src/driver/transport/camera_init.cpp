@@ -23,7 +23,7 @@ constexpr auto kClaimRetryPause = std::chrono::milliseconds(40);
 
 struct TPipeOpen {
   unsigned Pipe;
-  usb::Handle CCamera::*Handle;
+  transport::Handle CCamera::*Handle;
   const char* FailText;
 };
 
@@ -36,10 +36,10 @@ constexpr TPipeOpen kPipes[] = {
 // Class 1 holds several models: the USB product id decides, and a USB 2 bus
 // gets the smaller image read size.
 void DecideByDescriptor(CCamera& camera) {
-  uint8_t descriptor[usb::kDescriptorSize] = {};
+  uint8_t descriptor[transport::kDescriptorSize] = {};
   uint32_t returned = 0;
-  if (!usb::QueryDescriptor(camera.hDevice, descriptor, &returned) ||
-      returned != usb::kDescriptorSize)
+  if (!transport::QueryDescriptor(camera.hDevice, descriptor, &returned) ||
+      returned != transport::kDescriptorSize)
     return;
   const uint16_t bcdUsb = static_cast<uint16_t>(descriptor[2] | (descriptor[3] << 8));
   const uint16_t productId = static_cast<uint16_t>(descriptor[10] | (descriptor[11] << 8));
@@ -65,7 +65,7 @@ uint8_t QueryWordOpcode(int32_t generation) {
 }  // namespace
 
 void CCamera::CameraInit() {
-  if (hDevice != usb::kInvalidHandle) return;
+  if (hDevice != transport::kInvalidHandle) return;
   Disconnect(*this, false);
 
   const TClassKind* row = nullptr;
@@ -74,7 +74,7 @@ void CCamera::CameraInit() {
     for (const TClassKind& candidate : CameraInitClassOrder()) {
       hDevice = FindDevice(candidate.ClassNumber, nullptr, RequestedId, kDevicePathHigh,
                            DevicePath, &busy);
-      if (hDevice != usb::kInvalidHandle) {
+      if (hDevice != transport::kInvalidHandle) {
         row = &candidate;
         break;
       }
@@ -97,8 +97,8 @@ void CCamera::CameraInit() {
   Str::LowsA(kDevicePathHigh, DevicePath);
 
   for (const TPipeOpen& pipe : kPipes) {
-    this->*pipe.Handle = usb::OpenPipe(DevicePath, pipe.Pipe);
-    if (this->*pipe.Handle == usb::kInvalidHandle) {
+    this->*pipe.Handle = transport::OpenPipe(DevicePath, pipe.Pipe);
+    if (this->*pipe.Handle == transport::kInvalidHandle) {
       SetLastError(pipe.FailText);
       Disconnect(*this, true);
       return;

@@ -42,13 +42,13 @@ constexpr TTransactionTexts kWordCommandTexts = {"WordCommand Write FAIL ",
 bool StatusTransaction(CCamera& camera, const TRequest& request, const TTransactionTexts& texts) {
   if (!camera.IsConnected()) return Fail(camera, kTextNotConnected);
   const uint8_t opcode = request.Data()[0];
-  if (!usb::Write(camera.hCommand, request.Data(), request.Size())) {
+  if (!transport::Write(camera.hCommand, request.Data(), request.Size())) {
     DebugLineOpcode(texts.WriteFail, opcode);
     Disconnect(camera, true);
     return false;
   }
   uint8_t status = 0;
-  if (!usb::Read(camera.hReply, &status, 1)) {
+  if (!transport::Read(camera.hReply, &status, 1)) {
     DebugLineOpcode(texts.ReadFail, opcode);
     Disconnect(camera, true);
     return false;
@@ -100,10 +100,10 @@ void Disconnect(CCamera& camera, bool notify) {
   camera.Flags &= ~kFlagConnected;
   if (camera.DevicePath[0] != '\0') ReleaseDevice(ClaimList(), kDevicePathHigh, camera.DevicePath);
   camera.DevicePath[0] = '\0';
-  for (usb::Handle* h : {&camera.hDevice, &camera.hCommand, &camera.hReply, &camera.hImage}) {
-    if (*h != usb::kInvalidHandle) {
-      usb::Close(*h);
-      *h = usb::kInvalidHandle;
+  for (transport::Handle* h : {&camera.hDevice, &camera.hCommand, &camera.hReply, &camera.hImage}) {
+    if (*h != transport::kInvalidHandle) {
+      transport::Close(*h);
+      *h = transport::kInvalidHandle;
     }
   }
   if (notify) camera.Notify();
@@ -127,7 +127,7 @@ bool ReadReply(CCamera& camera, void* reply, uint32_t size, const char* failText
 }
 
 bool TryWriteRequest(CCamera& camera, const void* request, uint32_t size, const char* failText) {
-  if (usb::Write(camera.hCommand, request, size)) return true;
+  if (transport::Write(camera.hCommand, request, size)) return true;
   DebugLine(failText);
   return false;
 }
@@ -138,7 +138,7 @@ bool TryWriteRequest(CCamera& camera, const TRequest& request, const char* failT
 
 bool TryReadReply(CCamera& camera, void* reply, uint32_t size, uint32_t* received,
                   const char* failText) {
-  if (usb::Read(camera.hReply, reply, size, received)) return true;
+  if (transport::Read(camera.hReply, reply, size, received)) return true;
   DebugLine(failText);
   return false;
 }

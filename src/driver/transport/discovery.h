@@ -2,7 +2,7 @@
 // Finding camera devices by interface class and camera id.
 #include <cstdint>
 
-#include "driver/transport/usb_driver.h"
+#include "driver/transport/backend.h"
 
 namespace tQusb {
 
@@ -19,8 +19,8 @@ int32_t GetDeviceId(unsigned high, const char* path, int classNumber);
 // the invalid handle. `path` is empty when nothing was found. `busy`, when
 // given, is set when a device was passed over only because another holder had
 // its claim (perhaps just for a moment, to read its id).
-usb::Handle FindDevice(int classNumber, TEnumCallback callback, int32_t wantedId, unsigned high,
-                       char* path, bool* busy = nullptr);
+transport::Handle FindDevice(int classNumber, TEnumCallback callback, int32_t wantedId,
+                             unsigned high, char* path, bool* busy = nullptr);
 
 // Reports the id of every attached camera that no process has claimed,
 // class 1 to 14 in order.

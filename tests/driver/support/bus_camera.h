@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/bus_test_device.h"
-#include "platform/bus_layout.h"
+#include "platform/vbus_layout.h"
 
 namespace tqtest {
 
@@ -37,7 +37,7 @@ inline std::vector<unsigned char> Descriptor(uint16_t bcdUsb, uint16_t productId
 class BusCamera {
  public:
   BusCamera(const std::string& root, BusCameraSpec spec) : spec_(std::move(spec)) {
-    const platform::TGuid* guid = platform::bus::InterfaceClass(spec_.classNumber);
+    const platform::TGuid* guid = platform::vbus::InterfaceClass(spec_.classNumber);
     device_ = std::make_unique<BusTestDevice>(
         root, *guid, spec_.name,
         [this](const std::vector<unsigned char>& command, busdevice::DeviceEndpoints& ep) {

@@ -16,7 +16,7 @@
 
 #include "platform/guid.h"
 
-namespace platform::bus {
+namespace platform::vbus {
 
 inline constexpr int kClassCount = 14;
 
@@ -83,4 +83,4 @@ std::string PipeSocketPath(const std::string& root, const TBusAddress& address);
 void EncodeFrameHeader(uint32_t length, unsigned char header[kFrameHeaderSize]);
 uint32_t DecodeFrameHeader(const unsigned char header[kFrameHeaderSize]);
 
-}  // namespace platform::bus
+}  // namespace platform::vbus

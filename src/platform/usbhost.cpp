@@ -1,4 +1,4 @@
-#include "platform/usb_host.h"
+#include "platform/usbhost.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,12 +8,12 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/bus_layout.h"
 #include "platform/debug_output.h"
-#include "platform/usb_bus.h"
-#include "platform/usb_camera_path.h"
-#include "platform/usb_context.h"
-#include "platform/usb_transfers.h"
+#include "platform/usbhost_camera_path.h"
+#include "platform/usbhost_context.h"
+#include "platform/usbhost_transfers.h"
+#include "platform/vbus_host.h"
+#include "platform/vbus_layout.h"
 
 namespace platform::usbhost {
 namespace {
@@ -125,7 +125,7 @@ class OpenDevice {
   libusb_device_handle* Handle() const { return handle_; }
   unsigned char Endpoint(int pipe) const { return endpoints_[pipe]; }
   // The reply or image endpoint's state.
-  InEndpoint& In(bus::Pipe pipe) { return in_[pipe == bus::Pipe::Image ? 1 : 0]; }
+  InEndpoint& In(vbus::Pipe pipe) { return in_[pipe == vbus::Pipe::Image ? 1 : 0]; }
   uint64_t BytesPerSecond() const { return bytesPerSecond_; }
 
  private:
@@ -140,7 +140,7 @@ class OpenDevice {
 // Reads and drops what waits on an IN endpoint that is out of step, until it
 // stays quiet; returns the bytes dropped. An endpoint busy with a read in
 // another thread is left alone. False in *ok when the device kept sending.
-uint64_t Drain(OpenDevice& device, bus::Pipe pipe, bool* ok) {
+uint64_t Drain(OpenDevice& device, vbus::Pipe pipe, bool* ok) {
   InEndpoint& in = device.In(pipe);
   std::unique_lock guard(in.lock, std::try_to_lock);
   if (!guard.owns_lock() || !in.outOfStep) return 0;
@@ -248,7 +248,7 @@ std::shared_ptr<OpenDevice> OpenShared(const std::string& devicePath) {
 
 class UsbPipeFile : public HandleObject {
  public:
-  UsbPipeFile(std::shared_ptr<OpenDevice> device, bus::Pipe pipe)
+  UsbPipeFile(std::shared_ptr<OpenDevice> device, vbus::Pipe pipe)
       : device_(std::move(device)), pipe_(pipe) {}
 
   // Closing the handle cancels a transfer another thread waits for.
@@ -258,13 +258,14 @@ class UsbPipeFile : public HandleObject {
     if (run_ != nullptr) run_->Cancel();
   }
 
-  bus::Pipe Pipe() const { return pipe_; }
+  vbus::Pipe Pipe() const { return pipe_; }
 
   // Image pipe: the reads after this request fail once the image wait ends.
   void Bound(double exposureSeconds, uint64_t frameBytes) {
-    device_->In(bus::Pipe::Image).deadlineNs =
-        NowNs() + platform::usb::ImageWait(exposureSeconds, frameBytes, device_->BytesPerSecond()) /
-                      std::chrono::nanoseconds(1);
+    device_->In(vbus::Pipe::Image).deadlineNs =
+        NowNs() +
+        platform::vbus::ImageWait(exposureSeconds, frameBytes, device_->BytesPerSecond()) /
+            std::chrono::nanoseconds(1);
   }
 
   // Command pipe: first brings the reply and image endpoints back to a frame
@@ -273,7 +274,7 @@ class UsbPipeFile : public HandleObject {
   bool Send(const void* data, uint32_t size) {
     bool ok = true;
     const uint64_t dropped =
-        Drain(*device_, bus::Pipe::Reply, &ok) + Drain(*device_, bus::Pipe::Image, &ok);
+        Drain(*device_, vbus::Pipe::Reply, &ok) + Drain(*device_, vbus::Pipe::Image, &ok);
     if (dropped > 0)
       DebugOutput(("Discarded " + std::to_string(dropped) + " unread bytes before a request\n")
                       .c_str());
@@ -281,12 +282,12 @@ class UsbPipeFile : public HandleObject {
       DebugOutput("USB transport: the device keeps sending, no request can be written\n");
       return false;
     }
-    device_->In(bus::Pipe::Image).deadlineNs = 0;
+    device_->In(vbus::Pipe::Image).deadlineNs = 0;
     std::lock_guard serial(callLock_);
     TTransferPlan plan;
     plan.endpoint = device_->Endpoint(0);
     plan.pieceSize = plan.windowSize = kOneTransfer;
-    plan.timeoutMs = platform::usb::ReplyTimeoutMs();
+    plan.timeoutMs = platform::vbus::ReplyTimeoutMs();
     uint32_t done = 0;
     return RunOnce(plan, static_cast<unsigned char*>(const_cast<void*>(data)), size, &done) ==
            TransferResult::Complete;
@@ -301,10 +302,10 @@ class UsbPipeFile : public HandleObject {
     std::lock_guard serial(in.lock);
     TTransferPlan plan;
     plan.endpoint = device_->Endpoint(static_cast<int>(pipe_));
-    const bool image = pipe_ == bus::Pipe::Image;
+    const bool image = pipe_ == vbus::Pipe::Image;
     plan.pieceSize = image ? kImagePiece : kOneTransfer;
     plan.windowSize = image ? kImageWindow : kOneTransfer;
-    plan.timeoutMs = image ? 0 : platform::usb::ReplyTimeoutMs();
+    plan.timeoutMs = image ? 0 : platform::vbus::ReplyTimeoutMs();
     if (const int64_t deadline = in.deadlineNs; image && deadline != 0)
       plan.deadline = std::chrono::steady_clock::time_point(std::chrono::nanoseconds(deadline));
     auto* bytes = static_cast<unsigned char*>(data);
@@ -353,7 +354,7 @@ class UsbPipeFile : public HandleObject {
   }
 
   std::shared_ptr<OpenDevice> device_;
-  bus::Pipe pipe_;
+  vbus::Pipe pipe_;
   std::mutex callLock_;
   std::mutex stateLock_;
   TransferRun* run_ = nullptr;
@@ -389,7 +390,8 @@ THandle Open(const char* path) {
     devicePath.resize(n - 2);
   }
   // Only paths of the USB shape are looked for among the USB devices.
-  if (devicePath.rfind(std::string(bus::kDevicePathPrefix) + "vid_", 0) != 0) return kInvalidHandle;
+  if (devicePath.rfind(std::string(vbus::kDevicePathPrefix) + "vid_", 0) != 0)
+    return kInvalidHandle;
   if (pipe < 0) {
     std::shared_ptr<DeviceRef> device = FindCamera(devicePath, nullptr);
     if (!device) return kInvalidHandle;
@@ -397,7 +399,8 @@ THandle Open(const char* path) {
   }
   std::shared_ptr<OpenDevice> device = OpenShared(devicePath);
   if (!device) return kInvalidHandle;
-  return RegisterHandle(std::make_shared<UsbPipeFile>(std::move(device), static_cast<bus::Pipe>(pipe)));
+  return RegisterHandle(
+      std::make_shared<UsbPipeFile>(std::move(device), static_cast<vbus::Pipe>(pipe)));
 }
 
 bool Owns(THandle handle) {
@@ -409,18 +412,18 @@ bool Owns(THandle handle) {
 bool Write(THandle handle, const void* data, uint32_t size) {
   auto pipe = LookupHandleAs<UsbPipeFile>(handle);
   if (!pipe || (data == nullptr && size > 0)) return false;
-  return pipe->Pipe() == bus::Pipe::Command && pipe->Send(data, size);
+  return pipe->Pipe() == vbus::Pipe::Command && pipe->Send(data, size);
 }
 
 bool Read(THandle handle, void* data, uint32_t size, uint32_t* read) {
   *read = 0;
   auto pipe = LookupHandleAs<UsbPipeFile>(handle);
   if (!pipe || (data == nullptr && size > 0)) return false;
-  return pipe->Pipe() != bus::Pipe::Command && pipe->Receive(data, size, read);
+  return pipe->Pipe() != vbus::Pipe::Command && pipe->Receive(data, size, read);
 }
 
 void ExpectImage(THandle handle, double exposureSeconds, uint64_t frameBytes) {
-  if (auto pipe = LookupHandleAs<UsbPipeFile>(handle); pipe && pipe->Pipe() == bus::Pipe::Image)
+  if (auto pipe = LookupHandleAs<UsbPipeFile>(handle); pipe && pipe->Pipe() == vbus::Pipe::Image)
     pipe->Bound(exposureSeconds, frameBytes);
 }
 
@@ -431,7 +434,7 @@ bool QueryDescriptor(THandle handle, uint8_t* out, uint32_t* returned) {
   if (!device || out == nullptr || libusb_get_device_descriptor(device->Device(), &d) != 0)
     return false;
   // The wire form: little-endian 16-bit fields, in descriptor order.
-  const uint8_t bytes[bus::kDescriptorSize] = {
+  const uint8_t bytes[vbus::kDescriptorSize] = {
       d.bLength,         d.bDescriptorType,
       static_cast<uint8_t>(d.bcdUSB),    static_cast<uint8_t>(d.bcdUSB >> 8),
       d.bDeviceClass,    d.bDeviceSubClass, d.bDeviceProtocol, d.bMaxPacketSize0,
@@ -440,7 +443,7 @@ bool QueryDescriptor(THandle handle, uint8_t* out, uint32_t* returned) {
       static_cast<uint8_t>(d.bcdDevice), static_cast<uint8_t>(d.bcdDevice >> 8),
       d.iManufacturer,   d.iProduct,        d.iSerialNumber,   d.bNumConfigurations};
   std::memcpy(out, bytes, sizeof bytes);
-  *returned = bus::kDescriptorSize;
+  *returned = vbus::kDescriptorSize;
   return true;
 }
 

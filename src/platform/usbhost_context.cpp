@@ -1,4 +1,4 @@
-#include "platform/usb_context.h"
+#include "platform/usbhost_context.h"
 
 #include <atomic>
 #include <string>

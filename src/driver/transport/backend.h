@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace tQusb::usb {
+namespace tQusb::transport {
 
 using Handle = std::uintptr_t;
 inline constexpr Handle kInvalidHandle = ~Handle{0};  // all bits set: not open
@@ -75,4 +75,4 @@ inline void ExpectImage(Handle image, double exposureSeconds, uint64_t frameByte
 // Opens the device path followed by a backslash and the pipe digit (0 to 2).
 Handle OpenPipe(const char* devicePath, unsigned pipe);
 
-}  // namespace tQusb::usb
+}  // namespace tQusb::transport

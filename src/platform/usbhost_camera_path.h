@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/usb_device_table.h"
+#include "platform/usbhost_device_table.h"
 
 namespace platform::usbhost {
 

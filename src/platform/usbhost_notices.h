@@ -4,7 +4,7 @@
 // is queued to the thread that registered, as a kMsgDeviceChange message
 // with the same record as the virtual bus notices, dispatched when that
 // thread pumps.
-#include "platform/device_notices.h"
+#include "platform/vbus_notices.h"
 
 namespace platform::usbhost {
 

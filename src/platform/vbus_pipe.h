@@ -16,17 +16,17 @@
 #include <mutex>
 #include <string>
 
-#include "platform/bus_layout.h"
 #include "platform/handles.h"
+#include "platform/vbus_layout.h"
 
-namespace platform::usb {
+namespace platform::vbus {
 
 class PipeFile : public HandleObject {
  public:
   // Takes over `fd`, a connection to pipe `pipe` of the device whose
   // directory is `deviceDir`.
-  static std::shared_ptr<PipeFile> Open(int fd, bus::Pipe pipe, const std::string& deviceDir);
-  PipeFile(int fd, bus::Pipe pipe, std::string deviceDir);
+  static std::shared_ptr<PipeFile> Open(int fd, vbus::Pipe pipe, const std::string& deviceDir);
+  PipeFile(int fd, vbus::Pipe pipe, std::string deviceDir);
   ~PipeFile() override;
   void Wake() override;
 
@@ -44,14 +44,14 @@ class PipeFile : public HandleObject {
   // Sets the socket's receive timeout unless it has it already.
   bool WaitAtMost(int timeoutMs);
   // The newest open pipe of kind `pipe` on `deviceDir`; null when none.
-  static std::shared_ptr<PipeFile> Sibling(const std::string& deviceDir, bus::Pipe pipe);
+  static std::shared_ptr<PipeFile> Sibling(const std::string& deviceDir, vbus::Pipe pipe);
   bool SiblingHungUp() const;
   uint64_t DiscardSiblingsUnread();
   uint64_t DiscardFrameRest();
   uint64_t DiscardArrivedFrames();
 
   int fd_;
-  bus::Pipe pipe_;
+  vbus::Pipe pipe_;
   std::string deviceDir_;
   std::mutex readLock_;
   std::mutex writeLock_;
@@ -67,4 +67,4 @@ class PipeFile : public HandleObject {
   std::atomic<int64_t> deadline_{0};
 };
 
-}  // namespace platform::usb
+}  // namespace platform::vbus

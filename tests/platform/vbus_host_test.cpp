@@ -1,7 +1,7 @@
 // The virtual USB bus seen from the driver side: enumeration, opening,
 // descriptor query and the framed transfers, against devices served by
 // threads of the test over real sockets.
-#include "platform/usb_bus.h"
+#include "platform/vbus_host.h"
 
 #include <gtest/gtest.h>
 
@@ -17,15 +17,15 @@
 #include "common/bus_test_device.h"
 #include "common/debug_capture.h"
 #include "common/temp_bus_root.h"
-#include "platform/bus_layout.h"
+#include "platform/vbus_layout.h"
 
 namespace {
 
 using platform::kInvalidHandle;
 using platform::THandle;
 using busdevice::DeviceEndpoints;
-using platform::bus::Pipe;
-namespace usb = platform::usb;
+using platform::vbus::Pipe;
+namespace vbus = platform::vbus;
 
 uint32_t Word32(const std::vector<unsigned char>& bytes, size_t at) {
   uint32_t v = 0;
@@ -74,7 +74,7 @@ void Serve(const std::vector<unsigned char>& c, DeviceEndpoints& ep) {
     case 'X': {
       Pipe pipe = c[0] == 'x' ? Pipe::Image : Pipe::Reply;
       unsigned char header[4];
-      platform::bus::EncodeFrameHeader(Word32(c, 1), header);
+      platform::vbus::EncodeFrameHeader(Word32(c, 1), header);
       auto part = Pattern(Word32(c, 5));
       ep.SendRaw(pipe, header, sizeof header);
       ep.SendRaw(pipe, part.data(), part.size());
@@ -91,7 +91,7 @@ std::vector<unsigned char> Request(char op, std::vector<uint32_t> words = {}) {
   return bytes;
 }
 
-class UsbBus : public ::testing::Test {
+class VbusHost : public ::testing::Test {
  protected:
   void SetUp() override {
     device_ =
@@ -99,11 +99,11 @@ class UsbBus : public ::testing::Test {
   }
   void TearDown() override {
     for (THandle h : handles_) platform::CloseHandle(h);
-    usb::SetReplyTimeoutMs(usb::kDefaultReplyTimeoutMs);
+    vbus::SetReplyTimeoutMs(vbus::kDefaultReplyTimeoutMs);
   }
 
   THandle Open(Pipe pipe) {
-    THandle h = usb::CreateFile(device_->PipePath(pipe).c_str());
+    THandle h = vbus::CreateFile(device_->PipePath(pipe).c_str());
     EXPECT_NE(h, kInvalidHandle);
     handles_.push_back(h);
     return h;
@@ -112,7 +112,7 @@ class UsbBus : public ::testing::Test {
   void Send(THandle command, const std::vector<unsigned char>& request) {
     uint32_t written = 0;
     ASSERT_TRUE(
-        usb::WriteFile(command, request.data(), static_cast<uint32_t>(request.size()), &written));
+        vbus::WriteFile(command, request.data(), static_cast<uint32_t>(request.size()), &written));
     ASSERT_EQ(written, request.size());
   }
 
@@ -123,7 +123,7 @@ class UsbBus : public ::testing::Test {
 
 // Each reply frame is one read however large the buffer (a 3-byte reply into
 // 64 bytes gives 3); what a short buffer leaves of a frame comes next.
-TEST_F(UsbBus, ReplyFramesAreReadOneAtATimeWithLeftovers) {
+TEST_F(VbusHost, ReplyFramesAreReadOneAtATimeWithLeftovers) {
   THandle command = Open(Pipe::Command), reply = Open(Pipe::Reply);
   struct Read {
     std::vector<unsigned char> request;  // sent first when not empty
@@ -140,7 +140,7 @@ TEST_F(UsbBus, ReplyFramesAreReadOneAtATimeWithLeftovers) {
     if (!r.request.empty()) Send(command, r.request);
     unsigned char buffer[64];
     uint32_t got = 99;
-    ASSERT_TRUE(usb::ReadFile(reply, buffer, r.size, &got));
+    ASSERT_TRUE(vbus::ReadFile(reply, buffer, r.size, &got));
     EXPECT_EQ(std::vector<unsigned char>(buffer, buffer + got), r.bytes);
   }
 }
@@ -148,33 +148,33 @@ TEST_F(UsbBus, ReplyFramesAreReadOneAtATimeWithLeftovers) {
 // What a reader leaves of a longer frame, or a whole frame it never read,
 // must not become the answer to the next request: it is dropped, with a debug
 // line, before a request goes out.
-TEST_F(UsbBus, LeftoversOfLongFramesAreDroppedBeforeTheNextRequest) {
+TEST_F(VbusHost, LeftoversOfLongFramesAreDroppedBeforeTheNextRequest) {
   DebugCapture debug;
   THandle command = Open(Pipe::Command), reply = Open(Pipe::Reply), image = Open(Pipe::Image);
   unsigned char byte = 0;
   uint32_t got = 0;
   std::vector<unsigned char> buffer(100);
   Send(command, {'r', 0x80, 1, 2, 3});  // four bytes where one is read
-  ASSERT_TRUE(usb::ReadFile(reply, &byte, 1, &got));
+  ASSERT_TRUE(vbus::ReadFile(reply, &byte, 1, &got));
   Send(command, Request('i', {100}));  // an image 40 bytes longer than read
-  ASSERT_TRUE(usb::ReadFile(image, buffer.data(), 60, &got));
+  ASSERT_TRUE(vbus::ReadFile(image, buffer.data(), 60, &got));
   Send(command, {'r', 0x81});
-  ASSERT_TRUE(usb::ReadFile(reply, &byte, 1, &got));
+  ASSERT_TRUE(vbus::ReadFile(reply, &byte, 1, &got));
   EXPECT_EQ(byte, 0x81);
   Send(command, Request('i', {60}));
-  ASSERT_TRUE(usb::ReadFile(image, buffer.data(), 100, &got));
+  ASSERT_TRUE(vbus::ReadFile(image, buffer.data(), 100, &got));
   EXPECT_EQ(got, 60u);
   EXPECT_EQ(std::memcmp(buffer.data(), Pattern(60).data(), 60), 0);
   // Frames sent before one that was read have certainly come: an unread
   // image, then a second reply (received with the first one).
   Send(command, Request('b', {30}));
-  ASSERT_TRUE(usb::ReadFile(reply, &byte, 1, &got));
+  ASSERT_TRUE(vbus::ReadFile(reply, &byte, 1, &got));
   Send(command, Request('B', {20}));
-  ASSERT_TRUE(usb::ReadFile(image, buffer.data(), 100, &got));
+  ASSERT_TRUE(vbus::ReadFile(image, buffer.data(), 100, &got));
   EXPECT_EQ(got, 20u);
-  ASSERT_TRUE(usb::ReadFile(reply, &byte, 1, &got));
+  ASSERT_TRUE(vbus::ReadFile(reply, &byte, 1, &got));
   Send(command, {'r', 0x81});
-  ASSERT_TRUE(usb::ReadFile(reply, &byte, 1, &got));
+  ASSERT_TRUE(vbus::ReadFile(reply, &byte, 1, &got));
   EXPECT_EQ(byte, 0x81);
   EXPECT_EQ(debug.Lines(), (std::vector<std::string>{"Discarded 3 unread bytes before a request\n",
                                                      "Discarded 40 unread bytes before a request\n",
@@ -182,7 +182,7 @@ TEST_F(UsbBus, LeftoversOfLongFramesAreDroppedBeforeTheNextRequest) {
                                                      "Discarded 2 unread bytes before a request\n"}));
 }
 
-TEST_F(UsbBus, ImageFrameIsReadInLimitedPieces) {
+TEST_F(VbusHost, ImageFrameIsReadInLimitedPieces) {
   constexpr uint32_t kFrame = 40u << 20, kPiece = 24u << 20;
   struct Case {
     uint32_t frame;
@@ -195,15 +195,15 @@ TEST_F(UsbBus, ImageFrameIsReadInLimitedPieces) {
     SCOPED_TRACE(c.frame);
     Send(command, Request('i', {c.frame}));
     uint32_t first = 0, second = 0;
-    ASSERT_TRUE(usb::ReadFile(image, buffer.data(), kPiece, &first));
-    ASSERT_TRUE(usb::ReadFile(image, buffer.data() + first, kFrame - first, &second));
+    ASSERT_TRUE(vbus::ReadFile(image, buffer.data(), kPiece, &first));
+    ASSERT_TRUE(vbus::ReadFile(image, buffer.data() + first, kFrame - first, &second));
     EXPECT_EQ(first, kPiece);
     EXPECT_EQ(second, c.secondRead);
     EXPECT_EQ(std::memcmp(buffer.data(), expected.data(), first + second), 0);
   }
 }
 
-TEST_F(UsbBus, ConnectionClosedMidFrameFailsTheRead) {
+TEST_F(VbusHost, ConnectionClosedMidFrameFailsTheRead) {
   struct Case {
     char op;
     Pipe pipe;
@@ -215,50 +215,50 @@ TEST_F(UsbBus, ConnectionClosedMidFrameFailsTheRead) {
     Send(command, Request(c.op, {100, 20}));
     std::vector<unsigned char> buffer(c.bufferSize);
     uint32_t got = 0;
-    bool ok = usb::ReadFile(in, buffer.data(), c.bufferSize, &got);
+    bool ok = vbus::ReadFile(in, buffer.data(), c.bufferSize, &got);
     if (c.bufferSize <= 20) {  // the bytes that did arrive can still be read
       EXPECT_TRUE(ok);
-      ok = usb::ReadFile(in, buffer.data(), c.bufferSize, &got);
+      ok = vbus::ReadFile(in, buffer.data(), c.bufferSize, &got);
     }
     EXPECT_FALSE(ok);
     EXPECT_EQ(got, 0u);
     uint32_t written = 1;
-    EXPECT_FALSE(usb::WriteFile(command, "r", 1, &written) &&
-                 usb::ReadFile(in, buffer.data(), 1, &got));
+    EXPECT_FALSE(vbus::WriteFile(command, "r", 1, &written) &&
+                 vbus::ReadFile(in, buffer.data(), 1, &got));
   }
 }
 
-TEST_F(UsbBus, RepliesGoToTheNewestReplyConnection) {
+TEST_F(VbusHost, RepliesGoToTheNewestReplyConnection) {
   THandle command = Open(Pipe::Command), older = Open(Pipe::Reply), newer = Open(Pipe::Reply);
   Send(command, {'r', 0x55});
   unsigned char byte = 0;
   uint32_t got = 0;
-  ASSERT_TRUE(usb::ReadFile(newer, &byte, 1, &got));
+  ASSERT_TRUE(vbus::ReadFile(newer, &byte, 1, &got));
   EXPECT_EQ(byte, 0x55);
-  EXPECT_EQ(usb::ReplyTimeoutMs(), 30000u);
-  usb::SetReplyTimeoutMs(100);  // a reply read without data times out
+  EXPECT_EQ(vbus::ReplyTimeoutMs(), 30000u);
+  vbus::SetReplyTimeoutMs(100);  // a reply read without data times out
   got = 7;
-  EXPECT_FALSE(usb::ReadFile(older, &byte, 1, &got));
+  EXPECT_FALSE(vbus::ReadFile(older, &byte, 1, &got));
   EXPECT_EQ(got, 0u);
   // When the newest closes, the one before it is the newest open connection.
   ASSERT_TRUE(platform::CloseHandle(newer));
   THandle reopened = Open(Pipe::Reply);
   ASSERT_TRUE(platform::CloseHandle(reopened));
   THandle second = Open(Pipe::Reply);
-  usb::SetReplyTimeoutMs(usb::kDefaultReplyTimeoutMs);
+  vbus::SetReplyTimeoutMs(vbus::kDefaultReplyTimeoutMs);
   Send(command, {'r', 0x66});
-  ASSERT_TRUE(usb::ReadFile(second, &byte, 1, &got));
+  ASSERT_TRUE(vbus::ReadFile(second, &byte, 1, &got));
   EXPECT_EQ(byte, 0x66);
 }
 
-TEST_F(UsbBus, ClosingAHandleEndsABlockedRead) {
-  THandle image = usb::CreateFile(device_->PipePath(Pipe::Image).c_str());
+TEST_F(VbusHost, ClosingAHandleEndsABlockedRead) {
+  THandle image = vbus::CreateFile(device_->PipePath(Pipe::Image).c_str());
   ASSERT_NE(image, kInvalidHandle);
   std::atomic<int> result{-1};
   std::thread reader([&] {
     unsigned char byte;
     uint32_t got;
-    result = usb::ReadFile(image, &byte, 1, &got) ? 1 : 0;
+    result = vbus::ReadFile(image, &byte, 1, &got) ? 1 : 0;
   });
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
   EXPECT_TRUE(platform::CloseHandle(image));
@@ -266,20 +266,21 @@ TEST_F(UsbBus, ClosingAHandleEndsABlockedRead) {
   EXPECT_EQ(result, 0);
 }
 
-TEST_F(UsbBus, PipesRefuseTheWrongDirectionAndBadArguments) {
+TEST_F(VbusHost, PipesRefuseTheWrongDirectionAndBadArguments) {
   THandle command = Open(Pipe::Command), reply = Open(Pipe::Reply);
-  THandle device = usb::CreateFile(device_->DevicePath().c_str());
+  THandle device = vbus::CreateFile(device_->DevicePath().c_str());
   handles_.push_back(device);
   unsigned char buffer[4];
   uint32_t n = 0;
-  for (THandle h : {command, device, kInvalidHandle}) EXPECT_FALSE(usb::ReadFile(h, buffer, 4, &n));
+  for (THandle h : {command, device, kInvalidHandle})
+    EXPECT_FALSE(vbus::ReadFile(h, buffer, 4, &n));
   for (THandle h : {reply, device, THandle(12345678)})
-    EXPECT_FALSE(usb::WriteFile(h, buffer, 4, &n));
-  EXPECT_FALSE(usb::ReadFile(reply, nullptr, 4, &n));
+    EXPECT_FALSE(vbus::WriteFile(h, buffer, 4, &n));
+  EXPECT_FALSE(vbus::ReadFile(reply, nullptr, 4, &n));
   EXPECT_FALSE(platform::CloseHandle(kInvalidHandle));
 }
 
-TEST(UsbBusOpen, DevicePathsAndPipePaths) {
+TEST(VbusHostOpen, DevicePathsAndPipePaths) {
   TempBusRoot root;
   BusTestDevice device(root.Path(), BusClass(3), "vid_1&pid_2#x", Serve);
   std::string path = device.DevicePath();
@@ -295,38 +296,38 @@ TEST(UsbBusOpen, DevicePathsAndPipePaths) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
-    THandle h = usb::CreateFile(c.path.c_str());
+    THandle h = vbus::CreateFile(c.path.c_str());
     EXPECT_EQ(h != kInvalidHandle, c.opens);
     if (h != kInvalidHandle) platform::CloseHandle(h);
   }
-  EXPECT_EQ(usb::CreateFile(nullptr), kInvalidHandle);
+  EXPECT_EQ(vbus::CreateFile(nullptr), kInvalidHandle);
   device.Stop();
-  EXPECT_EQ(usb::CreateFile(path.c_str()), kInvalidHandle);
-  EXPECT_EQ(usb::CreateFile((path + "\\1").c_str()), kInvalidHandle);
+  EXPECT_EQ(vbus::CreateFile(path.c_str()), kInvalidHandle);
+  EXPECT_EQ(vbus::CreateFile((path + "\\1").c_str()), kInvalidHandle);
 }
 
-TEST(UsbBusEnumeration, SortedByNameWithEndOfList) {
+TEST(VbusHostEnumeration, SortedByNameWithEndOfList) {
   TempBusRoot root;
   const char* names[] = {"vid_0000&pid_0c26#sim2", "a", "vid_0000&pid_0c26#sim10", "z-9"};
   std::vector<std::unique_ptr<BusTestDevice>> devices;
   for (const char* name : names)
     devices.push_back(std::make_unique<BusTestDevice>(root.Path(), BusClass(2), name, Serve));
   BusTestDevice other(root.Path(), BusClass(5), "other", Serve);
-  usb::DeviceInterfaceSet set(BusClass(2));
+  vbus::DeviceInterfaceSet set(BusClass(2));
   std::vector<std::string> listed;
   std::string path;
-  for (unsigned i = 0; set.Enum(i, &path) == usb::DeviceInterfaceSet::Result::Found; ++i)
+  for (unsigned i = 0; set.Enum(i, &path) == vbus::DeviceInterfaceSet::Result::Found; ++i)
     listed.push_back(path);
   std::string suffix = "#" + platform::FormatGuid(BusClass(2));
   std::vector<std::string> expected = {
       "\\\\?\\usb#a" + suffix, "\\\\?\\usb#vid_0000&pid_0c26#sim10" + suffix,
       "\\\\?\\usb#vid_0000&pid_0c26#sim2" + suffix, "\\\\?\\usb#z-9" + suffix};
   EXPECT_EQ(listed, expected);
-  EXPECT_EQ(set.Enum(100, &path), usb::DeviceInterfaceSet::Result::NoMoreItems);
-  EXPECT_EQ(usb::DeviceInterfaceSet(BusClass(9)).Count(), 0u);  // no class directory
+  EXPECT_EQ(set.Enum(100, &path), vbus::DeviceInterfaceSet::Result::NoMoreItems);
+  EXPECT_EQ(vbus::DeviceInterfaceSet(BusClass(9)).Count(), 0u);  // no class directory
 }
 
-TEST(UsbBusDescriptor, ExactlyEighteenBytes) {
+TEST(VbusHostDescriptor, ExactlyEighteenBytes) {
   TempBusRoot root;
   std::vector<unsigned char> good(18), shortOne(17), longOne(19);
   for (size_t i = 0; i < good.size(); ++i) good[i] = static_cast<unsigned char>(i + 1);
@@ -345,11 +346,11 @@ TEST(UsbBusDescriptor, ExactlyEighteenBytes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     BusTestDevice device(root.Path(), BusClass(1), c.name, Serve, c.descriptor);
-    THandle h = usb::CreateFile(device.DevicePath().c_str());
+    THandle h = vbus::CreateFile(device.DevicePath().c_str());
     ASSERT_NE(h, kInvalidHandle);
     unsigned char out[64] = {};
     uint32_t returned = 99;
-    EXPECT_EQ(usb::DeviceIoControl(h, c.code, nullptr, 0, out, c.outSize, &returned), c.ok);
+    EXPECT_EQ(vbus::DeviceIoControl(h, c.code, nullptr, 0, out, c.outSize, &returned), c.ok);
     EXPECT_EQ(returned, c.ok ? 18u : 0u);
     if (c.ok) {
       EXPECT_EQ(std::memcmp(out, good.data(), 18), 0);
@@ -359,12 +360,12 @@ TEST(UsbBusDescriptor, ExactlyEighteenBytes) {
   // A FIFO in its place must neither block the query nor count.
   BusTestDevice fifo(root.Path(), BusClass(1), "fifo", Serve);
   std::string path = root.Path() + "/" + platform::FormatGuid(BusClass(1)) + "/fifo/" +
-                     std::string(platform::bus::kDescriptorFile);
+                     std::string(platform::vbus::kDescriptorFile);
   ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-  THandle h = usb::CreateFile(fifo.DevicePath().c_str());
+  THandle h = vbus::CreateFile(fifo.DevicePath().c_str());
   unsigned char out[18];
   uint32_t returned = 0;
-  EXPECT_FALSE(usb::DeviceIoControl(h, 0x220000, nullptr, 0, out, 18, &returned));
+  EXPECT_FALSE(vbus::DeviceIoControl(h, 0x220000, nullptr, 0, out, 18, &returned));
   platform::CloseHandle(h);
 }
 

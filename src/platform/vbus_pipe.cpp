@@ -1,4 +1,4 @@
-#include "platform/pipe_file.h"
+#include "platform/vbus_pipe.h"
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -13,9 +13,9 @@
 #include "platform/debug_output.h"
 #include "platform/process_table.h"
 #include "platform/socket_io.h"
-#include "platform/usb_bus.h"
+#include "platform/vbus_host.h"
 
-namespace platform::usb {
+namespace platform::vbus {
 
 namespace {
 
@@ -26,7 +26,7 @@ constexpr int kImageWatchMs = 200;
 // that finding one never takes a strong reference to another: dropping the
 // last one under the lock would run a destructor that takes it again).
 struct PipeEntry {
-  bus::Pipe pipe;
+  vbus::Pipe pipe;
   std::weak_ptr<PipeFile> file;
 };
 struct PipeRegistry {
@@ -50,7 +50,7 @@ int ReplyIdleMs() {
 
 }  // namespace
 
-std::shared_ptr<PipeFile> PipeFile::Sibling(const std::string& deviceDir, bus::Pipe pipe) {
+std::shared_ptr<PipeFile> PipeFile::Sibling(const std::string& deviceDir, vbus::Pipe pipe) {
   PipeRegistry& r = Registry();
   std::lock_guard guard(r.lock);
   auto it = r.pipes.find(deviceDir);
@@ -60,7 +60,7 @@ std::shared_ptr<PipeFile> PipeFile::Sibling(const std::string& deviceDir, bus::P
   return nullptr;
 }
 
-std::shared_ptr<PipeFile> PipeFile::Open(int fd, bus::Pipe pipe, const std::string& deviceDir) {
+std::shared_ptr<PipeFile> PipeFile::Open(int fd, vbus::Pipe pipe, const std::string& deviceDir) {
   auto file = std::make_shared<PipeFile>(fd, pipe, deviceDir);
   PipeRegistry& r = Registry();
   std::lock_guard guard(r.lock);
@@ -70,7 +70,7 @@ std::shared_ptr<PipeFile> PipeFile::Open(int fd, bus::Pipe pipe, const std::stri
   return file;
 }
 
-PipeFile::PipeFile(int fd, bus::Pipe pipe, std::string deviceDir)
+PipeFile::PipeFile(int fd, vbus::Pipe pipe, std::string deviceDir)
     : fd_(fd), pipe_(pipe), deviceDir_(std::move(deviceDir)) {}
 
 PipeFile::~PipeFile() {
@@ -88,7 +88,7 @@ void PipeFile::Wake() {
 }
 
 bool PipeFile::Write(const void* data, uint32_t size) {
-  if (pipe_ != bus::Pipe::Command) return false;
+  if (pipe_ != vbus::Pipe::Command) return false;
   if (const uint64_t discarded = DiscardSiblingsUnread(); discarded > 0)
     DebugOutput(("Discarded " + std::to_string(discarded) + " unread bytes before a request\n")
                     .c_str());
@@ -101,13 +101,13 @@ void PipeFile::SetImageDeadline(std::chrono::steady_clock::time_point deadline) 
 }
 
 bool PipeFile::Read(void* buffer, uint32_t size, uint32_t* done) {
-  if (pipe_ == bus::Pipe::Command) return false;
+  if (pipe_ == vbus::Pipe::Command) return false;
   std::lock_guard guard(readLock_);
   if (broken_) return false;
   if (!inFrame_) {
-    unsigned char header[bus::kFrameHeaderSize];
+    unsigned char header[vbus::kFrameHeaderSize];
     if (!Receive(header, sizeof header)) return false;
-    frameLeft_ = bus::DecodeFrameHeader(header);
+    frameLeft_ = vbus::DecodeFrameHeader(header);
     inFrame_ = true;
   }
   uint32_t k = std::min(size, frameLeft_);
@@ -121,7 +121,7 @@ bool PipeFile::Read(void* buffer, uint32_t size, uint32_t* done) {
 // A failed receive leaves the stream at an unknown place in a frame: the
 // connection is of no further use.
 bool PipeFile::Receive(void* buffer, size_t size) {
-  bool ok = pipe_ == bus::Pipe::Image ? ReceiveImage(buffer, size) : ReceiveReply(buffer, size);
+  bool ok = pipe_ == vbus::Pipe::Image ? ReceiveImage(buffer, size) : ReceiveReply(buffer, size);
   if (!ok) broken_ = true;
   return ok;
 }
@@ -194,7 +194,7 @@ bool PipeFile::ReceiveImage(void* buffer, size_t size) {
 }
 
 bool PipeFile::SiblingHungUp() const {
-  for (bus::Pipe pipe : {bus::Pipe::Reply, bus::Pipe::Command}) {
+  for (vbus::Pipe pipe : {vbus::Pipe::Reply, vbus::Pipe::Command}) {
     auto sibling = Sibling(deviceDir_, pipe);
     if (!sibling) continue;
     pollfd watch{sibling->fd_, POLLRDHUP, 0};
@@ -213,7 +213,7 @@ uint64_t PipeFile::DiscardSiblingsUnread() {
   pollfd watch[2];
   nfds_t count = 0;
   uint64_t dropped = 0;
-  for (bus::Pipe pipe : {bus::Pipe::Reply, bus::Pipe::Image}) {
+  for (vbus::Pipe pipe : {vbus::Pipe::Reply, vbus::Pipe::Image}) {
     auto sibling = Sibling(deviceDir_, pipe);
     if (!sibling) continue;
     sibling->deadline_ = 0;  // a bound belongs to the request that set it
@@ -254,9 +254,9 @@ uint64_t PipeFile::DiscardFrameRest() {
 uint64_t PipeFile::DiscardArrivedFrames() {
   uint64_t dropped = 0;
   do {
-    unsigned char header[bus::kFrameHeaderSize];
+    unsigned char header[vbus::kFrameHeaderSize];
     if (!Receive(header, sizeof header)) return dropped;
-    frameLeft_ = bus::DecodeFrameHeader(header);
+    frameLeft_ = vbus::DecodeFrameHeader(header);
     inFrame_ = true;
     dropped += DiscardFrameRest();
   } while (!broken_ && (aheadAt_ < aheadEnd_ || sock::WaitReadable(fd_, 0)));
@@ -272,4 +272,4 @@ void ReleasePipeRegistry() {
   });
 }
 
-}  // namespace platform::usb
+}  // namespace platform::vbus

@@ -1,4 +1,4 @@
-#include "platform/bus_layout.h"
+#include "platform/vbus_layout.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,7 +9,7 @@
 
 #include "platform/debug_output.h"
 
-namespace platform::bus {
+namespace platform::vbus {
 
 namespace {
 
@@ -184,4 +184,4 @@ uint32_t DecodeFrameHeader(const unsigned char header[kFrameHeaderSize]) {
   return length;
 }
 
-}  // namespace platform::bus
+}  // namespace platform::vbus

@@ -1,15 +1,15 @@
-#include "driver/transport/usb_driver.h"
+#include "driver/transport/backend.h"
 
 #include <string>
 
-#include "platform/bus_layout.h"
 #include "platform/handles.h"
 #include "platform/transport_choice.h"
-#include "platform/usb_bus.h"
-#include "platform/usb_host.h"
+#include "platform/usbhost.h"
+#include "platform/vbus_host.h"
+#include "platform/vbus_layout.h"
 #include "tqusb/runtime/str.h"
 
-namespace tQusb::usb {
+namespace tQusb::transport {
 namespace {
 
 static_assert(kInvalidHandle == platform::kInvalidHandle);
@@ -23,52 +23,52 @@ class BusBackend final : public Backend {
  public:
   std::vector<std::string> InterfacePaths(int classNumber) override {
     std::vector<std::string> paths;
-    if (Use().usb) paths = platform::usbhost::InterfacePaths(classNumber);
-    const platform::TGuid* guid = platform::bus::InterfaceClass(classNumber);
-    if (guid == nullptr || !Use().virtualBus) return paths;
-    const platform::usb::DeviceInterfaceSet set(*guid);
+    if (Use().usbhost) paths = platform::usbhost::InterfacePaths(classNumber);
+    const platform::TGuid* guid = platform::vbus::InterfaceClass(classNumber);
+    if (guid == nullptr || !Use().vbus) return paths;
+    const platform::vbus::DeviceInterfaceSet set(*guid);
     std::string path;
     for (unsigned index = 0;
-         set.Enum(index, &path) == platform::usb::DeviceInterfaceSet::Result::Found; ++index)
+         set.Enum(index, &path) == platform::vbus::DeviceInterfaceSet::Result::Found; ++index)
       paths.push_back(path);
     return paths;
   }
 
   Handle Open(const char* path) override {
-    if (Use().usb) {
+    if (Use().usbhost) {
       const Handle handle = platform::usbhost::Open(path);
       if (handle != kInvalidHandle) return handle;
     }
-    return Use().virtualBus ? platform::usb::CreateFile(path) : kInvalidHandle;
+    return Use().vbus ? platform::vbus::CreateFile(path) : kInvalidHandle;
   }
 
   bool Write(Handle handle, const void* data, uint32_t size) override {
-    if (Use().usb && platform::usbhost::Owns(handle))
+    if (Use().usbhost && platform::usbhost::Owns(handle))
       return platform::usbhost::Write(handle, data, size);
     uint32_t written = 0;
-    return platform::usb::WriteFile(handle, data, size, &written);
+    return platform::vbus::WriteFile(handle, data, size, &written);
   }
 
   bool Read(Handle handle, void* data, uint32_t size, uint32_t* transferred) override {
-    if (Use().usb && platform::usbhost::Owns(handle))
+    if (Use().usbhost && platform::usbhost::Owns(handle))
       return platform::usbhost::Read(handle, data, size, transferred);
-    return platform::usb::ReadFile(handle, data, size, transferred);
+    return platform::vbus::ReadFile(handle, data, size, transferred);
   }
 
   void Close(Handle handle) override { platform::CloseHandle(handle); }
 
   void ExpectImage(Handle image, double exposureSeconds, uint64_t frameBytes) override {
-    if (Use().usb && platform::usbhost::Owns(image))
+    if (Use().usbhost && platform::usbhost::Owns(image))
       platform::usbhost::ExpectImage(image, exposureSeconds, frameBytes);
     else
-      platform::usb::ExpectImage(image, exposureSeconds, frameBytes);
+      platform::vbus::ExpectImage(image, exposureSeconds, frameBytes);
   }
 
   bool QueryDescriptor(Handle device, uint8_t* descriptor, uint32_t* returned) override {
-    if (Use().usb && platform::usbhost::Owns(device))
+    if (Use().usbhost && platform::usbhost::Owns(device))
       return platform::usbhost::QueryDescriptor(device, descriptor, returned);
-    return platform::usb::DeviceIoControl(device, kDescriptorControlCode, nullptr, 0, descriptor,
-                                          kDescriptorSize, returned);
+    return platform::vbus::DeviceIoControl(device, kDescriptorControlCode, nullptr, 0, descriptor,
+                                           kDescriptorSize, returned);
   }
 
  private:
@@ -92,4 +92,4 @@ Handle OpenPipe(const char* devicePath, unsigned pipe) {
   return Open(path);
 }
 
-}  // namespace tQusb::usb
+}  // namespace tQusb::transport

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "usb_host/mock_usb_camera.h"
+#include "usbhost/mock_usb_camera.h"
 
 int main(int argc, char** argv) {
   if (!usbmock::Available() && std::getenv("TQUSB_UMOCKDEV_TRIED") == nullptr) {

@@ -1,13 +1,13 @@
-#include "platform/usb_notices.h"
+#include "platform/usbhost_notices.h"
 
 #include <map>
 #include <memory>
 #include <mutex>
 
-#include "platform/bus_layout.h"
 #include "platform/peer_window_object.h"
-#include "platform/usb_camera_path.h"
-#include "platform/usb_context.h"
+#include "platform/usbhost_camera_path.h"
+#include "platform/usbhost_context.h"
+#include "platform/vbus_layout.h"
 
 namespace platform::usbhost {
 namespace {
@@ -26,7 +26,7 @@ void Deliver(libusb_device* device, bool arrived) {
   std::string path;
   const TUsbModel* model = nullptr;
   if (!CameraPath(device, &path, &model)) return;
-  const TGuid* guid = bus::InterfaceClass(model->classNumber);
+  const TGuid* guid = vbus::InterfaceClass(model->classNumber);
   std::lock_guard guard(g_lock);
   for (const auto& [id, s] : g_subscriptions) {
     auto queue = s.queue.lock();

@@ -13,14 +13,14 @@
 #include <vector>
 
 #include "common/temp_bus_root.h"
-#include "driver/camera/camera.h"
-#include "platform/bus_layout.h"
-#include "platform/usb_bus.h"
-#include "server/device_server.h"
 #include "core/model_config.h"
+#include "driver/camera/camera.h"
+#include "platform/vbus_host.h"
+#include "platform/vbus_layout.h"
+#include "server/device_server.h"
 #include "tqusb/tqusb.h"
 #include "tqusb/tqusb_events.h"
-#include "usb_host/mock_usb_camera.h"
+#include "usbhost/mock_usb_camera.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ constexpr char kCamera[] = R"({"cameras": [{
 constexpr char kExpectedPath[] =
     "\\\\?\\usb#vid_f1e2&pid_0c04#1-3#{ad8d593c-2b2d-4292-8a80-cd4da13fb16a}";
 
-TEST(UsbTransport, InitializeReadOutUnplugAndReplug) {
+TEST(Usbhost, InitializeReadOutUnplugAndReplug) {
   if (!usbmock::Available())
     GTEST_SKIP() << "umockdev preload not active (umockdev-wrapper missing or not working): "
                     "the libusb transport is not exercised";
@@ -58,11 +58,11 @@ TEST(UsbTransport, InitializeReadOutUnplugAndReplug) {
   tqsim::DeviceServer server(options);
   std::string error;
   ASSERT_TRUE(server.Start(&error)) << error;
-  platform::bus::TBusAddress address;
-  ASSERT_TRUE(platform::bus::ParseDevicePath(server.DevicePath("1104"), &address));
+  platform::vbus::TBusAddress address;
+  ASSERT_TRUE(platform::vbus::ParseDevicePath(server.DevicePath("1104"), &address));
 
   usbmock::MockUsbCamera usb;
-  if (!usb.Plug(platform::bus::DeviceDirectory(root.Path(), address), &error))
+  if (!usb.Plug(platform::vbus::DeviceDirectory(root.Path(), address), &error))
     GTEST_SKIP() << "umockdev cannot mock a USB device here (" << error
                  << "): the libusb transport is not exercised";
 
@@ -90,7 +90,7 @@ TEST(UsbTransport, InitializeReadOutUnplugAndReplug) {
 
   // Plugged into the same port again: the arrival notice reconnects the
   // camera under the same path.
-  ASSERT_TRUE(usb.Plug(platform::bus::DeviceDirectory(root.Path(), address), &error)) << error;
+  ASSERT_TRUE(usb.Plug(platform::vbus::DeviceDirectory(root.Path(), address), &error)) << error;
   const auto replugged = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (!camera->IsConnected() && std::chrono::steady_clock::now() < replugged) tqPumpEvents(200);
   ASSERT_TRUE(camera->IsConnected()) << camera->LastError;
@@ -177,7 +177,7 @@ TEST(UsbTransport, InitializeReadOutUnplugAndReplug) {
   // An image that never comes, after its status did: the readout fails once
   // the exposure and the readout allowance (its floor shortened here) have
   // passed, and the camera is disconnected.
-  platform::usb::SetImageFloorMs(300);
+  platform::vbus::SetImageFloorMs(300);
   usb.DropNextFrame(MockUsbCamera::In::Image);
   const auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(GetImageExposure16b(camera, 0.05, false, 0, 0, 60, 30,
@@ -186,7 +186,7 @@ TEST(UsbTransport, InitializeReadOutUnplugAndReplug) {
   EXPECT_FALSE(camera->IsConnected());
   EXPECT_GE(waited, 340ms);
   EXPECT_LT(waited, 5s);
-  platform::usb::SetImageFloorMs(platform::usb::kDefaultImageFloorMs);
+  platform::vbus::SetImageFloorMs(platform::vbus::kDefaultImageFloorMs);
   camera->CameraInit();
   ASSERT_TRUE(camera->IsConnected()) << camera->LastError;
 

@@ -1,4 +1,4 @@
-#include "platform/usb_device_table.h"
+#include "platform/usbhost_device_table.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -9,17 +9,18 @@
 #include <string>
 #include <vector>
 
-#include "platform/bus_layout.h"
 #include "platform/guid.h"
 #include "platform/handles.h"
+#include "platform/vbus_layout.h"
 
-namespace platform::usb {
+namespace platform::vbus {
 
 // The devices of one interface class present when the set was made, sorted
 // by name so that member indices are stable. Empty when the root is refused.
 class DeviceInterfaceSet {
  public:
-  explicit DeviceInterfaceSet(const TGuid& classGuid, const std::string& root = bus::TrustedRoot());
+  explicit DeviceInterfaceSet(const TGuid& classGuid,
+                              const std::string& root = vbus::TrustedRoot());
 
   enum class Result { Found, NoMoreItems };
   // The device path of member `index`, or NoMoreItems past the last one.
@@ -76,4 +77,4 @@ std::chrono::milliseconds ImageWait(double exposureSeconds, uint64_t frameBytes,
 // far slower than its bus could carry the pixels.
 inline constexpr uint64_t kVirtualBusBytesPerSecond = 1u << 20;
 
-}  // namespace platform::usb
+}  // namespace platform::vbus

@@ -1,4 +1,4 @@
-#include "usb_host/mock_usb_camera.h"
+#include "usbhost/mock_usb_camera.h"
 
 #include <linux/usbdevice_fs.h>
 #include <sys/ioctl.h>
@@ -18,8 +18,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/bus_layout.h"
 #include "platform/socket_io.h"
+#include "platform/vbus_layout.h"
 
 namespace usbmock {
 namespace {
@@ -244,10 +244,10 @@ void MockUsbCamera::State::ReadFrames(int index) {
     }
     bool ok = true;
     if (transfers.empty()) {
-      unsigned char header[platform::bus::kFrameHeaderSize];
+      unsigned char header[platform::vbus::kFrameHeaderSize];
       ok = receive(header, sizeof header);
       if (ok) {
-        const uint32_t size = platform::bus::DecodeFrameHeader(header);
+        const uint32_t size = platform::vbus::DecodeFrameHeader(header);
         stamp = static_cast<unsigned char>(++frames[index]);
         std::unique_lock guard(lock);
         if (std::exchange(drop[index], false)) {  // the device never sends it
@@ -344,7 +344,7 @@ bool MockUsbCamera::Plug(const std::string& deviceDirectory, std::string* error)
   std::ifstream file(deviceDirectory + "/descriptor", std::ios::binary);
   std::vector<unsigned char> descriptors((std::istreambuf_iterator<char>(file)),
                                          std::istreambuf_iterator<char>());
-  if (descriptors.size() != platform::bus::kDescriptorSize) {
+  if (descriptors.size() != platform::vbus::kDescriptorSize) {
     *error = "the bus device has no descriptor";
     return false;
   }

@@ -1,6 +1,6 @@
 // Naming on the virtual USB bus: root, classes, device and pipe paths,
 // frames; and publishing a device by staging and rename.
-#include "platform/bus_layout.h"
+#include "platform/vbus_layout.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -16,15 +16,15 @@
 #include "common/debug_capture.h"
 #include "common/temp_bus_root.h"
 #include "platform/claims.h"
-#include "platform/usb_bus.h"
+#include "platform/vbus_host.h"
 
 namespace {
 
 using namespace platform;
-using namespace platform::bus;
+using namespace platform::vbus;
 using busdevice::PublishedDevice;
 
-TEST(BusLayout, ClassTableAndGuidTexts) {
+TEST(VbusLayout, ClassTableAndGuidTexts) {
   EXPECT_EQ(FormatGuid(*InterfaceClass(14)), "{e38b3ac0-5d70-45a2-ba24-ba617b88e086}");
   EXPECT_EQ(InterfaceClass(0), nullptr);
   EXPECT_EQ(InterfaceClass(15), nullptr);
@@ -37,7 +37,7 @@ TEST(BusLayout, ClassTableAndGuidTexts) {
   for (const char* text : bad) EXPECT_FALSE(ParseGuid(text, &parsed)) << text;
 }
 
-TEST(BusLayout, DeviceNames) {
+TEST(VbusLayout, DeviceNames) {
   const std::pair<std::string, bool> cases[] = {{"vid_0000&pid_0c26#sim0007", true},
                                                 {"a.b-c", true},
                                                 {std::string(100, 'x'), true},
@@ -50,7 +50,7 @@ TEST(BusLayout, DeviceNames) {
   for (const auto& [name, valid] : cases) EXPECT_EQ(IsValidDeviceName(name), valid) << name;
 }
 
-TEST(BusLayout, DevicePathsResolveToDirectoriesAndSockets) {
+TEST(VbusLayout, DevicePathsResolveToDirectoriesAndSockets) {
   const std::string cls = "{ad8d593c-2b2d-4292-8a80-cd4da13fb16a}";
   EXPECT_EQ(MakeDevicePath("vid_0000&pid_0c26#sim0007", *InterfaceClass(1)),
             "\\\\?\\usb#vid_0000&pid_0c26#sim0007#" + cls);
@@ -83,7 +83,7 @@ TEST(BusLayout, DevicePathsResolveToDirectoriesAndSockets) {
   EXPECT_EQ(PipeSocketPath("/r", a), "/r/" + cls + "/d/1");
 }
 
-TEST(BusLayout, RootFromTheEnvironment) {
+TEST(VbusLayout, RootFromTheEnvironment) {
   std::optional<std::string> savedBus, savedRuntime;
   if (const char* v = getenv("TQUSB_BUS_DIR")) savedBus = v;
   if (const char* v = getenv("XDG_RUNTIME_DIR")) savedRuntime = v;
@@ -112,7 +112,7 @@ TEST(BusLayout, RootFromTheEnvironment) {
   set("XDG_RUNTIME_DIR", savedRuntime ? savedRuntime->c_str() : nullptr);
 }
 
-TEST(BusLayout, DirectoriesAreCreatedPrivate) {
+TEST(VbusLayout, DirectoriesAreCreatedPrivate) {
   TempBusRoot root;
   std::string deep = root.Path() + "/x/y/bus";
   ASSERT_TRUE(EnsureDirectory(deep));
@@ -149,8 +149,8 @@ TEST(BusRoot, ForeignOrWritableRootIsRefused) {
     ASSERT_EQ(chmod(root.Path().c_str(), c.mode), 0);
     DebugCapture debug;
     bool trusted = c.why == nullptr;
-    EXPECT_EQ(usb::DeviceInterfaceSet(cls).Count(), trusted ? 1u : 0u);
-    THandle h = usb::CreateFile(device->PipePath(Pipe::Reply).c_str());
+    EXPECT_EQ(vbus::DeviceInterfaceSet(cls).Count(), trusted ? 1u : 0u);
+    THandle h = vbus::CreateFile(device->PipePath(Pipe::Reply).c_str());
     EXPECT_EQ(h != kInvalidHandle, trusted);
     CloseHandle(h);
     THandle claim;
@@ -165,7 +165,7 @@ TEST(BusRoot, ForeignOrWritableRootIsRefused) {
     }
     ASSERT_EQ(chown(root.Path().c_str(), getuid(), static_cast<gid_t>(-1)), 0);
     ASSERT_EQ(chmod(root.Path().c_str(), 0700), 0);
-    EXPECT_EQ(usb::DeviceInterfaceSet(cls).Count(), 1u);
+    EXPECT_EQ(vbus::DeviceInterfaceSet(cls).Count(), 1u);
   }
 }
 
@@ -205,7 +205,7 @@ TEST(PublishedDevices, LongPathsStillConnect) {
   ASSERT_TRUE(device);
   EXPECT_GT(device->Directory().size(), 108u);   // beyond a socket address
   setenv("TQUSB_BUS_DIR", longRoot.c_str(), 1);  // TempBusRoot restores it
-  THandle pipe = usb::CreateFile(device->PipePath(Pipe::Reply).c_str());
+  THandle pipe = vbus::CreateFile(device->PipePath(Pipe::Reply).c_str());
   EXPECT_NE(pipe, kInvalidHandle);
   CloseHandle(pipe);
 }

@@ -1,8 +1,8 @@
-#include "platform/usb_camera_path.h"
+#include "platform/usbhost_camera_path.h"
 
 #include <cstdio>
 
-#include "platform/bus_layout.h"
+#include "platform/vbus_layout.h"
 
 namespace platform::usbhost {
 
@@ -24,15 +24,15 @@ bool CameraPath(libusb_device* device, std::string* path, const TUsbModel** mode
   if (libusb_get_device_descriptor(device, &descriptor) != 0) return false;
   const TUsbModel* found = FindModel(descriptor.idVendor, descriptor.idProduct);
   if (found == nullptr) return false;
-  const TGuid* guid = bus::InterfaceClass(found->classNumber);
+  const TGuid* guid = vbus::InterfaceClass(found->classNumber);
   if (guid == nullptr) return false;
   uint8_t ports[8];
   const int count = libusb_get_port_numbers(device, ports, sizeof ports);
   // The port path, not the device address, names the device: it survives a
   // replug into the same port.
-  *path = bus::MakeDevicePath(DeviceName(descriptor.idVendor, descriptor.idProduct,
-                                         libusb_get_bus_number(device), ports, count),
-                              *guid);
+  *path = vbus::MakeDevicePath(DeviceName(descriptor.idVendor, descriptor.idProduct,
+                                          libusb_get_bus_number(device), ports, count),
+                               *guid);
   if (model != nullptr) *model = found;
   return true;
 }

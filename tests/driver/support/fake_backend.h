@@ -9,30 +9,32 @@
 #include <vector>
 
 #include "driver/camera/camera.h"
-#include "driver/transport/usb_driver.h"
+#include "driver/transport/backend.h"
 
 namespace tqtest {
 
-class FakeUsb final : public tQusb::usb::Backend {
+class FakeBackend final : public tQusb::transport::Backend {
  public:
-  static constexpr tQusb::usb::Handle kDevice = 100, kCommand = 101, kReply = 102, kImage = 103;
+  static constexpr tQusb::transport::Handle kDevice = 100, kCommand = 101, kReply = 102,
+                                            kImage = 103;
 
-  FakeUsb() { tQusb::usb::SetBackend(this); }
-  ~FakeUsb() { tQusb::usb::SetBackend(nullptr); }
+  FakeBackend() { tQusb::transport::SetBackend(this); }
+  ~FakeBackend() { tQusb::transport::SetBackend(nullptr); }
 
   // Next reply; std::nullopt makes that read fail.
   void Reply(std::vector<uint8_t> bytes) { replies.emplace_back(std::move(bytes)); }
   void FailRead() { replies.emplace_back(std::nullopt); }
 
   std::vector<std::string> InterfacePaths(int) override { return {}; }
-  tQusb::usb::Handle Open(const char*) override { return tQusb::usb::kInvalidHandle; }
-  bool Write(tQusb::usb::Handle handle, const void* data, uint32_t size) override {
+  tQusb::transport::Handle Open(const char*) override { return tQusb::transport::kInvalidHandle; }
+  bool Write(tQusb::transport::Handle handle, const void* data, uint32_t size) override {
     if (handle != kCommand || failWrites) return false;
     const auto* bytes = static_cast<const uint8_t*>(data);
     requests.emplace_back(bytes, bytes + size);
     return true;
   }
-  bool Read(tQusb::usb::Handle handle, void* data, uint32_t size, uint32_t* transferred) override {
+  bool Read(tQusb::transport::Handle handle, void* data, uint32_t size,
+            uint32_t* transferred) override {
     if (handle != kReply || replies.empty()) return false;
     std::optional<std::vector<uint8_t>> next = std::move(replies.front());
     replies.pop_front();
@@ -43,8 +45,8 @@ class FakeUsb final : public tQusb::usb::Backend {
     readSizes.push_back(size);
     return true;
   }
-  void Close(tQusb::usb::Handle handle) override { closed.push_back(handle); }
-  bool QueryDescriptor(tQusb::usb::Handle, uint8_t*, uint32_t*) override { return false; }
+  void Close(tQusb::transport::Handle handle) override { closed.push_back(handle); }
+  bool QueryDescriptor(tQusb::transport::Handle, uint8_t*, uint32_t*) override { return false; }
 
   // Puts a camera object into the connected state with the fake's handles.
   static void Connect(tQusb::CCamera& camera, int32_t generation, uint32_t kind = 9) {
@@ -60,7 +62,7 @@ class FakeUsb final : public tQusb::usb::Backend {
   std::vector<std::vector<uint8_t>> requests;
   std::deque<std::optional<std::vector<uint8_t>>> replies;
   std::vector<uint32_t> readSizes;
-  std::vector<tQusb::usb::Handle> closed;
+  std::vector<tQusb::transport::Handle> closed;
   bool failWrites = false;
 };
 

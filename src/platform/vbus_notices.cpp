@@ -1,4 +1,4 @@
-#include "platform/device_notices.h"
+#include "platform/vbus_notices.h"
 
 #include <dirent.h>
 #include <sys/epoll.h>
@@ -11,10 +11,10 @@
 #include <memory>
 #include <unordered_map>
 
-#include "platform/bus_layout.h"
 #include "platform/peer_window_object.h"
 #include "platform/process_table.h"
 #include "platform/thread_queue.h"
+#include "platform/vbus_layout.h"
 
 namespace platform {
 
@@ -43,7 +43,7 @@ std::set<std::string> ListDevices(const std::string& classDir) {
   if (!dir) return devices;
   while (dirent* entry = readdir(dir)) {
     std::string name = entry->d_name;
-    if (!bus::IsValidDeviceName(name)) continue;
+    if (!vbus::IsValidDeviceName(name)) continue;
     struct stat st;
     bool isDir = entry->d_type == DT_DIR ||
                  (entry->d_type == DT_UNKNOWN && stat((classDir + "/" + name).c_str(), &st) == 0 &&
@@ -59,7 +59,7 @@ std::set<std::string> ListDevices(const std::string& classDir) {
 TDeviceNotify RegisterDeviceNotification(PeerWindow* window, const TGuid& classGuid) {
   auto live = FindPeerWindow(window);
   if (!live) return 0;
-  std::string root = bus::TrustedRoot();
+  std::string root = vbus::TrustedRoot();
   if (root.empty()) return 0;
   RegistrationIndex& index = Index();
   TDeviceNotify id;
@@ -171,7 +171,7 @@ void NoticeWatcher::DropUnused() {
 }
 
 void NoticeWatcher::Resync(ClassWatch& watch, std::vector<TQueuedMessage>* out) {
-  std::string classDir = bus::ClassDirectory(watch.root, watch.classGuid);
+  std::string classDir = vbus::ClassDirectory(watch.root, watch.classGuid);
   if (watch.wd < 0) watch.wd = inotify_add_watch(inotify_, classDir.c_str(), kClassEvents);
   // Listing after the watch is in place: a device that arrives in between
   // shows up in the list and as an event, and the known set reports it once.
@@ -202,7 +202,7 @@ TQueuedMessage DeviceChangeMessage(PeerWindow* window, const TGuid& classGuid,
 
 void NoticeWatcher::Notify(const ClassWatch& watch, const std::string& device, bool arrival,
                            std::vector<TQueuedMessage>* out) {
-  std::string path = bus::MakeDevicePath(device, watch.classGuid);
+  std::string path = vbus::MakeDevicePath(device, watch.classGuid);
   for (const auto& [id, r] : registrations_) {
     if (r.root != watch.root || !(r.classGuid == watch.classGuid)) continue;
     out->push_back(DeviceChangeMessage(r.window, watch.classGuid, path, arrival));
@@ -230,7 +230,7 @@ void NoticeWatcher::HandleEvent(int wd, uint32_t mask, const std::string& name,
     for (ClassWatch& w : classes_)
       if (w.root == root && w.wd < 0 && FormatGuid(w.classGuid) == name) Resync(w, out);
   }
-  if (!(mask & IN_ISDIR) || !bus::IsValidDeviceName(name)) return;
+  if (!(mask & IN_ISDIR) || !vbus::IsValidDeviceName(name)) return;
   for (ClassWatch& w : classes_) {
     if (w.wd != wd) continue;
     if (mask & (IN_CREATE | IN_MOVED_TO)) {

@@ -1,4 +1,4 @@
-#include "platform/usb_bus.h"
+#include "platform/vbus_host.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -11,10 +11,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/pipe_file.h"
 #include "platform/socket_io.h"
+#include "platform/vbus_pipe.h"
 
-namespace platform::usb {
+namespace platform::vbus {
 
 namespace {
 
@@ -37,16 +37,16 @@ class DeviceFile : public HandleObject {
 
 DeviceInterfaceSet::DeviceInterfaceSet(const TGuid& classGuid, const std::string& root) {
   if (root.empty()) return;  // the bus root was refused
-  std::string classDir = bus::ClassDirectory(root, classGuid);
+  std::string classDir = vbus::ClassDirectory(root, classGuid);
   DIR* dir = opendir(classDir.c_str());
   if (!dir) return;  // no class directory yet: an empty class
   while (dirent* entry = readdir(dir)) {
     std::string name = entry->d_name;
-    if (!bus::IsValidDeviceName(name)) continue;
+    if (!vbus::IsValidDeviceName(name)) continue;
     if (entry->d_type != DT_DIR &&
         !(entry->d_type == DT_UNKNOWN && IsDirectory(classDir + "/" + name)))
       continue;
-    paths_.push_back(bus::MakeDevicePath(name, classGuid));
+    paths_.push_back(vbus::MakeDevicePath(name, classGuid));
   }
   closedir(dir);
   std::sort(paths_.begin(), paths_.end());
@@ -59,19 +59,19 @@ DeviceInterfaceSet::Result DeviceInterfaceSet::Enum(unsigned index, std::string*
 }
 
 THandle CreateFile(const char* path) {
-  bus::TBusAddress address;
-  if (!path || !bus::ParseDevicePath(path, &address)) return kInvalidHandle;
-  std::string root = bus::TrustedRoot();
+  vbus::TBusAddress address;
+  if (!path || !vbus::ParseDevicePath(path, &address)) return kInvalidHandle;
+  std::string root = vbus::TrustedRoot();
   if (root.empty()) return kInvalidHandle;
   if (address.pipe < 0) {
-    std::string directory = bus::DeviceDirectory(root, address);
+    std::string directory = vbus::DeviceDirectory(root, address);
     if (!IsDirectory(directory)) return kInvalidHandle;
     return RegisterHandle(std::make_shared<DeviceFile>(std::move(directory)));
   }
-  int fd = sock::ConnectStream(bus::PipeSocketPath(root, address));
+  int fd = sock::ConnectStream(vbus::PipeSocketPath(root, address));
   if (fd < 0) return kInvalidHandle;
-  return RegisterHandle(
-      PipeFile::Open(fd, static_cast<bus::Pipe>(address.pipe), bus::DeviceDirectory(root, address)));
+  return RegisterHandle(PipeFile::Open(fd, static_cast<vbus::Pipe>(address.pipe),
+                                       vbus::DeviceDirectory(root, address)));
 }
 
 bool WriteFile(THandle handle, const void* data, uint32_t size, uint32_t* written) {
@@ -97,21 +97,21 @@ bool DeviceIoControl(THandle handle, uint32_t code, const void*, uint32_t, void*
                      uint32_t outSize, uint32_t* returned) {
   if (returned) *returned = 0;
   auto device = LookupHandleAs<DeviceFile>(handle);
-  if (!device || code != bus::kDescriptorControlCode || !out || outSize < bus::kDescriptorSize)
+  if (!device || code != vbus::kDescriptorControlCode || !out || outSize < vbus::kDescriptorSize)
     return false;
-  std::string path = device->Directory() + "/" + std::string(bus::kDescriptorFile);
+  std::string path = device->Directory() + "/" + std::string(vbus::kDescriptorFile);
   // Only a regular file counts: a FIFO or device planted there must neither
   // block the open nor be read.
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
   if (fd < 0) return false;
   struct stat st;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-      st.st_size != static_cast<off_t>(bus::kDescriptorSize)) {
+      st.st_size != static_cast<off_t>(vbus::kDescriptorSize)) {
     close(fd);
     return false;
   }
   // One byte more than a descriptor tells a longer file from a correct one.
-  unsigned char data[bus::kDescriptorSize + 1];
+  unsigned char data[vbus::kDescriptorSize + 1];
   size_t got = 0;
   while (got < sizeof data) {
     ssize_t n = read(fd, data + got, sizeof data - got);
@@ -120,9 +120,9 @@ bool DeviceIoControl(THandle handle, uint32_t code, const void*, uint32_t, void*
     got += static_cast<size_t>(n);
   }
   close(fd);
-  if (got != bus::kDescriptorSize) return false;
-  std::memcpy(out, data, bus::kDescriptorSize);
-  if (returned) *returned = bus::kDescriptorSize;
+  if (got != vbus::kDescriptorSize) return false;
+  std::memcpy(out, data, vbus::kDescriptorSize);
+  if (returned) *returned = vbus::kDescriptorSize;
   return true;
 }
 
@@ -153,4 +153,4 @@ std::chrono::milliseconds ImageWait(double exposureSeconds, uint64_t frameBytes,
   return std::chrono::milliseconds(static_cast<int64_t>(std::ceil(exposureMs + allowanceMs)));
 }
 
-}  // namespace platform::usb
+}  // namespace platform::vbus

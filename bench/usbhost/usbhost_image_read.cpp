@@ -13,9 +13,9 @@
 
 #include "common/bus_test_device.h"
 #include "common/temp_bus_root.h"
-#include "platform/usb_bus.h"
-#include "platform/usb_host.h"
-#include "usb_host/mock_usb_camera.h"
+#include "platform/usbhost.h"
+#include "platform/vbus_host.h"
+#include "usbhost/mock_usb_camera.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ std::vector<unsigned char>& Frame() {
 // to it; made once, the USB device table is read once per process.
 struct Devices {
   TempBusRoot root;
-  BusTestDevice bus{root.Path(), *platform::bus::InterfaceClass(1), "bench",
+  BusTestDevice bus{root.Path(), *platform::vbus::InterfaceClass(1), "bench",
                     [](const std::vector<unsigned char>&, busdevice::DeviceEndpoints& ep) {
                       ep.SendImage(Frame().data(), kFrameSize);
                     },
@@ -46,9 +46,9 @@ struct Devices {
     std::filesystem::create_directories(config + "/tqusb");
     std::ofstream(config + "/tqusb/devices.conf") << "f1e2 0c04 1\n";
     setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    platform::bus::TBusAddress address;
-    platform::bus::ParseDevicePath(bus.DevicePath(), &address);
-    if (!usb.Plug(platform::bus::DeviceDirectory(root.Path(), address), &error)) return;
+    platform::vbus::TBusAddress address;
+    platform::vbus::ParseDevicePath(bus.DevicePath(), &address);
+    if (!usb.Plug(platform::vbus::DeviceDirectory(root.Path(), address), &error)) return;
     const auto paths = platform::usbhost::InterfacePaths(1);
     if (paths.empty()) error = "the mocked device is not listed";
     else usbPath = paths[0];
@@ -100,17 +100,19 @@ BENCHMARK(UsbTransport)->Unit(benchmark::kMillisecond)->UseRealTime();
 void VirtualBus(benchmark::State& state) {
   Frame();
   Devices& d = TheDevices();
-  namespace usb = platform::usb;
-  using platform::bus::Pipe;
-  const platform::THandle command = usb::CreateFile(d.bus.PipePath(Pipe::Command).c_str());
-  const platform::THandle image = usb::CreateFile(d.bus.PipePath(Pipe::Image).c_str());
+  namespace vbus = platform::vbus;
+  using platform::vbus::Pipe;
+  const platform::THandle command = vbus::CreateFile(d.bus.PipePath(Pipe::Command).c_str());
+  const platform::THandle image = vbus::CreateFile(d.bus.PipePath(Pipe::Image).c_str());
   ReadFrames(
       state,
       [&] {
         uint32_t written = 0;
-        return usb::WriteFile(command, "i", 1, &written);
+        return vbus::WriteFile(command, "i", 1, &written);
       },
-      [&](void* data, uint32_t size, uint32_t* got) { return usb::ReadFile(image, data, size, got); });
+      [&](void* data, uint32_t size, uint32_t* got) {
+        return vbus::ReadFile(image, data, size, got);
+      });
   platform::CloseHandle(command);
   platform::CloseHandle(image);
 }

@@ -1,4 +1,4 @@
-#include "platform/usb_transfers.h"
+#include "platform/usbhost_transfers.h"
 
 #include <algorithm>
 
