@@ -44,6 +44,10 @@ PipeRegistry& Registry() {
   return gRegistry.Get();
 }
 
+int64_t SteadyNs() {
+  return std::chrono::steady_clock::now().time_since_epoch() / std::chrono::nanoseconds(1);
+}
+
 int ReplyIdleMs() {
   return static_cast<int>(std::min<unsigned>(ReplyTimeoutMs(), 0x7FFFFFFF));
 }
@@ -163,19 +167,16 @@ bool PipeFile::WaitAtMost(int timeoutMs) {
 bool PipeFile::ReceiveImage(void* buffer, size_t size) {
   char* p = static_cast<char*>(buffer);
   int waitMs = kImageWatchMs;
-  for (;;) {
-    if (const int64_t deadline = deadline_; deadline != 0) {
-      const int64_t now =
-          std::chrono::steady_clock::now().time_since_epoch() / std::chrono::nanoseconds(1);
-      const int64_t leftMs = (deadline - now + 999999) / 1000000;
-      waitMs = static_cast<int>(std::clamp<int64_t>(leftMs, 1, kImageWatchMs));
-    }
+  while (size > 0) {
+    if (const int64_t deadline = deadline_; deadline != 0)
+      waitMs = static_cast<int>(
+          std::clamp<int64_t>((deadline - SteadyNs() + 999999) / 1000000, 1, kImageWatchMs));
     if (!WaitAtMost(waitMs)) return false;
     ssize_t n = recv(fd_, p, size, MSG_WAITALL);
     if (n > 0) {
       p += n;
       size -= static_cast<size_t>(n);
-      if (size == 0) return true;
+      if (size == 0) break;
     } else if (n == 0) {
       return false;
     } else if (errno != EINTR) {
@@ -183,14 +184,12 @@ bool PipeFile::ReceiveImage(void* buffer, size_t size) {
       struct stat st;  // nothing came within the step
       if (SiblingHungUp() || stat(deviceDir_.c_str(), &st) != 0) return false;
     }
-    if (const int64_t deadline = deadline_;
-        deadline != 0 &&
-        std::chrono::steady_clock::now().time_since_epoch() / std::chrono::nanoseconds(1) >=
-            deadline) {
+    if (const int64_t deadline = deadline_; deadline != 0 && SteadyNs() >= deadline) {
       DebugOutput("Image pipe: the image did not come within its bound\n");
       return false;
     }
   }
+  return true;
 }
 
 bool PipeFile::SiblingHungUp() const {

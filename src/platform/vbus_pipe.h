@@ -8,9 +8,12 @@
 //  - an image read, which has no fixed timeout, still fails when the
 //    device's reply or command connection hangs up or the device leaves the
 //    bus, and when the bound set for the request's image has passed.
+// The receives wait in the kernel, bounded by the socket's receive timeout,
+// so a transfer costs no poll besides the one check for unread bytes that
+// each request makes.
 #include <atomic>
-#include <cstddef>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
