@@ -22,6 +22,13 @@ bool CameraWorker::Collect(JobResult& result) {
   return true;
 }
 
+JobResult CameraWorker::Finish() {
+  if (thread_.joinable()) thread_.join();
+  running_ = false;
+  finished_ = false;
+  return result_;
+}
+
 void CameraWorker::Wait() {
   if (thread_.joinable()) thread_.join();
   running_ = false;

@@ -24,6 +24,9 @@ class CameraWorker {
   bool Busy() const { return running_; }
   // True once, when the job has ended; its result goes to `result`.
   bool Collect(JobResult& result);
+  // Blocks until the running job ends and gives its result (a job that
+  // ends by itself soon, such as a stream after its stop).
+  JobResult Finish();
   // Blocks until the running job ends (driver shutdown, disconnect).
   void Wait();
 

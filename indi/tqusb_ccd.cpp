@@ -14,6 +14,7 @@ TqusbCcd::TqusbCcd(uint32_t id, const std::string& deviceName)
 }
 
 TqusbCcd::~TqusbCcd() {
+  streamStop_ = true;
   worker_.Wait();
 }
 
@@ -51,12 +52,17 @@ bool TqusbCcd::updateProperties() {
 
 bool TqusbCcd::ISNewNumber(const char* dev, const char* name, double values[], char* names[],
                            int n) {
-  if (dev != nullptr && std::strcmp(dev, getDeviceName()) == 0) {
+  const bool mine = dev != nullptr && std::strcmp(dev, getDeviceName()) == 0;
+  if (mine) {
     if (filtersDefined_ && std::strcmp(name, FilterSlotNP.name) == 0)
       return INDI::FilterInterface::processNumber(dev, name, values, names, n);
     if (HandleControlNumber(name, values, names, n)) return true;
   }
-  return INDI::CCD::ISNewNumber(dev, name, values, names, n);
+  const bool handled = INDI::CCD::ISNewNumber(dev, name, values, names, n);
+  // A new stream exposure applies from the next frame on.
+  if (mine && phase_ == Phase::Streaming && std::strcmp(name, "STREAMING_EXPOSURE") == 0)
+    streamExposure_ = StreamExposure();
+  return handled;
 }
 
 bool TqusbCcd::ISNewSwitch(const char* dev, const char* name, ISState* states, char* names[],
@@ -96,9 +102,12 @@ bool TqusbCcd::Connect() {
 }
 
 bool TqusbCcd::Disconnect() {
-  // A running readout or filter move has to end before the handle goes away.
+  // A running readout, filter move or stream has to end before the handle
+  // goes away; a recording is closed with the frames it has.
   aborted_ = true;
+  streamStop_ = true;
   worker_.Wait();
+  EndStream();
   for (int* timer : {&exposureTimer_, &jobPollTimer_, &guideTimer_}) {
     if (*timer >= 0) IERmTimer(*timer);
     *timer = -1;
@@ -126,7 +135,7 @@ void TqusbCcd::AttachCamera() {
 void TqusbCcd::ApplyTraits() {
   traits_ = ReadTraits(*camera_);
   const tqusb::Caps& caps = traits_.caps;
-  uint32_t abilities = CCD_CAN_ABORT;
+  uint32_t abilities = CCD_CAN_ABORT | CCD_HAS_STREAMING;
   if (caps.maxBinX > 1 || caps.maxBinY > 1) abilities |= CCD_CAN_BIN;
   if (caps.subFrames) abilities |= CCD_CAN_SUBFRAME;
   if (traits_.temperature) abilities |= CCD_HAS_COOLER;
@@ -185,6 +194,7 @@ void TqusbCcd::ApplyReadMode() {
   }
   eightBit_ = traits_.EightBit(mode);
   PrimaryCCD.setBPP(eightBit_ ? 8 : 16);
+  SyncStreamFormat();
 }
 
 int TqusbCcd::ChosenReadMode() {
@@ -231,6 +241,7 @@ void TqusbCcd::ShowUnplugged() {
   if (phase_ == Phase::Integrating || phase_ == Phase::Reading || phase_ == Phase::CameraTimed)
     PrimaryCCD.setExposureFailed();
   if (phase_ == Phase::Integrating) phase_ = Phase::Idle;
+  EndStream();
   setConnected(false, IPS_ALERT);
   updateProperties();
   LOG_WARN("Camera unplugged; waiting for it to be plugged in again.");

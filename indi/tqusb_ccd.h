@@ -1,13 +1,17 @@
 #pragma once
 // One INDI camera device per tqusb camera on the bus: exposures with abort,
-// binning and sub-frames, cooling, gain, read modes, fan, window heating, the
-// guide port, the filter wheel and the time and position receiver, each shown
-// only when the camera has it.
+// binning and sub-frames, video streaming and recording, cooling, gain, read
+// modes, fan, window heating, the guide port, the filter wheel and the time
+// and position receiver, each shown only when the camera has it.
 #include <indiccd.h>
 #include <indifilterinterface.h>
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -54,6 +58,10 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   bool UpdateCCDFrame(int x, int y, int w, int h) override;
   bool UpdateCCDBin(int hor, int ver) override;
 
+  // Video streaming (tqusb_ccd_stream.cpp).
+  bool StartStreaming() override;
+  bool StopStreaming() override;
+
   // Cooling, gain, read modes, fan, heating, receiver (tqusb_ccd_controls.cpp).
   int SetTemperature(double temperature) override;
 
@@ -67,7 +75,7 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   bool GetFilterNames() override;
 
  private:
-  enum class Phase { Idle, Integrating, Reading, CameraTimed, FilterMove };
+  enum class Phase { Idle, Integrating, Reading, CameraTimed, FilterMove, Streaming };
   enum Axis { kRa = 0, kDec = 1 };
 
   // Connection.
@@ -91,6 +99,11 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
     }
   }
   bool CameraConnected() const { return camera_ && camera_->Connected(); }
+  // A setting (gain, fan, heating, set point): made at once, or while a
+  // stream runs by the worker between two frames (tqusb_ccd_stream.cpp).
+  using CameraCalls = std::function<void(tqusb::Camera&)>;
+  std::optional<tqusb::Error> Setting(const CameraCalls& calls);
+  bool RefuseSettingWhileBusy(const char* what);
 
   // Exposure.
   tqusb::Window ReadoutWindow() const;
@@ -104,6 +117,15 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   bool ShutterOpenFor() const;
   bool RefuseWhileBusy(const char* what);
   bool RefuseDuringExposure(const char* what);
+
+  // Streaming.
+  void SyncStreamFormat();
+  void SettleStoppedStream();
+  void RunQueuedSetting(bool last);
+  double StreamExposure();
+  JobResult StreamFrames(const tqusb::Window& w, bool eightBit, bool shutter);
+  void FinishStream(const JobResult& result);
+  void EndStream();
 
   // Controls.
   void InitControlProperties();
@@ -142,6 +164,16 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   std::vector<uint8_t> image_;
   std::string imageTime_;  // DATE-OBS from the camera's time stamp, when it has one
   std::string stampError_;
+  std::vector<uint8_t> streamFrame_;       // the worker's frame buffer while streaming
+  std::atomic<bool> streamStop_{false};    // set from any thread: the stream ends after its frame
+  std::atomic<double> streamExposure_{0};  // seconds per frame, changed while streaming
+  bool recordClosing_ = false;             // a recording was stopped and waits for a frame to close
+  // A setting handed to the streaming worker, and its outcome.
+  std::mutex settingLock_;
+  std::condition_variable settingDone_;
+  bool streamLoop_ = false;  // the worker's frame loop takes settings
+  const CameraCalls* queuedSetting_ = nullptr;
+  std::optional<tqusb::Error> settingResult_;
 
   struct GuidePulse {
     bool active = false;

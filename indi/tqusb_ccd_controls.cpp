@@ -97,9 +97,9 @@ double TqusbCcd::CoolerOffSetPoint() const {
 }
 
 int TqusbCcd::SetTemperature(double temperature) {
-  if (!traits_.setPoint || RefuseWhileBusy("set the temperature")) return -1;
+  if (!traits_.setPoint || RefuseSettingWhileBusy("set the temperature")) return -1;
   if (auto refused =
-          Attempt([&](tqusb::Camera& c) { c.SetTemperature(static_cast<float>(temperature)); })) {
+          Setting([&](tqusb::Camera& c) { c.SetTemperature(static_cast<float>(temperature)); })) {
     LOGF_ERROR("Set point refused: %s", refused->Text().c_str());
     return -1;
   }
@@ -117,21 +117,21 @@ bool TqusbCcd::HandleControlNumber(const char* name, double values[], char* name
   std::optional<tqusb::Error> refused;
   if (traits_.caps.gain && std::strcmp(name, GainNP.name) == 0) {
     np = &GainNP;
-    if (RefuseWhileBusy("change the gain")) return true;
-    refused = Attempt([&](tqusb::Camera& c) { c.SetGain(static_cast<uint16_t>(values[0])); });
+    if (RefuseSettingWhileBusy("change the gain")) return true;
+    refused = Setting([&](tqusb::Camera& c) { c.SetGain(static_cast<uint16_t>(values[0])); });
   } else if (traits_.caps.fan && std::strcmp(name, FanNP.name) == 0) {
     np = &FanNP;
-    if (RefuseWhileBusy("change the fan")) return true;
-    refused = Attempt([&](tqusb::Camera& c) { c.SetFan(static_cast<uint8_t>(values[0])); });
+    if (RefuseSettingWhileBusy("change the fan")) return true;
+    refused = Setting([&](tqusb::Camera& c) { c.SetFan(static_cast<uint8_t>(values[0])); });
     if (refused && refused->Kind() == tqusb::ErrorKind::NotSupported) {
       DropCapability(traits_.caps.fan, FanNP.name, "fan control");
       return true;
     }
   } else if (traits_.caps.windowHeater && std::strcmp(name, HeaterNP.name) == 0) {
     np = &HeaterNP;
-    if (RefuseWhileBusy("change the window heating")) return true;
+    if (RefuseSettingWhileBusy("change the window heating")) return true;
     refused =
-        Attempt([&](tqusb::Camera& c) { c.SetWindowHeating(static_cast<uint8_t>(values[0])); });
+        Setting([&](tqusb::Camera& c) { c.SetWindowHeating(static_cast<uint8_t>(values[0])); });
     if (refused && refused->Kind() == tqusb::ErrorKind::NotSupported) {
       DropCapability(traits_.caps.windowHeater, HeaterNP.name, "window heating");
       return true;
@@ -147,11 +147,11 @@ bool TqusbCcd::HandleControlNumber(const char* name, double values[], char* name
 
 bool TqusbCcd::HandleControlSwitch(const char* name, ISState* states, char* names[], int n) {
   if (traits_.setPoint && std::strcmp(name, CoolerSP.name) == 0) {
-    if (RefuseWhileBusy("switch the cooler")) return true;
+    if (RefuseSettingWhileBusy("switch the cooler")) return true;
     const bool on = IUFindOnSwitchName(states, names, n) == std::string("COOLER_ON");
     const double setPoint = on ? m_TargetTemperature : CoolerOffSetPoint();
     const auto refused =
-        Attempt([&](tqusb::Camera& c) { c.SetTemperature(static_cast<float>(setPoint)); });
+        Setting([&](tqusb::Camera& c) { c.SetTemperature(static_cast<float>(setPoint)); });
     if (!refused) {
       coolerOn_ = on;
       coolerTarget_ = setPoint;
@@ -177,6 +177,7 @@ bool TqusbCcd::HandleControlSwitch(const char* name, ISState* states, char* name
     } else {
       eightBit_ = traits_.EightBit(mode);
       PrimaryCCD.setBPP(eightBit_ ? 8 : 16);
+      SyncStreamFormat();
     }
     ReadModeSP.s = refused ? IPS_ALERT : IPS_OK;
     IDSetSwitch(&ReadModeSP, refused ? "%s" : nullptr, refused ? refused->Text().c_str() : "");

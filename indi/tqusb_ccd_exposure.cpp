@@ -34,15 +34,21 @@ bool TqusbCcd::ShutterOpenFor() const {
 }
 
 bool TqusbCcd::RefuseWhileBusy(const char* what) {
+  SettleStoppedStream();
   if (!worker_.Busy()) return false;
-  LOGF_ERROR("Cannot %s: the camera is still busy with a readout or filter move.", what);
+  if (phase_ == Phase::Streaming)
+    LOGF_ERROR("Cannot %s while the video stream runs; stop the stream first.", what);
+  else
+    LOGF_ERROR("Cannot %s: the camera is still busy with a readout or filter move.", what);
   return true;
 }
 
-// Binning and read mode decide the image's size and depth: they stay as they
-// are from the start of an exposure to the end of its readout.
+// Frame, binning and read mode decide the image's size and depth: they stay
+// as they are from the start of an exposure to the end of its readout, and
+// for as long as a stream runs.
 bool TqusbCcd::RefuseDuringExposure(const char* what) {
-  if (phase_ == Phase::Idle || phase_ == Phase::FilterMove) return RefuseWhileBusy(what);
+  if (phase_ == Phase::Idle || phase_ == Phase::FilterMove || phase_ == Phase::Streaming)
+    return RefuseWhileBusy(what);
   LOGF_ERROR("Cannot %s during an exposure.", what);
   return true;
 }
@@ -131,7 +137,7 @@ void TqusbCcd::OnJobPoll(void* self) {
   JobResult result;
   if (ccd->worker_.Collect(result)) {
     ccd->FinishJob(result);
-  } else {
+  } else if (ccd->worker_.Busy()) {
     ccd->ArmJobPoll();
   }
 }
@@ -141,6 +147,8 @@ void TqusbCcd::FinishJob(const JobResult& result) {
   phase_ = Phase::Idle;
   if (phase == Phase::FilterMove) {
     FinishFilterMove(result);
+  } else if (phase == Phase::Streaming) {
+    FinishStream(result);
   } else {
     FinishExposure(result);
   }
@@ -199,6 +207,7 @@ bool TqusbCcd::AbortExposure() {
 }
 
 bool TqusbCcd::UpdateCCDFrame(int x, int y, int w, int h) {
+  if (RefuseDuringExposure("change the frame")) return false;
   const tqusb::Caps& caps = traits_.caps;
   if (x < 0 || y < 0 || w < 1 || h < 1 || uint32_t(x + w) > caps.width ||
       uint32_t(y + h) > caps.height) {
@@ -207,6 +216,7 @@ bool TqusbCcd::UpdateCCDFrame(int x, int y, int w, int h) {
     return false;
   }
   PrimaryCCD.setFrame(x, y, w, h);
+  SyncStreamFormat();
   return true;
 }
 

@@ -1,6 +1,7 @@
 /* Preloaded into tqcam by its tests: a disk that fills up after
- * TQCAM_TEST_DISK_BYTES bytes of output (files named ".*.tqcam-*"): the write
- * that crosses the limit is cut short, the next fails with ENOSPC. */
+ * TQCAM_TEST_DISK_BYTES bytes of output (files named ".*.tqcam-*" and
+ * "*.ser"): the write that crosses the limit is cut short, the next fails
+ * with ENOSPC. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -18,7 +19,9 @@ ssize_t write(int fd, const void* data, size_t size) {
     space = atoll(getenv("TQCAM_TEST_DISK_BYTES") ? getenv("TQCAM_TEST_DISK_BYTES") : "0");
   char link[64], path[4096] = "";
   snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-  if (readlink(link, path, sizeof path - 1) <= 0 || strstr(path, ".tqcam-") == NULL)
+  const ssize_t length = readlink(link, path, sizeof path - 1);
+  if (length <= 0 ||
+      (strstr(path, ".tqcam-") == NULL && (length < 4 || strcmp(path + length - 4, ".ser") != 0)))
     return real_write(fd, data, size);
   if (space == 0) {
     errno = ENOSPC;

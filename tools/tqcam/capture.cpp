@@ -182,9 +182,10 @@ CaptureSettings Plan(const tqusb::Camera& camera, const CaptureOptions& o) {
   CaptureSettings s;
   s.exposure = o.exposure.value_or(caps.minExposure);
   CheckExposure(camera, s.exposure);
-  s.binning = ParseBinning(o.binning);
-  CheckBinning(camera, s.binning);
-  s.mode = ChooseReadMode(camera, o.mode, o.eightBit);
+  const ReadoutPlan readout = PlanReadout(camera, o.binning, o.roi, o.mode, o.eightBit);
+  s.binning = readout.binning;
+  s.window = readout.window;
+  s.mode = readout.mode;
   if (o.gain) CheckGain(camera, *o.gain);
   if (!o.filter.empty()) {
     s.filter = ResolveFilter(camera, o.filter, &s.filterName);
@@ -192,18 +193,6 @@ CaptureSettings Plan(const tqusb::Camera& camera, const CaptureOptions& o) {
     if (s.filterName.empty()) s.filterName = std::to_string(*s.filter);
   }
   if (o.temperature) CheckSetPoint(camera, *o.temperature);
-
-  const uint32_t frameWidth = caps.width / s.binning.x;
-  const uint32_t frameHeight = caps.height / s.binning.y;
-  s.window = {0, 0, frameWidth, frameHeight};
-  if (!o.roi.empty()) {
-    s.window = ParseWindow(o.roi);
-    CheckWindow(s.window, frameWidth, frameHeight);
-    const bool whole = s.window.width == frameWidth && s.window.height == frameHeight;
-    if (!whole && !caps.subFrames)
-      throw Failure("window: camera " + std::to_string(camera.Id()) + " reads whole frames only",
-                    kUsageStatus);
-  }
   return s;
 }
 

@@ -147,10 +147,30 @@ ReadModeChoice ChooseReadMode(const tqusb::Camera& camera, const std::string& mo
   return choice;
 }
 
-void CheckExposure(const tqusb::Camera& camera, double seconds) {
+ReadoutPlan PlanReadout(const tqusb::Camera& camera, const std::string& binning,
+                        const std::string& roi, const std::string& mode, bool eightBit) {
   const tqusb::Caps& caps = camera.Capabilities();
-  const double longest =
-      caps.generation == 0 ? caps.maxExposure : std::max(caps.maxExposure, kLongestToolTimed);
+  ReadoutPlan plan;
+  plan.binning = ParseBinning(binning);
+  CheckBinning(camera, plan.binning);
+  plan.mode = ChooseReadMode(camera, mode, eightBit);
+  const uint32_t frameWidth = caps.width / plan.binning.x;
+  const uint32_t frameHeight = caps.height / plan.binning.y;
+  plan.window = {0, 0, frameWidth, frameHeight};
+  if (!roi.empty()) {
+    plan.window = ParseWindow(roi);
+    CheckWindow(plan.window, frameWidth, frameHeight);
+    const bool whole = plan.window.width == frameWidth && plan.window.height == frameHeight;
+    if (!whole && !caps.subFrames) OutOfRange(camera, "window", "reads whole frames only");
+  }
+  return plan;
+}
+
+void CheckExposure(const tqusb::Camera& camera, double seconds, bool cameraTimed) {
+  const tqusb::Caps& caps = camera.Capabilities();
+  const double longest = caps.generation == 0 || cameraTimed
+                             ? caps.maxExposure
+                             : std::max(caps.maxExposure, kLongestToolTimed);
   if (seconds < caps.minExposure || seconds > longest)
     OutOfRange(camera, "exposure time " + Number(seconds) + " s",
                "exposes from " + Number(caps.minExposure) + " s to " + Number(longest) + " s");

@@ -35,9 +35,21 @@ struct ReadModeChoice {
 };
 ReadModeChoice ChooseReadMode(const tqusb::Camera& camera, const std::string& mode, bool eightBit);
 
+// The readout a command asks for: binning, window (the whole binned frame
+// when roi is empty) and read mode, checked against the camera.
+struct ReadoutPlan {
+  Binning binning;
+  Window window;
+  ReadModeChoice mode;
+};
+ReadoutPlan PlanReadout(const tqusb::Camera& camera, const std::string& binning,
+                        const std::string& roi, const std::string& mode, bool eightBit);
+
 // Checks against what the camera can do, before anything is sent to it; a
-// value outside is a Failure naming the limit.
-void CheckExposure(const tqusb::Camera& camera, double seconds);
+// value outside is a Failure naming the limit. `cameraTimed`: the camera
+// times the exposure itself (GetImageExposure), also on generations whose
+// longer exposures the tool times.
+void CheckExposure(const tqusb::Camera& camera, double seconds, bool cameraTimed = false);
 void CheckSetPoint(const tqusb::Camera& camera, double celsius);
 void CheckBinning(const tqusb::Camera& camera, const Binning& binning);
 void CheckGain(const tqusb::Camera& camera, unsigned gain);

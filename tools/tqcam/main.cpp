@@ -62,6 +62,24 @@ int main(int argc, char** argv) {
                 "replace existing files (without it an existing file is an error)");
   cap->add_flag("--png", capture.png, "also write an 8-bit PNG preview");
 
+  VideoOptions video;
+  CLI::App* vid = app.add_subcommand("video", "record frames back to back into a SER file");
+  vid->add_option("ID", video.id, "camera id")->required();
+  vid->add_option("-t,--exposure", video.exposure,
+                  "exposure time of each frame in seconds (default: the camera's shortest)");
+  vid->add_option("--bin", video.binning, "binning N or NxM")->capture_default_str();
+  vid->add_option("--roi", video.roi, "window X,Y,WIDTH,HEIGHT in binned pixels");
+  vid->add_option("--mode", video.mode,
+                  "read mode, by number or name (default: the mode with the most bits per pixel)");
+  vid->add_flag("--8bit", video.eightBit, "read 8 bits per pixel (an 8-bit read mode)");
+  CLI::Option* frames = vid->add_option("--count", video.count, "stop after this many frames");
+  vid->add_option("--seconds", video.seconds, "stop after this many seconds")->excludes(frames);
+  vid->add_option("-o,--output", video.output, "SER file; {id} is replaced")->capture_default_str();
+  vid->add_flag("--overwrite", video.overwrite,
+                "replace an existing file (without it an existing file is an error)");
+  vid->add_option("--observer", video.observer, "observer text of the file (40 bytes at most)");
+  vid->add_option("--telescope", video.telescope, "telescope text of the file (40 bytes at most)");
+
   std::optional<double> setPoint;
   bool watchCooling = false;
   double watchSeconds = std::numeric_limits<double>::infinity();
@@ -117,6 +135,7 @@ int main(int argc, char** argv) {
                             : FrameType::Light;
       return Capture(capture);
     }
+    if (app.got_subcommand(vid)) return Video(video);
     if (app.got_subcommand(cool)) return Cool(id, setPoint, watchCooling, watchSeconds);
     if (app.got_subcommand(filter)) return MoveFilter(id, filterArg);
     if (app.got_subcommand(guide)) return Guide(id, axes[0], axes[1]);
