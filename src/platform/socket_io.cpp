@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -108,6 +109,41 @@ bool WaitReadable(int fd, int timeoutMs) {
     if (rc == 0) return false;
     if (errno != EINTR) return true;  // let the following receive report the error
   }
+}
+
+bool SetReceiveTimeout(int fd, int timeoutMs) {
+  // A zero timeval would mean no timeout at all: the shortest one instead.
+  timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+  if (timeoutMs <= 0) limit = {0, 1};
+  return setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) == 0;
+}
+
+RecvResult RecvSomeTimed(int fd, void* buffer, size_t size, size_t* got) {
+  *got = 0;
+  for (;;) {
+    // Without MSG_WAITALL the call returns what has come, so the timeout
+    // bounds the time without data, not the whole transfer.
+    ssize_t n = recv(fd, buffer, size, 0);
+    if (n > 0) {
+      *got = static_cast<size_t>(n);
+      return RecvResult::Ok;
+    }
+    if (n == 0) return RecvResult::Closed;
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return RecvResult::TimedOut;
+    return errno == ECONNRESET ? RecvResult::Closed : RecvResult::Failed;
+  }
+}
+
+RecvResult RecvExactTimed(int fd, void* buffer, size_t size) {
+  char* p = static_cast<char*>(buffer);
+  while (size > 0) {
+    size_t got = 0;
+    if (RecvResult r = RecvSomeTimed(fd, p, size, &got); r != RecvResult::Ok) return r;
+    p += got;
+    size -= got;
+  }
+  return RecvResult::Ok;
 }
 
 RecvResult RecvExact(int fd, void* buffer, size_t size, int idleTimeoutMs) {

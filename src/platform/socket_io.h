@@ -41,6 +41,17 @@ enum class RecvResult { Ok, Closed, TimedOut, Failed };
 // -1 it waits as long as the connection lives.
 RecvResult RecvExact(int fd, void* buffer, size_t size, int idleTimeoutMs);
 
+// Bounds each blocking receive on `fd` to `timeoutMs` (0: at once when no
+// data is there). False when the socket refuses the setting.
+bool SetReceiveTimeout(int fd, int timeoutMs);
+
+// Receives for a socket with a receive timeout (SetReceiveTimeout): the
+// blocking receives wait themselves, so no poll precedes them. TimedOut once
+// no byte arrived for the timeout. RecvSomeTimed takes what has come, at
+// least one byte and at most `size`, and leaves the count in *got.
+RecvResult RecvSomeTimed(int fd, void* buffer, size_t size, size_t* got);
+RecvResult RecvExactTimed(int fd, void* buffer, size_t size);
+
 // Waits until `fd` is readable; false on timeout (-1 waits for ever).
 bool WaitReadable(int fd, int timeoutMs);
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <map>
 #include <vector>
 
@@ -41,6 +42,10 @@ ProcessTable<PipeRegistry> gRegistry;
 
 PipeRegistry& Registry() {
   return gRegistry.Get();
+}
+
+int64_t SteadyNs() {
+  return std::chrono::steady_clock::now().time_since_epoch() / std::chrono::nanoseconds(1);
 }
 
 int ReplyIdleMs() {
@@ -88,13 +93,7 @@ void PipeFile::Wake() {
 
 bool PipeFile::Write(const void* data, uint32_t size) {
   if (pipe_ != vbus::Pipe::Command) return false;
-  uint64_t discarded = 0;
-  for (vbus::Pipe pipe : {vbus::Pipe::Reply, vbus::Pipe::Image})
-    if (auto sibling = Sibling(deviceDir_, pipe)) {
-      discarded += sibling->DiscardUnread();
-      sibling->deadline_ = 0;  // a bound belongs to the request that set it
-    }
-  if (discarded > 0)
+  if (const uint64_t discarded = DiscardSiblingsUnread(); discarded > 0)
     DebugOutput(("Discarded " + std::to_string(discarded) + " unread bytes before a request\n")
                     .c_str());
   std::lock_guard guard(writeLock_);
@@ -126,42 +125,69 @@ bool PipeFile::Read(void* buffer, uint32_t size, uint32_t* done) {
 // A failed receive leaves the stream at an unknown place in a frame: the
 // connection is of no further use.
 bool PipeFile::Receive(void* buffer, size_t size) {
-  bool ok = pipe_ == vbus::Pipe::Image
-                ? ReceiveImage(buffer, size)
-                : sock::RecvExact(fd_, buffer, size, ReplyIdleMs()) == sock::RecvResult::Ok;
+  bool ok = pipe_ == vbus::Pipe::Image ? ReceiveImage(buffer, size) : ReceiveReply(buffer, size);
   if (!ok) broken_ = true;
   return ok;
 }
 
-// The image pipe has no timeout (an exposure may be long), so while it waits
-// it watches the device: a hang-up of its reply or command connection, or its
-// removal from the bus, ends the wait.
+// Small pieces (a frame header, a status byte) are taken from one receive of
+// whatever has come, so a short reply costs one system call; large ones go
+// straight into the caller's buffer.
+bool PipeFile::ReceiveReply(void* buffer, size_t size) {
+  auto* p = static_cast<unsigned char*>(buffer);
+  for (;;) {
+    const size_t take = std::min<size_t>(size, aheadEnd_ - aheadAt_);
+    std::memcpy(p, ahead_ + aheadAt_, take);
+    aheadAt_ += static_cast<uint32_t>(take);
+    p += take;
+    size -= take;
+    if (size == 0) return true;
+    if (!WaitAtMost(ReplyIdleMs())) return false;
+    if (size >= sizeof ahead_) return sock::RecvExactTimed(fd_, p, size) == sock::RecvResult::Ok;
+    size_t got = 0;
+    if (sock::RecvSomeTimed(fd_, ahead_, sizeof ahead_, &got) != sock::RecvResult::Ok)
+      return false;
+    aheadAt_ = 0;
+    aheadEnd_ = static_cast<uint32_t>(got);
+  }
+}
+
+bool PipeFile::WaitAtMost(int timeoutMs) {
+  if (timeoutMs_ == timeoutMs) return true;
+  if (!sock::SetReceiveTimeout(fd_, timeoutMs)) return false;
+  timeoutMs_ = timeoutMs;
+  return true;
+}
+
+// The image pipe has no timeout (an exposure may be long), so it waits in
+// steps of at most kImageWatchMs (each receive filling as much of the buffer
+// as comes within the step) and between them watches the device: a hang-up
+// of its reply or command connection, or its removal from the bus, ends the
+// wait, as does the bound of the request.
 bool PipeFile::ReceiveImage(void* buffer, size_t size) {
   char* p = static_cast<char*>(buffer);
+  int waitMs = kImageWatchMs;
   while (size > 0) {
-    ssize_t n = recv(fd_, p, size, MSG_DONTWAIT);
+    if (const int64_t deadline = deadline_; deadline != 0)
+      waitMs = static_cast<int>(
+          std::clamp<int64_t>((deadline - SteadyNs() + 999999) / 1000000, 1, kImageWatchMs));
+    if (!WaitAtMost(waitMs)) return false;
+    ssize_t n = recv(fd_, p, size, MSG_WAITALL);
     if (n > 0) {
       p += n;
       size -= static_cast<size_t>(n);
-      continue;
+      if (size == 0) break;
+    } else if (n == 0) {
+      return false;
+    } else if (errno != EINTR) {
+      if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
+      struct stat st;  // nothing came within the step
+      if (SiblingHungUp() || stat(deviceDir_.c_str(), &st) != 0) return false;
     }
-    if (n == 0) return false;
-    if (errno == EINTR) continue;
-    if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
-    int watchMs = kImageWatchMs;
-    if (const int64_t deadline = deadline_; deadline != 0) {
-      const int64_t now =
-          std::chrono::steady_clock::now().time_since_epoch() / std::chrono::nanoseconds(1);
-      const int64_t leftMs = (deadline - now + 999999) / 1000000;
-      if (leftMs <= 0) {
-        DebugOutput("Image pipe: the image did not come within its bound\n");
-        return false;
-      }
-      watchMs = static_cast<int>(std::min<int64_t>(watchMs, leftMs));
+    if (const int64_t deadline = deadline_; deadline != 0 && SteadyNs() >= deadline) {
+      DebugOutput("Image pipe: the image did not come within its bound\n");
+      return false;
     }
-    if (sock::WaitReadable(fd_, watchMs)) continue;
-    struct stat st;
-    if (SiblingHungUp() || stat(deviceDir_.c_str(), &st) != 0) return false;
   }
   return true;
 }
@@ -176,28 +202,64 @@ bool PipeFile::SiblingHungUp() const {
   return false;
 }
 
-// The rest of the frame in progress and every whole frame that has already
-// arrived; returns the payload bytes dropped. A read in progress in another
-// thread is left alone.
-uint64_t PipeFile::DiscardUnread() {
-  std::unique_lock guard(readLock_, std::try_to_lock);
-  if (!guard.owns_lock() || broken_) return 0;
+// Before a request: the rest of a frame in progress and every whole frame
+// that has already arrived on the reply and image pipes; returns the payload
+// bytes dropped. One poll tells whether anything arrived on either. A read in
+// progress in another thread is left alone, and so is a broken connection.
+uint64_t PipeFile::DiscardSiblingsUnread() {
+  std::shared_ptr<PipeFile> siblings[2];
+  std::unique_lock<std::mutex> holds[2];
+  pollfd watch[2];
+  nfds_t count = 0;
+  uint64_t dropped = 0;
+  for (vbus::Pipe pipe : {vbus::Pipe::Reply, vbus::Pipe::Image}) {
+    auto sibling = Sibling(deviceDir_, pipe);
+    if (!sibling) continue;
+    sibling->deadline_ = 0;  // a bound belongs to the request that set it
+    std::unique_lock hold(sibling->readLock_, std::try_to_lock);
+    if (!hold.owns_lock() || sibling->broken_) continue;
+    dropped += sibling->DiscardFrameRest();
+    if (sibling->broken_) continue;
+    watch[count] = {sibling->fd_, POLLIN, 0};
+    siblings[count] = std::move(sibling);
+    holds[count++] = std::move(hold);
+  }
+  int ready;
+  do {
+    ready = count > 0 ? poll(watch, count, 0) : 0;
+  } while (ready < 0 && errno == EINTR);
+  for (nfds_t i = 0; i < count; ++i)
+    if ((ready > 0 && watch[i].revents != 0) || siblings[i]->aheadAt_ < siblings[i]->aheadEnd_)
+      dropped += siblings[i]->DiscardArrivedFrames();
+  return dropped;
+}
+
+// The caller holds readLock_.
+uint64_t PipeFile::DiscardFrameRest() {
   uint64_t dropped = 0;
   char scratch[4096];
-  for (;;) {
-    while (inFrame_ && frameLeft_ > 0) {
-      uint32_t k = std::min<uint32_t>(frameLeft_, sizeof scratch);
-      if (!Receive(scratch, k)) return dropped;
-      frameLeft_ -= k;
-      dropped += k;
-    }
-    inFrame_ = false;
-    if (!sock::WaitReadable(fd_, 0)) return dropped;
+  while (inFrame_ && frameLeft_ > 0) {
+    uint32_t k = std::min<uint32_t>(frameLeft_, sizeof scratch);
+    if (!Receive(scratch, k)) return dropped;
+    frameLeft_ -= k;
+    dropped += k;
+  }
+  inFrame_ = false;
+  return dropped;
+}
+
+// The caller holds readLock_, and there is something to read, received ahead
+// or on the connection (or it hung up, which the receive then finds).
+uint64_t PipeFile::DiscardArrivedFrames() {
+  uint64_t dropped = 0;
+  do {
     unsigned char header[vbus::kFrameHeaderSize];
     if (!Receive(header, sizeof header)) return dropped;
     frameLeft_ = vbus::DecodeFrameHeader(header);
     inFrame_ = true;
-  }
+    dropped += DiscardFrameRest();
+  } while (!broken_ && (aheadAt_ < aheadEnd_ || sock::WaitReadable(fd_, 0)));
+  return dropped;
 }
 
 void ReleasePipeRegistry() {

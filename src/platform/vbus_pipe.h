@@ -8,8 +8,12 @@
 //  - an image read, which has no fixed timeout, still fails when the
 //    device's reply or command connection hangs up or the device leaves the
 //    bus, and when the bound set for the request's image has passed.
+// The receives wait in the kernel, bounded by the socket's receive timeout,
+// so a transfer costs no poll besides the one check for unread bytes that
+// each request makes.
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -38,11 +42,16 @@ class PipeFile : public HandleObject {
 
  private:
   bool Receive(void* buffer, size_t size);
+  bool ReceiveReply(void* buffer, size_t size);
   bool ReceiveImage(void* buffer, size_t size);
+  // Sets the socket's receive timeout unless it has it already.
+  bool WaitAtMost(int timeoutMs);
   // The newest open pipe of kind `pipe` on `deviceDir`; null when none.
   static std::shared_ptr<PipeFile> Sibling(const std::string& deviceDir, vbus::Pipe pipe);
   bool SiblingHungUp() const;
-  uint64_t DiscardUnread();
+  uint64_t DiscardSiblingsUnread();
+  uint64_t DiscardFrameRest();
+  uint64_t DiscardArrivedFrames();
 
   int fd_;
   vbus::Pipe pipe_;
@@ -52,6 +61,11 @@ class PipeFile : public HandleObject {
   bool inFrame_ = false;
   bool broken_ = false;
   uint32_t frameLeft_ = 0;
+  int timeoutMs_ = -1;  // the socket's receive timeout; -1: none set
+  // Reply pipe: what a receive brought beyond the bytes asked for (a reply's
+  // header and its bytes come in one receive); later receives take it first.
+  unsigned char ahead_[256];
+  uint32_t aheadAt_ = 0, aheadEnd_ = 0;
   // Steady-clock nanoseconds; 0: no bound.
   std::atomic<int64_t> deadline_{0};
 };

@@ -43,6 +43,8 @@ std::vector<unsigned char> Pattern(size_t size) {
 //   'r' <bytes>          reply with <bytes>
 //   'R' <n>              n replies "1", "22", "333", ...
 //   'i' <size32>         one image frame of <size32> pattern bytes
+//   'b' <size32>         that image frame, then the reply 0x80
+//   'B' <size32>         the replies 0x80 and 0x80 0x80, then that image frame
 //   'x' <len32> <sent32> image header for <len32> bytes, <sent32> of them, then close all
 //   'X' <len32> <sent32> the same on the reply pipe
 void Serve(const std::vector<unsigned char>& c, DeviceEndpoints& ep) {
@@ -57,9 +59,15 @@ void Serve(const std::vector<unsigned char>& c, DeviceEndpoints& ep) {
         ep.SendReply(reply.data(), static_cast<uint32_t>(reply.size()));
       }
       break;
-    case 'i': {
+    case 'i':
+    case 'b':
+    case 'B': {
+      const unsigned char ok = 0x80;
+      const unsigned char twice[2] = {0x80, 0x80};
+      if (c[0] == 'B') ep.SendReply(&ok, 1), ep.SendReply(twice, 2);
       auto image = Pattern(Word32(c, 1));
       ep.SendImage(image.data(), static_cast<uint32_t>(image.size()));
+      if (c[0] == 'b') ep.SendReply(&ok, 1);
       break;
     }
     case 'x':
@@ -137,8 +145,9 @@ TEST_F(VbusHost, ReplyFramesAreReadOneAtATimeWithLeftovers) {
   }
 }
 
-// What a reader leaves of a longer frame must not become the answer to the
-// next request: it is dropped, with a debug line, before a request goes out.
+// What a reader leaves of a longer frame, or a whole frame it never read,
+// must not become the answer to the next request: it is dropped, with a debug
+// line, before a request goes out.
 TEST_F(VbusHost, LeftoversOfLongFramesAreDroppedBeforeTheNextRequest) {
   DebugCapture debug;
   THandle command = Open(Pipe::Command), reply = Open(Pipe::Reply), image = Open(Pipe::Image);
@@ -156,8 +165,21 @@ TEST_F(VbusHost, LeftoversOfLongFramesAreDroppedBeforeTheNextRequest) {
   ASSERT_TRUE(vbus::ReadFile(image, buffer.data(), 100, &got));
   EXPECT_EQ(got, 60u);
   EXPECT_EQ(std::memcmp(buffer.data(), Pattern(60).data(), 60), 0);
+  // Frames sent before one that was read have certainly come: an unread
+  // image, then a second reply (received with the first one).
+  Send(command, Request('b', {30}));
+  ASSERT_TRUE(vbus::ReadFile(reply, &byte, 1, &got));
+  Send(command, Request('B', {20}));
+  ASSERT_TRUE(vbus::ReadFile(image, buffer.data(), 100, &got));
+  EXPECT_EQ(got, 20u);
+  ASSERT_TRUE(vbus::ReadFile(reply, &byte, 1, &got));
+  Send(command, {'r', 0x81});
+  ASSERT_TRUE(vbus::ReadFile(reply, &byte, 1, &got));
+  EXPECT_EQ(byte, 0x81);
   EXPECT_EQ(debug.Lines(), (std::vector<std::string>{"Discarded 3 unread bytes before a request\n",
-                                                     "Discarded 40 unread bytes before a request\n"}));
+                                                     "Discarded 40 unread bytes before a request\n",
+                                                     "Discarded 30 unread bytes before a request\n",
+                                                     "Discarded 2 unread bytes before a request\n"}));
 }
 
 TEST_F(VbusHost, ImageFrameIsReadInLimitedPieces) {
