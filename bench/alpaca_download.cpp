@@ -1,0 +1,241 @@
+// Download of a 16-megapixel frame from tqalpaca over loopback, as ImageBytes
+// and as JSON, against the loopback's own bandwidth measured in the same run:
+// a plain socket pushing the same number of bytes as the ImageBytes reply.
+// The simulator (time scale 0, cached frames) and the server run as separate
+// processes on a private bus. Every download is one request on a new
+// connection, read to its end by the same receive loop.
+//
+// The goals: ImageBytes at half the loopback's bandwidth or better
+// ("of_loopback" >= 0.5), and at least ten times faster than JSON
+// ("imagebytes_speedup" >= 10).
+#include <arpa/inet.h>
+#include <benchmark/benchmark.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/temp_bus_root.h"
+#include "driver/support/child_process.h"
+
+namespace {
+
+constexpr unsigned kWidth = 4096, kHeight = 4096;
+constexpr size_t kImageBytes = 44 + size_t(kWidth) * kHeight * 2;  // header and UInt16 pixels
+constexpr const char* kConfig = R"({"cameras": [
+  {"name": "g3-16mp", "class": 1, "product_id": "0x0C00", "camera_id": 1600,
+   "width": 4096, "height": 4096, "versions": ["0x0307", 1, 1, 2]}]})";
+
+int Connect(uint16_t port) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(port);
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// A listening socket on an ephemeral loopback port.
+int Listen(uint16_t* port) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof a;
+  if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(fd, 4) != 0 ||
+      getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size) != 0) {
+    close(fd);
+    return -1;
+  }
+  *port = ntohs(a.sin_port);
+  return fd;
+}
+
+uint16_t FreePort() {
+  uint16_t port = 0;
+  close(Listen(&port));
+  return port;
+}
+
+bool SendAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = send(fd, data, size, MSG_NOSIGNAL);
+    if (n <= 0) return false;
+    data += n;
+    size -= size_t(n);
+  }
+  return true;
+}
+
+// A receive buffer that only grows, so that no download pays for clearing it.
+struct Buffer {
+  std::vector<char> data;
+  size_t used = 0;
+  std::string Text() const { return std::string(data.data(), used); }
+};
+
+// Everything the peer sends until it closes.
+void ReceiveAll(int fd, Buffer& into) {
+  constexpr size_t kChunk = 1 << 20;
+  into.used = 0;
+  for (;;) {
+    if (into.data.size() < into.used + kChunk) into.data.resize(2 * (into.used + kChunk));
+    const ssize_t n = recv(fd, into.data.data() + into.used, kChunk, 0);
+    if (n <= 0) return;
+    into.used += size_t(n);
+  }
+}
+
+// One HTTP exchange on a new connection: the whole reply, head and body.
+bool Http(uint16_t port, const std::string& method, const std::string& path,
+          const std::string& body, const char* accept, Buffer& reply) {
+  const int fd = Connect(port);
+  if (fd < 0) return false;
+  std::string request = method + " " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n";
+  if (accept) request += std::string("Accept: ") + accept + "\r\n";
+  if (method == "PUT")
+    request += "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+               std::to_string(body.size()) + "\r\n";
+  request += "\r\n" + body;
+  const bool sent = SendAll(fd, request.data(), request.size());
+  if (sent) ReceiveAll(fd, reply);
+  close(fd);
+  return sent && reply.used > 12 && std::memcmp(reply.data.data() + 9, "200", 3) == 0;
+}
+
+bool Succeeds(const Buffer& reply) {
+  return reply.Text().find("\"ErrorNumber\":0") != std::string::npos;
+}
+
+// The simulator, the server, one finished exposure of the whole frame.
+struct TBench {
+  TBench() {
+    const std::string config = bus.Path() + "/bench-cameras.json";
+    std::ofstream(config) << kConfig;
+    sim = std::make_unique<tqtest::ChildProcess>(
+        std::vector<std::string>{TQSIM_PATH, "serve", "--bus", bus.Path(), "--config", config,
+                                 "--time-scale", "0", "--cached-frames"},
+        bus.Path());
+    if (sim->ReadLine().rfind("tqsim: ", 0) != 0) return;
+    port = FreePort();
+    server = std::make_unique<tqtest::ChildProcess>(
+        std::vector<std::string>{TQALPACA_PATH, "--port", std::to_string(port),
+                                 "--discovery-port", "0", "--bus", bus.Path()},
+        bus.Path());
+    if (server->ReadLine().rfind("tqalpaca: serving", 0) != 0) return;
+    const std::string camera = "/api/v1/camera/0/";
+    Buffer reply;
+    for (const auto& [member, value] : {std::pair{"connected", "Connected=true"},
+                                        {"readoutmode", "ReadoutMode=1"},  // 16 bits a pixel
+                                        {"startexposure", "Duration=0&Light=true"}})
+      if (!Http(port, "PUT", camera + member, value, nullptr, reply) || !Succeeds(reply)) return;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (Http(port, "GET", camera + "imageready", "", nullptr, reply) &&
+          reply.Text().find("\"Value\":true") != std::string::npos) {
+        ready = true;
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
+  ~TBench() {
+    for (auto* child : {server.get(), sim.get()}) {
+      if (!child) continue;
+      child->Signal(SIGTERM);
+      child->Wait();
+    }
+  }
+
+  TempBusRoot bus;
+  std::unique_ptr<tqtest::ChildProcess> sim, server;
+  uint16_t port = 0;
+  bool ready = false;
+  Buffer reply;
+  double loopbackSeconds = 0, imageBytesSeconds = 0;  // per frame, once measured
+};
+
+TBench& Bench() {
+  static TBench bench;
+  return bench;
+}
+
+double SecondsPerFrame(const benchmark::State& state, std::chrono::steady_clock::duration elapsed) {
+  return std::chrono::duration<double>(elapsed).count() / double(state.iterations());
+}
+
+// The baseline: a thread of this program accepts and pushes kImageBytes from
+// memory on each new connection.
+void BM_LoopbackSocket(benchmark::State& state) {
+  TBench& b = Bench();
+  uint16_t port = 0;
+  const int listener = Listen(&port);
+  if (listener < 0) return state.SkipWithError("listen");
+  std::thread pusher([listener] {
+    const std::vector<char> data(kImageBytes, 'x');
+    for (;;) {
+      const int fd = accept(listener, nullptr, nullptr);
+      if (fd < 0) return;
+      const bool more = SendAll(fd, data.data(), data.size());
+      close(fd);
+      if (!more) return;
+    }
+  });
+  const auto start = std::chrono::steady_clock::now();
+  for (auto _ : state) {
+    const int fd = Connect(port);
+    ReceiveAll(fd, b.reply);
+    close(fd);
+    if (b.reply.used != kImageBytes) return state.SkipWithError("short transfer");
+  }
+  b.loopbackSeconds = SecondsPerFrame(state, std::chrono::steady_clock::now() - start);
+  shutdown(listener, SHUT_RDWR);
+  pusher.join();
+  close(listener);
+  state.SetBytesProcessed(int64_t(state.iterations() * kImageBytes));
+}
+BENCHMARK(BM_LoopbackSocket)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ImageBytes(benchmark::State& state) {
+  TBench& b = Bench();
+  if (!b.ready) return state.SkipWithError("no image on the server");
+  const auto start = std::chrono::steady_clock::now();
+  for (auto _ : state)
+    if (!Http(b.port, "GET", "/api/v1/camera/0/imagearray", "", "application/imagebytes",
+              b.reply) ||
+        b.reply.used < kImageBytes)
+      return state.SkipWithError("imagearray as ImageBytes");
+  b.imageBytesSeconds = SecondsPerFrame(state, std::chrono::steady_clock::now() - start);
+  if (b.loopbackSeconds > 0) state.counters["of_loopback"] = b.loopbackSeconds / b.imageBytesSeconds;
+  state.SetBytesProcessed(int64_t(state.iterations() * kImageBytes));
+}
+BENCHMARK(BM_ImageBytes)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Json(benchmark::State& state) {
+  TBench& b = Bench();
+  if (!b.ready) return state.SkipWithError("no image on the server");
+  const auto start = std::chrono::steady_clock::now();
+  for (auto _ : state)
+    if (!Http(b.port, "GET", "/api/v1/camera/0/imagearray", "", "application/json", b.reply) ||
+        b.reply.used < size_t(kWidth) * kHeight * 2)  // at least a digit and a comma each
+      return state.SkipWithError("imagearray as JSON");
+  if (b.imageBytesSeconds > 0)
+    state.counters["imagebytes_speedup"] =
+        SecondsPerFrame(state, std::chrono::steady_clock::now() - start) / b.imageBytesSeconds;
+  state.counters["reply_mb"] = double(b.reply.used) / 1e6;
+}
+BENCHMARK(BM_Json)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
