@@ -5,12 +5,12 @@
 #   lib/cmake/tqusb/ (find_package(tqusb) -> tqusb::tqusb)
 #   bin/tqsim and share/tqusb/cameras.json, its default camera file
 #   share/indi/indi_tqusb.xml, the driver's entry for INDI clients
-#   share/man/man1/ (tqsim, tqcam, indi_tqusb_ccd)
+#   share/man/man1/ (tqsim, tqcam, tqalpaca, indi_tqusb_ccd)
 #   share/tqusb/devices.conf and lib/udev/rules.d/70-tqusb.rules, the USB
 #     device table and the rule that gives the user access to its devices
 #   share/doc/tqusb/ (README, LICENSE, CHANGELOG, the examples, sim/ and
 #     tqcam/ READMEs)
-# Programs in tools/ and indi/ add themselves with install(TARGETS ...); they
+# Programs in tools/, alpaca/ and indi/ add themselves with install(TARGETS ...); they
 # find the library through their RUNPATH ($ORIGIN/../lib), the library needs
 # none.
 include(CMakePackageConfigHelpers)
@@ -52,7 +52,7 @@ endif()
 
 # Man pages carry the version and are installed compressed, as man reads
 # them and Debian packages ship them.
-foreach(program tqsim tqcam indi_tqusb_ccd)
+foreach(program tqsim tqcam tqalpaca indi_tqusb_ccd)
   if(TARGET ${program})
     configure_file(${CMAKE_SOURCE_DIR}/man/${program}.1 ${PROJECT_BINARY_DIR}/man/${program}.1 @ONLY)
     execute_process(COMMAND gzip -9nkf ${PROJECT_BINARY_DIR}/man/${program}.1 COMMAND_ERROR_IS_FATAL ANY)

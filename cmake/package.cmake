@@ -42,7 +42,8 @@ set(CPACK_PACKAGE_DESCRIPTION
   "libtqusb drives cooled CCD and CMOS cameras through a flat C interface:
 exposures and readout, cooling, filter wheel, guide port and GPS. The package
 holds the library and its development files, the capture tool tqcam, the
-camera simulator tqsim, the INDI driver indi_tqusb_ccd, the USB device table
+camera simulator tqsim, the INDI driver indi_tqusb_ccd, the Alpaca server
+tqalpaca, the USB device table
 and the udev rule that gives the logged-in user access to the cameras.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
