@@ -21,6 +21,7 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -66,10 +67,23 @@ int Listen(uint16_t* port) {
   return fd;
 }
 
+// A port for the server below the kernel's ephemeral range, where client
+// connections of other tests leave no TIME-WAIT that would block the bind.
 uint16_t FreePort() {
-  uint16_t port = 0;
-  close(Listen(&port));
-  return port;
+  unsigned low = 32768;
+  std::ifstream("/proc/sys/net/ipv4/ip_local_port_range") >> low;
+  std::random_device random;
+  for (;;) {
+    const uint16_t port = uint16_t(10000 + random() % (low > 11000 ? low - 10000 : 1000));
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool free = bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    close(fd);
+    if (free) return port;
+  }
 }
 
 bool SendAll(int fd, const char* data, size_t size) {

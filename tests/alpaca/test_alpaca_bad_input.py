@@ -7,7 +7,7 @@ import random
 import socket
 import urllib.parse
 
-from conftest import SLOW
+from conftest import SLOW, close_at_once
 
 CAMERAS = [1104, 1190]
 TIME_SCALE = 0
@@ -143,22 +143,24 @@ def exchange(port, data, complete):
     """Sends one request. For a complete one, returns the reply's status (0:
     the server closed without one, -1: it did neither in time); for the
     others, goes away at once."""
-    with socket.create_connection(("127.0.0.1", port), timeout=10 * SLOW) as s:
-        try:
-            s.sendall(data)
-            if not complete:
-                return None
-            reply = b""
-            while b"\r\n\r\n" not in reply:
-                chunk = s.recv(1 << 16)
-                if not chunk:
-                    return 0
-                reply += chunk
-        except (ConnectionResetError, BrokenPipeError):
-            return 0  # refused before the whole request was read
-        except socket.timeout:
-            return -1
-    return int(reply.split(b" ", 2)[1])
+    s = socket.create_connection(("127.0.0.1", port), timeout=10 * SLOW)
+    try:
+        s.sendall(data)
+        if not complete:
+            return None
+        reply = b""
+        while b"\r\n\r\n" not in reply:
+            chunk = s.recv(1 << 16)
+            if not chunk:
+                return 0
+            reply += chunk
+        return int(reply.split(b" ", 2)[1])
+    except (ConnectionResetError, BrokenPipeError):
+        return 0  # refused before the whole request was read
+    except socket.timeout:
+        return -1
+    finally:
+        close_at_once(s)
 
 
 def resident_kb(pid):
