@@ -302,7 +302,11 @@ DeviceKind MakeCamera() {
     return std::nullopt;
   };
   p["readoutmode"] = [](CameraUnit& u, Call& c) -> Answer {
-    const size_t modes = u.With([](const CameraStatus& s) { return s.readModes.size(); });
+    const size_t modes = u.With([](const CameraStatus& s) {
+      if (s.state == CameraState::Exposing || s.state == CameraState::Reading)
+        throw AlpacaError(kInvalidOperation, "the read mode cannot change during an exposure");
+      return s.readModes.size();
+    });
     const int32_t mode =
         InRange(c, "ReadoutMode", 0, static_cast<int32_t>(std::max<size_t>(modes, 1)) - 1);
     if (modes == 0) return std::nullopt;

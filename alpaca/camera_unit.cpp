@@ -235,6 +235,7 @@ void CameraUnit::StartExposure(double seconds, bool light) {
     status_.light = light;
     status_.stopRequested = false;
     status_.exposureStart = Clock::now();
+    status_.window = {status_.startX, status_.startY, status_.numX, status_.numY};
     status_.image.reset();
     status_.lastStartUtc = FitsTime(std::chrono::system_clock::now());
     status_.lastDuration.reset();
@@ -327,7 +328,13 @@ void CameraUnit::RunJobs() {
       job = std::move(jobs_.front());
       jobs_.pop_front();
     }
-    job();
+    // Jobs hand their failures to the waiting request; anything else that
+    // escapes one must not end the worker.
+    try {
+      job();
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "tqalpaca: camera %u: %s\n", id_, e.what());
+    }
   }
 }
 
@@ -343,10 +350,14 @@ void CameraUnit::Loop() {
       if (stopping_ && jobs_.empty()) break;
     }
     if (!camera_) continue;
-    tqPumpEvents(0);
-    CheckPresence();
-    FinishExposure();
-    if (camera_ && Clock::now() >= nextReadings_) RefreshReadings();
+    try {
+      tqPumpEvents(0);
+      CheckPresence();
+      FinishExposure();
+      if (Clock::now() >= nextReadings_) RefreshReadings();
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "tqalpaca: camera %u: %s\n", id_, e.what());
+    }
   }
   CloseCamera();
 }
@@ -371,7 +382,7 @@ void CameraUnit::ReadOut(double seconds, bool cameraTimed) {
   bool light, eightBit, gps;
   {
     std::lock_guard<std::mutex> hold(lock_);
-    w = {status_.startX, status_.startY, status_.numX, status_.numY};
+    w = status_.window;
     light = status_.light;
     const tqusb::Caps& c = status_.caps;
     eightBit =

@@ -62,6 +62,7 @@ struct CameraStatus {
   bool light = true;
   bool stopRequested = false;
   Clock::time_point exposureStart{};
+  tqusb::Window window;  // of the running exposure, in binned pixels
   std::shared_ptr<const Image> image;
   std::optional<std::string> lastStartUtc;
   std::optional<double> lastDuration;

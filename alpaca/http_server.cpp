@@ -80,8 +80,14 @@ HttpServer::HttpServer(CameraBus& bus) : bus_(bus) {
           Refuse(response, 400, "path too long");
           return httplib::Server::HandlerResponse::Handled;
         }
-        if (request.method == "PUT" && request.path.rfind("/api/v1/", 0) == 0)
-          return httplib::Server::HandlerResponse::Unhandled;
+        // A PUT that announces no body has none: answered now rather than
+        // after the library waited for the connection to close.
+        if (request.method == "PUT" && request.path.rfind("/api/v1/", 0) == 0) {
+          if (request.has_header("Content-Length") || request.has_header("Transfer-Encoding"))
+            return httplib::Server::HandlerResponse::Unhandled;
+          Route(request, response, true);
+          return httplib::Server::HandlerResponse::Handled;
+        }
         if (request.method != "GET" && request.method != "HEAD")
           Refuse(response, request.method == "PUT" ? 404 : 405, "not found");
         else
