@@ -43,8 +43,9 @@ def text(rng, n, alphabet=None):
 
 
 def raw(method, target, headers=(), body=b""):
-    """A request; one without Content-Length gets that of its body, since a
-    server may wait for the body of a request that announces none."""
+    """A request; one without Content-Length gets that of its body, so that no
+    request here leaves the server waiting for a body (the end-to-end test
+    covers a PUT that announces none)."""
     headers = list(headers)
     if not any(k == "Content-Length" for k, _ in headers):
         headers.append(("Content-Length", len(body)))

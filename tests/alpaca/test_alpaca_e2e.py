@@ -181,6 +181,14 @@ def test_parameter_names_in_any_case(server, connected_name, transaction_name):
         assert (reply["Value"], reply["ClientTransactionID"]) == (state == "true", transaction + 100)
 
 
+def test_put_without_content_length_is_answered_at_once(server):
+    # HTTP/1.1: no Content-Length and no Transfer-Encoding is an empty body.
+    with socket.create_connection(("127.0.0.1", server.port), timeout=2 * SLOW) as s:
+        s.sendall(f"PUT /api/v1/camera/{server.cameras[1104]}/abortexposure HTTP/1.1\r\n"
+                  "Host: 127.0.0.1\r\n\r\n".encode())
+        assert s.recv(100).startswith(b"HTTP/1.1 200 ")
+
+
 def test_server_transaction_ids_increase(server):
     ids = []
     for _ in range(5):
