@@ -10,7 +10,6 @@
 #include <future>
 
 #include "alpaca_error.h"
-#include "utc_time.h"
 
 namespace tqalpaca {
 namespace {
@@ -22,10 +21,6 @@ using std::chrono::milliseconds;
 constexpr auto kReadingsPeriod = std::chrono::seconds(2);
 // The longest the worker sleeps without a reason to wake.
 constexpr auto kIdleWait = milliseconds(250);
-
-double SecondsBetween(Clock::time_point a, Clock::time_point b) {
-  return std::chrono::duration<double>(b - a).count();
-}
 
 // Generations that read the heat-sink temperature and the cooler power as
 // measured values; camera kinds 1 and 2 have a power request of their own.
@@ -112,8 +107,29 @@ void CameraUnit::Disconnect(Role role) {
   });
 }
 
+// The first read mode with the most bits per pixel, where the camera has modes.
+std::optional<uint32_t> DeepestReadMode(const tqusb::Caps& caps) {
+  const uint32_t modes = std::min<uint32_t>(caps.readModes, TQ_CAPS_READ_MODES);
+  if (modes == 0) return std::nullopt;
+  uint32_t best = 0;
+  for (uint32_t i = 1; i < modes; ++i)
+    if (caps.readModeBits[i] > caps.readModeBits[best]) best = i;
+  return best;
+}
+
 void CameraUnit::OpenCamera() {
   camera_ = std::make_unique<tqusb::Camera>(id_);
+  // Opening sends no settings and the camera keeps what the previous host
+  // set, so the read mode is chosen here; pixels are decoded by it.
+  try {
+    if (auto mode = DeepestReadMode(camera_->Capabilities())) {
+      camera_->SetReadMode(*mode);
+      camera_->RefreshCapabilities();
+    }
+  } catch (const tqusb::Error&) {
+    camera_.reset();
+    throw;
+  }
   {
     std::lock_guard<std::mutex> hold(lock_);
     CameraStatus fresh;
@@ -175,8 +191,25 @@ void CameraUnit::CheckPresence() {
     if (!present) status_.readings = Readings{};
   }
   if (returned) {
-    camera_->RefreshCapabilities();
+    // A camera plugged in again starts from its own defaults: the settings
+    // the clients made are sent again.
+    std::optional<int> gain;
+    std::optional<double> setPoint;
+    uint32_t mode;
+    bool cooler, modes;
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      gain = status_.gain;
+      setPoint = status_.setPoint;
+      cooler = status_.coolerOn && status_.caps.cooler;
+      mode = status_.caps.readMode;
+      modes = !status_.readModes.empty();
+    }
     try {
+      if (modes) camera_->SetReadMode(mode);
+      if (gain) camera_->SetGain(static_cast<uint16_t>(*gain));
+      if (cooler && setPoint) camera_->SetTemperature(static_cast<float>(*setPoint));
+      camera_->RefreshCapabilities();
       LoadCaps();
     } catch (const tqusb::Error&) {
       // Gone again: the next check sees it.
@@ -210,61 +243,6 @@ void CameraUnit::RefreshReadings() {
   }
   std::lock_guard<std::mutex> hold(lock_);
   status_.readings = r;
-}
-
-void CameraUnit::StartExposure(double seconds, bool light) {
-  Call([this, seconds, light] {
-    if (!camera_) throw AlpacaError(kNotConnected, "the camera is not connected");
-    uint32_t binX, binY;
-    bool cameraTimed;
-    {
-      std::lock_guard<std::mutex> hold(lock_);
-      if (status_.state == CameraState::Exposing || status_.state == CameraState::Reading ||
-          cameraTimedPending_)
-        throw AlpacaError(kInvalidOperation, "an exposure is already running");
-      binX = status_.binX;
-      binY = status_.binY;
-      cameraTimed = status_.caps.generation == 0;
-    }
-    camera_->SetBinning(binX, binY);
-    if (!cameraTimed) camera_->BeginExposure(light);
-    std::lock_guard<std::mutex> hold(lock_);
-    status_.state = CameraState::Exposing;
-    status_.errorText.clear();
-    status_.duration = seconds;
-    status_.light = light;
-    status_.stopRequested = false;
-    status_.exposureStart = Clock::now();
-    status_.window = {status_.startX, status_.startY, status_.numX, status_.numY};
-    status_.image.reset();
-    status_.lastStartUtc = FitsTime(std::chrono::system_clock::now());
-    status_.lastDuration.reset();
-    cameraTimedPending_ = cameraTimed;
-  });
-}
-
-void CameraUnit::StopExposure() {
-  {
-    std::lock_guard<std::mutex> hold(lock_);
-    if (status_.state != CameraState::Exposing) return;
-    status_.stopRequested = true;
-  }
-  Wake();
-}
-
-void CameraUnit::AbortExposure() {
-  Call([this] {
-    bool end = false, light = true;
-    {
-      std::lock_guard<std::mutex> hold(lock_);
-      end = status_.state == CameraState::Exposing && camera_ && status_.present;
-      light = status_.light;
-      if (status_.state == CameraState::Exposing || status_.state == CameraState::Error)
-        status_.state = CameraState::Idle;
-      status_.stopRequested = false;
-    }
-    if (end) ::EndExposure(camera_->Handle(), light, false);  // the image is not wanted
-  });
 }
 
 void CameraUnit::MoveWheel(int position) {
@@ -360,79 +338,6 @@ void CameraUnit::Loop() {
     }
   }
   CloseCamera();
-}
-
-void CameraUnit::FinishExposure() {
-  double seconds;
-  bool cameraTimed;
-  {
-    std::lock_guard<std::mutex> hold(lock_);
-    if (status_.state != CameraState::Exposing) return;
-    cameraTimed = cameraTimedPending_;
-    const double elapsed = SecondsBetween(status_.exposureStart, Clock::now());
-    if (!cameraTimed && !status_.stopRequested && elapsed < status_.duration) return;
-    seconds = cameraTimed ? status_.duration : std::min(elapsed, status_.duration);
-    if (!cameraTimed) status_.state = CameraState::Reading;
-  }
-  ReadOut(seconds, cameraTimed);
-}
-
-void CameraUnit::ReadOut(double seconds, bool cameraTimed) {
-  tqusb::Window w;
-  bool light, eightBit, gps;
-  {
-    std::lock_guard<std::mutex> hold(lock_);
-    w = status_.window;
-    light = status_.light;
-    const tqusb::Caps& c = status_.caps;
-    eightBit =
-        c.generation >= 2 && c.readMode < TQ_CAPS_READ_MODES && c.readModeBits[c.readMode] == 8;
-    gps = c.gps;
-  }
-  std::string error;
-  std::shared_ptr<Image> image;
-  std::optional<std::string> stamp;
-  try {
-    const size_t bytes = size_t{w.width} * w.height * (eightBit ? 1 : 2);
-    std::vector<uint8_t> rows(bytes);
-    auto* rows16 = reinterpret_cast<uint16_t*>(rows.data());
-    if (cameraTimed) {
-      camera_->Expose16(seconds, light, w, rows16, bytes);
-      std::lock_guard<std::mutex> hold(lock_);
-      status_.state = CameraState::Reading;
-    } else {
-      camera_->EndExposure(light);
-      if (eightBit)
-        camera_->Read8(w, rows.data(), bytes);
-      else
-        camera_->Read16(w, rows16, bytes);
-    }
-    image = std::make_shared<Image>(FromRows(rows.data(), w.width, w.height, eightBit ? 1 : 2));
-    if (gps) {
-      try {
-        stamp = FitsTime(camera_->TimeStamp());
-      } catch (const tqusb::Error&) {
-        // No fix yet: the host's clock at the start stands.
-      }
-    }
-  } catch (const tqusb::Error& e) {
-    error = e.Text();
-  } catch (const std::bad_alloc&) {
-    error = "not enough memory for the image";
-  }
-  std::lock_guard<std::mutex> hold(lock_);
-  cameraTimedPending_ = false;
-  status_.stopRequested = false;
-  if (status_.state != CameraState::Reading) return;  // aborted or unplugged meanwhile
-  if (!error.empty()) {
-    status_.state = CameraState::Error;
-    status_.errorText = error;
-    return;
-  }
-  status_.state = CameraState::Idle;
-  status_.image = std::move(image);
-  status_.lastDuration = seconds;
-  if (stamp) status_.lastStartUtc = stamp;
 }
 
 }  // namespace tqalpaca

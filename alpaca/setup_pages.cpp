@@ -76,10 +76,15 @@ bool AnswerSetup(const std::string& path, CameraBus& bus, httplib::Response& res
     if (end == std::string::npos || tail.substr(end) != "/setup") return false;
     const auto number = ParseUInt32(tail.substr(0, end));
     const bool wheel = type == "filterwheel";
-    if (!number || (type != "camera" && !wheel)) throw BadRequest("unknown device " + path);
     const auto& list = wheel ? wheels : cameras;
-    if (*number >= list.size())
-      throw BadRequest("no " + type + " device number " + tail.substr(0, end));
+    if (!number || (type != "camera" && !wheel) || *number >= list.size()) {
+      // The management interface answers an unknown device with 403.
+      response.status = 403;
+      response.set_content("<!DOCTYPE html>\n<html><body><p>No such device: " + Escaped(path) +
+                               "</p></body></html>\n",
+                           "text/html; charset=utf-8");
+      return true;
+    }
     rows = Row(wheel ? "FilterWheel" : "Camera", *number, *list[*number], wheel);
   } else {
     return false;
