@@ -4,7 +4,6 @@
 // column-major image.
 #include "alpaca_error.h"
 #include "camera_unit.h"
-#include "utc_time.h"
 
 namespace tqalpaca {
 namespace {
@@ -40,7 +39,7 @@ void CameraUnit::StartExposure(double seconds, bool light) {
     status_.exposureStart = Clock::now();
     status_.window = {status_.startX, status_.startY, status_.numX, status_.numY};
     status_.image.reset();
-    status_.lastStartUtc = FitsTime(std::chrono::system_clock::now());
+    status_.lastStartUtc = tqusb::IsoText(tqusb::UtcDateTime(std::chrono::system_clock::now()));
     status_.lastDuration.reset();
     cameraTimedPending_ = cameraTimed;
   });
@@ -118,7 +117,7 @@ void CameraUnit::ReadOut(double seconds, bool cameraTimed) {
     image = std::make_shared<Image>(FromRows(rows.data(), w.width, w.height, eightBit ? 1 : 2));
     if (gps) {
       try {
-        stamp = FitsTime(camera_->TimeStamp());
+        stamp = tqusb::IsoText(camera_->TimeStamp());
       } catch (const tqusb::Error&) {
         // No fix yet: the host's clock at the start stands.
       }

@@ -6,7 +6,6 @@
 #include "camera_bus.h"
 #include "device.h"
 #include "tqusb/version.h"
-#include "utc_time.h"
 
 namespace tqalpaca {
 namespace {
@@ -124,7 +123,7 @@ json DeviceState(const DeviceKind& kind, CameraUnit& unit, Call& call,
     }
   }
   state.push_back(
-      {{"Name", "TimeStamp"}, {"Value", FitsTime(std::chrono::system_clock::now()) + "Z"}});
+      {{"Name", "TimeStamp"}, {"Value", tqusb::IsoText(tqusb::UtcDateTime(std::chrono::system_clock::now())) + "Z"}});
   return state;
 }
 

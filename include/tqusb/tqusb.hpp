@@ -19,8 +19,11 @@
  * Link with `pkg-config --cflags --libs tqusb` (or tqusb::tqusb in CMake).
  */
 #include <array>
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
@@ -77,6 +80,33 @@ struct DateTime {
   uint32_t hour = 0, minute = 0;
   double second = 0;
 };
+
+// The UTC calendar time of a host clock reading, to the millisecond.
+inline DateTime UtcDateTime(std::chrono::system_clock::time_point t) {
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count();
+  const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
+  std::tm utc{};
+  ::gmtime_r(&seconds, &utc);
+  DateTime d;
+  d.year = utc.tm_year + 1900;
+  d.month = utc.tm_mon + 1;
+  d.day = utc.tm_mday;
+  d.hour = static_cast<uint32_t>(utc.tm_hour);
+  d.minute = static_cast<uint32_t>(utc.tm_min);
+  d.second = utc.tm_sec + static_cast<double>(ms % 1000) / 1000.0;
+  return d;
+}
+
+// CCYY-MM-DDThh:mm:ss.sss, the UTC text FITS headers and network clients read.
+// Milliseconds are rounded down so that 59.9996 s never prints as 60.000.
+inline std::string IsoText(const DateTime& t) {
+  const long ms = static_cast<long>(t.second * 1000.0);
+  char text[96];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02u:%02u:%02ld.%03ld", t.year, t.month, t.day,
+                t.hour, t.minute, ms / 1000, ms % 1000);
+  return text;
+}
 
 struct GpsFix {
   double latitude = 0, longitude = 0, altitude = 0;  // degrees north / east positive

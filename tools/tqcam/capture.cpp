@@ -2,7 +2,6 @@
 // (and a PNG preview), and print one line per file.
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 
 #include "capture_setup.h"
 #include "commands.h"
@@ -86,34 +85,14 @@ std::string PreviewName(const std::string& fits) {
   return fits + ".png";
 }
 
-// UTC as FITS writes it: 2026-12-06T02:26:37.123.
-std::string FitsTime(int year, int month, int day, unsigned hour, unsigned minute, double second) {
-  // Milliseconds are rounded down so that 59.9996 s does not print as 60.000.
-  const long ms = static_cast<long>(std::floor(second * 1000.0));
-  char text[96];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02u:%02u:%02ld.%03ld", year, month, day, hour,
-                minute, ms / 1000, ms % 1000);
-  return text;
-}
-
-std::string FitsTime(std::chrono::system_clock::time_point t) {
-  const auto ms =
-      std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count();
-  const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
-  std::tm utc{};
-  gmtime_r(&seconds, &utc);
-  return FitsTime(utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min,
-                  utc.tm_sec + static_cast<double>(ms % 1000) / 1000.0);
-}
-
 FitsKeyword StartTime(const tqusb::Camera& camera, const ExposureResult& exposure) {
   // Only a camera with a GPS receiver stamps its images.
   if (camera.Capabilities().gps) {
     if (const auto t = IfGiven([&] { return camera.TimeStamp(); }))
-      return {"DATE-OBS", FitsTime(t->year, t->month, t->day, t->hour, t->minute, t->second),
+      return {"DATE-OBS", tqusb::IsoText(*t),
               "UTC start of exposure, camera time stamp"};
   }
-  return {"DATE-OBS", FitsTime(exposure.hostStart), "UTC start of exposure, host clock"};
+  return {"DATE-OBS", tqusb::IsoText(tqusb::UtcDateTime(exposure.hostStart)), "UTC start of exposure, host clock"};
 }
 
 // SITELAT and SITELONG from the camera's receiver, when it has a valid fix.
