@@ -255,7 +255,11 @@ void TqusbCcd::TimerHit() {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - exposureStart_).count();
     PrimaryCCD.setExposureLeft(std::max(0.0, exposureSeconds_ - elapsed));
   }
-  if (!worker_.Busy()) PollReadings();
+  PublishTakenReadings();
+  if (!worker_.Busy())
+    PollReadings();
+  else
+    RequestReadings();
   pollTimer_ = SetTimer(getCurrentPollingPeriod());
 }
 

@@ -133,7 +133,23 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   void DeleteControls();
   bool HandleControlNumber(const char* name, double values[], char* names[], int n);
   bool HandleControlSwitch(const char* name, ISState* states, char* names[], int n);
+  // What a poll reads: taken on the thread that has the camera (the driver
+  // thread, or the streaming worker between two frames), published by the
+  // driver thread. The wanted flags are copied from the traits on the driver
+  // thread, so the worker never reads the traits.
+  struct Readings {
+    bool temperatureWanted = false, powerWanted = false, gpsWanted = false;
+    std::optional<float> temperature;
+    bool temperatureUnsupported = false;
+    std::optional<float> power;
+    std::optional<tqusb::GpsFix> gps;
+  };
+  Readings WantedReadings() const;
+  void TakeReadings(Readings& readings);
+  void PublishReadings(const Readings& readings);
   void PollReadings();
+  void RequestReadings();
+  void PublishTakenReadings();
   double CoolerOffSetPoint() const;
   void DropCapability(bool& flag, const char* propertyName, const char* what);
 
@@ -174,6 +190,9 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   bool streamLoop_ = false;  // the worker's frame loop takes settings
   const CameraCalls* queuedSetting_ = nullptr;
   std::optional<tqusb::Error> settingResult_;
+  // A poll handed to the streaming worker, and the readings it took.
+  std::optional<Readings> readingsRequest_;
+  std::optional<Readings> readingsTaken_;
 
   struct GuidePulse {
     bool active = false;
