@@ -212,8 +212,9 @@ void TqusbCcd::OnCameraNotice(bool connected) {
     ShowUnplugged();
     return;
   }
-  if (!unplugged_ || !CameraConnected()) return;
-  if (worker_.Busy()) return;  // handled when the job has been collected
+  // Handled when the job has been collected (asking a busy camera whether it
+  // is connected would wait for its call).
+  if (!unplugged_ || worker_.Busy() || !CameraConnected()) return;
   unplugged_ = false;
   aborted_ = false;
   // Reading the traits again resets INDI's frame; the client's choice stays.
@@ -245,6 +246,16 @@ void TqusbCcd::ShowUnplugged() {
   setConnected(false, IPS_ALERT);
   updateProperties();
   LOG_WARN("Camera unplugged; waiting for it to be plugged in again.");
+}
+
+// Readouts and filter moves take seconds at most; exposures and stream
+// frames as long as the client asks.
+bool TqusbCcd::HoldsCameraLong() const {
+  constexpr double kShortCallSeconds = 2.0;
+  if (!worker_.Busy()) return false;
+  if (phase_ == Phase::CameraTimed) return exposureSeconds_ > kShortCallSeconds;
+  if (phase_ == Phase::Streaming) return streamExposure_ > kShortCallSeconds;
+  return false;
 }
 
 void TqusbCcd::TimerHit() {

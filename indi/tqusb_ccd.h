@@ -36,8 +36,10 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
                    int n) override;
   bool ISNewText(const char* dev, const char* name, char* texts[], char* names[], int n) override;
 
-  // The bus holds back its event pump while any camera job runs.
-  bool Busy() const { return worker_.Busy(); }
+  // True while the worker is in a camera call that can last longer than a
+  // couple of seconds (a long camera-timed exposure or stream frame); the bus
+  // holds back its event pump meanwhile (camera_bus.cpp).
+  bool HoldsCameraLong() const;
   TQCAMERA Camera() const { return camera_ ? camera_->Handle() : nullptr; }
   uint32_t Id() const { return id_; }
   // A connection message of the library for this camera (unplug, plug).
