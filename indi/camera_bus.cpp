@@ -22,9 +22,9 @@ Bus& TheBus() {
   return bus;
 }
 
-bool AnyJobRunning() {
+bool AnyCameraHeldLong() {
   for (const auto& d : TheBus().devices)
-    if (d->Busy()) return true;
+    if (d->HoldsCameraLong()) return true;
   return false;
 }
 
@@ -48,11 +48,17 @@ void ResumePump() {
     bus.eventCallback = IEAddCallback(bus.eventFd, OnEventFd, nullptr);
 }
 
-// Device notices can close a camera's pipes; while a worker reads from them
-// the pump waits (the fd stays readable, so the callback is taken away).
+// The library hands a device notice (plug, unplug) to every open camera of
+// the notice's device class, each under that camera's lock: a camera whose
+// worker is in a call (a frame, a readout) takes it when the call has ended,
+// so the notice never changes a camera under a running transfer, and the
+// driver thread waits for that call. For frames and readouts that is a short
+// wait, and the pump runs while cameras stream or read; while a camera is in
+// a call of minutes (a long camera-timed exposure or stream frame) the pump
+// waits instead (the fd stays readable, so the callback is taken away).
 void OnEventFd(int, void*) {
   Bus& bus = TheBus();
-  if (AnyJobRunning()) {
+  if (AnyCameraHeldLong()) {
     IERmCallback(bus.eventCallback);
     bus.eventCallback = -1;
     return;
@@ -63,7 +69,7 @@ void OnEventFd(int, void*) {
 
 // Also pumps by itself where the library could make no descriptor.
 void OnNoticeTimer(void*) {
-  if (!AnyJobRunning()) {
+  if (!AnyCameraHeldLong()) {
     if (TheBus().eventFd < 0) tqPumpEvents(0);
     ResumePump();
   }

@@ -212,8 +212,9 @@ void TqusbCcd::OnCameraNotice(bool connected) {
     ShowUnplugged();
     return;
   }
-  if (!unplugged_ || !CameraConnected()) return;
-  if (worker_.Busy()) return;  // handled when the job has been collected
+  // Handled when the job has been collected (asking a busy camera whether it
+  // is connected would wait for its call).
+  if (!unplugged_ || worker_.Busy() || !CameraConnected()) return;
   unplugged_ = false;
   aborted_ = false;
   // Reading the traits again resets INDI's frame; the client's choice stays.
@@ -247,6 +248,16 @@ void TqusbCcd::ShowUnplugged() {
   LOG_WARN("Camera unplugged; waiting for it to be plugged in again.");
 }
 
+// Readouts and filter moves take seconds at most; exposures and stream
+// frames as long as the client asks.
+bool TqusbCcd::HoldsCameraLong() const {
+  constexpr double kShortCallSeconds = 2.0;
+  if (!worker_.Busy()) return false;
+  if (phase_ == Phase::CameraTimed) return exposureSeconds_ > kShortCallSeconds;
+  if (phase_ == Phase::Streaming) return streamExposure_ > kShortCallSeconds;
+  return false;
+}
+
 void TqusbCcd::TimerHit() {
   pollTimer_ = -1;
   if (!isConnected()) return;
@@ -255,7 +266,11 @@ void TqusbCcd::TimerHit() {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - exposureStart_).count();
     PrimaryCCD.setExposureLeft(std::max(0.0, exposureSeconds_ - elapsed));
   }
-  if (!worker_.Busy()) PollReadings();
+  PublishTakenReadings();
+  if (!worker_.Busy())
+    PollReadings();
+  else
+    RequestReadings();
   pollTimer_ = SetTimer(getCurrentPollingPeriod());
 }
 

@@ -36,8 +36,10 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
                    int n) override;
   bool ISNewText(const char* dev, const char* name, char* texts[], char* names[], int n) override;
 
-  // The bus holds back its event pump while any camera job runs.
-  bool Busy() const { return worker_.Busy(); }
+  // True while the worker is in a camera call that can last longer than a
+  // couple of seconds (a long camera-timed exposure or stream frame); the bus
+  // holds back its event pump meanwhile (camera_bus.cpp).
+  bool HoldsCameraLong() const;
   TQCAMERA Camera() const { return camera_ ? camera_->Handle() : nullptr; }
   uint32_t Id() const { return id_; }
   // A connection message of the library for this camera (unplug, plug).
@@ -133,7 +135,23 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   void DeleteControls();
   bool HandleControlNumber(const char* name, double values[], char* names[], int n);
   bool HandleControlSwitch(const char* name, ISState* states, char* names[], int n);
+  // What a poll reads: taken on the thread that has the camera (the driver
+  // thread, or the streaming worker between two frames), published by the
+  // driver thread. The wanted flags are copied from the traits on the driver
+  // thread, so the worker never reads the traits.
+  struct Readings {
+    bool temperatureWanted = false, powerWanted = false, gpsWanted = false;
+    std::optional<float> temperature;
+    bool temperatureUnsupported = false;
+    std::optional<float> power;
+    std::optional<tqusb::GpsFix> gps;
+  };
+  Readings WantedReadings() const;
+  void TakeReadings(Readings& readings);
+  void PublishReadings(const Readings& readings);
   void PollReadings();
+  void RequestReadings();
+  void PublishTakenReadings();
   double CoolerOffSetPoint() const;
   void DropCapability(bool& flag, const char* propertyName, const char* what);
 
@@ -174,6 +192,9 @@ class TqusbCcd : public INDI::CCD, public INDI::FilterInterface {
   bool streamLoop_ = false;  // the worker's frame loop takes settings
   const CameraCalls* queuedSetting_ = nullptr;
   std::optional<tqusb::Error> settingResult_;
+  // A poll handed to the streaming worker, and the readings it took.
+  std::optional<Readings> readingsRequest_;
+  std::optional<Readings> readingsTaken_;
 
   struct GuidePulse {
     bool active = false;

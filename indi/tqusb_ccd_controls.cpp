@@ -187,54 +187,79 @@ bool TqusbCcd::HandleControlSwitch(const char* name, ISState* states, char* name
 }
 
 // Temperature, cooler power and the receiver, read while no job runs.
-void TqusbCcd::PollReadings() {
-  if (traits_.temperature) {
+TqusbCcd::Readings TqusbCcd::WantedReadings() const {
+  Readings wanted;
+  wanted.temperatureWanted = traits_.temperature;
+  wanted.powerWanted = traits_.coolerPower;
+  wanted.gpsWanted = traits_.caps.gps;
+  return wanted;
+}
+
+// Camera calls only: runs on whichever thread has the camera.
+void TqusbCcd::TakeReadings(Readings& r) {
+  if (r.temperatureWanted) {
     float value = 0;
     const auto refused =
         Attempt([&](tqusb::Camera& c) { value = c.Value(TQ_VALUE_SENSOR_TEMPERATURE); });
-    if (!refused) {
-      // INDI::CCD's own check turns the state to OK once the set point is reached.
-      TemperatureN[0].value = value;
-      IDSetNumber(&TemperatureNP, nullptr);
-      if (CoolerSP.s == IPS_BUSY && std::abs(value - coolerTarget_) < 0.5) {
-        CoolerSP.s = IPS_OK;
-        IDSetSwitch(&CoolerSP, nullptr);
-      }
-    } else if (refused->Kind() == tqusb::ErrorKind::NotSupported) {
-      DropCapability(traits_.temperature, TemperatureNP.name, "temperature readings");
-    }
+    if (!refused)
+      r.temperature = value;
+    else
+      r.temperatureUnsupported = refused->Kind() == tqusb::ErrorKind::NotSupported;
   }
-  if (traits_.coolerPower) {
-    std::optional<float> power;
+  if (r.powerWanted) {
     Attempt([&](tqusb::Camera& c) {
-      power = c.PowerUtilization();
-      if (!power) power = c.Value(TQ_VALUE_POWER_UTILIZATION);
+      r.power = c.PowerUtilization();
+      if (!r.power) r.power = c.Value(TQ_VALUE_POWER_UTILIZATION);
     });
-    if (power) {
-      CoolerPowerN[0].value = *power < 0 ? 0 : *power * 100.0;
-      CoolerPowerNP.s = IPS_OK;
-      IDSetNumber(&CoolerPowerNP, nullptr);
-    }
   }
-  if (traits_.caps.gps) {
+  if (r.gpsWanted) {
     tqusb::GpsFix fix;
-    if (!Attempt([&](tqusb::Camera& c) { fix = c.Gps(); })) {
-      GpsN[0].value = fix.latitude;
-      GpsN[1].value = fix.longitude < 0 ? fix.longitude + 360.0 : fix.longitude;
-      GpsN[2].value = fix.altitude;
-      GpsNP.s = fix.valid ? IPS_OK : IPS_BUSY;
-      IDSetNumber(&GpsNP, nullptr);
-      const tqusb::DateTime& t = fix.time;
-      if (t.year > 0) {
-        char text[40];
-        std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02u:%02u:%02.0f", t.year, t.month, t.day,
-                      t.hour, t.minute, t.second);
-        IUSaveText(&GpsTimeT[0], text);
-        GpsTimeTP.s = IPS_OK;
-        IDSetText(&GpsTimeTP, nullptr);
-      }
+    if (!Attempt([&](tqusb::Camera& c) { fix = c.Gps(); })) r.gps = fix;
+  }
+}
+
+// Driver thread. Readings taken before an unplug or a disconnect are dropped.
+void TqusbCcd::PublishReadings(const Readings& r) {
+  if (!isConnected()) return;
+  if (r.temperature && traits_.temperature) {
+    // INDI::CCD's own check turns the state to OK once the set point is reached.
+    TemperatureN[0].value = *r.temperature;
+    IDSetNumber(&TemperatureNP, nullptr);
+    if (CoolerSP.s == IPS_BUSY && std::abs(*r.temperature - coolerTarget_) < 0.5) {
+      CoolerSP.s = IPS_OK;
+      IDSetSwitch(&CoolerSP, nullptr);
+    }
+  } else if (r.temperatureUnsupported && traits_.temperature) {
+    DropCapability(traits_.temperature, TemperatureNP.name, "temperature readings");
+  }
+  if (r.power && traits_.coolerPower) {
+    CoolerPowerN[0].value = *r.power < 0 ? 0 : *r.power * 100.0;
+    CoolerPowerNP.s = IPS_OK;
+    IDSetNumber(&CoolerPowerNP, nullptr);
+  }
+  if (r.gps) {
+    const tqusb::GpsFix& fix = *r.gps;
+    GpsN[0].value = fix.latitude;
+    GpsN[1].value = fix.longitude < 0 ? fix.longitude + 360.0 : fix.longitude;
+    GpsN[2].value = fix.altitude;
+    GpsNP.s = fix.valid ? IPS_OK : IPS_BUSY;
+    IDSetNumber(&GpsNP, nullptr);
+    const tqusb::DateTime& t = fix.time;
+    if (t.year > 0) {
+      char text[40];
+      std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02u:%02u:%02.0f", t.year, t.month, t.day,
+                    t.hour, t.minute, t.second);
+      IUSaveText(&GpsTimeT[0], text);
+      GpsTimeTP.s = IPS_OK;
+      IDSetText(&GpsTimeTP, nullptr);
     }
   }
+}
+
+void TqusbCcd::PollReadings() {
+  Readings readings = WantedReadings();
+  TakeReadings(readings);
+  PublishReadings(readings);
 }
 
 }  // namespace tqindi

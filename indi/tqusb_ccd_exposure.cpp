@@ -140,6 +140,7 @@ void TqusbCcd::OnJobPoll(void* self) {
   } else if (ccd->worker_.Busy()) {
     ccd->ArmJobPoll();
   }
+  ccd->PublishTakenReadings();
 }
 
 void TqusbCcd::FinishJob(const JobResult& result) {

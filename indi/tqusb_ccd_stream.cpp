@@ -56,6 +56,8 @@ bool TqusbCcd::StartStreaming() {
   {
     std::lock_guard<std::mutex> lock(settingLock_);
     streamLoop_ = true;
+    readingsRequest_.reset();
+    readingsTaken_.reset();
   }
   if (!worker_.Start([=, this] { return StreamFrames(w, eightBit, shutter); })) {
     RunQueuedSetting(true);
@@ -97,14 +99,40 @@ JobResult TqusbCcd::StreamFrames(const tqusb::Window& w, bool eightBit, bool shu
 
 // Worker, between two frames, and once more as the loop ends: a setting that
 // came with the last frame is still made, later ones by the driver thread.
+// A poll that is due takes the readings too (outside the lock, so the driver
+// thread does not wait for them).
 void TqusbCcd::RunQueuedSetting(bool last) {
-  std::lock_guard<std::mutex> lock(settingLock_);
-  if (queuedSetting_ != nullptr) {
-    settingResult_ = Attempt(*queuedSetting_);
-    queuedSetting_ = nullptr;
-    settingDone_.notify_all();
+  std::optional<Readings> readings;
+  {
+    std::lock_guard<std::mutex> lock(settingLock_);
+    if (queuedSetting_ != nullptr) {
+      settingResult_ = Attempt(*queuedSetting_);
+      queuedSetting_ = nullptr;
+      settingDone_.notify_all();
+    }
+    readings.swap(readingsRequest_);
+    if (last) streamLoop_ = false;
   }
-  if (last) streamLoop_ = false;
+  if (!readings) return;
+  TakeReadings(*readings);
+  std::lock_guard<std::mutex> lock(settingLock_);
+  readingsTaken_ = std::move(readings);
+}
+
+// Driver thread, when a poll is due while a stream runs: the worker takes
+// the readings between two frames; the job poll publishes them.
+void TqusbCcd::RequestReadings() {
+  std::lock_guard<std::mutex> lock(settingLock_);
+  if (streamLoop_) readingsRequest_ = WantedReadings();
+}
+
+void TqusbCcd::PublishTakenReadings() {
+  std::optional<Readings> taken;
+  {
+    std::lock_guard<std::mutex> lock(settingLock_);
+    taken.swap(readingsTaken_);
+  }
+  if (taken) PublishReadings(*taken);
 }
 
 // The camera serves one thread at a time: while the frame loop runs, the

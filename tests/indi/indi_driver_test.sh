@@ -337,9 +337,11 @@ EOF
   stream)
     # A recording of 20 frames of a binned sub-frame, read back from the SER
     # file; then a live stream, during which a still exposure is refused, the
-    # gain changes between frames and the driver keeps answering, and a still
-    # exposure after it.
+    # gain changes between frames and the driver keeps answering, the
+    # temperature readings go on and another camera of the same class is
+    # unplugged and plugged in again, and a still exposure after it.
     connect "$G4"
+    connect "$G5"
     setprop "$G4.CCD_BINNING.HOR_BIN;VER_BIN=2;2"
     setprop "$G4.CCD_FRAME.X;Y;WIDTH;HEIGHT=100;50;400;300"
     setprop "$G4.STREAMING_EXPOSURE.STREAMING_EXPOSURE_VALUE=0.01"
@@ -358,6 +360,14 @@ EOF
     setprop "$G4.CCD_GAIN.GAIN=120"
     waitfor "\"$G4.CCD_GAIN._STATE\"==1" 5
     grep -qx gain=120 <<<"$("$tqsim" --bus "$work/bus" status g4-k11-c90)" || fail "gain not set while streaming"
+    # The sensor is read at ambient (18 C), then cooling towards the set point.
+    waitfor "\"$G4.CCD_TEMPERATURE.CCD_TEMPERATURE_VALUE\">10" 5
+    setprop "$G4.CCD_TEMPERATURE.CCD_TEMPERATURE_VALUE=-10"
+    waitfor "\"$G4.CCD_TEMPERATURE.CCD_TEMPERATURE_VALUE\"<5" 10
+    "$tqsim" --bus "$work/bus" unplug g5-k14-c26 >/dev/null
+    waitfor "\"$G5.CONNECTION._STATE\"==3" 5
+    "$tqsim" --bus "$work/bus" plug g5-k14-c26 >/dev/null
+    waitfor "\"$G5.CONNECTION.CONNECT\"==1 && \"$G5.CONNECTION._STATE\"==1" 5
     for _ in $(seq 50); do [[ -s "$work/blobs/$G4.CCD1.CCD1.stream" ]] && break; sleep 0.1; done
     [[ -s "$work/blobs/$G4.CCD1.CCD1.stream" ]] || fail "no stream frame reached the client"
     [[ $(getprop "$G4.CCD_VIDEO_STREAM.STREAM_ON") == On ]] || fail "the stream stopped by itself"
