@@ -172,7 +172,10 @@ TQ_API bool SetBinning(TQCAMERA camera, uint32_t x, uint32_t y);
  * false (without a text) when the camera cannot read windows. */
 TQ_API bool AdjustSubFrame(TQCAMERA camera, uint32_t* x, uint32_t* y, uint32_t* width,
                            uint32_t* height);
-/* Selects read mode index (EnumerateReadModes). */
+/* Selects read mode index (EnumerateReadModes). Opening a camera sends no
+ * read mode: the library assumes the camera's default, while the camera keeps
+ * whatever mode the previous host selected. A host that reads images should
+ * select its mode once after Initialize. */
 TQ_API bool SetReadMode(TQCAMERA camera, uint32_t mode);
 /* Pre-flash before each exposure: seconds and count. */
 TQ_API bool SetPreflash(TQCAMERA camera, double seconds, uint32_t count);
