@@ -17,8 +17,9 @@ namespace {
 
 constexpr uint32_t kUsb2SingleReadLimit = 0x400000;
 // Another program may hold a device's claim for a moment to read its id: a
-// search that passed over a claimed device looks again a few times.
-constexpr int kClaimTries = 5;
+// search that passed over a claimed device looks again for a while. The while
+// is generous because that moment stretches on a loaded machine.
+constexpr auto kClaimRetryFor = std::chrono::milliseconds(500);
 constexpr auto kClaimRetryPause = std::chrono::milliseconds(40);
 
 struct TPipeOpen {
@@ -69,7 +70,8 @@ void CCamera::CameraInit() {
   Disconnect(*this, false);
 
   const TClassKind* row = nullptr;
-  for (int attempt = 1; row == nullptr; ++attempt) {
+  const auto retryUntil = std::chrono::steady_clock::now() + kClaimRetryFor;
+  while (row == nullptr) {
     bool busy = false;
     for (const TClassKind& candidate : CameraInitClassOrder()) {
       hDevice = FindDevice(candidate.ClassNumber, nullptr, RequestedId, kDevicePathHigh,
@@ -79,7 +81,7 @@ void CCamera::CameraInit() {
         break;
       }
     }
-    if (row != nullptr || !busy || attempt == kClaimTries) break;
+    if (row != nullptr || !busy || std::chrono::steady_clock::now() >= retryUntil) break;
     std::this_thread::sleep_for(kClaimRetryPause);
   }
   if (row == nullptr) {
