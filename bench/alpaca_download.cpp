@@ -23,13 +23,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "bench_simulator.h"
 #include "common/temp_bus_root.h"
 #include "driver/support/child_process.h"
 
@@ -143,13 +143,7 @@ bool Succeeds(const Buffer& reply) {
 // The simulator, the server, one finished exposure of the whole frame.
 struct TBench {
   TBench() {
-    const std::string config = bus.Path() + "/bench-cameras.json";
-    std::ofstream(config) << kConfig;
-    sim = std::make_unique<tqtest::ChildProcess>(
-        std::vector<std::string>{TQSIM_PATH, "serve", "--bus", bus.Path(), "--config", config,
-                                 "--time-scale", "0", "--cached-frames"},
-        bus.Path());
-    if (sim->ReadLine().rfind("tqsim: ", 0) != 0) return;
+    if (!StartBenchSimulator(bus, kConfig, sim)) return;
     port = FreePort();
     server = std::make_unique<tqtest::ChildProcess>(
         std::vector<std::string>{TQALPACA_PATH, "--port", std::to_string(port),

@@ -12,12 +12,12 @@
 #include <time.h>
 
 #include <chrono>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench_simulator.h"
 #include "common/temp_bus_root.h"
 #include "driver/camera/camera.h"
 #include "driver/support/child_process.h"
@@ -85,13 +85,7 @@ struct TBarePipes {
 // the second spoken to bare.
 struct TBench {
   TBench() {
-    const std::string config = bus.Path() + "/bench-cameras.json";
-    std::ofstream(config) << kConfig;
-    sim = std::make_unique<tqtest::ChildProcess>(
-        std::vector<std::string>{TQSIM_PATH, "serve", "--bus", bus.Path(), "--config", config,
-                                 "--time-scale", "0", "--cached-frames"},
-        bus.Path());
-    if (sim->ReadLine().rfind("tqsim: ", 0) != 0) return;
+    if (!StartBenchSimulator(bus, kConfig, sim)) return;
     camera = Initialize(1600);
     if (camera == nullptr) return;
     SetReadMode(camera, 1);  // 12-bit: two bytes per pixel
